@@ -1,0 +1,73 @@
+-- Tables of the ryn database. Load into an empty database named ryn:
+--   mariadb -u root -p ryn < db/schema.sql
+-- Text is utf8mb4; sizes are characters. Keys marked AUTO_INCREMENT are assigned by the server.
+
+SET NAMES utf8mb4;
+
+CREATE TABLE IF NOT EXISTS users (
+  upkey    SMALLINT UNSIGNED NOT NULL AUTO_INCREMENT,
+  uid      VARCHAR(20) NULL,
+  uname    VARCHAR(10) NULL,
+  pwd      VARCHAR(40) NULL,
+  isadmin  SMALLINT    NULL DEFAULT 0,
+  pwdhint  VARCHAR(10) NULL,
+  PRIMARY KEY (upkey),
+  KEY users_uid (uid)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS corp (
+  invoiceno  VARCHAR(8)  NULL,
+  corpname   VARCHAR(30) NULL,
+  watermark  SMALLINT    NULL DEFAULT 0
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS stud (
+  spkey     VARCHAR(20) NOT NULL,
+  studname  VARCHAR(10) NULL,
+  studpwd   VARCHAR(40) NULL,
+  PRIMARY KEY (spkey)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS classroom (
+  crpkey      INT               NOT NULL AUTO_INCREMENT,
+  classname   VARCHAR(30)       NULL,
+  teacher     VARCHAR(10)       NULL,
+  classpoint  INT               NULL,
+  videopoint  SMALLINT UNSIGNED NULL,
+  PRIMARY KEY (crpkey)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS course (
+  cpkey       INT         NOT NULL AUTO_INCREMENT,
+  crpkey      INT         NULL,
+  coursename  VARCHAR(50) NULL,
+  videoname   VARCHAR(50) NULL,
+  videolen    INT         NULL,
+  point       SMALLINT    NULL,
+  status      VARCHAR(20) NULL DEFAULT 'new',
+  isopen      SMALLINT    NULL,
+  PRIMARY KEY (cpkey),
+  KEY course_crpkey (crpkey)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS studclass (
+  scpkey      BIGINT      NOT NULL AUTO_INCREMENT,
+  buydate     DATETIME    NULL,
+  spkey       VARCHAR(10) NULL,
+  crpkey      INT         NULL,
+  watchpoint  INT         NULL,
+  uid         VARCHAR(20) NULL,
+  PRIMARY KEY (scpkey),
+  KEY studclass_spkey (spkey)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS watchlog (
+  cpkey      INT         NULL,
+  spkey      VARCHAR(20) NULL,
+  mac        VARCHAR(20) NULL,
+  device     VARCHAR(30) NULL,
+  point      INT         NULL,
+  begintime  DATETIME    NULL,
+  endtime    DATETIME    NULL,
+  KEY watchlog_spkey (spkey)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

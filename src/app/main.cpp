@@ -1,0 +1,10 @@
+#include "app/appsetup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    setUpApplication();
+    return 0;
+}

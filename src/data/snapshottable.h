@@ -1,0 +1,138 @@
+#pragma once
+// A table read whole from the server as a client-side snapshot, with the edit states of the
+// record windows (inactive, browse, edit, insert), a current row, a sort text applied in memory,
+// a filter, a master link, lookup fields, and single-row writes at the moment of saving or deleting.
+//
+// Rows are held column by column in compact arrays (text values interned per column), so that a
+// million bookings fit in a few tens of megabytes; the visible rows are an index over them.
+
+#include "field.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Connection;
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+class SnapshotTable : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString TableName READ tableName WRITE setTableName)
+    Q_PROPERTY(QString SQL READ sql WRITE setSql)
+    Q_PROPERTY(QString Filter READ filter WRITE setFilter)
+    Q_PROPERTY(QString MasterFields READ masterFields WRITE setMasterFields)
+    Q_PROPERTY(QString IndexFieldNames READ indexFieldNames WRITE setIndexFieldNames)
+
+public:
+    explicit SnapshotTable(QObject* parent = nullptr);
+    ~SnapshotTable() override;
+
+    void setConnection(Connection* connection);
+    Connection* connection() const;
+
+    QString tableName() const;
+    void setTableName(const QString& name);
+    /// A statement instead of a table ("query" mode): rows read-only, no row writes.
+    QString sql() const;
+    void setSql(const QString& statement);
+
+    /// Declares a field; the Field object is a child named objectName() + fieldName.
+    Field* addField(const QString& fieldName, FieldType type, int size = 0);
+    /// Declares a display-only lookup field (see Field::setLookup).
+    Field* addLookupField(const QString& fieldName, FieldType type, int size, SnapshotTable* lookupTable,
+                          const QString& keyFields, const QString& lookupKeyFields, const QString& lookupResultField);
+    /// The field that identifies a row in updates and deletes (the table's key). Without one, a row
+    /// is identified by the original values of all its fields.
+    void setKeyField(const QString& fieldName);
+    const std::vector<Field*>& fields() const;
+    Field* findField(const QString& fieldName) const;
+    /// Throws DbError when the table has no such field.
+    Field* fieldByName(const QString& fieldName) const;
+
+    /// Reads every row (SELECT * FROM the table, or the statement); throws DbError. Runs the
+    /// afterOpen event; the state becomes browse.
+    void open();
+    void close();
+    bool active() const;
+    DataSetState state() const;
+    bool editing() const;
+
+    /// Number of visible rows (after filter and master link).
+    int recordCount() const;
+    bool isEmpty() const;
+    /// Index of the current row among the visible rows; -1 when there is none.
+    int recNo() const;
+    /// Makes another visible row current; posts nothing (a call while editing throws DbError).
+    void setRecNo(int row);
+    /// Moves to the first visible row whose field equals value; false when there is none.
+    bool locate(const QString& fieldName, const QVariant& value);
+
+    void append();  ///< browse → insert: an empty row at the end, current
+    void edit();    ///< browse → edit
+    /// Stores pending control values, runs beforePost (which may throw Abort), writes the row to the
+    /// server (insert reads back the server-assigned key), then state browse and afterPost. On any
+    /// error the row stays in its editing state with its values.
+    void post();
+    void cancel();  ///< edit → browse with stored values; insert → the new row removed
+    /// Deletes the current row in the server and the snapshot; a neighbouring row becomes current.
+    void remove();
+
+    /// The sort text: a field name followed by " ASC" or " DESC"; empty keeps reading order.
+    QString sort() const;
+    void setSort(const QString& sortText);
+
+    /// A filter of the form field<>'value' or field='value' (the only forms used); applied when filtered.
+    QString filter() const;
+    void setFilter(const QString& expression);
+    bool filtered() const;
+    void setFiltered(bool on);
+
+    /// Detail link: only rows whose detailField equals the master's current masterField show, and a
+    /// new row takes the master's value.
+    void setMaster(SnapshotTable* master, const QString& masterField, const QString& detailField);
+    QString masterFields() const;
+    void setMasterFields(const QString& fields);
+    QString indexFieldNames() const;
+    void setIndexFieldNames(const QString& fields);
+
+    /// A cell of a visible row, as the grid shows it.
+    QVariant cellValue(int row, int fieldIndex) const;
+    QString cellText(int row, int fieldIndex) const;
+
+    /// Controls bound to the table register here; post() calls each before beforePost so that the
+    /// text of the box that has the focus is stored first. Returns an id for removeUpdateHook().
+    int addUpdateHook(std::function<void()> hook);
+    void removeUpdateHook(int id);
+
+    /// The handlers a window attaches (Delphi-style events); any of them may throw.
+    struct Events {
+        std::function<void()> afterOpen;
+        std::function<void()> onNewRecord;
+        std::function<void()> afterInsert;
+        std::function<void()> beforePost;
+        std::function<void()> afterPost;
+        std::function<void()> beforeDelete;
+        std::function<void()> afterScroll;
+    } events;
+
+signals:
+    void stateChanged();
+    /// The visible rows were rebuilt (open, sort, filter, master moved, insert, delete).
+    void rowsReset();
+    /// One visible row's values changed (a field stored, or a post).
+    void rowChanged(int row);
+    /// Another row became current.
+    void currentChanged();
+    /// A value was stored into a field of the current row.
+    void fieldChanged(Field* field);
+
+private:
+    friend class Field;
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,8 @@
+#include "sqltext.h"
+
+QString QuotedStr(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}

@@ -1,0 +1,7 @@
+#include "busycursor.h"
+
+#include <QApplication>
+#include <QCursor>
+
+BusyCursor::BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }

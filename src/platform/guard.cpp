@@ -1,0 +1,19 @@
+#include "guard.h"
+
+#include "errors.h"
+#include "messagebox.h"
+
+bool guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const Abort&) {
+        return false;
+    } catch (const AppError& e) {
+        ShowErrorBox(e.message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}

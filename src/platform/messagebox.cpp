@@ -1,0 +1,72 @@
+#include "messagebox.h"
+
+#include "dialogseam.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+QMessageBox::Icon iconFor(int flags)
+{
+    switch (flags & 0xF0) {
+    case Win::MB_ICONHAND:
+        return QMessageBox::Critical;
+    case Win::MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case Win::MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    case Win::MB_ICONASTERISK:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+QString applicationTitle()
+{
+    const QString title = QGuiApplication::applicationDisplayName();
+    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}
+} // namespace
+
+int MessageBox(QWidget* parent, const QString& text, const QString& caption, int flags)
+{
+    int answer = 0;
+    if (DialogSeam::take({Prompt::Message, text, caption, flags}, answer))
+        return answer;
+
+    QMessageBox box(iconFor(flags), caption, text, QMessageBox::NoButton, parent);
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    QPushButton* cancel = nullptr;
+    if ((flags & 0x0F) == Win::MB_OKCANCEL)
+        cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton((flags & Win::MB_DEFBUTTON2) && cancel ? cancel : ok);
+    box.setEscapeButton(cancel ? cancel : ok);
+    box.exec();
+    return box.clickedButton() == ok ? Win::IDOK : Win::IDCANCEL;
+}
+
+void ShowMessage(const QString& text)
+{
+    int answer = 0;
+    if (DialogSeam::take({Prompt::Message, text, QString(), -1}, answer))
+        return;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral(" "), text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void ShowErrorBox(const QString& text)
+{
+    MessageBox(QApplication::activeWindow(), text, applicationTitle(), Win::MB_ICONHAND);
+}
+
+QString PromptFileOpen(QWidget* parent, const QString& title, const QString& filter)
+{
+    QString path;
+    if (DialogSeam::takeFileName({Prompt::FileOpen, filter, title, 0}, path))
+        return path;
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Message boxes in the manner of the Windows call: the caller passes the same flag values
+// (buttons, icon, default button) and gets the same return values. Every prompt of the program
+// goes through here or through PromptFileOpen, so that tests can answer it (see DialogSeam).
+
+#include <QString>
+
+class QWidget;
+
+namespace Win {
+enum : int {
+    MB_OK = 0,
+    MB_OKCANCEL = 1,
+    MB_ICONHAND = 16,
+    MB_ICONQUESTION = 32,
+    MB_ICONEXCLAMATION = 48,
+    MB_ICONASTERISK = 64,
+    MB_DEFBUTTON2 = 256,
+    IDOK = 1,
+    IDCANCEL = 2,
+};
+}
+
+/// Shows a modal message box; flags combine one button set (0 OK, 1 OK/Cancel), one icon
+/// (16, 32, 48, 64) and 256 to make the second button the default. Returns IDOK or IDCANCEL
+/// (closing the box or Esc answers IDCANCEL where there is a Cancel button, IDOK otherwise).
+int MessageBox(QWidget* parent, const QString& text, const QString& caption, int flags);
+
+/// The plain notice: the text, an OK button, no icon and no title.
+void ShowMessage(const QString& text);
+
+/// The standard error box of the user interface: the error text, the application's title, the error icon.
+void ShowErrorBox(const QString& text);
+
+/// The file-open dialog; returns the chosen path, or an empty text when the user cancels.
+QString PromptFileOpen(QWidget* parent, const QString& title, const QString& filter);

@@ -1,0 +1,73 @@
+#include "sandboxdb.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace {
+const char* kName = "sandbox-root";
+}
+
+bool SandboxDb::available()
+{
+    return !qEnvironmentVariableIsEmpty("RYN_DB_PORT") && !qEnvironmentVariableIsEmpty("RYN_DB_ROOT_PASSWORD");
+}
+
+QSqlDatabase SandboxDb::root()
+{
+    if (QSqlDatabase::contains(kName))
+        return QSqlDatabase::database(kName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), kName);
+    db.setHostName(qEnvironmentVariable("RYN_SERVER", QStringLiteral("127.0.0.1")));
+    db.setPort(qEnvironmentVariableIntValue("RYN_DB_PORT"));
+    db.setUserName(QStringLiteral("root"));
+    db.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
+    db.setDatabaseName(QStringLiteral("ryn"));
+    if (!db.open())
+        qFatal("Cannot reach the sandbox server: %s", qPrintable(db.lastError().text()));
+    QSqlQuery(db).exec(QStringLiteral("SET NAMES utf8mb4"));
+    return db;
+}
+
+void SandboxDb::exec(const QString& statement)
+{
+    QSqlQuery query(root());
+    if (!query.exec(statement))
+        qFatal("Sandbox statement failed: %s\n%s", qPrintable(query.lastError().text()), qPrintable(statement));
+}
+
+QVariant SandboxDb::scalar(const QString& statement)
+{
+    QSqlQuery query(root());
+    if (!query.exec(statement))
+        qFatal("Sandbox query failed: %s\n%s", qPrintable(query.lastError().text()), qPrintable(statement));
+    return query.next() ? query.value(0) : QVariant();
+}
+
+void SandboxDb::runFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("Cannot read %s", qPrintable(path));
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(QLatin1String("--")))
+            continue;
+        lines << line;
+        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+            const QString statement = lines.join(QLatin1Char('\n')).trimmed();
+            lines.clear();
+            if (statement != QLatin1String(";"))
+                exec(statement.chopped(1));
+        }
+    }
+}
+
+void SandboxDb::reseed()
+{
+    exec(QStringLiteral("DROP TABLE IF EXISTS users, corp, stud, classroom, course, studclass, watchlog"));
+    const QString source = qEnvironmentVariable("RYN_SOURCE_DIR");
+    runFile(source + QStringLiteral("/db/schema.sql"));
+    runFile(source + QStringLiteral("/db/demo.sql"));
+}

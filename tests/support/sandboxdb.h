@@ -1,0 +1,22 @@
+#pragma once
+// The tests' own access to the private MariaDB server (as root, beside the program's connection):
+// reseeding the demo data and reading rows back with their own queries.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+namespace SandboxDb {
+/// True when scripts/test (or scripts/sandbox) exported the server's address.
+bool available();
+/// A root connection to the database ryn.
+QSqlDatabase root();
+/// Runs a statement as root; a failure stops the test program with the server's text.
+void exec(const QString& statement);
+/// The first column of the first row, or an invalid value when there is no row.
+QVariant scalar(const QString& statement);
+/// Drops the tables and loads db/schema.sql and db/demo.sql again.
+void reseed();
+/// Runs the statements of an SQL file (split at semicolons at line ends).
+void runFile(const QString& path);
+} // namespace SandboxDb
