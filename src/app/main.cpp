@@ -1,4 +1,7 @@
 #include "app/appsetup.h"
+#include "app/formlogin.h"
+#include "app/formrynmain.h"
+#include "platform/messagebox.h"
 
 #include <QApplication>
 
@@ -6,5 +9,10 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     setUpApplication();
-    return 0;
+    if (!TfrmLogin::Execute())
+        return 0;
+    setApplicationTitle(QStringLiteral("Korvel線上補課後台管理"));
+    TfrmRynMain frmRynMain;
+    frmRynMain.showMaximized();
+    return app.exec();
 }

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -24,13 +23,18 @@ QMessageBox::Icon iconFor(int flags)
         return QMessageBox::NoIcon;
     }
 }
+QString s_applicationTitle;
+} // namespace
+
+void setApplicationTitle(const QString& title)
+{
+    s_applicationTitle = title;
+}
 
 QString applicationTitle()
 {
-    const QString title = QGuiApplication::applicationDisplayName();
-    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+    return s_applicationTitle.isEmpty() ? QCoreApplication::applicationName() : s_applicationTitle;
 }
-} // namespace
 
 int MessageBox(QWidget* parent, const QString& text, const QString& caption, int flags)
 {

@@ -29,6 +29,10 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, int
 /// The plain notice: the text, an OK button, no icon and no title.
 void ShowMessage(const QString& text);
 
+/// The application's title, shown on the standard error box (the program's name until set).
+void setApplicationTitle(const QString& title);
+QString applicationTitle();
+
 /// The standard error box of the user interface: the error text, the application's title, the error icon.
 void ShowErrorBox(const QString& text);
 

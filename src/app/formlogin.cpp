@@ -1,0 +1,198 @@
+#include "formlogin.h"
+
+#include "app/rynconst.h"
+#include "app/uilanguage.h"
+#include "data/connection.h"
+#include "data/datasource.h"
+#include "data/digest.h"
+#include "data/serversettings.h"
+#include "data/snapshottable.h"
+#include "data/sqltext.h"
+#include "platform/guard.h"
+#include "platform/inputmethod.h"
+#include "platform/keypreview.h"
+#include "platform/messagebox.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+template <typename T> T* named(T* object, const char* name)
+{
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = named(new QPushButton(caption, parent), name);
+    // Enter follows the form's Enter rule; no button of this dialog is a default button.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+} // namespace
+
+TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent)
+{
+    buildLayout();
+    new KeyPreview(this, [this](QKeyEvent* e) { return FormKeyPress(e); });
+    LangCtrl = attachLanguageController(this);
+    guarded([this] { FormCreate(); });
+}
+
+TfrmLogin::~TfrmLogin() = default;
+
+void TfrmLogin::buildLayout()
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("登入"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(300, 190);
+
+    lblUno = named(new QLabel(QStringLiteral("帳號："), this), "lblUno");
+    lblUno->setGeometry(30, 24, 60, 24);
+    txtLogin = named(new QLineEdit(this), "txtLogin");
+    txtLogin->setGeometry(90, 22, 170, 26);
+    txtLogin->setMaxLength(20);
+    lblPassword = named(new QLabel(QStringLiteral("密碼："), this), "lblPassword");
+    lblPassword->setGeometry(30, 62, 60, 24);
+    txtPassword = named(new QLineEdit(this), "txtPassword");
+    txtPassword->setGeometry(90, 60, 170, 26);
+    txtPassword->setMaxLength(20);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    chkShowPassword = named(new QCheckBox(QStringLiteral("顯示密碼"), this), "chkShowPassword");
+    chkShowPassword->setGeometry(90, 94, 170, 24);
+    chkShowPassword->setFocusPolicy(Qt::ClickFocus);
+    btnLogin = button(this, "btnLogin", QStringLiteral("登入 (&L)"));
+    btnLogin->setGeometry(60, 134, 85, 33);
+    btnExit = button(this, "btnExit", QStringLiteral("取消 (&X)"));
+    btnExit->setGeometry(160, 134, 85, 33);
+    Memo1 = named(new QPlainTextEdit(this), "Memo1");
+    Memo1->hide();
+
+    for (QLineEdit* edit : {txtLogin, txtPassword})
+        setImeMode(edit, ImeMode::Closed);
+    setTabOrder(txtLogin, txtPassword);
+    setTabOrder(txtPassword, btnLogin);
+    setTabOrder(btnLogin, btnExit);
+    Memo1->setFocusPolicy(Qt::NoFocus);
+    txtLogin->setFocus();
+
+    connRyn = named(new Connection(this), "connRyn");
+    connRyn->setConnectionString(QStringLiteral("DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=127.0.0.1; "
+                                                "DATABASE=ryn; UID=ryn;OPTION=3;"));
+    qryLogin = named(new SnapshotTable(this), "qryLogin");
+    qryLogin->setConnection(connRyn);
+    qryLogin->setSql(QStringLiteral("SELECT * FROM users"));
+    qryLogin->addField(QStringLiteral("uid"), FieldType::Text, 20);
+    qryLogin->addField(QStringLiteral("uname"), FieldType::Text, 10);
+    qryLogin->addField(QStringLiteral("isadmin"), FieldType::Int16);
+    dsLogin = named(new DataSource(qryLogin, this), "dsLogin");
+    tblCorp = named(new SnapshotTable(this), "tblCorp");
+    tblCorp->setConnection(connRyn);
+    tblCorp->setTableName(QStringLiteral("corp"));
+    tblCorp->addField(QStringLiteral("invoiceno"), FieldType::Text, 8);
+    tblCorp->addField(QStringLiteral("corpname"), FieldType::Text, 30);
+    tblCorp->addField(QStringLiteral("watermark"), FieldType::Int16);
+
+    onEvent(btnLogin, &QPushButton::clicked, this, &TfrmLogin::btnLoginClick);
+    onEvent(btnExit, &QPushButton::clicked, this, &TfrmLogin::btnExitClick);
+    onEvent(chkShowPassword, &QCheckBox::clicked, this, &TfrmLogin::chkShowPasswordClick);
+}
+
+bool TfrmLogin::Execute()
+{
+    TfrmLogin dialog;
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    return dialog.exec() == mrOk;
+}
+
+QString TfrmLogin::MD5(const QString& text)
+{
+    return ::MD5(text);
+}
+
+void TfrmLogin::GetUILanguage()
+{
+    applyStartupLanguage();
+}
+
+void TfrmLogin::FormCreate()
+{
+    scanForLanguageFiles(QDir::currentPath());
+    GetUILanguage();
+    errcnt = 0;
+    connRyn->setConnectionString(programConnectionString());
+    connRyn->open();
+}
+
+void TfrmLogin::btnLoginClick()
+{
+    qryLogin->close();
+    const QString statement = QStringLiteral("  SELECT * FROM users      WHERE uid=") + QuotedStr(txtLogin->text())
+        + QStringLiteral("         AND pwd=") + QuotedStr(MD5(txtPassword->text()));
+    qryLogin->setSql(statement);
+    qryLogin->open();
+    if (qryLogin->recordCount() <= 0) {
+        ++errcnt;
+        if (errcnt < 3) {
+            MessageBox(this, QStringLiteral("帳號或密碼錯誤，請重新輸入"), QStringLiteral("帳號或密碼錯誤"),
+                       Win::MB_ICONEXCLAMATION);
+            txtLogin->clear();
+            txtPassword->clear();
+        } else {
+            MessageBox(this, QStringLiteral("帳號或密碼錯誤達三次，系統將強制退出"),
+                       QStringLiteral("帳號或密碼錯誤"), Win::MB_OK);
+            done(mrAbort);
+        }
+    } else {
+        UID = qryLogin->fieldByName(QStringLiteral("uid"))->asString();
+        UNAME = qryLogin->fieldByName(QStringLiteral("uname"))->asString();
+        ISADMIN = qint16(qryLogin->fieldByName(QStringLiteral("isadmin"))->asInteger());
+        if (!tblCorp->active())
+            tblCorp->open();
+        WATERMARK = qint16(tblCorp->fieldByName(QStringLiteral("watermark"))->asInteger());
+        done(mrOk);
+    }
+    qryLogin->close();
+}
+
+void TfrmLogin::btnExitClick()
+{
+    done(mrClose);
+}
+
+void TfrmLogin::chkShowPasswordClick()
+{
+    txtPassword->setEchoMode(chkShowPassword->isChecked() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+bool TfrmLogin::FormKeyPress(QKeyEvent* event)
+{
+    return applyEnterRule(this, event);
+}
+
+void TfrmLogin::reject()
+{
+    // Esc presses "取消 (&X)".
+    btnExit->click();
+}
+
+void TfrmLogin::closeEvent(QCloseEvent* event)
+{
+    // The close box ends the dialog with Cancel.
+    if (isVisible())
+        done(mrCancel);
+    event->accept();
+}

@@ -1,0 +1,281 @@
+#include "formrynmain.h"
+
+#include "app/rynconst.h"
+#include "app/uilanguage.h"
+#include "data/connection.h"
+#include "data/serversettings.h"
+#include "platform/guard.h"
+#include "platform/inifile.h"
+#include "platform/mdiarrange.h"
+#include "platform/messagebox.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+TfrmRynMain* s_instance = nullptr;
+
+QMenu* menu(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* m = new QMenu(caption, parent);
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
+    return m;
+}
+
+QAction* item(QMenu* parentMenu, QObject* owner, const char* name, const QString& caption)
+{
+    auto* a = new QAction(caption, owner);
+    a->setObjectName(QString::fromLatin1(name));
+    parentMenu->addAction(a);
+    return a;
+}
+
+QLabel* hiddenLabel(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->hide();
+    return label;
+}
+} // namespace
+
+TfrmRynMain::TfrmRynMain(QWidget* parent) : QMainWindow(parent)
+{
+    s_instance = this;
+    setObjectName(QStringLiteral("frmRynMain"));
+    setWindowTitle(QStringLiteral("Korvel線上補課後台管理"));
+    conn = new Connection(this);
+    conn->setObjectName(QStringLiteral("conn"));
+    conn->setConnectionString(QStringLiteral("DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=127.0.0.1; "
+                                             "DATABASE=ryn; UID=ryn;OPTION=3;"));
+    mdiArea = new QMdiArea(this);
+    mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(mdiArea);
+    buildMenus();
+    lblRestart = hiddenLabel(this, "lblRestart", QStringLiteral("請關閉程式再重新啟動"));
+    lblCloseQuery = hiddenLabel(this, "lblCloseQuery", QStringLiteral("確定結束本系統?"));
+    lblExit = hiddenLabel(this, "lblExit", QStringLiteral("結束"));
+
+    LangCtrl = attachLanguageController(this);
+    guarded([this] { FormCreate(); });
+    // A non-administrator never sees user management, also when the connection could not be opened.
+    if (ISADMIN == 0)
+        mitUser->setVisible(false);
+}
+
+TfrmRynMain::~TfrmRynMain()
+{
+    // Children go first: their tables still use the connection while they are destroyed.
+    delete mdiArea;
+    mdiArea = nullptr;
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+TfrmRynMain* TfrmRynMain::instance()
+{
+    return s_instance;
+}
+
+void TfrmRynMain::buildMenus()
+{
+    mitBasic = menu(this, "mitBasic", QStringLiteral("基本資料管理 (&S)"));
+    mitStudent = item(mitBasic, this, "mitStudent", QStringLiteral("學生管理 (&S)"));
+    mitClassroom = item(mitBasic, this, "mitClassroom", QStringLiteral("班級管理 (&R)"));
+    mitCourse = item(mitBasic, this, "mitCourse", QStringLiteral("課程管理 (&C)"));
+    mitBasic->addSeparator();
+    mitBuy = item(mitBasic, this, "mitBuy", QStringLiteral("加、扣點數 (&B)"));
+    mitQuery = item(mitBasic, this, "mitQuery", QStringLiteral("點數查詢 (&Q)"));
+    mitBasic->addSeparator();
+    mitCorp = item(mitBasic, this, "mitCorp", QStringLiteral("公司基本資料及預設值 (&O)"));
+    mitLang = menu(this, "mitLang", QStringLiteral("語言"));
+    mitBasic->addMenu(mitLang);
+    m_langGroup = new QActionGroup(this);
+    mitTW = item(mitLang, this, "mitTW", QStringLiteral("正體中文"));
+    mitCN = item(mitLang, this, "mitCN", QStringLiteral("简体中文"));
+    for (QAction* a : {mitTW, mitCN}) {
+        a->setCheckable(true);
+        m_langGroup->addAction(a);
+    }
+    mitTW->setChecked(true);
+    mitUser = item(mitBasic, this, "mitUser", QStringLiteral("使用者管理 (&U)"));
+    mitPassword = item(mitBasic, this, "mitPassword", QStringLiteral("變更密碼 (&P)"));
+    mitBasic->addSeparator();
+    mitExit = item(mitBasic, this, "mitExit", QStringLiteral("結束 (&X)"));
+    mitExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mitExit->setShortcutContext(Qt::ApplicationShortcut);
+
+    mitWindow = menu(this, "mitWindow", QStringLiteral("視窗管理 (&W)"));
+    mitWindow->addSeparator();
+    mitCascade = item(mitWindow, this, "mitCascade", QStringLiteral("重疊顯示"));
+    mitHorizontal = item(mitWindow, this, "mitHorizontal", QStringLiteral("水平並排"));
+    mitVertical = item(mitWindow, this, "mitVertical", QStringLiteral("垂直並排"));
+    mitIcon = item(mitWindow, this, "mitIcon", QStringLiteral("排列圖示"));
+    mitCloseAll = item(mitWindow, this, "mitCloseAll", QStringLiteral("關閉所有視窗"));
+    connect(mitWindow, &QMenu::aboutToShow, this, &TfrmRynMain::listChildWindows);
+
+    mitHelp = menu(this, "mitHelp", QStringLiteral("輔助說明 (&H)"));
+    mitAbout = item(mitHelp, this, "mitAbout", QStringLiteral("產品資訊 (&A)"));
+
+    menuBar()->addMenu(mitBasic);
+    menuBar()->addMenu(mitWindow);
+    menuBar()->addMenu(mitHelp);
+
+    // Windows that this version does not have yet: the items are there, but do nothing.
+    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp, mitUser, mitPassword, mitAbout}) {
+        a->setEnabled(false);
+        a->setToolTip(QStringLiteral("Not available in this version"));
+    }
+
+    onEvent(mitStudent, &QAction::triggered, this, &TfrmRynMain::mitStudentClick);
+    onEvent(mitClassroom, &QAction::triggered, this, &TfrmRynMain::mitClassroomClick);
+    onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
+    onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
+    onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
+    onEvent(mitVertical, &QAction::triggered, this, &TfrmRynMain::mitVerticalClick);
+    onEvent(mitIcon, &QAction::triggered, this, &TfrmRynMain::mitIconClick);
+    onEvent(mitCloseAll, &QAction::triggered, this, &TfrmRynMain::mitCloseAllClick);
+    onEvent(mitAbout, &QAction::triggered, this, &TfrmRynMain::mitAboutClick);
+    for (QAction* a : {mitTW, mitCN})
+        onEvent(a, &QAction::triggered, this, [this, a] { mitLangClick(a); });
+}
+
+void TfrmRynMain::FormCreate()
+{
+    scanForLanguageFiles(QCoreApplication::applicationDirPath());
+    GetUILanguage();
+    conn->setConnectionString(programConnectionString());
+    conn->open();
+}
+
+void TfrmRynMain::GetUILanguage()
+{
+    if (applyStartupLanguage())
+        mitTW->setChecked(true);
+    else
+        mitCN->setChecked(true);
+}
+
+void TfrmRynMain::SetDefaultLang(const QString& caption)
+{
+    QString choice;
+    if (caption == QStringLiteral("正體中文") || caption == QStringLiteral("正体中文")) {
+        choice = QStringLiteral("tw");
+        mitTW->setChecked(true);
+    } else {
+        choice = QStringLiteral("cn");
+        mitCN->setChecked(true);
+    }
+    UILANGUAGE = choice;
+    IniFile::writeString(settingsFilePath(), QStringLiteral("Language"), QStringLiteral("default"), choice);
+    ShowMessage(lblRestart->text());
+}
+
+void TfrmRynMain::mitLangClick(QAction* item)
+{
+    SetDefaultLang(item->text());
+}
+
+QMdiSubWindow* TfrmRynMain::addChild(QWidget* form)
+{
+    QMdiSubWindow* sub = mdiArea->addSubWindow(form);
+    sub->setWindowIcon(form->windowIcon());
+    sub->showMaximized();
+    mdiArea->setActiveSubWindow(sub);
+    return sub;
+}
+
+void TfrmRynMain::raiseChild(QMdiSubWindow* sub)
+{
+    sub->show();
+    mdiArea->setActiveSubWindow(sub);
+    sub->raise();
+    if (sub->isMinimized()) {
+        if (sub->windowFlags() & Qt::WindowMaximizeButtonHint)
+            sub->showMaximized();
+        else
+            sub->showNormal();
+    }
+}
+
+void TfrmRynMain::mitStudentClick() {}
+
+void TfrmRynMain::mitClassroomClick() {}
+
+void TfrmRynMain::mitExitClick()
+{
+    close();
+}
+
+void TfrmRynMain::mitCascadeClick()
+{
+    mdiArea->cascadeSubWindows();
+}
+
+void TfrmRynMain::mitHorizontalClick()
+{
+    tileSubWindows(mdiArea, TileMode::Horizontal);
+}
+
+void TfrmRynMain::mitVerticalClick()
+{
+    tileSubWindows(mdiArea, TileMode::Vertical);
+}
+
+void TfrmRynMain::mitIconClick()
+{
+    arrangeIcons(mdiArea);
+}
+
+void TfrmRynMain::mitCloseAllClick()
+{
+    // Freed without their closing handlers: an unsaved row in any of them is dropped.
+    while (!mdiArea->subWindowList().isEmpty())
+        delete mdiArea->subWindowList(QMdiArea::CreationOrder).first();
+}
+
+void TfrmRynMain::mitAboutClick() {}
+
+void TfrmRynMain::listChildWindows()
+{
+    qDeleteAll(m_windowList);
+    m_windowList.clear();
+    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    m_windowList << mitWindow->addSeparator();
+    int n = 0;
+    for (QMdiSubWindow* sub : windows) {
+        QAction* a = mitWindow->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(sub == mdiArea->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, sub] {
+            if (mdiArea->subWindowList().contains(sub))
+                raiseChild(sub);
+        });
+        m_windowList << a;
+    }
+}
+
+bool TfrmRynMain::FormCloseQuery()
+{
+    return MessageBox(this, lblCloseQuery->text(), lblExit->text(),
+                      Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+        == Win::IDOK;
+}
+
+void TfrmRynMain::closeEvent(QCloseEvent* event)
+{
+    bool canClose = false;
+    guarded([&] { canClose = FormCloseQuery(); });
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}

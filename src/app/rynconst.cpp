@@ -1,0 +1,16 @@
+#include "rynconst.h"
+
+QString UID;
+QString UNAME;
+qint16 ISADMIN = 0;
+qint16 WATERMARK = 0;
+QString UILANGUAGE;
+
+void resetLoggedInUser()
+{
+    UID.clear();
+    UNAME.clear();
+    ISADMIN = 0;
+    WATERMARK = 0;
+    UILANGUAGE.clear();
+}

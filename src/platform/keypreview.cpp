@@ -1,0 +1,62 @@
+#include "keypreview.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+KeyPreview::KeyPreview(QWidget* form, std::function<bool(QKeyEvent*)> handler)
+    : QObject(form), m_form(form), m_handler(std::move(handler))
+{
+    qApp->installEventFilter(this);
+}
+
+KeyPreview::~KeyPreview()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget != m_form && !m_form->isAncestorOf(widget))
+        return false;
+    // An ignored key travels up to the parents, passing the application's filters again.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key == m_lastEvent && key->timestamp() == m_lastTimestamp)
+        return false;
+    m_lastEvent = key;
+    m_lastTimestamp = key->timestamp();
+    return m_handler(key);
+}
+
+namespace {
+bool isTabStop(const QWidget* w, const QWidget* form)
+{
+    return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isEnabled() && w->isVisibleTo(form)
+        && (w == form || form->isAncestorOf(w));
+}
+} // namespace
+
+bool applyEnterRule(QWidget* form, QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !(focus == form || form->isAncestorOf(focus)))
+        return false;
+    if (auto* button = qobject_cast<QAbstractButton*>(focus)) {
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+    for (QWidget* next = focus->nextInFocusChain(); next && next != focus; next = next->nextInFocusChain()) {
+        if (isTabStop(next, form)) {
+            next->setFocus(Qt::TabFocusReason);
+            break;
+        }
+    }
+    return false;
+}

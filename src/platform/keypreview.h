@@ -1,0 +1,33 @@
+#pragma once
+// Key preview: a window sees each key press before the control that has the focus, the way the
+// windows' FormKeyPress handlers expect.
+
+#include <QObject>
+#include <functional>
+
+class QKeyEvent;
+class QWidget;
+
+class KeyPreview : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// handler gets every key press aimed at form or a widget inside it; returning true consumes it.
+    KeyPreview(QWidget* form, std::function<bool(QKeyEvent*)> handler);
+    ~KeyPreview() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_form;
+    std::function<bool(QKeyEvent*)> m_handler;
+    const QEvent* m_lastEvent = nullptr;
+    quint64 m_lastTimestamp = 0;
+};
+
+/// The Enter rule of the forms: Enter (character 13) moves the focus to the next enabled, visible
+/// tab stop inside form, wrapping at the end; the key still reaches the control that had the focus.
+/// A focused button is pressed by Enter instead, and the focus stays. Returns true when consumed.
+bool applyEnterRule(QWidget* form, QKeyEvent* event);

@@ -1,0 +1,275 @@
+#include "app/formlogin.h"
+#include "app/rynconst.h"
+#include "data/digest.h"
+#include "platform/dialogseam.h"
+#include "platform/messagebox.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+
+class TestLogin : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TfrmLogin> m_dialog;
+
+    TfrmLogin* open()
+    {
+        m_dialog = std::make_unique<TfrmLogin>();
+        m_dialog->show();
+        QVERIFY2(QTest::qWaitForWindowExposed(m_dialog.get()), "login dialog not shown");
+        return m_dialog.get();
+    }
+
+    void attempt(TfrmLogin* d, const QString& name, const QString& password)
+    {
+        d->txtLogin->setText(name);
+        d->txtPassword->setText(password);
+        QTest::mouseClick(d->btnLogin, Qt::LeftButton);
+    }
+
+    static QString loggedStatement()
+    {
+        return SandboxDb::scalar(QStringLiteral("SELECT CONVERT(argument USING utf8mb4) FROM mysql.general_log "
+                                                "WHERE argument LIKE '%FROM users      WHERE%' "
+                                                "ORDER BY event_time DESC LIMIT 1"))
+            .toString();
+    }
+
+    static QString expected(const QString& name, const QString& password)
+    {
+        QString n = name;
+        n.replace("'", "''");
+        return QStringLiteral("  SELECT * FROM users      WHERE uid='") + n + QStringLiteral("'         AND pwd='")
+            + MD5(password) + QStringLiteral("'");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!SandboxDb::available())
+            QSKIP("no sandbox server");
+        SandboxDb::exec("SET GLOBAL log_output='TABLE'");
+        SandboxDb::exec("SET GLOBAL general_log=1");
+    }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        SandboxDb::exec("TRUNCATE mysql.general_log");
+        resetLoggedInUser();
+        DialogSeam::clear();
+    }
+
+    void cleanup()
+    {
+        m_dialog.reset();
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void layout()
+    {
+        TfrmLogin* d = open();
+        QCOMPARE(d->windowTitle(), QStringLiteral("登入"));
+        QCOMPARE(d->btnLogin->text(), QStringLiteral("登入 (&L)"));
+        QCOMPARE(d->btnExit->text(), QStringLiteral("取消 (&X)"));
+        QCOMPARE(d->txtLogin->maxLength(), 20);
+        QCOMPARE(d->txtPassword->maxLength(), 20);
+        QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Password);
+        QVERIFY(!d->chkShowPassword->isChecked());
+        QVERIFY(!(d->chkShowPassword->focusPolicy() & Qt::TabFocus));
+        QCOMPARE(QApplication::focusWidget(), d->txtLogin);
+    }
+
+    void administratorLogsIn()
+    {
+        TfrmLogin* d = open();
+        attempt(d, "admin", "admin123");
+        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(UID, QStringLiteral("admin"));
+        QCOMPARE(UNAME, QStringLiteral("系統管理員"));
+        QCOMPARE(ISADMIN, qint16(1));
+        QCOMPARE(WATERMARK, qint16(1));
+        QVERIFY(DialogSeam::prompts().isEmpty());
+        QCOMPARE(loggedStatement(), expected("admin", "admin123"));
+    }
+
+    void staffIsNoAdministratorAndWatermarkFollowsCorp()
+    {
+        SandboxDb::exec("UPDATE corp SET watermark=0");
+        TfrmLogin* d = open();
+        attempt(d, "staff", "staff123");
+        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(ISADMIN, qint16(0));
+        QCOMPARE(WATERMARK, qint16(0));
+    }
+
+    void emptyCorpGivesNoWatermark()
+    {
+        SandboxDb::exec("DELETE FROM corp");
+        TfrmLogin* d = open();
+        attempt(d, "admin", "admin123");
+        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(WATERMARK, qint16(0));
+    }
+
+    void firstMatchingRowFillsTheUser()
+    {
+        SandboxDb::exec("INSERT INTO users (uid, uname, pwd, isadmin) VALUES ('admin', 'second', MD5('admin123'), 0)");
+        TfrmLogin* d = open();
+        attempt(d, "admin", "admin123");
+        QCOMPARE(UNAME, QStringLiteral("系統管理員"));
+        QCOMPARE(ISADMIN, qint16(1));
+    }
+
+    void twoFailuresThenSuccess()
+    {
+        TfrmLogin* d = open();
+        for (int i = 0; i < 2; ++i) {
+            DialogSeam::queueAnswer(Win::IDOK);
+            attempt(d, "admin", "wrong");
+            QCOMPARE(DialogSeam::last().text, QStringLiteral("帳號或密碼錯誤，請重新輸入"));
+            QCOMPARE(DialogSeam::last().caption, QStringLiteral("帳號或密碼錯誤"));
+            QCOMPARE(DialogSeam::last().flags, 48);
+            QVERIFY(d->txtLogin->text().isEmpty());
+            QVERIFY(d->txtPassword->text().isEmpty());
+            QVERIFY(d->isVisible());
+        }
+        QCOMPARE(d->errcnt, 2);
+        attempt(d, "admin", "admin123");
+        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+    }
+
+    void thirdFailureEnds()
+    {
+        TfrmLogin* d = open();
+        DialogSeam::queueAnswer(Win::IDOK);
+        DialogSeam::queueAnswer(Win::IDOK);
+        DialogSeam::queueAnswer(Win::IDOK);
+        attempt(d, "a", "1");
+        attempt(d, "b", "2");
+        attempt(d, "c", "3");
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("帳號或密碼錯誤達三次，系統將強制退出"));
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("帳號或密碼錯誤"));
+        QCOMPARE(DialogSeam::last().flags, 0);
+        QCOMPARE(d->result(), int(TfrmLogin::mrAbort));
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->txtLogin->text(), QStringLiteral("c"));
+        QCOMPARE(d->txtPassword->text(), QStringLiteral("3"));
+        QVERIFY(UID.isEmpty());
+    }
+
+    void statementIsSentAsTyped_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("spaces") << " admin " << " admin123";
+        QTest::newRow("quote") << "ad'min" << "x'y";
+        QTest::newRow("or true") << "' OR '1'='1" << "' OR '1'='1";
+        QTest::newRow("backslash") << "admin\\" << "\\";
+        QTest::newRow("backslash quote") << "a\\' OR 1=1 -- " << "p";
+        QTest::newRow("comment") << "admin'-- " << "#";
+        QTest::newRow("hash") << "admin'#" << "x";
+        QTest::newRow("stacked") << "x'; DROP TABLE users; #" << ";";
+        QTest::newRow("chinese") << QStringLiteral("系統管理員") << QStringLiteral("密碼");
+        QTest::newRow("twenty") << QString(20, QLatin1Char('\'')) << QString(20, QLatin1Char('\\'));
+    }
+    void statementIsSentAsTyped()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        TfrmLogin* d = open();
+        DialogSeam::queueAnswer(Win::IDOK);
+        attempt(d, name, password);
+        QCOMPARE(d->result(), 0);
+        QCOMPARE(d->errcnt, 1);
+        QCOMPARE(DialogSeam::last().flags, 48);
+        QCOMPARE(loggedStatement(), expected(name, password));
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM users").toInt(), 2);
+    }
+
+    void hostileNamesAreAccountsLikeAnyOther_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("quotes and backslashes") << "o'ne\\il" << "p'w\\";
+        QTest::newRow("comment marks") << "a-- #;" << "--";
+        QTest::newRow("chinese and nul") << QStringLiteral("王%1小明").arg(QChar(0)) << QStringLiteral("密碼");
+    }
+    void hostileNamesAreAccountsLikeAnyOther()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QSqlQuery insert(SandboxDb::root());
+        insert.prepare("INSERT INTO users (uid, uname, pwd, isadmin) VALUES (?, 'x', ?, 0)");
+        insert.addBindValue(name);
+        insert.addBindValue(MD5(password));
+        QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+        TfrmLogin* d = open();
+        attempt(d, name, password);
+        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(UID, name);
+    }
+
+    void escAndCloseBoxEndTheDialog()
+    {
+        TfrmLogin* d = open();
+        QTest::keyClick(d->txtLogin, Qt::Key_Escape);
+        QCOMPARE(d->result(), int(TfrmLogin::mrClose));
+        QVERIFY(!d->isVisible());
+        d = open();
+        d->close();
+        QCOMPARE(d->result(), int(TfrmLogin::mrCancel));
+    }
+
+    void enterMovesThroughTheTabStops()
+    {
+        TfrmLogin* d = open();
+        d->txtLogin->setFocus();
+        QTest::keyClick(d->txtLogin, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), d->txtPassword);
+        QTest::keyClick(d->txtPassword, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), d->btnLogin);
+        d->btnExit->setFocus();
+        QTest::keyClick(d->btnExit, Qt::Key_Return);
+        QCOMPARE(d->result(), int(TfrmLogin::mrClose));
+    }
+
+    void showPassword()
+    {
+        TfrmLogin* d = open();
+        QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
+        QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Normal);
+        QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
+        QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Password);
+    }
+
+    void serverDownShowsErrorsAndCountsNothing()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        const QByteArray saved = qgetenv("RYN_DB_PORT");
+        qputenv("RYN_DB_PORT", QByteArray::number(port));
+        DialogSeam::queueAnswer(Win::IDOK);
+        TfrmLogin* d = open();
+        qputenv("RYN_DB_PORT", saved);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY(d->isVisible());
+        DialogSeam::queueAnswer(Win::IDOK);
+        attempt(d, "admin", "admin123");
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(d->errcnt, 0);
+        QVERIFY(d->isVisible());
+        QVERIFY(UID.isEmpty());
+    }
+};
+
+RYN_TEST_MAIN(TestLogin)
+#include "tst_login.moc"

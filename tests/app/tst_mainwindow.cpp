@@ -1,0 +1,299 @@
+#include "app/formrynmain.h"
+#include "app/rynconst.h"
+#include "platform/dialogseam.h"
+#include "platform/inifile.h"
+#include "platform/messagebox.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+// Stand-ins for record windows: the child-window rule is the same for every class.
+class FormA : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    int closeEvents = 0;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        ++closeEvents;
+        QWidget::closeEvent(e);
+    }
+};
+
+class FormB : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TfrmRynMain> m_main;
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+
+    TfrmRynMain* open(qint16 isAdmin = 1)
+    {
+        ISADMIN = isAdmin;
+        UID = QStringLiteral("admin");
+        m_main = std::make_unique<TfrmRynMain>();
+        m_main->showMaximized();
+        return m_main.get();
+    }
+
+    static QStringList captions(QMenu* menu)
+    {
+        QStringList list;
+        for (QAction* a : menu->actions())
+            list << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return list;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!SandboxDb::available())
+            QSKIP("no sandbox server");
+        m_oldDir = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+    }
+
+    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
+
+    void init()
+    {
+        DialogSeam::clear();
+        QFile::remove(m_dir.filePath("ryn.ini"));
+        resetLoggedInUser();
+    }
+
+    void cleanup()
+    {
+        if (m_main) {
+            m_main->setAttribute(Qt::WA_DeleteOnClose, false);
+            m_main.reset();
+        }
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void menusInOrder()
+    {
+        TfrmRynMain* w = open();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
+        QCOMPARE(captions(w->mitBasic),
+                 QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)", "點數查詢 (&Q)",
+                              "-", "公司基本資料及預設值 (&O)", "語言", "使用者管理 (&U)", "變更密碼 (&P)", "-",
+                              "結束 (&X)"}));
+        QCOMPARE(captions(w->mitLang), QStringList({"正體中文", "简体中文"}));
+        QCOMPARE(captions(w->mitWindow),
+                 QStringList({"-", "重疊顯示", "水平並排", "垂直並排", "排列圖示", "關閉所有視窗"}));
+        QCOMPARE(captions(w->mitHelp), QStringList({"產品資訊 (&A)"}));
+        QStringList bar;
+        for (QAction* a : w->menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, QStringList({"基本資料管理 (&S)", "視窗管理 (&W)", "輔助說明 (&H)"}));
+        QCOMPARE(w->mitExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
+        QVERIFY(w->mitTW->isCheckable() && w->mitCN->isCheckable());
+        QVERIFY(w->conn->connected());
+    }
+
+    void userMenuOnlyForAdministrators()
+    {
+        QVERIFY(open(1)->mitUser->isVisible());
+        m_main.reset();
+        QVERIFY(!open(0)->mitUser->isVisible());
+    }
+
+    void closeQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("viaShortcut");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("cancel") << int(Win::IDCANCEL) << false << false;
+        QTest::newRow("ok") << int(Win::IDOK) << false << true;
+        QTest::newRow("ctrl+x cancel") << int(Win::IDCANCEL) << true << false;
+        QTest::newRow("ctrl+x ok") << int(Win::IDOK) << true << true;
+    }
+    void closeQuestion()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, viaShortcut);
+        QFETCH(bool, closes);
+        TfrmRynMain* w = open();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        DialogSeam::queueAnswer(answer);
+        if (viaShortcut)
+            QTest::keyClick(w, Qt::Key_X, Qt::ControlModifier);
+        else
+            w->close();
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("確定結束本系統?"));
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("結束"));
+        QCOMPARE(DialogSeam::last().flags, 289);
+        QCOMPARE(w->isVisible(), !closes);
+    }
+
+    void closeQuestionTakesTheLabelsTexts()
+    {
+        TfrmRynMain* w = open();
+        w->lblCloseQuery->setText(QStringLiteral("确定结束本系统?"));
+        w->lblExit->setText(QStringLiteral("结束"));
+        DialogSeam::queueAnswer(Win::IDCANCEL);
+        w->mitExit->trigger();
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("确定结束本系统?"));
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("结束"));
+    }
+
+    void oneChildWindowPerClass()
+    {
+        TfrmRynMain* w = open();
+        int made = 0;
+        auto makeA = [&]() -> FormA* {
+            ++made;
+            return new FormA;
+        };
+        FormA* a = w->bringUpChild<FormA>(makeA);
+        FormB* b = w->bringUpChild<FormB>([] { return new FormB; });
+        QCOMPARE(w->mdiArea->subWindowList().size(), 2);
+        QCOMPARE(w->mdiArea->activeSubWindow()->widget(), b);
+        QCOMPARE(w->bringUpChild<FormA>(makeA), a);
+        QCOMPARE(made, 1);
+        QCOMPARE(w->mdiArea->subWindowList().size(), 2);
+        QCOMPARE(w->mdiArea->activeSubWindow()->widget(), a);
+        QVERIFY(a->parentWidget()->isMaximized());
+
+        QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(a->parentWidget());
+        sub->showMinimized();
+        QVERIFY(sub->isMinimized());
+        w->bringUpChild<FormA>(makeA);
+        QVERIFY(sub->isMaximized());
+        QCOMPARE(made, 1);
+    }
+
+    void closeAllFreesEveryChildWithoutQuestions()
+    {
+        TfrmRynMain* w = open();
+        w->mitCloseAll->trigger();
+        QVERIFY(w->mdiArea->subWindowList().isEmpty());
+        QPointer<FormA> a = w->bringUpChild<FormA>([] { return new FormA; });
+        QPointer<FormB> b = w->bringUpChild<FormB>([] { return new FormB; });
+        w->mitCloseAll->trigger();
+        QVERIFY(w->mdiArea->subWindowList().isEmpty());
+        QVERIFY(a.isNull());
+        QVERIFY(b.isNull());
+        QVERIFY(DialogSeam::prompts().isEmpty());
+    }
+
+    void tiling()
+    {
+        TfrmRynMain* w = open();
+        w->bringUpChild<FormA>([] { return new FormA; });
+        w->bringUpChild<FormB>([] { return new FormB; });
+        const QList<QMdiSubWindow*> subs = w->mdiArea->subWindowList(QMdiArea::CreationOrder);
+        const QRect area = w->mdiArea->viewport()->rect();
+        w->mitHorizontal->trigger();
+        QCOMPARE(subs[0]->width(), area.width());
+        QCOMPARE(subs[1]->width(), area.width());
+        QVERIFY(subs[0]->geometry().bottom() < subs[1]->geometry().top());
+        w->mitVertical->trigger();
+        QCOMPARE(subs[0]->height(), area.height());
+        QVERIFY(subs[0]->geometry().right() < subs[1]->geometry().left());
+        w->mitCascade->trigger();
+        QVERIFY(subs[0]->pos() != subs[1]->pos());
+        subs[0]->showMinimized();
+        subs[1]->showMinimized();
+        w->mitIcon->trigger();
+        QCOMPARE(subs[0]->geometry().bottom(), area.bottom());
+        QVERIFY(subs[0]->geometry().right() < subs[1]->geometry().left());
+    }
+
+    void windowMenuListsTheChildren()
+    {
+        TfrmRynMain* w = open();
+        auto* a = w->bringUpChild<FormA>([] { return new FormA; });
+        a->setWindowTitle(QStringLiteral("學生管理"));
+        QMetaObject::invokeMethod(w->mitWindow, "aboutToShow");
+        QCOMPARE(captions(w->mitWindow).mid(6), QStringList({"-", "&1 學生管理"}));
+        QMetaObject::invokeMethod(w->mitWindow, "aboutToShow");
+        QCOMPARE(captions(w->mitWindow).size(), 8);
+    }
+
+    void languageCommandStoresTheChoice_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("traditional") << "正體中文" << "tw";
+        QTest::newRow("traditional, translated") << "正体中文" << "tw";
+        QTest::newRow("simplified") << "简体中文" << "cn";
+        QTest::newRow("anything else") << "Chinese" << "cn";
+    }
+    void languageCommandStoresTheChoice()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, stored);
+        TfrmRynMain* w = open();
+        IniFile::writeString(m_dir.filePath("ryn.ini"), "Server", "Host", "127.0.0.1");
+        const QString titleBefore = w->mitTW->text();
+        DialogSeam::queueAnswer(Win::IDOK);
+        w->SetDefaultLang(caption);
+        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), stored);
+        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Server", "Host", ""), QStringLiteral("127.0.0.1"));
+        QCOMPARE(UILANGUAGE, stored);
+        QCOMPARE(w->mitTW->isChecked(), stored == "tw");
+        QCOMPARE(w->mitCN->isChecked(), stored == "cn");
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("請關閉程式再重新啟動"));
+        QCOMPARE(DialogSeam::last().flags, -1);
+        QCOMPARE(w->mitTW->text(), titleBefore);
+    }
+
+    void languageItemsClick()
+    {
+        TfrmRynMain* w = open();
+        DialogSeam::queueAnswer(Win::IDOK);
+        w->mitCN->trigger();
+        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), QStringLiteral("cn"));
+        DialogSeam::queueAnswer(Win::IDOK);
+        w->mitTW->trigger();
+        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), QStringLiteral("tw"));
+    }
+
+    void startupTicksTheSetting()
+    {
+        IniFile::writeString(m_dir.filePath("ryn.ini"), "Language", "default", "tw");
+        QVERIFY(open()->mitTW->isChecked());
+        m_main.reset();
+        IniFile::writeString(m_dir.filePath("ryn.ini"), "Language", "default", "TW");
+        QVERIFY(open()->mitCN->isChecked());
+    }
+
+    void serverDownStillOpensTheWindow()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        const QByteArray saved = qgetenv("RYN_DB_PORT");
+        qputenv("RYN_DB_PORT", QByteArray::number(port));
+        DialogSeam::queueAnswer(Win::IDOK);
+        TfrmRynMain* w = open(0);
+        qputenv("RYN_DB_PORT", saved);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY(!w->conn->connected());
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->mitUser->isVisible());
+    }
+};
+
+RYN_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
