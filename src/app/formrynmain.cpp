@@ -4,6 +4,8 @@
 #include "app/uilanguage.h"
 #include "data/connection.h"
 #include "data/serversettings.h"
+#include "forms/formclassroom.h"
+#include "forms/formstudent.h"
 #include "platform/guard.h"
 #include "platform/inifile.h"
 #include "platform/mdiarrange.h"
@@ -204,9 +206,15 @@ void TfrmRynMain::raiseChild(QMdiSubWindow* sub)
     }
 }
 
-void TfrmRynMain::mitStudentClick() {}
+void TfrmRynMain::mitStudentClick()
+{
+    bringUpChild<TfrmStudent>([this] { return new TfrmStudent(conn); });
+}
 
-void TfrmRynMain::mitClassroomClick() {}
+void TfrmRynMain::mitClassroomClick()
+{
+    bringUpChild<TfrmClassroom>([this] { return new TfrmClassroom(conn); });
+}
 
 void TfrmRynMain::mitExitClick()
 {

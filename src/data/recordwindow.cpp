@@ -1,0 +1,268 @@
+#include "recordwindow.h"
+
+#include "app/uilanguage.h"
+#include "data/datasource.h"
+#include "data/dbgrid.h"
+#include "data/snapshottable.h"
+#include "platform/errors.h"
+#include "platform/guard.h"
+#include "platform/keypreview.h"
+#include "platform/messagebox.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 33;
+constexpr int kPanelHeight = 34;
+constexpr int kLineSpacing = 30;
+constexpr int kFirstLine = 12;
+constexpr int kLabelRight = 110;
+} // namespace
+
+QString trimControls(const QString& text)
+{
+    int begin = 0;
+    int end = int(text.size());
+    while (begin < end && text.at(begin).unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 0x20)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    QFont f = font();
+    f.setPixelSize(16);
+    setFont(f);
+
+    pnlButton = new QWidget(this);
+    pnlButton->setObjectName(QStringLiteral("pnlButton"));
+    pnlButton->setFixedHeight(kPanelHeight);
+    btnAdd = addButton("btnAdd", QStringLiteral("新增 (&A)"));
+    btnEdit = addButton("btnEdit", QStringLiteral("修改 (&E)"));
+    btnPost = addButton("btnPost", QStringLiteral("儲存 (&S)"));
+    btnCancel = addButton("btnCancel", QStringLiteral("取消 (&C)"));
+    btnDelete = addButton("btnDelete", QStringLiteral("刪除 (&D)"));
+    btnExit = addButton("btnExit", QStringLiteral("結束 (&X)"));
+    setTabOrder(btnAdd, btnEdit);
+    setTabOrder(btnEdit, btnPost);
+    setTabOrder(btnPost, btnCancel);
+    setTabOrder(btnCancel, btnDelete);
+    setTabOrder(btnDelete, btnExit);
+
+    m_body = new QWidget(this);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pnlButton);
+    layout->addWidget(m_body, 1);
+    layout->addWidget(StatusBar);
+
+    onEvent(btnAdd, &QPushButton::clicked, this, &RecordWindow::btnAddClick);
+    onEvent(btnEdit, &QPushButton::clicked, this, &RecordWindow::btnEditClick);
+    onEvent(btnPost, &QPushButton::clicked, this, &RecordWindow::btnPostClick);
+    onEvent(btnCancel, &QPushButton::clicked, this, &RecordWindow::btnCancelClick);
+    onEvent(btnDelete, &QPushButton::clicked, this, &RecordWindow::btnDeleteClick);
+    onEvent(btnExit, &QPushButton::clicked, this, &RecordWindow::btnExitClick);
+    new KeyPreview(this, [this](QKeyEvent* e) {
+        bool consumed = false;
+        guarded([&] { consumed = FormKeyPress(e); });
+        return consumed;
+    });
+}
+
+RecordWindow::~RecordWindow() = default;
+
+QPushButton* RecordWindow::addButton(const char* name, const QString& caption)
+{
+    const int index = int(pnlButton->findChildren<QPushButton*>().size());
+    auto* button = new QPushButton(caption, pnlButton);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(index * kButtonWidth, 0, kButtonWidth, kButtonHeight);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void RecordWindow::addFieldLine(QWidget* parent, QLabel* label, QWidget* box, int boxWidth)
+{
+    const int line = m_fieldLines.value(parent, 0);
+    m_fieldLines[parent] = line + 1;
+    const int y = kFirstLine + line * kLineSpacing;
+    label->setParent(parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setGeometry(0, y, kLabelRight, 24);
+    box->setParent(parent);
+    box->setGeometry(kLabelRight + 6, y, boxWidth, 24);
+}
+
+void RecordWindow::setMainTable(SnapshotTable* table, DataSource* source)
+{
+    m_table = table;
+    m_source = source;
+    onEvent(source, &DataSource::stateChanged, this, &RecordWindow::dsStateChange);
+    table->events.beforePost = [this] { tblBeforePost(); };
+    table->events.afterOpen = [this] { tblAfterOpen(); };
+}
+
+void RecordWindow::setSortingGrid(DBGrid* grid, SnapshotTable* table)
+{
+    grid->setSortable(true);
+    connect(grid, &DBGrid::titleClick, this,
+            [this, table](const QString& fieldName) { guarded([&] { grdTitleClick(table, fieldName); }); });
+}
+
+void RecordWindow::setFieldHint(QWidget* box, const QString& hint)
+{
+    m_hints.append({box, hint});
+    box->installEventFilter(this);
+}
+
+void RecordWindow::finishCreate()
+{
+    LangCtrl = attachLanguageController(this);
+    guarded([this] { FormCreate(); });
+}
+
+void RecordWindow::FormCreate()
+{
+    if (!m_table->active())
+        m_table->open();
+}
+
+void RecordWindow::tblAfterOpen()
+{
+    m_table->setSort(m_defaultSort);
+}
+
+void RecordWindow::dsStateChange()
+{
+    const bool editing = m_table->editing();
+    for (QPushButton* b : {btnAdd, btnEdit, btnDelete, btnExit})
+        b->setEnabled(!editing);
+    btnPost->setEnabled(editing);
+    btnCancel->setEnabled(editing);
+    for (QWidget* input : m_inputs)
+        input->setEnabled(editing);
+    for (QWidget* grid : m_grids)
+        grid->setEnabled(!editing);
+    if (m_table->active() && m_table->recordCount() == 0) {
+        btnEdit->setEnabled(false);
+        btnDelete->setEnabled(false);
+    }
+}
+
+void RecordWindow::tblBeforePost()
+{
+    for (const RequiredField& required : m_required) {
+        if (trimControls(m_table->fieldByName(required.fieldName)->asString()).isEmpty()) {
+            MessageBox(this, required.message, QStringLiteral("必填欄位"), Win::MB_ICONEXCLAMATION);
+            required.focus->setFocus();
+            throw Abort();
+        }
+    }
+}
+
+void RecordWindow::grdTitleClick(SnapshotTable* table, const QString& fieldName)
+{
+    const QString sort = table->sort();
+    if (sort.contains(fieldName))
+        table->setSort(fieldName + (sort.contains(QLatin1String("ASC")) ? QStringLiteral(" DESC")
+                                                                        : QStringLiteral(" ASC")));
+    else
+        table->setSort(fieldName + QStringLiteral(" ASC"));
+}
+
+void RecordWindow::btnAddClick()
+{
+    m_table->append();
+    if (m_firstField)
+        m_firstField->setFocus();
+}
+
+void RecordWindow::btnEditClick()
+{
+    m_table->edit();
+}
+
+void RecordWindow::btnPostClick()
+{
+    m_table->post();
+}
+
+void RecordWindow::btnCancelClick()
+{
+    m_table->cancel();
+}
+
+void RecordWindow::btnDeleteClick()
+{
+    if (MessageBox(this, QStringLiteral("確定刪除此筆記錄？"), QStringLiteral("刪除"),
+                   Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+        != Win::IDOK)
+        return;
+    m_table->remove();
+    dsStateChange();
+}
+
+void RecordWindow::btnExitClick()
+{
+    // Inside the main window the frame around this form is what closes.
+    if (QWidget* frame = parentWidget(); frame && frame->inherits("QMdiSubWindow"))
+        frame->close();
+    else
+        close();
+}
+
+bool RecordWindow::FormKeyPress(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (!btnExit->isEnabled() || !btnExit->isVisible())
+            return false;
+        btnExit->click();
+        return true;
+    }
+    return applyEnterRule(this, event);
+}
+
+void RecordWindow::fieldEnter(QWidget* box)
+{
+    for (const auto& [widget, hint] : m_hints)
+        if (widget == box)
+            StatusBar->showMessage(hint);
+}
+
+void RecordWindow::fieldExit(QWidget*)
+{
+    StatusBar->clearMessage();
+}
+
+bool RecordWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        auto* box = qobject_cast<QWidget*>(watched);
+        if (box)
+            guarded([&] { event->type() == QEvent::FocusIn ? fieldEnter(box) : fieldExit(box); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecordWindow::closeEvent(QCloseEvent* event)
+{
+    // Nothing is saved on closing: the window and its tables go, an unsaved row with them.
+    event->accept();
+}

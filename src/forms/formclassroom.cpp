@@ -1,0 +1,71 @@
+#include "formclassroom.h"
+
+#include "data/datasource.h"
+#include "data/dbedit.h"
+#include "data/dbgrid.h"
+#include "data/snapshottable.h"
+#include "forms/formparts.h"
+#include "platform/inputmethod.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
+    : RecordWindow(QStringLiteral("frmClassroom"), QStringLiteral("班級管理"), parent)
+{
+    tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
+    tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
+    tblClassroom->addField(QStringLiteral("classname"), FieldType::Text, 30);
+    tblClassroom->addField(QStringLiteral("teacher"), FieldType::Text, 10);
+    tblClassroom->addField(QStringLiteral("classpoint"), FieldType::Int32);
+    tblClassroom->addField(QStringLiteral("videopoint"), FieldType::UInt16);
+    tblClassroom->setKeyField(QStringLiteral("crpkey"));
+    dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
+
+    grdClassroom = namedGrid(body(), "grdClassroom", dsClassroom, 393,
+                             {{QStringLiteral("classname"), QStringLiteral("班級名稱"), 268},
+                              {QStringLiteral("teacher"), QStringLiteral("講師"), 0}});
+    auto* fields = new QWidget(body());
+    auto* layout = new QHBoxLayout(body());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grdClassroom);
+    layout->addWidget(fields, 1);
+
+    lblCrpkey = namedLabel("lblCrpkey", QStringLiteral("班級代號"));
+    txtBpkey = namedEdit("txtBpkey", dsClassroom, "crpkey", ImeMode::Closed);
+    addFieldLine(fields, lblCrpkey, txtBpkey, 51);
+    lblCrpkey->hide();
+    txtBpkey->hide();
+    txtBpkey->setEnabled(false);
+    txtBpkey->setReadOnly(true);
+    txtBpkey->setFocusPolicy(Qt::NoFocus);
+    lblClassName = namedLabel("lblClassName", QStringLiteral("班級名稱"));
+    txtClassName = namedEdit("txtClassName", dsClassroom, "classname", ImeMode::Open);
+    addFieldLine(fields, lblClassName, txtClassName, 291);
+    lblTeacher = namedLabel("lblTeacher", QStringLiteral("講師"));
+    txtTeacher = namedEdit("txtTeacher", dsClassroom, "teacher", ImeMode::Closed);
+    addFieldLine(fields, lblTeacher, txtTeacher, 164);
+    lblClassPoint = namedLabel("lblClassPoint", QStringLiteral("總點數"));
+    txtClassPoint = namedEdit("txtClassPoint", dsClassroom, "classpoint", ImeMode::Closed);
+    addFieldLine(fields, lblClassPoint, txtClassPoint, 49);
+    lblVideoPoint = namedLabel("lblVideoPoint", QStringLiteral("每次扣點"));
+    txtVideoPoint = namedEdit("txtVideoPoint", dsClassroom, "videopoint", ImeMode::Closed);
+    addFieldLine(fields, lblVideoPoint, txtVideoPoint, 48);
+
+    setTabOrder(btnExit, txtClassName);
+    setTabOrder(txtClassName, txtTeacher);
+    setTabOrder(txtTeacher, txtClassPoint);
+    setTabOrder(txtClassPoint, txtVideoPoint);
+
+    setMainTable(tblClassroom, dsClassroom);
+    setInputs({txtClassName, txtTeacher, txtClassPoint, txtVideoPoint});
+    setGrids({grdClassroom});
+    setFirstField(txtClassName);
+    setDefaultSort(QStringLiteral("classname ASC"));
+    setSortingGrid(grdClassroom, tblClassroom);
+    setRequiredFields({{QStringLiteral("classname"), QStringLiteral("請輸入班級名稱"), txtClassName},
+                       {QStringLiteral("teacher"), QStringLiteral("請輸入講師"), txtTeacher},
+                       {QStringLiteral("classpoint"), QStringLiteral("請輸入總點數"), txtClassPoint},
+                       {QStringLiteral("videopoint"), QStringLiteral("請輸入每次扣點"), txtVideoPoint}});
+    finishCreate();
+}

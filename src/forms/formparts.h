@@ -1,0 +1,25 @@
+#pragma once
+// Small builders shared by the record windows: each part made with the name the window gives it.
+
+#include "data/dbgrid.h"
+#include "data/gridmodel.h"
+#include "platform/inputmethod.h"
+
+#include <QList>
+
+class Connection;
+class DBEdit;
+class DataSource;
+class QLabel;
+class QWidget;
+class SnapshotTable;
+
+/// A table on conn named objectName (its fields are then named objectName + field).
+SnapshotTable* namedTable(QObject* owner, const char* objectName, Connection* conn, const char* tableName);
+DataSource* namedSource(QObject* owner, const char* objectName, SnapshotTable* table);
+/// A read-only grid docked at the left, width pixels wide, with 13-pixel cells.
+DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, int width,
+                  const QList<GridColumn>& columns);
+QLabel* namedLabel(const char* objectName, const QString& caption);
+/// An edit box bound to a field of source, with its input-method mode.
+DBEdit* namedEdit(const char* objectName, DataSource* source, const char* fieldName, ImeMode mode);

@@ -1,0 +1,107 @@
+#include "formstudent.h"
+
+#include "data/datasource.h"
+#include "data/dbedit.h"
+#include "data/dbgrid.h"
+#include "data/snapshottable.h"
+#include "forms/formparts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+const QString kSpkeyHint = QStringLiteral("請注意：學號一旦儲存，就不能變更");
+}
+
+TfrmStudent::TfrmStudent(Connection* conn, QWidget* parent)
+    : RecordWindow(QStringLiteral("frmStudent"), QStringLiteral("學生管理"), parent)
+{
+    tblStudent = namedTable(this, "tblStudent", conn, "stud");
+    Field* spkey = tblStudent->addField(QStringLiteral("spkey"), FieldType::Text, 20);
+    tblStudent->addField(QStringLiteral("studname"), FieldType::Text, 10);
+    tblStudent->addField(QStringLiteral("studpwd"), FieldType::Text, 40);
+    tblStudent->setKeyField(QStringLiteral("spkey"));
+    spkey->onChange = [this](Field&) { tblStudentspkeyChange(); };
+    dsStudent = namedSource(this, "dsStudent", tblStudent);
+
+    grdStudent = namedGrid(body(), "grdStudent", dsStudent, 345,
+                           {{QStringLiteral("spkey"), QStringLiteral("學號"), 102},
+                            {QStringLiteral("studname"), QStringLiteral("學生姓名"), 180}});
+    auto* fields = new QWidget(body());
+    auto* layout = new QHBoxLayout(body());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grdStudent);
+    layout->addWidget(fields, 1);
+
+    lblSpkey = namedLabel("lblSpkey", QStringLiteral("學號"));
+    txtSpkey = namedEdit("txtSpkey", dsStudent, "spkey", ImeMode::Closed);
+    addFieldLine(fields, lblSpkey, txtSpkey, 195);
+    txtSpkey->setFocusPolicy(Qt::ClickFocus);
+    txtSpkey->setToolTip(kSpkeyHint);
+    lblStudName = namedLabel("lblStudName", QStringLiteral("學生姓名"));
+    txtStudName = namedEdit("txtStudName", dsStudent, "studname", ImeMode::Open);
+    addFieldLine(fields, lblStudName, txtStudName, 195);
+    lblStudpwd = namedLabel("lblStudpwd", QStringLiteral("密碼"));
+    txtStudpwd = namedEdit("txtStudpwd", dsStudent, "studpwd", ImeMode::Closed);
+    addFieldLine(fields, lblStudpwd, txtStudpwd, 195);
+
+    lblHint = namedLabel("lblHint", QStringLiteral("提示"));
+    lblHint->setParent(fields);
+    QFont bold = lblHint->font();
+    bold.setPixelSize(19);
+    bold.setBold(true);
+    lblHint->setFont(bold);
+    lblHint->setStyleSheet(QStringLiteral("color: red;"));
+    lblHint->setGeometry(txtStudpwd->x(), txtStudpwd->y() + 34, 420, 28);
+
+    setTabOrder(txtStudName, txtStudpwd);
+    setTabOrder(txtStudpwd, btnAdd);
+
+    setMainTable(tblStudent, dsStudent);
+    setInputs({txtSpkey, txtStudName, txtStudpwd});
+    setGrids({grdStudent});
+    setFirstField(txtSpkey);
+    setDefaultSort(QStringLiteral("studname ASC"));
+    setSortingGrid(grdStudent, tblStudent);
+    setRequiredFields({{QStringLiteral("spkey"), QStringLiteral("請輸入學號"), txtSpkey},
+                       {QStringLiteral("studname"), QStringLiteral("請輸入學生姓名"), txtStudName},
+                       {QStringLiteral("studpwd"), QStringLiteral("請輸入密碼"), txtStudpwd}});
+    setFieldHint(txtSpkey, kSpkeyHint);
+    setFieldHint(txtStudpwd, QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
+    finishCreate();
+}
+
+void TfrmStudent::FormCreate()
+{
+    lblHint->clear();
+    RecordWindow::FormCreate();
+}
+
+void TfrmStudent::dsStateChange()
+{
+    RecordWindow::dsStateChange();
+    // The number is typed only while a student is added; once saved it cannot change.
+    txtSpkey->setEnabled(tblStudent->state() == DataSetState::Insert);
+}
+
+void TfrmStudent::tblStudentspkeyChange()
+{
+    Field* password = tblStudent->fieldByName(QStringLiteral("studpwd"));
+    if (password->isNull())
+        password->setAsString(tblStudent->fieldByName(QStringLiteral("spkey"))->asString());
+}
+
+void TfrmStudent::fieldEnter(QWidget* box)
+{
+    RecordWindow::fieldEnter(box);
+    if (box == txtSpkey)
+        lblHint->setText(kSpkeyHint);
+}
+
+void TfrmStudent::fieldExit(QWidget* box)
+{
+    RecordWindow::fieldExit(box);
+    if (box == txtSpkey)
+        lblHint->clear();
+}

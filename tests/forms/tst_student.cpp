@@ -1,0 +1,209 @@
+#include "data/connection.h"
+#include "data/dbedit.h"
+#include "data/dbgrid.h"
+#include "data/serversettings.h"
+#include "data/snapshottable.h"
+#include "forms/formstudent.h"
+#include "formdriver.h"
+#include "platform/dialogseam.h"
+#include "platform/messagebox.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+using namespace FormDriver;
+
+class TestStudent : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Connection> m_conn;
+    QPointer<TfrmStudent> m_form;
+
+    TfrmStudent* open()
+    {
+        m_form = new TfrmStudent(m_conn.get());
+        m_form->resize(900, 600);
+        m_form->show();
+        m_form->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_form))
+            qWarning("window not active");
+        return m_form;
+    }
+
+    static QString stored(const QString& spkey, const char* column)
+    {
+        return SandboxDb::scalar(QStringLiteral("SELECT %1 FROM stud WHERE spkey='%2'").arg(column, spkey)).toString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!SandboxDb::available())
+            QSKIP("no sandbox server");
+    }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        DialogSeam::clear();
+        m_conn = std::make_unique<Connection>();
+        m_conn->setConnectionString(programConnectionString());
+        m_conn->open();
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_conn.reset();
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void opensSortedByNameWithEmptyHint()
+    {
+        open();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("學生管理"));
+        QCOMPARE(m_form->lblHint->text(), QString());
+        QCOMPARE(column(m_form->grdStudent, 1), QStringList({"張志明", "林美玲", "陳大文", "黃小華"}));
+        QCOMPARE(m_form->grdStudent->model()->columnCount(), 2);
+        QVERIFY(!(m_form->txtSpkey->focusPolicy() & Qt::TabFocus));
+        QCOMPARE(m_form->txtSpkey->toolTip(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
+        QCOMPARE(m_form->txtSpkey->maxLength(), 20);
+        QCOMPARE(m_form->txtStudName->maxLength(), 10);
+        QCOMPARE(m_form->txtStudpwd->maxLength(), 40);
+        QCOMPARE(m_form->txtStudpwd->echoMode(), QLineEdit::Normal);
+    }
+
+    void addingWalksThroughWithEnter()
+    {
+        open();
+        click(m_form->btnAdd);
+        QCOMPARE(focused(), m_form->txtSpkey);
+        QCOMPARE(m_form->lblHint->text(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
+        QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
+        QTest::keyClicks(m_form->txtSpkey, "C123");
+        pressEnter();
+        QCOMPARE(focused(), m_form->txtStudName);
+        QCOMPARE(m_form->lblHint->text(), QString());
+        QCOMPARE(m_form->StatusBar->currentMessage(), QString());
+        QCOMPARE(m_form->txtStudpwd->text(), QStringLiteral("C123"));
+        QTest::keyClicks(m_form->txtStudName, QStringLiteral("李四"));
+        pressEnter();
+        QCOMPARE(focused(), m_form->txtStudpwd);
+        QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
+        pressEnter();
+        QCOMPARE(focused(), m_form->btnPost);
+        pressEnter();
+        QCOMPARE(m_form->tblStudent->state(), DataSetState::Browse);
+        QCOMPARE(stored("C123", "studname"), QStringLiteral("李四"));
+        QCOMPARE(stored("C123", "studpwd"), QStringLiteral("C123"));
+    }
+
+    void passwordTypedFirstIsKept()
+    {
+        open();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtStudpwd, "secret");
+        typeInto(m_form->txtSpkey, "C200");
+        typeInto(m_form->txtStudName, "n");
+        QCOMPARE(m_form->txtStudpwd->text(), QStringLiteral("secret"));
+        click(m_form->btnPost);
+        QCOMPARE(stored("C200", "studpwd"), QStringLiteral("secret"));
+    }
+
+    void changingTheNumberKeepsTheFirstDefault()
+    {
+        open();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtSpkey, "C300");
+        typeInto(m_form->txtStudName, "n");
+        typeInto(m_form->txtSpkey, "C301");
+        typeInto(m_form->txtStudName, "m");
+        QCOMPARE(m_form->txtStudpwd->text(), QStringLiteral("C300"));
+        click(m_form->btnPost);
+        QCOMPARE(stored("C301", "studpwd"), QStringLiteral("C300"));
+    }
+
+    void requiredFields_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("clearPassword");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("all empty") << "" << "" << false << "請輸入學號" << "txtSpkey";
+        QTest::newRow("number of spaces") << "   " << "n" << false << "請輸入學號" << "txtSpkey";
+        QTest::newRow("no name") << "C9" << "" << false << "請輸入學生姓名" << "txtStudName";
+        QTest::newRow("password cleared") << "C9" << "n" << true << "請輸入密碼" << "txtStudpwd";
+    }
+    void requiredFields()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, name);
+        QFETCH(bool, clearPassword);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        open();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtSpkey, number);
+        typeInto(m_form->txtStudName, name);
+        if (clearPassword)
+            typeInto(m_form->txtStudpwd, "");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QCOMPARE(DialogSeam::last().text, message);
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("必填欄位"));
+        QCOMPARE(focused()->objectName(), focus);
+        QCOMPARE(m_form->tblStudent->state(), DataSetState::Insert);
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM stud").toInt(), 4);
+    }
+
+    void editingKeepsTheNumber()
+    {
+        open();
+        m_form->tblStudent->locate("spkey", "A002");
+        click(m_form->btnEdit);
+        QVERIFY(!m_form->txtSpkey->isEnabled());
+        QVERIFY(m_form->txtStudName->isEnabled());
+        typeInto(m_form->txtStudName, QStringLiteral(" 林美 "));
+        typeInto(m_form->txtStudpwd, QStringLiteral(" p w "));
+        click(m_form->btnPost);
+        QCOMPARE(stored("A002", "studname"), QStringLiteral(" 林美 "));
+        QCOMPARE(stored("A002", "studpwd"), QStringLiteral(" p w "));
+        QVERIFY(!m_form->txtSpkey->isEnabled());
+    }
+
+    void takenNumberIsRefusedByTheServer()
+    {
+        open();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtSpkey, "A001");
+        typeInto(m_form->txtStudName, "dup");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(m_form->tblStudent->state(), DataSetState::Insert);
+        QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A001"));
+        QCOMPARE(stored("A001", "studname"), QStringLiteral("陳大文"));
+        // The number can be corrected and saved.
+        typeInto(m_form->txtSpkey, "A009");
+        click(m_form->btnPost);
+        QCOMPARE(stored("A009", "studname"), QStringLiteral("dup"));
+    }
+
+    void titleClicks()
+    {
+        open();
+        emit m_form->grdStudent->titleClick("studname");
+        QCOMPARE(column(m_form->grdStudent, 1), QStringList({"黃小華", "陳大文", "林美玲", "張志明"}));
+        emit m_form->grdStudent->titleClick("spkey");
+        QCOMPARE(column(m_form->grdStudent, 0), QStringList({"A001", "A002", "A003", "B001"}));
+    }
+};
+
+RYN_TEST_MAIN(TestStudent)
+#include "tst_student.moc"

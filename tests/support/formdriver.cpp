@@ -1,0 +1,42 @@
+#include "formdriver.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+void FormDriver::typeInto(QWidget* box, const QString& text)
+{
+    box->setFocus(Qt::MouseFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(box))
+        edit->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+void FormDriver::pressEnter()
+{
+    QWidget* target = QApplication::focusWidget();
+    if (target)
+        QTest::keyClick(target, Qt::Key_Return);
+}
+
+void FormDriver::click(QWidget* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QStringList FormDriver::column(QAbstractItemView* grid, int column)
+{
+    QStringList texts;
+    const QAbstractItemModel* model = grid->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->data(model->index(row, column)).toString();
+    return texts;
+}
+
+QWidget* FormDriver::focused()
+{
+    return QApplication::focusWidget();
+}
