@@ -1,5 +1,6 @@
 #include "formrynmain.h"
 
+#include "app/formabout.h"
 #include "app/rynconst.h"
 #include "app/uilanguage.h"
 #include "data/connection.h"
@@ -130,7 +131,7 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitHelp);
 
     // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp, mitUser, mitPassword, mitAbout}) {
+    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp, mitUser, mitPassword}) {
         a->setEnabled(false);
         a->setToolTip(QStringLiteral("Not available in this version"));
     }
@@ -248,7 +249,11 @@ void TfrmRynMain::mitCloseAllClick()
         delete mdiArea->subWindowList(QMdiArea::CreationOrder).first();
 }
 
-void TfrmRynMain::mitAboutClick() {}
+void TfrmRynMain::mitAboutClick()
+{
+    TfrmAbout frmAbout(this);
+    frmAbout.exec();
+}
 
 void TfrmRynMain::listChildWindows()
 {

@@ -1,0 +1,48 @@
+#pragma once
+// The About box: the product name, the program file's version and a link to the maker's web site.
+// The main window shows it modally and frees it when it closes.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class TLanguageController;
+
+class TfrmAbout : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// Lays the box out and runs FormCreate. programPath names the program file whose version is
+    /// shown; empty means the running program.
+    explicit TfrmAbout(QWidget* parent = nullptr, const QString& programPath = QString());
+
+    /// Replaces the version line's caption with "V " and the file version of the program file,
+    /// centred across the window; keeps caption and place when the file has no version to show.
+    void FormCreate();
+    /// Closes the box (accepted).
+    void btnOKClick();
+    /// Link look under the mouse: blue, italic, underlined.
+    void lblWebsiteMouseEnter();
+    /// Link look at rest: navy, underlined, upright.
+    void lblWebsiteMouseLeave();
+    /// Opens the maker's home page in the default browser.
+    void lblWebsiteClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setLinkLook(const QColor& color, bool italic);
+
+    QString m_programPath;
+    bool m_websitePressed = false;
+
+    QLabel* lblAppName = nullptr;
+    QLabel* lblWebsite = nullptr;
+    QLabel* lblVersion = nullptr;
+    QPushButton* btnOK = nullptr;
+    // Translation controller: to be created in the constructor, before FormCreate, by the
+    // language work; nothing uses it yet.
+    TLanguageController* LangCtrl = nullptr;
+};

@@ -1,0 +1,198 @@
+#include "testsupport.h"
+
+#include "app/formabout.h"
+#include "platform/weblink.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+QString rynPath()
+{
+    return qEnvironmentVariable("RYN_BUILD_DIR") + QStringLiteral("/ryn");
+}
+
+QLabel* label(QWidget* box, const char* name)
+{
+    auto* found = box->findChild<QLabel*>(QLatin1String(name));
+    if (!found)
+        qFatal("No label %s", name);
+    return found;
+}
+
+QColor textColor(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+class TestAbout : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QStringList m_opened;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        setHlinkNavigateHook([this](const QString& url) {
+            m_opened << url;
+            return true;
+        });
+    }
+    void cleanupTestCase() { setHlinkNavigateHook({}); }
+    void init() { m_opened.clear(); }
+
+    void windowLook()
+    {
+        TfrmAbout box(nullptr, rynPath());
+        QCOMPARE(box.objectName(), QStringLiteral("frmAbout"));
+        QCOMPARE(box.windowTitle(), QStringLiteral("軟體資訊"));
+        const Qt::WindowFlags flags = box.windowFlags();
+        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+        QVERIFY(!flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowSystemMenuHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(box.font().family(), QStringLiteral("新細明體"));
+        QCOMPARE(box.font().pixelSize(), 16);
+        QCOMPARE(label(&box, "lblAppName")->text(), QStringLiteral("Korvel線上影音教學系統後台管理"));
+        QCOMPARE(box.findChild<QPushButton*>(QStringLiteral("btnOK"))->text(), QStringLiteral("確定"));
+
+        // Every part stays inside the window, one below the other.
+        int bottom = 0;
+        for (const char* name : { "lblAppName", "lblWebsite", "lblVersion", "btnOK" }) {
+            const QRect rect = box.findChild<QWidget*>(QLatin1String(name))->geometry();
+            QVERIFY2(box.rect().contains(rect), name);
+            QVERIFY2(rect.top() >= bottom, name);
+            bottom = rect.bottom();
+        }
+    }
+
+    void showsTheProgramsVersionCentred()
+    {
+        TfrmAbout box(nullptr, rynPath());
+        QLabel* version = label(&box, "lblVersion");
+        QCOMPARE(version->text(), QStringLiteral("V 1.3.0.0"));
+        QCOMPARE(version->width(), version->sizeHint().width());
+        const int twiceLeft = 2 * version->x();
+        QVERIFY(qAbs(box.frameGeometry().width() - version->width() - twiceLeft) <= 1);
+    }
+
+    void keepsCaptionWithoutVersion_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("no version block") << QCoreApplication::applicationFilePath();
+        QTest::newRow("missing file") << m_dir.filePath(QStringLiteral("missing"));
+
+        QFile program(rynPath());
+        QVERIFY(program.open(QIODevice::ReadOnly));
+        QByteArray bytes = program.readAll();
+        const QByteArray table("040403B6\0", 9);
+        QCOMPARE(bytes.count(table), 1);
+        bytes.replace(table, QByteArray("040904B0\0", 9));
+        const QString otherTable = m_dir.filePath(QStringLiteral("ryn-040904B0"));
+        QFile copy(otherTable);
+        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+        QTest::newRow("no 040403B6 table") << otherTable;
+    }
+    void keepsCaptionWithoutVersion()
+    {
+        QFETCH(QString, path);
+        TfrmAbout box(nullptr, path);
+        QLabel* version = label(&box, "lblVersion");
+        QCOMPARE(version->text(), QStringLiteral("lblVersion"));
+        const QPoint somewhere(3, version->y() + 1);
+        version->move(somewhere);
+        box.FormCreate();
+        QCOMPARE(version->text(), QStringLiteral("lblVersion"));
+        QCOMPARE(version->pos(), somewhere);
+    }
+
+    // The line's left edge is half the free width; a half goes to the even neighbour.
+    void centringRoundsHalvesToEven_data()
+    {
+        QTest::addColumn<int>("freeWidth");
+        QTest::addColumn<int>("left");
+        QTest::newRow("100") << 100 << 50;
+        QTest::newRow("101") << 101 << 50;
+        QTest::newRow("102") << 102 << 51;
+        QTest::newRow("103") << 103 << 52;
+        QTest::newRow("105") << 105 << 52;
+        QTest::newRow("107") << 107 << 54;
+    }
+    void centringRoundsHalvesToEven()
+    {
+        QFETCH(int, freeWidth);
+        QFETCH(int, left);
+        TfrmAbout box(nullptr, rynPath());
+        // Shown, the window has a frame, so its outer width differs from its inner one.
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QLabel* version = label(&box, "lblVersion");
+        const int frame = box.frameGeometry().width() - box.width();
+        QVERIFY(frame > 0);
+        box.setFixedWidth(version->width() + freeWidth - frame);
+        QCOMPARE(box.frameGeometry().width() - version->width(), freeWidth);
+        box.FormCreate();
+        QCOMPARE(version->x(), left);
+        QCOMPARE(version->text(), QStringLiteral("V 1.3.0.0"));
+    }
+
+    void linkLooksFollowTheMouse()
+    {
+        TfrmAbout box(nullptr, rynPath());
+        QLabel* link = label(&box, "lblWebsite");
+        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(textColor(link), QColor(0, 0, 128));
+        QVERIFY(link->font().underline());
+        QVERIFY(!link->font().italic());
+
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(link, &enter);
+        QCOMPARE(textColor(link), QColor(0, 0, 255));
+        QVERIFY(link->font().underline());
+        QVERIFY(link->font().italic());
+        QCOMPARE(link->font().pixelSize(), 16);
+
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(link, &leave);
+        QCOMPARE(textColor(link), QColor(0, 0, 128));
+        QVERIFY(link->font().underline());
+        QVERIFY(!link->font().italic());
+    }
+
+    void clickOpensTheHomePage()
+    {
+        TfrmAbout box(nullptr, rynPath());
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QLabel* link = label(&box, "lblWebsite");
+        QCOMPARE(link->text(), QStringLiteral("www.korvel.com.tw"));
+
+        QTest::mouseClick(link, Qt::RightButton);
+        QVERIFY(m_opened.isEmpty());
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(m_opened, QStringList { QStringLiteral("https://www.korvel.com.tw/") });
+    }
+
+    void okClosesTheModalBox()
+    {
+        TfrmAbout box(nullptr, rynPath());
+        TestSupport::runWhenModal([](QWidget* modal) {
+            QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("btnOK")), Qt::LeftButton);
+        });
+        QCOMPARE(box.exec(), int(QDialog::Accepted));
+        QVERIFY(!box.isVisible());
+    }
+};
+
+RYN_TEST_MAIN(TestAbout)
+#include "tst_about.moc"
