@@ -1,0 +1,151 @@
+#include "snapshotloader.h"
+
+#include "dberror.h"
+#include "rowstore.h"
+
+#include <charconv>
+#include <limits>
+#include <mysql.h>
+
+namespace {
+QString serverText(MYSQL* mysql)
+{
+    return QString::fromUtf8(mysql_error(mysql));
+}
+
+// Frees the result however reading ends. Freeing an unbuffered result makes the client library
+// read and drop the rows still on the wire; any further results of the statement go the same way.
+class ResultGuard
+{
+public:
+    ResultGuard(MYSQL* mysql, MYSQL_RES* result)
+        : m_mysql(mysql)
+        , m_result(result)
+    {
+    }
+    ~ResultGuard()
+    {
+        if (m_result)
+            mysql_free_result(m_result);
+        while (mysql_more_results(m_mysql) && mysql_next_result(m_mysql) == 0) {
+            if (MYSQL_RES* more = mysql_use_result(m_mysql))
+                mysql_free_result(more);
+        }
+    }
+    ResultGuard(const ResultGuard&) = delete;
+    ResultGuard& operator=(const ResultGuard&) = delete;
+
+private:
+    MYSQL* m_mysql;
+    MYSQL_RES* m_result;
+};
+
+enum class Kind { Narrow, Wide, DateTime, Text };
+
+struct Target {
+    unsigned resultIndex;
+    int column;
+    Kind kind;
+    qint64 minimum;
+    qint64 maximum;
+};
+
+[[noreturn]] void badValue(const QString& what, const QString& column, const char* data, unsigned long size)
+{
+    throw DbError(QStringLiteral("The value '%1' of column '%2' of %3 cannot be read as the field is declared.")
+                      .arg(QString::fromUtf8(data, qsizetype(size)), column, what));
+}
+} // namespace
+
+void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::vector<LoadColumn>& columns,
+    RowStore& store, const QString& what)
+{
+    if (!mysql)
+        throw DbError(QStringLiteral("Connection not open"));
+    const QByteArray sql = statement.toUtf8();
+    if (mysql_real_query(mysql, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
+        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)));
+    MYSQL_RES* result = mysql_use_result(mysql);
+    ResultGuard guard(mysql, result);
+    if (!result) {
+        if (mysql_errno(mysql) != 0)
+            throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)));
+        throw DbError(QStringLiteral("The statement for %1 returns no rows.").arg(what));
+    }
+
+    const unsigned fieldCount = mysql_num_fields(result);
+    const MYSQL_FIELD* resultFields = mysql_fetch_fields(result);
+    std::vector<QString> names(fieldCount);
+    for (unsigned i = 0; i < fieldCount; ++i)
+        names[i] = QString::fromUtf8(resultFields[i].name, qsizetype(resultFields[i].name_length));
+
+    std::vector<Target> targets;
+    for (size_t col = 0; col < columns.size(); ++col) {
+        unsigned found = fieldCount;
+        for (unsigned i = 0; i < fieldCount && found == fieldCount; ++i) {
+            if (names[i].compare(columns[col].name, Qt::CaseInsensitive) == 0)
+                found = i;
+        }
+        if (found == fieldCount)
+            throw DbError(QStringLiteral("Field '%1' not found in %2.").arg(columns[col].name, what));
+        Target t { found, int(col), Kind::Narrow, std::numeric_limits<qint32>::min(),
+            std::numeric_limits<qint32>::max() };
+        switch (columns[col].type) {
+        case FieldType::Text:
+            t.kind = Kind::Text;
+            break;
+        case FieldType::DateTime:
+            t.kind = Kind::DateTime;
+            break;
+        case FieldType::Int64:
+            t.kind = Kind::Wide;
+            t.minimum = std::numeric_limits<qint64>::min();
+            t.maximum = std::numeric_limits<qint64>::max();
+            break;
+        default:
+            break;
+        }
+        targets.push_back(t);
+    }
+
+    while (MYSQL_ROW row = mysql_fetch_row(result)) {
+        const unsigned long* lengths = mysql_fetch_lengths(result);
+        for (const Target& t : targets) {
+            const char* data = row[t.resultIndex];
+            if (!data) {
+                store.appendNull(t.column);
+                continue;
+            }
+            const unsigned long size = lengths[t.resultIndex];
+            switch (t.kind) {
+            case Kind::Text:
+                store.appendText(t.column, data, size);
+                break;
+            case Kind::Narrow:
+            case Kind::Wide: {
+                qint64 value = 0;
+                const auto [end, ec] = std::from_chars(data, data + size, value);
+                if (ec != std::errc() || end != data + size || value < t.minimum || value > t.maximum)
+                    badValue(what, columns[size_t(t.column)].name, data, size);
+                store.appendNumber(t.column, value);
+                break;
+            }
+            case Kind::DateTime: {
+                qint64 packed = 0;
+                bool zero = false;
+                if (!SnapshotValue::parseWireDateTime(data, size, packed, zero))
+                    badValue(what, columns[size_t(t.column)].name, data, size);
+                if (zero)
+                    store.appendNull(t.column);
+                else
+                    store.appendNumber(t.column, packed);
+                break;
+            }
+            }
+        }
+        store.endRow();
+    }
+    // A null row also ends the loop when the connection broke in the middle of the result.
+    if (mysql_errno(mysql) != 0)
+        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)));
+}

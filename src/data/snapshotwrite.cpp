@@ -1,0 +1,185 @@
+// The statements that write one row: INSERT, UPDATE of the changed columns, DELETE. An UPDATE or
+// DELETE names the row by its key and by the values it had when it was read, so that a row another
+// workstation changed or deleted meanwhile is not overwritten: the statement then matches no row
+// (the connection counts matched rows, not changed ones) and the user is told.
+
+#include "connection.h"
+#include "dberror.h"
+#include "snapshottableprivate.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+using SnapshotValue::quotedIdentifier;
+using SnapshotValue::toBindValue;
+
+namespace {
+struct Outcome {
+    int rows = 0;
+    QVariant insertId;
+};
+
+Outcome execute(Connection* connection, const QString& statement, const QVariantList& values)
+{
+    if (!connection)
+        throw DbError(QStringLiteral("The dataset has no connection"));
+    QSqlQuery query(connection->database());
+    if (!query.prepare(statement))
+        throw DbError(sqlErrorText(query.lastError()));
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        throw DbError(sqlErrorText(query.lastError()));
+    return { query.numRowsAffected(), query.lastInsertId() };
+}
+
+const QString kChangedMeanwhile = QStringLiteral(
+    "The row was changed or deleted by another user since it was read; %1 Read the table again to see the "
+    "current values.");
+} // namespace
+
+int SnapshotTable::Private::keyColumn() const
+{
+    if (keyFieldName.isEmpty())
+        return -1;
+    const int field = fieldIndexByName(keyFieldName);
+    if (field < 0 || columnOf[size_t(field)] < 0)
+        throw DbError(QStringLiteral("Key field '%1' not found").arg(keyFieldName));
+    return columnOf[size_t(field)];
+}
+
+namespace {
+// Text is compared byte for byte: the columns' collation would take 'abc' and 'ABC' for the same.
+void appendOriginal(QString& where, QVariantList& values, const Field* field, const CellValue& original)
+{
+    if (!where.isEmpty())
+        where += QLatin1String(" AND ");
+    where += quotedIdentifier(field->fieldName());
+    where += field->type() == FieldType::Text ? QLatin1String(" <=> BINARY ?") : QLatin1String(" <=> ?");
+    values << toBindValue(original, field->type());
+}
+} // namespace
+
+quint32 SnapshotTable::Private::writeInsert()
+{
+    requireWritable();
+    QStringList names;
+    QStringList marks;
+    QVariantList values;
+    for (int col = 0; col < int(fieldOf.size()); ++col) {
+        const Field* f = fields[size_t(fieldOf[size_t(col)])];
+        if (buffer[size_t(col)].null || f->type() == FieldType::AutoInc)
+            continue;
+        names << quotedIdentifier(f->fieldName());
+        marks << QStringLiteral("?");
+        values << toBindValue(buffer[size_t(col)], f->type());
+    }
+    // Columns left without a value are left out, so that the server's defaults apply.
+    const QString statement
+        = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+              .arg(quotedIdentifier(tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    const Outcome outcome = execute(connection, statement, values);
+
+    std::vector<CellValue> row = buffer;
+    const int key = keyColumn();
+    if (key >= 0 && row[size_t(key)].null && store.type(key) != FieldType::Text
+        && store.type(key) != FieldType::DateTime && outcome.insertId.isValid())
+        row[size_t(key)] = CellValue::ofNumber(outcome.insertId.toLongLong());
+
+    // Read the row back for the server's defaults. The row is saved by now whatever happens here: a
+    // failed read leaves the values as typed, which is better than offering to save the row twice.
+    try {
+        RowStore fresh;
+        if (key >= 0 && !row[size_t(key)].null) {
+            std::vector<FieldType> types;
+            for (int col = 0; col < store.columnCount(); ++col)
+                types.push_back(store.type(col));
+            fresh.reset(types);
+            SnapshotLoader::read(connection->nativeHandle(),
+                QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
+                    .arg(quotedIdentifier(tableName),
+                        quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName()),
+                        SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
+                loadColumns(), fresh, what());
+            if (fresh.rowCount() == 1)
+                return store.appendRowFrom(fresh, 0);
+        } else if (key < 0) {
+            std::vector<LoadColumn> omitted;
+            std::vector<int> omittedColumns;
+            QStringList defaults;
+            const std::vector<LoadColumn> all = loadColumns();
+            for (int col = 0; col < int(all.size()); ++col) {
+                if (!row[size_t(col)].null)
+                    continue;
+                omitted.push_back(all[size_t(col)]);
+                omittedColumns.push_back(col);
+                defaults << QStringLiteral("DEFAULT(%1) AS %1").arg(quotedIdentifier(all[size_t(col)].name));
+            }
+            if (!omitted.empty()) {
+                std::vector<FieldType> types;
+                for (const LoadColumn& c : omitted)
+                    types.push_back(c.type);
+                fresh.reset(types);
+                SnapshotLoader::read(connection->nativeHandle(),
+                    QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
+                        .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(tableName)),
+                    omitted, fresh, what());
+                if (fresh.rowCount() == 1) {
+                    for (size_t i = 0; i < omittedColumns.size(); ++i)
+                        row[size_t(omittedColumns[i])] = fresh.cell(int(i), 0);
+                }
+            }
+        }
+    } catch (const DbError&) {
+    }
+    return store.appendRow(row);
+}
+
+void SnapshotTable::Private::writeUpdate(const std::vector<int>& changed)
+{
+    requireWritable();
+    QStringList assignments;
+    QVariantList values;
+    for (const int col : changed) {
+        const Field* f = fields[size_t(fieldOf[size_t(col)])];
+        assignments << quotedIdentifier(f->fieldName()) + QStringLiteral(" = ?");
+        values << toBindValue(buffer[size_t(col)], f->type());
+    }
+    QString where;
+    const int key = keyColumn();
+    if (key >= 0) {
+        appendOriginal(where, values, fields[size_t(fieldOf[size_t(key)])], store.cell(key, editRow));
+        for (const int col : changed) {
+            if (col != key)
+                appendOriginal(where, values, fields[size_t(fieldOf[size_t(col)])], store.cell(col, editRow));
+        }
+    } else {
+        for (int col = 0; col < store.columnCount(); ++col)
+            appendOriginal(where, values, fields[size_t(fieldOf[size_t(col)])], store.cell(col, editRow));
+    }
+    QString statement = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                            .arg(quotedIdentifier(tableName), assignments.join(QLatin1String(", ")), where);
+    if (key < 0)
+        statement += QLatin1String(" LIMIT 1");
+    if (execute(connection, statement, values).rows == 0)
+        throw DbError(kChangedMeanwhile.arg(QStringLiteral("nothing was saved.")));
+}
+
+void SnapshotTable::Private::writeDelete(quint32 row)
+{
+    requireWritable();
+    QString where;
+    QVariantList values;
+    const int key = keyColumn();
+    if (key >= 0)
+        appendOriginal(where, values, fields[size_t(fieldOf[size_t(key)])], store.cell(key, row));
+    for (int col = 0; col < store.columnCount(); ++col) {
+        if (col != key)
+            appendOriginal(where, values, fields[size_t(fieldOf[size_t(col)])], store.cell(col, row));
+    }
+    QString statement = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedIdentifier(tableName), where);
+    if (key < 0)
+        statement += QLatin1String(" LIMIT 1");
+    if (execute(connection, statement, values).rows == 0)
+        throw DbError(kChangedMeanwhile.arg(QStringLiteral("it was not deleted.")));
+}

@@ -1,0 +1,323 @@
+// Saving and deleting rows in the server, read back with the tests' own queries, and what happens
+// when another workstation got there first or the server refuses.
+
+#include "data/connection.h"
+#include "data/dberror.h"
+#include "data/serversettings.h"
+#include "data/snapshottable.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QSqlQuery>
+
+class SnapshotWriteTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    Connection* m_connection = nullptr;
+    Connection* m_other = nullptr; // a second workstation
+
+    std::unique_ptr<SnapshotTable> classrooms(Connection* connection)
+    {
+        auto t = std::make_unique<SnapshotTable>();
+        t->setConnection(connection);
+        t->setTableName(QStringLiteral("classroom"));
+        t->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
+        t->addField(QStringLiteral("classname"), FieldType::Text, 30);
+        t->addField(QStringLiteral("teacher"), FieldType::Text, 10);
+        t->addField(QStringLiteral("videopoint"), FieldType::UInt16);
+        t->setKeyField(QStringLiteral("crpkey"));
+        t->open();
+        return t;
+    }
+
+    std::unique_ptr<SnapshotTable> corp(Connection* connection)
+    {
+        auto t = std::make_unique<SnapshotTable>();
+        t->setConnection(connection);
+        t->setTableName(QStringLiteral("corp"));
+        t->addField(QStringLiteral("invoiceno"), FieldType::Text, 8);
+        t->addField(QStringLiteral("corpname"), FieldType::Text, 30);
+        t->addField(QStringLiteral("watermark"), FieldType::Int16);
+        t->open();
+        return t;
+    }
+
+    std::unique_ptr<SnapshotTable> students(Connection* connection)
+    {
+        auto t = std::make_unique<SnapshotTable>();
+        t->setConnection(connection);
+        t->setTableName(QStringLiteral("stud"));
+        t->addField(QStringLiteral("spkey"), FieldType::Text, 20);
+        t->addField(QStringLiteral("studname"), FieldType::Text, 10);
+        t->addField(QStringLiteral("studpwd"), FieldType::Text, 40);
+        t->setKeyField(QStringLiteral("spkey"));
+        t->open();
+        return t;
+    }
+
+    static void set(SnapshotTable& t, const char* field, const QString& text)
+    {
+        t.fieldByName(QString::fromLatin1(field))->setAsString(text);
+    }
+
+    static QString text(SnapshotTable& t, const char* field)
+    {
+        return t.fieldByName(QString::fromLatin1(field))->asString();
+    }
+
+    static QVariant scalar(const QString& statement) { return SandboxDb::scalar(statement); }
+
+    static void expectChangedMeanwhile(const std::function<void()>& action)
+    {
+        try {
+            action();
+            QFAIL("the write went through");
+        } catch (const DbError& e) {
+            QVERIFY2(
+                e.message().contains(QLatin1String("changed or deleted by another user")), qPrintable(e.message()));
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!SandboxDb::available())
+            QSKIP("no sandbox server");
+        m_connection = new Connection(this);
+        m_connection->setConnectionString(programConnectionString());
+        m_connection->open();
+        m_other = new Connection(this);
+        m_other->setConnectionString(programConnectionString());
+        m_other->open();
+    }
+
+    void init() { SandboxDb::reseed(); }
+
+    void insertReadsBackKeyAndDefaults()
+    {
+        auto t = classrooms(m_connection);
+        t->append();
+        set(*t, "classname", QStringLiteral("Word 進階"));
+        set(*t, "videopoint", QStringLiteral("65535"));
+        t->post();
+        QCOMPARE(t->state(), DataSetState::Browse);
+        QCOMPARE(t->fieldByName(QStringLiteral("crpkey"))->asInteger(), 4);
+        QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 4")).toString(),
+            QStringLiteral("Word 進階"));
+        QCOMPARE(scalar(QStringLiteral("SELECT videopoint FROM classroom WHERE crpkey = 4")).toInt(), 65535);
+        QVERIFY(scalar(QStringLiteral("SELECT teacher IS NULL FROM classroom WHERE crpkey = 4")).toBool());
+
+        // A column left empty takes the server's default, and the snapshot shows it.
+        SnapshotTable course;
+        course.setConnection(m_connection);
+        course.setTableName(QStringLiteral("course"));
+        course.addField(QStringLiteral("cpkey"), FieldType::AutoInc);
+        course.addField(QStringLiteral("coursename"), FieldType::Text, 50);
+        course.addField(QStringLiteral("status"), FieldType::Text, 20);
+        course.setKeyField(QStringLiteral("cpkey"));
+        course.open();
+        course.append();
+        set(course, "coursename", QStringLiteral("新課"));
+        course.post();
+        QCOMPARE(text(course, "cpkey"), QStringLiteral("5"));
+        QCOMPARE(text(course, "status"), QStringLiteral("new"));
+        QCOMPARE(scalar(QStringLiteral("SELECT status FROM course WHERE cpkey = 5")).toString(), QStringLiteral("new"));
+    }
+
+    void insertBigintKeyAndDateTime()
+    {
+        SnapshotTable t;
+        t.setConnection(m_connection);
+        t.setTableName(QStringLiteral("studclass"));
+        t.addField(QStringLiteral("scpkey"), FieldType::Int64);
+        t.addField(QStringLiteral("buydate"), FieldType::DateTime);
+        t.addField(QStringLiteral("spkey"), FieldType::Text, 10);
+        t.setKeyField(QStringLiteral("scpkey"));
+        t.open();
+        t.append();
+        set(t, "buydate", QStringLiteral("2026/10/01 08:30:00"));
+        set(t, "spkey", QStringLiteral("A003"));
+        t.post();
+        QCOMPARE(text(t, "scpkey"), QStringLiteral("5"));
+        QCOMPARE(
+            scalar(QStringLiteral("SELECT DATE_FORMAT(buydate, '%Y-%m-%d %H:%i:%s') FROM studclass WHERE scpkey = 5"))
+                .toString(),
+            QStringLiteral("2026-10-01 08:30:00"));
+        t.edit();
+        set(t, "buydate", QStringLiteral("2027-01-02 03:04:05"));
+        t.post();
+        QCOMPARE(
+            scalar(QStringLiteral("SELECT DATE_FORMAT(buydate, '%Y-%m-%d %H:%i:%s') FROM studclass WHERE scpkey = 5"))
+                .toString(),
+            QStringLiteral("2027-01-02 03:04:05"));
+    }
+
+    void emptyAndSpaceWritten()
+    {
+        auto t = students(m_connection);
+        t->append();
+        set(*t, "spkey", QStringLiteral("C001"));
+        set(*t, "studname", QStringLiteral(" "));
+        set(*t, "studpwd", QString());
+        t->post();
+        QCOMPARE(scalar(QStringLiteral("SELECT CONCAT('[', studname, ']') FROM stud WHERE spkey = 'C001'")).toString(),
+            QStringLiteral("[ ]"));
+        QVERIFY(scalar(QStringLiteral("SELECT studpwd IS NULL FROM stud WHERE spkey = 'C001'")).toBool());
+    }
+
+    void updateWritesOnlyChangedColumns()
+    {
+        auto t = classrooms(m_connection);
+        // Another workstation changes a column this one does not touch.
+        SandboxDb::exec(QStringLiteral("UPDATE classroom SET teacher = '新老師' WHERE crpkey = 1"));
+        t->edit();
+        set(*t, "classname", QStringLiteral("Excel 中級"));
+        t->post();
+        QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 1")).toString(),
+            QStringLiteral("Excel 中級"));
+        QCOMPARE(scalar(QStringLiteral("SELECT teacher FROM classroom WHERE crpkey = 1")).toString(),
+            QStringLiteral("新老師"));
+        QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 2")).toString(),
+            QStringLiteral("Photoshop 影像處理"));
+    }
+
+    void secondEditorLoses()
+    {
+        auto first = classrooms(m_connection);
+        auto second = classrooms(m_other);
+        first->edit();
+        second->edit();
+        set(*first, "classname", QStringLiteral("第一個"));
+        set(*second, "classname", QStringLiteral("第二個"));
+        first->post();
+        expectChangedMeanwhile([&] { second->post(); });
+        QCOMPARE(second->state(), DataSetState::Edit);
+        QCOMPARE(text(*second, "classname"), QStringLiteral("第二個"));
+        QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 1")).toString(),
+            QStringLiteral("第一個"));
+        second->cancel();
+        QCOMPARE(text(*second, "classname"), QStringLiteral("Excel 入門"));
+    }
+
+    void caseOnlyChangeIsAChange()
+    {
+        auto t = classrooms(m_connection);
+        SandboxDb::exec(QStringLiteral("UPDATE classroom SET classname = 'EXCEL 入門' WHERE crpkey = 1"));
+        t->edit();
+        set(*t, "classname", QStringLiteral("Excel 入門 2"));
+        expectChangedMeanwhile([&] { t->post(); });
+        QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 1")).toString(),
+            QStringLiteral("EXCEL 入門"));
+    }
+
+    void deleteOfChangedOrDeletedRow()
+    {
+        auto t = classrooms(m_connection);
+        SandboxDb::exec(QStringLiteral("UPDATE classroom SET videopoint = 6 WHERE crpkey = 1"));
+        expectChangedMeanwhile([&] { t->remove(); });
+        QCOMPARE(t->recordCount(), 3);
+        QCOMPARE(text(*t, "crpkey"), QStringLiteral("1"));
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM classroom")).toInt(), 3);
+
+        SandboxDb::exec(QStringLiteral("DELETE FROM classroom WHERE crpkey = 2"));
+        t->setRecNo(1);
+        expectChangedMeanwhile([&] { t->remove(); });
+        QCOMPARE(t->recordCount(), 3);
+
+        t->setRecNo(2);
+        t->remove();
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM classroom WHERE crpkey = 3")).toInt(), 0);
+        QCOMPARE(t->recordCount(), 2);
+    }
+
+    void tableWithoutKey()
+    {
+        SandboxDb::exec(QStringLiteral("INSERT INTO corp (invoiceno, corpname, watermark) VALUES "
+                                       "('12345678', 'Korvel電腦補習班', 1)"));
+        auto t = corp(m_connection);
+        QCOMPARE(t->recordCount(), 2);
+        t->edit();
+        set(*t, "corpname", QStringLiteral("新名稱"));
+        t->post();
+        // Two rows alike: exactly one of them changed.
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM corp WHERE corpname = '新名稱'")).toInt(), 1);
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM corp WHERE corpname = 'Korvel電腦補習班'")).toInt(), 1);
+
+        // A new row picks up the watermark default, so that it can be changed again at once.
+        t->append();
+        set(*t, "invoiceno", QStringLiteral("87654321"));
+        t->post();
+        QCOMPARE(text(*t, "watermark"), QStringLiteral("0"));
+        t->edit();
+        set(*t, "corpname", QStringLiteral("第三"));
+        t->post();
+        QCOMPARE(scalar(QStringLiteral("SELECT corpname FROM corp WHERE invoiceno = '87654321'")).toString(),
+            QStringLiteral("第三"));
+
+        auto other = corp(m_other);
+        QVERIFY(other->locate(QStringLiteral("invoiceno"), QStringLiteral("87654321")));
+        other->edit();
+        set(*other, "watermark", QStringLiteral("1"));
+        other->post();
+        t->edit();
+        set(*t, "corpname", QStringLiteral("第四"));
+        expectChangedMeanwhile([&] { t->post(); });
+        t->cancel();
+        expectChangedMeanwhile([&] { t->remove(); });
+        QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM corp")).toInt(), 3);
+    }
+
+    void serverRefusalKeepsInsertState()
+    {
+        auto t = students(m_connection);
+        t->append();
+        set(*t, "spkey", QStringLiteral("A001"));
+        set(*t, "studname", QStringLiteral("重複"));
+        try {
+            t->post();
+            QFAIL("a duplicate key was saved");
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().contains(QLatin1String("Duplicate")), qPrintable(e.message()));
+        }
+        QCOMPARE(t->state(), DataSetState::Insert);
+        QCOMPARE(t->recordCount(), 5);
+        QCOMPARE(text(*t, "studname"), QStringLiteral("重複"));
+        set(*t, "spkey", QStringLiteral("A009"));
+        t->post();
+        QCOMPARE(t->recordCount(), 5);
+        QCOMPARE(scalar(QStringLiteral("SELECT studname FROM stud WHERE spkey = 'A009'")).toString(),
+            QStringLiteral("重複"));
+
+        t->append();
+        set(*t, "studname", QStringLiteral("無號"));
+        QVERIFY_THROWS_EXCEPTION(DbError, t->post()); // spkey has no default
+        QCOMPARE(t->state(), DataSetState::Insert);
+    }
+
+    void droppedConnection()
+    {
+        auto broken = std::make_unique<Connection>();
+        broken->setConnectionString(programConnectionString());
+        broken->open();
+        QSqlQuery id(broken->database());
+        QVERIFY(id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next());
+        const qlonglong connectionId = id.value(0).toLongLong();
+        auto t = classrooms(broken.get());
+        SandboxDb::exec(QStringLiteral("KILL %1").arg(connectionId));
+        t->edit();
+        set(*t, "classname", QStringLiteral("斷線"));
+        QVERIFY_THROWS_EXCEPTION(DbError, t->post());
+        QCOMPARE(t->state(), DataSetState::Edit);
+        t->cancel();
+        QVERIFY_THROWS_EXCEPTION(DbError, t->remove());
+        QCOMPARE(t->recordCount(), 3);
+        t->close();
+        QVERIFY_THROWS_EXCEPTION(DbError, t->open());
+        QVERIFY(!t->active());
+    }
+};
+
+RYN_TEST_MAIN(SnapshotWriteTest)
+#include "tst_snapshottable_write.moc"
