@@ -1,0 +1,214 @@
+#include "dbgrid.h"
+
+#include "datasource.h"
+#include "platform/guard.h"
+#include "platform/inputmethod.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
+
+namespace {
+const int kTitlePixelSize = 16;
+} // namespace
+
+DBGrid::DBGrid(QWidget* parent)
+    : QTableView(parent)
+    , m_model(new GridModel(this))
+{
+    setModel(m_model);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Clicked into, never reached by Tab; Tab inside it leaves it as well.
+    setFocusPolicy(Qt::ClickFocus);
+    setTabKeyNavigation(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setShowGrid(true);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setImeMode(this, ImeMode::Closed);
+
+    QHeaderView* titles = horizontalHeader();
+    QFont titleFont = titles->font();
+    titleFont.setPixelSize(kTitlePixelSize);
+    titles->setFont(titleFont);
+    titles->setDefaultAlignment(Qt::AlignCenter);
+    titles->setHighlightSections(false);
+    titles->setSectionsClickable(false);
+    titles->setSectionResizeMode(QHeaderView::Fixed);
+    titles->viewport()->setMouseTracking(true);
+    titles->viewport()->installEventFilter(this);
+    connect(titles, &QHeaderView::sectionClicked, this, &DBGrid::onTitleClicked);
+
+    // The row indicator: a narrow column with the current row's marker. Every row has the same
+    // fixed height, so the header never measures rows and a million of them scroll smoothly.
+    QHeaderView* indicator = verticalHeader();
+    indicator->setSectionResizeMode(QHeaderView::Fixed);
+    indicator->setHighlightSections(false);
+    indicator->setDefaultAlignment(Qt::AlignCenter);
+    // Selecting single cells, the view ignores the indicator; a click there still picks the row.
+    connect(indicator, &QHeaderView::sectionPressed, this, [this](int row) {
+        if (!wholeRowSelection())
+            setCurrentIndex(m_model->index(row, qMax(0, currentIndex().column())));
+    });
+    updateRowHeight();
+
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DBGrid::onCurrentRowChanged);
+}
+
+DataSource* DBGrid::dataSource() const
+{
+    return m_source;
+}
+
+SnapshotTable* DBGrid::table() const
+{
+    return m_source ? m_source->dataSet() : nullptr;
+}
+
+void DBGrid::setDataSource(DataSource* source)
+{
+    for (const QMetaObject::Connection& c : std::as_const(m_connections))
+        disconnect(c);
+    m_connections.clear();
+    m_source = source;
+    SnapshotTable* t = table();
+    // The model is connected first, so that it has taken the table's change when the grid follows.
+    m_model->setTable(t);
+    if (t) {
+        m_connections << connect(t, &SnapshotTable::currentChanged, this, &DBGrid::followTable)
+                      << connect(t, &SnapshotTable::rowsReset, this, &DBGrid::followTable)
+                      << connect(t, &SnapshotTable::stateChanged, this, &DBGrid::followTable);
+    }
+    followTable();
+}
+
+void DBGrid::setColumns(const QList<GridColumn>& columns)
+{
+    m_model->setColumns(columns);
+    applyColumnWidths();
+    followTable();
+}
+
+void DBGrid::applyColumnWidths()
+{
+    const QList<GridColumn>& columns = m_model->columns();
+    for (int c = 0; c < columns.size(); ++c) {
+        if (columns.at(c).width > 0)
+            setColumnWidth(c, columns.at(c).width);
+    }
+}
+
+void DBGrid::setSortable(bool on)
+{
+    m_sortable = on;
+    horizontalHeader()->setSectionsClickable(on);
+    if (!on)
+        setHotTitle(-1);
+}
+
+bool DBGrid::wholeRowSelection() const
+{
+    return selectionBehavior() == QAbstractItemView::SelectRows;
+}
+
+void DBGrid::setWholeRowSelection(bool on)
+{
+    setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    followTable();
+}
+
+bool DBGrid::columnsResizable() const
+{
+    return m_columnsResizable;
+}
+
+void DBGrid::setColumnsResizable(bool on)
+{
+    m_columnsResizable = on;
+    horizontalHeader()->setSectionResizeMode(on ? QHeaderView::Interactive : QHeaderView::Fixed);
+}
+
+void DBGrid::setCellFont(const QFont& font)
+{
+    setFont(font);
+    updateRowHeight();
+}
+
+void DBGrid::updateRowHeight()
+{
+    QHeaderView* indicator = verticalHeader();
+    const int height = fontMetrics().height() + 4;
+    indicator->setMinimumSectionSize(qMin(height, indicator->minimumSectionSize()));
+    indicator->setDefaultSectionSize(height);
+    indicator->setFixedWidth(
+        indicator->fontMetrics().horizontalAdvance(GridModel::rowMarker(DataSetState::Browse)) + 8);
+}
+
+void DBGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        updateRowHeight();
+    else if (event->type() == QEvent::EnabledChange && !isEnabled())
+        setHotTitle(-1);
+}
+
+void DBGrid::followTable()
+{
+    const QScopedValueRollback<bool> following(m_following, true);
+    SnapshotTable* t = table();
+    const int row = t && t->active() ? t->recNo() : -1;
+    if (row < 0 || row >= m_model->rowCount() || m_model->columnCount() == 0) {
+        selectionModel()->clear();
+        return;
+    }
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex index = m_model->index(row, column);
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
+    if (wholeRowSelection())
+        flags |= QItemSelectionModel::Rows;
+    selectionModel()->setCurrentIndex(index, flags);
+    scrollTo(index);
+}
+
+void DBGrid::onCurrentRowChanged(const QModelIndex& current)
+{
+    SnapshotTable* t = table();
+    if (m_following || !t || !current.isValid() || current.row() == t->recNo())
+        return;
+    guarded([&] { t->setRecNo(current.row()); });
+    // A move the table refused (it is being edited): the selection goes back to its row once the
+    // click that made it has been handled.
+    if (t->recNo() != current.row())
+        QMetaObject::invokeMethod(this, &DBGrid::followTable, Qt::QueuedConnection);
+}
+
+void DBGrid::onTitleClicked(int section)
+{
+    if (!m_sortable || !isEnabled())
+        return;
+    const QString field = m_model->fieldName(section);
+    if (!field.isEmpty())
+        emit titleClick(field);
+}
+
+void DBGrid::setHotTitle(int section)
+{
+    QColor highlight = palette().color(QPalette::Highlight);
+    m_model->setHotColumn(section, QBrush(highlight.lighter(170)));
+}
+
+bool DBGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == horizontalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseMove && m_sortable && isEnabled()) {
+            const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+            setHotTitle(horizontalHeader()->logicalIndexAt(pos));
+        } else if (event->type() == QEvent::Leave) {
+            setHotTitle(-1);
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
