@@ -1,0 +1,27 @@
+#pragma once
+// The translatable-property tables of the program's windows, one function per window. Each table
+// lists the window's translatable properties in translation-ID order (IDs from 1, the window's own
+// caption first); its children are the window's components in order of their first listed property.
+
+#include "langdata.h"
+
+#include <QStringList>
+
+namespace LangTables {
+LangEntry frmLogin();
+LangEntry frmRynMain();
+LangEntry frmChangePassword();
+LangEntry frmAbout();
+LangEntry frmClassroom();
+LangEntry frmCorp();
+LangEntry frmCourse();
+LangEntry frmStudClass();
+LangEntry frmStudent();
+LangEntry frmUser();
+LangEntry frmWatchlog();
+
+/// The names of the windows that have a table, login dialog first.
+QStringList windowNames();
+/// The named window's table; an entry with only the name when the window has none.
+LangEntry forWindow(const QString& windowName);
+} // namespace LangTables

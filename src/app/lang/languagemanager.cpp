@@ -1,0 +1,187 @@
+#include "languagemanager.h"
+
+#include "langfile.h"
+#include "languagecontroller.h"
+#include "platform/errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <optional>
+
+TLanguageManager::TLanguageManager() = default;
+TLanguageManager::~TLanguageManager() = default;
+
+TLanguageManager& LangManager()
+{
+    static TLanguageManager manager;
+    return manager;
+}
+
+quint16 TLanguageManager::LanguageID() const
+{
+    QReadLocker lock(&m_lock);
+    return m_languageId;
+}
+
+QString TLanguageManager::pathOf(quint16 id) const
+{
+    for (const auto& [fileId, path] : m_files)
+        if (fileId == id)
+            return path;
+    return {};
+}
+
+void TLanguageManager::setLanguageID(quint16 id)
+{
+    QString path;
+    if (id != DefaultLanguageID) {
+        QReadLocker lock(&m_lock);
+        path = pathOf(id);
+    }
+    std::shared_ptr<const LangFile> file;
+    if (path.isEmpty())
+        id = DefaultLanguageID;
+    else
+        file = std::make_shared<const LangFile>(LangFile::load(path, LangFile::Mode::Full));
+
+    {
+        QWriteLocker lock(&m_lock);
+        if (id == m_languageId)
+            return;
+        m_languageId = id;
+        m_file = file;
+    }
+    QReadLocker lock(&m_lock);
+    const QList<TLanguageController*> controllers = m_controllers;
+    for (TLanguageController* controller : controllers)
+        controller->translate(file.get());
+}
+
+quint16 TLanguageManager::LanguageIDs(int index) const
+{
+    QReadLocker lock(&m_lock);
+    if (index < 1 || index > m_files.size())
+        return DefaultLanguageID;
+    return m_files.at(index - 1).first;
+}
+
+int TLanguageManager::languageCount() const
+{
+    QReadLocker lock(&m_lock);
+    return int(m_files.size()) + 1;
+}
+
+QString TLanguageManager::languageFile(quint16 id) const
+{
+    QReadLocker lock(&m_lock);
+    return pathOf(id);
+}
+
+int TLanguageManager::ScanForLangFiles(const QString& directory, const QString& mask, bool recursive)
+{
+    QStringList visited;
+    return scan(directory, mask, recursive, visited);
+}
+
+int TLanguageManager::scan(const QString& directory, const QString& mask, bool recursive, QStringList& visited)
+{
+    // A directory reached twice through links is scanned once, so a link loop cannot recurse forever.
+    const QString canonical = QFileInfo(directory).canonicalFilePath();
+    if (canonical.isEmpty() || visited.contains(canonical))
+        return 0;
+    visited.append(canonical);
+
+    const QDir dir(directory);
+    const QFileInfoList entries = dir.entryInfoList(QStringList { mask },
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    int count = 0;
+    for (const QFileInfo& entry : entries) {
+        if (entry.isDir()) {
+            if (recursive && !entry.fileName().startsWith(QLatin1Char('.')))
+                count += scan(entry.filePath(), mask, recursive, visited);
+        } else if (RegisterLangFile(entry.filePath())) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+bool TLanguageManager::RegisterLangFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return false;
+    quint16 id = 0;
+    try {
+        id = LangFile::load(path, LangFile::Mode::ParametersOnly).languageId();
+    } catch (const AppError&) {
+        // A file that vanished or cannot be opened has no usable LANGID: it is ignored like one
+        // without it, and the scan goes on with the next file.
+        return false;
+    }
+    if (id == 0)
+        return false;
+    if (id == DefaultLanguageID)
+        return true;
+
+    QWriteLocker lock(&m_lock);
+    const QString absolute = info.absoluteFilePath();
+    for (auto& entry : m_files) {
+        if (entry.first == id) {
+            entry.second = absolute;
+            return true;
+        }
+    }
+    m_files.append({ id, absolute });
+    return true;
+}
+
+void TLanguageManager::TranslateController(TLanguageController* controller)
+{
+    if (!controller)
+        return;
+    QString path;
+    {
+        QReadLocker lock(&m_lock);
+        if (m_languageId != DefaultLanguageID)
+            path = pathOf(m_languageId);
+    }
+    std::optional<LangFile> file;
+    if (!path.isEmpty())
+        file = LangFile::load(path, LangFile::Mode::Full);
+    QReadLocker lock(&m_lock);
+    controller->translate(file ? &*file : nullptr);
+}
+
+void TLanguageManager::AddLangController(TLanguageController* controller)
+{
+    QWriteLocker lock(&m_lock);
+    if (controller && !m_controllers.contains(controller))
+        m_controllers.append(controller);
+}
+
+void TLanguageManager::RemoveLangController(TLanguageController* controller)
+{
+    QWriteLocker lock(&m_lock);
+    m_controllers.removeAll(controller);
+}
+
+QList<TLanguageController*> TLanguageManager::controllers() const
+{
+    QReadLocker lock(&m_lock);
+    return m_controllers;
+}
+
+QString TLanguageManager::constant(const QString& name) const
+{
+    QReadLocker lock(&m_lock);
+    return m_file ? m_file->constant(name) : QString();
+}
+
+void TLanguageManager::reset()
+{
+    QWriteLocker lock(&m_lock);
+    m_files.clear();
+    m_languageId = DefaultLanguageID;
+    m_file.reset();
+}
