@@ -1,5 +1,6 @@
 #include "formabout.h"
 
+#include "app/uilanguage.h"
 #include "platform/guard.h"
 #include "platform/versioninfo.h"
 #include "platform/weblink.h"
@@ -55,8 +56,8 @@ TfrmAbout::TfrmAbout(QWidget* parent, const QString& programPath)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // LangCtrl goes here, once the language work brings TLanguageController in: the captions must
-    // be translated before FormCreate writes the version line.
+    // Translated before FormCreate writes the version line.
+    LangCtrl = attachLanguageController(this);
 
     guarded([this] { FormCreate(); });
 }

@@ -78,6 +78,7 @@ void TfrmLogin::buildLayout()
     btnExit = button(this, "btnExit", QStringLiteral("取消 (&X)"));
     btnExit->setGeometry(160, 134, 85, 33);
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
+    Memo1->setPlainText(QStringLiteral("Memo1"));
     Memo1->hide();
 
     for (QLineEdit* edit : {txtLogin, txtPassword})

@@ -1,27 +1,37 @@
 #include "uilanguage.h"
 
+#include "app/lang/langtables.h"
+#include "app/lang/languagecontroller.h"
+#include "app/lang/languagemanager.h"
 #include "platform/inifile.h"
 
 #include <QDir>
+#include <QWidget>
 
 QString settingsFilePath()
 {
     return QDir::currentPath() + QStringLiteral("/ryn.ini");
 }
 
-int scanForLanguageFiles(const QString&)
+int scanForLanguageFiles(const QString& dir)
 {
-    return 0;
+    return LangManager().ScanForLangFiles(dir, QStringLiteral("*.lng"), false);
 }
 
 bool applyStartupLanguage()
 {
     const QString value =
         IniFile::readString(settingsFilePath(), QStringLiteral("Language"), QStringLiteral("default"), QString());
-    return value == QLatin1String("tw");
+    const bool builtIn = value == QLatin1String("tw");
+    TLanguageManager& manager = LangManager();
+    // Without a registered language file there is no index 1: the built-in texts stay.
+    manager.setLanguageID(manager.LanguageIDs(builtIn ? 0 : 1));
+    return builtIn;
 }
 
-TLanguageController* attachLanguageController(QWidget*)
+TLanguageController* attachLanguageController(QWidget* window)
 {
-    return nullptr;
+    auto* controller = new TLanguageController(window, LangTables::forWindow(window->objectName()));
+    controller->loaded();
+    return controller;
 }

@@ -9,6 +9,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 
 TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     : RecordWindow(QStringLiteral("frmClassroom"), QStringLiteral("班級管理"), parent)

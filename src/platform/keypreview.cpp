@@ -23,13 +23,12 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != m_form && !m_form->isAncestorOf(widget))
         return false;
-    // An ignored key travels up to the parents, passing the application's filters again.
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key == m_lastEvent && key->timestamp() == m_lastTimestamp)
+    // A key goes to the focus widget first; an ignored one travels on to the parents, passing the
+    // application's filters again, and is seen only at its first stop.
+    QWidget* focus = QApplication::focusWidget();
+    if (widget != (focus ? focus : m_form))
         return false;
-    m_lastEvent = key;
-    m_lastTimestamp = key->timestamp();
-    return m_handler(key);
+    return m_handler(static_cast<QKeyEvent*>(event));
 }
 
 namespace {

@@ -23,8 +23,6 @@ protected:
 private:
     QWidget* m_form;
     std::function<bool(QKeyEvent*)> m_handler;
-    const QEvent* m_lastEvent = nullptr;
-    quint64 m_lastTimestamp = 0;
 };
 
 /// The Enter rule of the forms: Enter (character 13) moves the focus to the next enabled, visible

@@ -1,5 +1,6 @@
 #include "app/formrynmain.h"
 #include "app/rynconst.h"
+#include "data/connection.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "platform/messagebox.h"

@@ -84,13 +84,13 @@ private slots:
         QCOMPARE(focused(), m_form->txtSpkey);
         QCOMPARE(m_form->lblHint->text(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
         QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
-        QTest::keyClicks(m_form->txtSpkey, "C123");
+        typeText(m_form->txtSpkey, "C123");
         pressEnter();
         QCOMPARE(focused(), m_form->txtStudName);
         QCOMPARE(m_form->lblHint->text(), QString());
         QCOMPARE(m_form->StatusBar->currentMessage(), QString());
         QCOMPARE(m_form->txtStudpwd->text(), QStringLiteral("C123"));
-        QTest::keyClicks(m_form->txtStudName, QStringLiteral("李四"));
+        typeText(m_form->txtStudName, QStringLiteral("李四"));
         pressEnter();
         QCOMPARE(focused(), m_form->txtStudpwd);
         QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));

@@ -12,7 +12,17 @@ void FormDriver::typeInto(QWidget* box, const QString& text)
     if (auto* edit = qobject_cast<QLineEdit*>(box))
         edit->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
+    typeText(box, text);
+}
+
+void FormDriver::typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 void FormDriver::pressEnter()

@@ -10,6 +10,8 @@ class QWidget;
 namespace FormDriver {
 /// Gives the box the focus, selects what it shows and types text over it.
 void typeInto(QWidget* box, const QString& text);
+/// Types text into the widget key by key, Chinese characters included.
+void typeText(QWidget* widget, const QString& text);
 /// Enter on whatever has the focus.
 void pressEnter();
 void click(QWidget* button);

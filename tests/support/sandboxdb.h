@@ -3,6 +3,8 @@
 // reseeding the demo data and reading rows back with their own queries.
 
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 

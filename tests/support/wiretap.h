@@ -1,0 +1,33 @@
+#pragma once
+// A loopback relay between the program and the database server that keeps a copy of everything
+// the program sends, so that a test can check the exact bytes of a statement.
+
+#include <QByteArray>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+class WireTap
+{
+public:
+    /// Listens on a free loopback port and relays each connection to 127.0.0.1:serverPort.
+    explicit WireTap(int serverPort);
+    ~WireTap();
+
+    int port() const { return m_port; }
+    /// Everything clients have sent so far.
+    QByteArray sent() const;
+    /// True when some query packet (command byte 3) carried exactly statement (UTF-8).
+    bool sawQuery(const QString& statement) const;
+
+private:
+    void run();
+
+    int m_serverPort;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    QByteArray m_sent;
+};
