@@ -1,6 +1,7 @@
 #include "app/formrynmain.h"
 #include "app/rynconst.h"
 #include "data/connection.h"
+#include "forms/formstudent.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "platform/messagebox.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -276,6 +278,37 @@ private slots:
         m_main.reset();
         IniFile::writeString(m_dir.filePath("ryn.ini"), "Language", "default", "TW");
         QVERIFY(open()->mitCN->isChecked());
+    }
+
+    void recordWindowsFromTheMenu()
+    {
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        w->mitStudent->trigger();
+        w->mitClassroom->trigger();
+        w->mitStudent->trigger();
+        QCOMPARE(w->mdiArea->subWindowList().size(), 2);
+        QVERIFY(qobject_cast<TfrmStudent*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
+        // Exit frees the window; the menu then makes a new one.
+        auto* students = qobject_cast<TfrmStudent*>(w->mdiArea->activeSubWindow()->widget());
+        QPointer<TfrmStudent> gone(students);
+        students->btnExit->click();
+        QTRY_VERIFY(gone.isNull());
+        QCOMPARE(w->mdiArea->subWindowList().size(), 1);
+    }
+
+    void aboutBoxIsModal()
+    {
+        TfrmRynMain* w = open();
+        QString title;
+        TestSupport::runWhenModal([&](QWidget* modal) {
+            title = modal->windowTitle();
+            QTest::mouseClick(modal->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+        });
+        w->mitAbout->trigger();
+        QCOMPARE(title, QStringLiteral("軟體資訊"));
+        QVERIFY(w->mdiArea->subWindowList().isEmpty());
     }
 
     void serverDownStillOpensTheWindow()

@@ -1,0 +1,165 @@
+#include "app/formlogin.h"
+#include "app/formrynmain.h"
+#include "app/lang/languagemanager.h"
+#include "app/rynconst.h"
+#include "data/connection.h"
+#include "data/dbedit.h"
+#include "data/snapshottable.h"
+#include "forms/formstudent.h"
+#include "platform/dialogseam.h"
+#include "platform/inifile.h"
+#include "platform/messagebox.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+// The start-up language as the program chooses it: the login dialog finds the language file in the
+// working directory, the main window and the windows after it follow.
+class TestUiLanguage : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldDir;
+
+    QString ini() const { return m_dir->filePath("ryn.ini"); }
+
+    std::unique_ptr<TfrmRynMain> startUp(std::unique_ptr<TfrmLogin>* login = nullptr)
+    {
+        auto dialog = std::make_unique<TfrmLogin>();
+        ISADMIN = 1;
+        UID = QStringLiteral("admin");
+        auto main = std::make_unique<TfrmRynMain>();
+        main->show();
+        if (login)
+            *login = std::move(dialog);
+        return main;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!SandboxDb::available())
+            QSKIP("no sandbox server");
+        m_oldDir = QDir::currentPath();
+    }
+
+    void init()
+    {
+        LangManager().reset();
+        DialogSeam::clear();
+        resetLoggedInUser();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir::setCurrent(m_dir->path());
+        QVERIFY(QFile::copy(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng", m_dir->filePath("cn.lng")));
+    }
+
+    void cleanup()
+    {
+        QDir::setCurrent(m_oldDir);
+        m_dir.reset();
+        LangManager().reset();
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void withoutSettingTheFileIsUsed()
+    {
+        std::unique_ptr<TfrmLogin> login;
+        auto main = startUp(&login);
+        QCOMPARE(login->windowTitle(), QStringLiteral("登录"));
+        QCOMPARE(login->lblUno->text(), QStringLiteral("账号："));
+        QVERIFY(login->connRyn->connected());
+        QCOMPARE(LangManager().LanguageID(), quint16(2052));
+        QCOMPARE(main->windowTitle(), QStringLiteral("Korvel线上补课后台管理"));
+        QVERIFY(main->mitCN->isChecked());
+        QVERIFY(!main->mitTW->isChecked());
+        QCOMPARE(main->mitTW->text(), QStringLiteral("正体中文"));
+        // The close question follows the language through the hidden labels.
+        DialogSeam::queueAnswer(Win::IDCANCEL);
+        main->close();
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("确定结束本系统?"));
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("结束"));
+    }
+
+    void twKeepsTheBuiltInTexts_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<bool>("builtIn");
+        QTest::newRow("tw") << "tw" << true;
+        QTest::newRow("TW is not tw") << "TW" << false;
+        QTest::newRow("cn") << "cn" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void twKeepsTheBuiltInTexts()
+    {
+        QFETCH(QString, setting);
+        QFETCH(bool, builtIn);
+        IniFile::writeString(ini(), "Language", "default", setting);
+        std::unique_ptr<TfrmLogin> login;
+        auto main = startUp(&login);
+        QCOMPARE(login->windowTitle(), builtIn ? QStringLiteral("登入") : QStringLiteral("登录"));
+        QCOMPARE(main->mitTW->isChecked(), builtIn);
+        QCOMPARE(main->mitCN->isChecked(), !builtIn);
+    }
+
+    void languageCommandWritesAndChangesNoText()
+    {
+        auto main = startUp();
+        DialogSeam::queueAnswer(Win::IDOK);
+        main->mitTW->trigger();
+        QCOMPARE(IniFile::readString(ini(), "Language", "default", ""), QStringLiteral("tw"));
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("请关闭程序再重新启动"));
+        QCOMPARE(main->windowTitle(), QStringLiteral("Korvel线上补课后台管理"));
+        QCOMPARE(main->mitBasic->title(), QStringLiteral("基本资料管理 (&S)"));
+        QVERIFY(main->mitTW->isChecked());
+    }
+
+    void withoutLanguageFileTheBuiltInTextsStay()
+    {
+        QFile::remove(m_dir->filePath("cn.lng"));
+        std::unique_ptr<TfrmLogin> login;
+        auto main = startUp(&login);
+        QCOMPARE(login->windowTitle(), QStringLiteral("登入"));
+        QVERIFY(login->connRyn->connected());
+        QCOMPARE(main->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
+        QVERIFY(main->mitCN->isChecked());
+    }
+
+    void recordWindowsComeTranslatedAndStillBound()
+    {
+        SandboxDb::reseed();
+        auto main = startUp();
+        main->mitStudent->trigger();
+        auto* form = qobject_cast<TfrmStudent*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("学生管理"));
+        QCOMPARE(form->lblSpkey->text(), QStringLiteral("学号"));
+        QCOMPARE(form->btnDelete->text(), QStringLiteral("删除 (&D)"));
+        // Field names and data fields go through the translation too, and still reach the data.
+        QCOMPARE(form->tblStudent->recordCount(), 4);
+        QVERIFY(!form->txtStudName->text().isEmpty());
+        QVERIFY(form->lblHint->text().isEmpty());
+    }
+
+    void aFileThatCannotBeReadStopsANewWindow()
+    {
+        auto main = startUp();
+        QFile file(m_dir->filePath("cn.lng"));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("\r\n[frmStudent]\r\n00000001=a\r\n00000001=b\r\n");
+        file.close();
+        DialogSeam::queueAnswer(Win::IDOK);
+        main->mitStudent->trigger();
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY(DialogSeam::last().text.startsWith("Loading translations failed.\r\nLine "));
+        QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
+        QVERIFY(main->mdiArea->subWindowList().isEmpty());
+    }
+};
+
+RYN_TEST_MAIN(TestUiLanguage)
+#include "tst_uilanguage.moc"
