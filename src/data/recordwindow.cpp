@@ -98,6 +98,16 @@ QPushButton* RecordWindow::addButton(const char* name, const QString& caption)
     return button;
 }
 
+QWidget* RecordWindow::dockGridLeft(QWidget* grid)
+{
+    auto* fields = new QWidget(m_body);
+    auto* layout = new QHBoxLayout(m_body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grid);
+    layout->addWidget(fields, 1);
+    return fields;
+}
+
 void RecordWindow::addFieldLine(QWidget* parent, QLabel* label, QWidget* box, int boxWidth)
 {
     const int line = m_fieldLines.value(parent, 0);

@@ -57,6 +57,8 @@ protected:
 
     /// The area between the button panel and the status bar, for the window's grid and fields.
     QWidget* body() const { return m_body; }
+    /// Docks grid at the left of the body and returns the panel to its right, for the fields.
+    QWidget* dockGridLeft(QWidget* grid);
     /// A label and its box on the next line of a field column inside parent: the label right-aligned
     /// before the box, lines 30 pixels apart.
     void addFieldLine(QWidget* parent, QLabel* label, QWidget* box, int boxWidth);

@@ -32,8 +32,8 @@ void SnapshotTable::Private::rebuildVisible(std::optional<quint32> anchor)
         }
     }
     if (filtered) {
-        if (const std::optional<FilterSpec> spec = parsedFilter()) {
-            rows.erase(std::remove_if(rows.begin(), rows.end(), [&](quint32 r) { return !matchesFilter(r, *spec); }),
+        if (const std::optional<FilterCondition> condition = parsedFilter()) {
+            rows.erase(std::remove_if(rows.begin(), rows.end(), [&](quint32 r) { return !matchesFilter(r, *condition); }),
                 rows.end());
         }
     }
@@ -48,7 +48,7 @@ void SnapshotTable::Private::rebuildVisible(std::optional<quint32> anchor)
     }
 }
 
-std::optional<SnapshotTable::Private::FilterSpec> SnapshotTable::Private::parsedFilter() const
+std::optional<SnapshotTable::Private::FilterCondition> SnapshotTable::Private::parsedFilter() const
 {
     if (filterText.trimmed().isEmpty())
         return std::nullopt;
@@ -56,42 +56,42 @@ std::optional<SnapshotTable::Private::FilterSpec> SnapshotTable::Private::parsed
     const QRegularExpressionMatch m = form.match(filterText);
     if (!m.hasMatch())
         throw DbError(QStringLiteral("The filter '%1' is not understood").arg(filterText));
-    FilterSpec spec;
-    spec.field = fieldIndexByName(m.captured(1));
-    if (spec.field < 0)
+    FilterCondition condition;
+    condition.field = fieldIndexByName(m.captured(1));
+    if (condition.field < 0)
         throw DbError(QStringLiteral("Field '%1' not found").arg(m.captured(1)));
-    spec.notEqual = m.captured(2) == QLatin1String("<>");
-    spec.literal = m.captured(3).replace(QLatin1String("''"), QLatin1String("'"));
-    spec.literalUtf8 = spec.literal.toUtf8();
-    return spec;
+    condition.notEqual = m.captured(2) == QLatin1String("<>");
+    condition.literal = m.captured(3).replace(QLatin1String("''"), QLatin1String("'"));
+    condition.literalUtf8 = condition.literal.toUtf8();
+    return condition;
 }
 
 // A row without a value compares as an empty text, so that uid<>'admin' keeps a user row that has
 // no login name yet.
-bool SnapshotTable::Private::matchesFilter(quint32 row, const FilterSpec& spec) const
+bool SnapshotTable::Private::matchesFilter(quint32 row, const FilterCondition& condition) const
 {
-    const int col = columnOf[size_t(spec.field)];
+    const int col = columnOf[size_t(condition.field)];
     bool equal;
     if (col < 0) {
         equal = SnapshotValue::toText(
-                    lookupResult(spec.field, lookupRowOfStored(spec.field, row)), fields[size_t(spec.field)]->type())
-            == spec.literal;
+                    lookupResult(condition.field, lookupRowOfStored(condition.field, row)), fields[size_t(condition.field)]->type())
+            == condition.literal;
     } else if (store.isNull(col, row)) {
-        equal = spec.literal.isEmpty();
+        equal = condition.literal.isEmpty();
     } else if (store.type(col) == FieldType::Text) {
         const std::string_view v = store.pool(col).view(store.textId(col, row));
-        equal = v == std::string_view(spec.literalUtf8.constData(), size_t(spec.literalUtf8.size()));
+        equal = v == std::string_view(condition.literalUtf8.constData(), size_t(condition.literalUtf8.size()));
     } else {
-        equal = store.cellText(col, row) == spec.literal;
+        equal = store.cellText(col, row) == condition.literal;
     }
-    return spec.notEqual ? !equal : equal;
+    return condition.notEqual ? !equal : equal;
 }
 
 bool SnapshotTable::Private::stillVisible(quint32 row) const
 {
     if (filtered) {
-        const std::optional<FilterSpec> spec = parsedFilter();
-        if (spec && !matchesFilter(row, *spec))
+        const std::optional<FilterCondition> condition = parsedFilter();
+        if (condition && !matchesFilter(row, *condition))
             return false;
     }
     return matchesMaster(row);

@@ -44,7 +44,7 @@ struct SnapshotTable::Private {
 
     QString filterText;
     bool filtered = false;
-    struct FilterSpec {
+    struct FilterCondition {
         int field = -1;
         bool notEqual = false;
         QString literal;
@@ -111,8 +111,8 @@ struct SnapshotTable::Private {
 
     // snapshotrows.cpp
     void rebuildVisible(std::optional<quint32> anchor);
-    std::optional<FilterSpec> parsedFilter() const;
-    bool matchesFilter(quint32 row, const FilterSpec& spec) const;
+    std::optional<FilterCondition> parsedFilter() const;
+    bool matchesFilter(quint32 row, const FilterCondition& condition) const;
     bool stillVisible(quint32 row) const;
     void sortRows(std::vector<quint32>& rows) const;
     std::optional<CellValue> masterValue() const;

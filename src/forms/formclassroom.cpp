@@ -7,7 +7,6 @@
 #include "forms/formparts.h"
 #include "platform/inputmethod.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -26,11 +25,7 @@ TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     grdClassroom = namedGrid(body(), "grdClassroom", dsClassroom, 393,
                              {{QStringLiteral("classname"), QStringLiteral("班級名稱"), 268},
                               {QStringLiteral("teacher"), QStringLiteral("講師"), 0}});
-    auto* fields = new QWidget(body());
-    auto* layout = new QHBoxLayout(body());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(grdClassroom);
-    layout->addWidget(fields, 1);
+    QWidget* fields = dockGridLeft(grdClassroom);
 
     lblCrpkey = namedLabel("lblCrpkey", QStringLiteral("班級代號"));
     txtBpkey = namedEdit("txtBpkey", dsClassroom, "crpkey", ImeMode::Closed);

@@ -6,7 +6,6 @@
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -28,11 +27,7 @@ TfrmStudent::TfrmStudent(Connection* conn, QWidget* parent)
     grdStudent = namedGrid(body(), "grdStudent", dsStudent, 345,
                            {{QStringLiteral("spkey"), QStringLiteral("學號"), 102},
                             {QStringLiteral("studname"), QStringLiteral("學生姓名"), 180}});
-    auto* fields = new QWidget(body());
-    auto* layout = new QHBoxLayout(body());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(grdStudent);
-    layout->addWidget(fields, 1);
+    QWidget* fields = dockGridLeft(grdStudent);
 
     lblSpkey = namedLabel("lblSpkey", QStringLiteral("學號"));
     txtSpkey = namedEdit("txtSpkey", dsStudent, "spkey", ImeMode::Closed);

@@ -195,6 +195,35 @@ private slots:
         QCOMPARE(stored("A009", "studname"), QStringLiteral("dup"));
     }
 
+    void twoWorkstationsEditingOneStudent()
+    {
+        open();
+        Connection other;
+        other.setConnectionString(programConnectionString());
+        other.open();
+        std::unique_ptr<TfrmStudent> second(new TfrmStudent(&other));
+        second->show();
+        m_form->tblStudent->locate("spkey", "A003");
+        second->tblStudent->locate("spkey", "A003");
+        click(m_form->btnEdit);
+        click(second->btnEdit);
+        typeInto(m_form->txtStudName, QStringLiteral("張一"));
+        click(m_form->btnPost);
+        typeInto(second->txtStudName, QStringLiteral("張二"));
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(second->btnPost);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(second->tblStudent->state(), DataSetState::Edit);
+        QCOMPARE(stored("A003", "studname"), QStringLiteral("張一"));
+        // Deleting a row another workstation changed fails the same way and keeps it.
+        click(second->btnCancel);
+        DialogSeam::queueAnswer(Win::IDOK);
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(second->btnDelete);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(stored("A003", "studname"), QStringLiteral("張一"));
+    }
+
     void titleClicks()
     {
         open();
