@@ -157,6 +157,9 @@ void RecordWindow::FormCreate()
 void RecordWindow::tblAfterOpen()
 {
     m_table->setSort(m_defaultSort);
+    // The window opens on the first row of the sorted list.
+    if (m_table->recordCount() > 0)
+        m_table->setRecNo(0);
 }
 
 void RecordWindow::dsStateChange()

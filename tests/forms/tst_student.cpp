@@ -68,6 +68,8 @@ private slots:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("學生管理"));
         QCOMPARE(m_form->lblHint->text(), QString());
         QCOMPARE(column(m_form->grdStudent, 1), QStringList({"張志明", "林美玲", "陳大文", "黃小華"}));
+        QCOMPARE(m_form->tblStudent->recNo(), 0);
+        QCOMPARE(m_form->txtStudName->text(), QStringLiteral("張志明"));
         QCOMPARE(m_form->grdStudent->model()->columnCount(), 2);
         QVERIFY(!(m_form->txtSpkey->focusPolicy() & Qt::TabFocus));
         QCOMPARE(m_form->txtSpkey->toolTip(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
