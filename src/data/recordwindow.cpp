@@ -2,6 +2,7 @@
 
 #include "app/uilanguage.h"
 #include "data/datasource.h"
+#include "data/dbedit.h"
 #include "data/dbgrid.h"
 #include "data/snapshottable.h"
 #include "platform/errors.h"
@@ -37,7 +38,8 @@ QString trimControls(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget* parent) : QWidget(parent)
+RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(name);
     setWindowTitle(caption);
@@ -120,6 +122,20 @@ void RecordWindow::addFieldLine(QWidget* parent, QLabel* label, QWidget* box, in
     box->setGeometry(kLabelRight + 6, y, boxWidth, 24);
 }
 
+DBEdit* RecordWindow::addEditLine(QWidget* panel, QLabel** label, const char* labelName, const QString& caption,
+    const char* editName, DataSource* source, const char* field, ImeMode mode, int width)
+{
+    *label = new QLabel(caption);
+    (*label)->setObjectName(QString::fromLatin1(labelName));
+    auto* edit = new DBEdit;
+    edit->setObjectName(QString::fromLatin1(editName));
+    edit->setDataSource(source);
+    edit->setDataField(QString::fromLatin1(field));
+    setImeMode(edit, mode);
+    addFieldLine(panel, *label, edit, width);
+    return edit;
+}
+
 void RecordWindow::setMainTable(SnapshotTable* table, DataSource* source)
 {
     m_table = table;
@@ -133,12 +149,12 @@ void RecordWindow::setSortingGrid(DBGrid* grid, SnapshotTable* table)
 {
     grid->setSortable(true);
     connect(grid, &DBGrid::titleClick, this,
-            [this, table](const QString& fieldName) { guarded([&] { grdTitleClick(table, fieldName); }); });
+        [this, table](const QString& fieldName) { guarded([&] { grdTitleClick(table, fieldName); }); });
 }
 
 void RecordWindow::setFieldHint(QWidget* box, const QString& hint)
 {
-    m_hints.append({box, hint});
+    m_hints.append({ box, hint });
     box->installEventFilter(this);
 }
 
@@ -165,7 +181,7 @@ void RecordWindow::tblAfterOpen()
 void RecordWindow::dsStateChange()
 {
     const bool editing = m_table->editing();
-    for (QPushButton* b : {btnAdd, btnEdit, btnDelete, btnExit})
+    for (QPushButton* b : { btnAdd, btnEdit, btnDelete, btnExit })
         b->setEnabled(!editing);
     btnPost->setEnabled(editing);
     btnCancel->setEnabled(editing);
@@ -194,8 +210,8 @@ void RecordWindow::grdTitleClick(SnapshotTable* table, const QString& fieldName)
 {
     const QString sort = table->sort();
     if (sort.contains(fieldName))
-        table->setSort(fieldName + (sort.contains(QLatin1String("ASC")) ? QStringLiteral(" DESC")
-                                                                        : QStringLiteral(" ASC")));
+        table->setSort(
+            fieldName + (sort.contains(QLatin1String("ASC")) ? QStringLiteral(" DESC") : QStringLiteral(" ASC")));
     else
         table->setSort(fieldName + QStringLiteral(" ASC"));
 }
@@ -225,7 +241,7 @@ void RecordWindow::btnCancelClick()
 void RecordWindow::btnDeleteClick()
 {
     if (MessageBox(this, QStringLiteral("確定刪除此筆記錄？"), QStringLiteral("刪除"),
-                   Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+            Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
         != Win::IDOK)
         return;
     m_table->remove();

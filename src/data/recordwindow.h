@@ -4,10 +4,13 @@
 // hints in the status bar, opening the tables on creation and freeing the window on close. Each
 // window builds its own grid and fields on top and states only what differs.
 
+#include "platform/inputmethod.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
 
+class DBEdit;
 class DBGrid;
 class DataSource;
 class QLabel;
@@ -26,7 +29,7 @@ public:
     struct RequiredField {
         QString fieldName;
         QString message; ///< shown under the title "必填欄位"
-        QWidget* focus;  ///< the box that gets the focus when the field is empty
+        QWidget* focus; ///< the box that gets the focus when the field is empty
     };
 
     ~RecordWindow() override;
@@ -62,6 +65,11 @@ protected:
     /// A label and its box on the next line of a field column inside parent: the label right-aligned
     /// before the box, lines 30 pixels apart.
     void addFieldLine(QWidget* parent, QLabel* label, QWidget* box, int boxWidth);
+
+    /// A labelled edit box bound to field of source on the next line of panel; the label is
+    /// returned through label.
+    DBEdit* addEditLine(QWidget* panel, QLabel** label, const char* labelName, const QString& caption,
+        const char* editName, DataSource* source, const char* field, ImeMode mode, int width);
 
     /// What the frame needs to know of the window; set in the window's constructor.
     void setMainTable(SnapshotTable* table, DataSource* source);

@@ -23,30 +23,25 @@ TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 
     grdClassroom = namedGrid(body(), "grdClassroom", dsClassroom, 393,
-                             {{QStringLiteral("classname"), QStringLiteral("班級名稱"), 268},
-                              {QStringLiteral("teacher"), QStringLiteral("講師"), 0}});
+        { { QStringLiteral("classname"), QStringLiteral("班級名稱"), 268 },
+            { QStringLiteral("teacher"), QStringLiteral("講師"), 0 } });
     QWidget* fields = dockGridLeft(grdClassroom);
 
-    lblCrpkey = namedLabel("lblCrpkey", QStringLiteral("班級代號"));
-    txtBpkey = namedEdit("txtBpkey", dsClassroom, "crpkey", ImeMode::Closed);
-    addFieldLine(fields, lblCrpkey, txtBpkey, 51);
+    txtBpkey = addEditLine(fields, &lblCrpkey, "lblCrpkey", QStringLiteral("班級代號"), "txtBpkey", dsClassroom,
+        "crpkey", ImeMode::Closed, 51);
     lblCrpkey->hide();
     txtBpkey->hide();
     txtBpkey->setEnabled(false);
     txtBpkey->setReadOnly(true);
     txtBpkey->setFocusPolicy(Qt::NoFocus);
-    lblClassName = namedLabel("lblClassName", QStringLiteral("班級名稱"));
-    txtClassName = namedEdit("txtClassName", dsClassroom, "classname", ImeMode::Open);
-    addFieldLine(fields, lblClassName, txtClassName, 291);
-    lblTeacher = namedLabel("lblTeacher", QStringLiteral("講師"));
-    txtTeacher = namedEdit("txtTeacher", dsClassroom, "teacher", ImeMode::Closed);
-    addFieldLine(fields, lblTeacher, txtTeacher, 164);
-    lblClassPoint = namedLabel("lblClassPoint", QStringLiteral("總點數"));
-    txtClassPoint = namedEdit("txtClassPoint", dsClassroom, "classpoint", ImeMode::Closed);
-    addFieldLine(fields, lblClassPoint, txtClassPoint, 49);
-    lblVideoPoint = namedLabel("lblVideoPoint", QStringLiteral("每次扣點"));
-    txtVideoPoint = namedEdit("txtVideoPoint", dsClassroom, "videopoint", ImeMode::Closed);
-    addFieldLine(fields, lblVideoPoint, txtVideoPoint, 48);
+    txtClassName = addEditLine(fields, &lblClassName, "lblClassName", QStringLiteral("班級名稱"), "txtClassName",
+        dsClassroom, "classname", ImeMode::Open, 291);
+    txtTeacher = addEditLine(fields, &lblTeacher, "lblTeacher", QStringLiteral("講師"), "txtTeacher", dsClassroom,
+        "teacher", ImeMode::Closed, 164);
+    txtClassPoint = addEditLine(fields, &lblClassPoint, "lblClassPoint", QStringLiteral("總點數"), "txtClassPoint",
+        dsClassroom, "classpoint", ImeMode::Closed, 49);
+    txtVideoPoint = addEditLine(fields, &lblVideoPoint, "lblVideoPoint", QStringLiteral("每次扣點"), "txtVideoPoint",
+        dsClassroom, "videopoint", ImeMode::Closed, 48);
 
     setTabOrder(btnExit, txtClassName);
     setTabOrder(txtClassName, txtTeacher);
@@ -54,14 +49,14 @@ TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     setTabOrder(txtClassPoint, txtVideoPoint);
 
     setMainTable(tblClassroom, dsClassroom);
-    setInputs({txtClassName, txtTeacher, txtClassPoint, txtVideoPoint});
-    setGrids({grdClassroom});
+    setInputs({ txtClassName, txtTeacher, txtClassPoint, txtVideoPoint });
+    setGrids({ grdClassroom });
     setFirstField(txtClassName);
     setDefaultSort(QStringLiteral("classname ASC"));
     setSortingGrid(grdClassroom, tblClassroom);
-    setRequiredFields({{QStringLiteral("classname"), QStringLiteral("請輸入班級名稱"), txtClassName},
-                       {QStringLiteral("teacher"), QStringLiteral("請輸入講師"), txtTeacher},
-                       {QStringLiteral("classpoint"), QStringLiteral("請輸入總點數"), txtClassPoint},
-                       {QStringLiteral("videopoint"), QStringLiteral("請輸入每次扣點"), txtVideoPoint}});
+    setRequiredFields({ { QStringLiteral("classname"), QStringLiteral("請輸入班級名稱"), txtClassName },
+        { QStringLiteral("teacher"), QStringLiteral("請輸入講師"), txtTeacher },
+        { QStringLiteral("classpoint"), QStringLiteral("請輸入總點數"), txtClassPoint },
+        { QStringLiteral("videopoint"), QStringLiteral("請輸入每次扣點"), txtVideoPoint } });
     finishCreate();
 }

@@ -22,8 +22,8 @@ DataSource* namedSource(QObject* owner, const char* objectName, SnapshotTable* t
     return source;
 }
 
-DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, int width,
-                  const QList<GridColumn>& columns)
+DBGrid* namedGrid(
+    QWidget* parent, const char* objectName, DataSource* source, int width, const QList<GridColumn>& columns)
 {
     auto* grid = new DBGrid(parent);
     grid->setObjectName(QString::fromLatin1(objectName));
@@ -41,14 +41,4 @@ QLabel* namedLabel(const char* objectName, const QString& caption)
     auto* label = new QLabel(caption);
     label->setObjectName(QString::fromLatin1(objectName));
     return label;
-}
-
-DBEdit* namedEdit(const char* objectName, DataSource* source, const char* fieldName, ImeMode mode)
-{
-    auto* edit = new DBEdit;
-    edit->setObjectName(QString::fromLatin1(objectName));
-    edit->setDataSource(source);
-    edit->setDataField(QString::fromLatin1(fieldName));
-    setImeMode(edit, mode);
-    return edit;
 }

@@ -21,5 +21,3 @@ DataSource* namedSource(QObject* owner, const char* objectName, SnapshotTable* t
 DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, int width,
                   const QList<GridColumn>& columns);
 QLabel* namedLabel(const char* objectName, const QString& caption);
-/// An edit box bound to a field of source, with its input-method mode.
-DBEdit* namedEdit(const char* objectName, DataSource* source, const char* fieldName, ImeMode mode);
