@@ -109,7 +109,7 @@ public:
     int addUpdateHook(std::function<void()> hook);
     void removeUpdateHook(int id);
 
-    /// The handlers a window attaches (Delphi-style events); any of them may throw.
+    /// The handlers a window attaches, one per event; any of them may throw.
     struct Events {
         std::function<void()> afterOpen;
         std::function<void()> onNewRecord;

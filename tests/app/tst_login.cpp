@@ -193,6 +193,16 @@ private slots:
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM users").toInt(), 2);
     }
 
+    void longInputIsCutAtTwentyCharacters()
+    {
+        TfrmLogin* d = open();
+        const QString longText(100000, QLatin1Char('\''));
+        DialogSeam::queueAnswer(Win::IDOK);
+        attempt(d, longText, longText);
+        QVERIFY(m_tap->sawQuery(expected(longText.left(20), longText.left(20))));
+        QCOMPARE(d->errcnt, 1);
+    }
+
     void hostileNamesAreAccountsLikeAnyOther_data()
     {
         QTest::addColumn<QString>("name");

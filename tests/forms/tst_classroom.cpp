@@ -342,6 +342,18 @@ private slots:
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM classroom WHERE classname='Lost'").toInt(), 0);
     }
 
+    void closingWithABadValueInTheBoxAsksNothing()
+    {
+        open();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtVideoPoint, "99999");
+        QCOMPARE(focused(), m_form->txtVideoPoint);
+        m_form->close();
+        QTRY_VERIFY(m_form.isNull());
+        QVERIFY(DialogSeam::prompts().isEmpty());
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM classroom").toInt(), 3);
+    }
+
     void secondWorkstationsSaveFails()
     {
         open();
