@@ -97,14 +97,15 @@ double clientRead(const QHash<QString, QString>& account)
     const ServerSettings server = ServerSettings::load();
     QElapsedTimer timer;
     timer.start();
-    client.start(QStringLiteral("mariadb"),
-        { QStringLiteral("--no-defaults"), QStringLiteral("--batch"), QStringLiteral("--default-character-set=utf8mb4"),
-            QStringLiteral("-h") + server.host, QStringLiteral("-P%1").arg(server.dbPort),
-            QStringLiteral("-u") + account.value(QStringLiteral("UID")), account.value(QStringLiteral("DATABASE")),
-            QStringLiteral("-e"), QStringLiteral("SELECT * FROM studclass") });
+    client.start(
+        QStringLiteral("mariadb"),
+        {QStringLiteral("--no-defaults"), QStringLiteral("--batch"), QStringLiteral("--default-character-set=utf8mb4"),
+         QStringLiteral("-h") + server.host, QStringLiteral("-P%1").arg(server.dbPort),
+         QStringLiteral("-u") + account.value(QStringLiteral("UID")), account.value(QStringLiteral("DATABASE")),
+         QStringLiteral("-e"), QStringLiteral("SELECT * FROM studclass")});
     if (!client.waitForFinished(600000) || client.exitCode() != 0)
-        throw DbError(
-            QStringLiteral("mariadb client failed: ") + QString::fromLocal8Bit(client.readAllStandardError()));
+        throw DbError(QStringLiteral("mariadb client failed: ")
+                      + QString::fromLocal8Bit(client.readAllStandardError()));
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -120,14 +121,14 @@ std::unique_ptr<SnapshotTable> bookingTable(Connection* c, SnapshotTable* stud)
     t->addField(QStringLiteral("watchpoint"), FieldType::Int32);
     t->addField(QStringLiteral("uid"), FieldType::Text, 20);
     t->addLookupField(QStringLiteral("studname"), FieldType::Text, 10, stud, QStringLiteral("spkey"),
-        QStringLiteral("spkey"), QStringLiteral("studname"));
+                      QStringLiteral("spkey"), QStringLiteral("studname"));
     t->setKeyField(QStringLiteral("scpkey"));
     return t;
 }
 
 double cpuMs()
 {
-    timespec ts {};
+    timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
@@ -209,7 +210,7 @@ int main(int argc, char** argv)
         const double clientMs = median(client);
         const double openMs = median(opens);
         std::printf("\n%d studclass rows, %d students, %d classes; median of %d runs where repeated\n\n", rows,
-            o.students, o.classes, o.runs);
+                    o.students, o.classes, o.runs);
         line("Measure", QStringLiteral("Result"));
         line("--------------------------------------------", QStringLiteral("----------------------------------"));
         line("mariadb --batch SELECT * FROM studclass", QStringLiteral("%1 ms").arg(clientMs, 0, 'f', 0));
@@ -220,11 +221,11 @@ int main(int argc, char** argv)
         line("resident memory per row, median", QStringLiteral("%1 bytes").arg(median(perRow), 0, 'f', 1));
         line("open stud (lookup table)", QStringLiteral("%1 ms").arg(studOpen, 0, 'f', 0));
         line("setSort(\"spkey ASC\"), first / again",
-            QStringLiteral("%1 ms / %2 ms").arg(sortSpkey, 0, 'f', 0).arg(sortSpkeyAgain, 0, 'f', 0));
+             QStringLiteral("%1 ms / %2 ms").arg(sortSpkey, 0, 'f', 0).arg(sortSpkeyAgain, 0, 'f', 0));
         line("setSort(\"uid DESC\")", QStringLiteral("%1 ms").arg(sortUid, 0, 'f', 0));
         line("setSort(\"buydate DESC\")", QStringLiteral("%1 ms").arg(sortDate, 0, 'f', 0));
         line("lookup studname, cellText of all rows",
-            QStringLiteral("%1 ms first / %2 ms again").arg(lookupFirst, 0, 'f', 0).arg(lookupAgain, 0, 'f', 0));
+             QStringLiteral("%1 ms first / %2 ms again").arg(lookupFirst, 0, 'f', 0).arg(lookupAgain, 0, 'f', 0));
         line("cellText of spkey, all rows", QStringLiteral("%1 ms").arg(textCells, 0, 'f', 0));
         std::printf("\n(%lld characters read through cellText)\n", static_cast<long long>(chars));
         return 0;

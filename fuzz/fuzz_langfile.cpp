@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    for (LangFile::Mode mode : { LangFile::Mode::ParametersOnly, LangFile::Mode::Full }) {
+    for (LangFile::Mode mode : {LangFile::Mode::ParametersOnly, LangFile::Mode::Full}) {
         try {
             const LangFile file = LangFile::parse(bytes, mode);
             file.languageId();

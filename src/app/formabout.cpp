@@ -118,7 +118,7 @@ bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
         // A click is a left press and release both on the link, as with a button.
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const bool click = m_websitePressed && mouse->button() == Qt::LeftButton
-            && lblWebsite->rect().contains(mouse->position().toPoint());
+                           && lblWebsite->rect().contains(mouse->position().toPoint());
         m_websitePressed = false;
         if (click)
             guarded([this] { lblWebsiteClick(); });

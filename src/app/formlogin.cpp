@@ -40,7 +40,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
 }
 } // namespace
 
-TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent)
+TfrmLogin::TfrmLogin(QWidget* parent)
+    : QDialog(parent)
 {
     buildLayout();
     new KeyPreview(this, [this](QKeyEvent* e) { return FormKeyPress(e); });
@@ -142,7 +143,7 @@ void TfrmLogin::btnLoginClick()
 {
     qryLogin->close();
     const QString statement = QStringLiteral("  SELECT * FROM users      WHERE uid=") + QuotedStr(txtLogin->text())
-        + QStringLiteral("         AND pwd=") + QuotedStr(MD5(txtPassword->text()));
+                              + QStringLiteral("         AND pwd=") + QuotedStr(MD5(txtPassword->text()));
     qryLogin->setSql(statement);
     qryLogin->open();
     if (qryLogin->recordCount() <= 0) {
@@ -153,8 +154,8 @@ void TfrmLogin::btnLoginClick()
             txtLogin->clear();
             txtPassword->clear();
         } else {
-            MessageBox(this, QStringLiteral("帳號或密碼錯誤達三次，系統將強制退出"),
-                       QStringLiteral("帳號或密碼錯誤"), Win::MB_OK);
+            MessageBox(this, QStringLiteral("帳號或密碼錯誤達三次，系統將強制退出"), QStringLiteral("帳號或密碼錯誤"),
+                       Win::MB_OK);
             done(mrAbort);
         }
     } else {

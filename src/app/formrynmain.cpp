@@ -48,7 +48,8 @@ QLabel* hiddenLabel(QWidget* parent, const char* name, const QString& caption)
 }
 } // namespace
 
-TfrmRynMain::TfrmRynMain(QWidget* parent) : QMainWindow(parent)
+TfrmRynMain::TfrmRynMain(QWidget* parent)
+    : QMainWindow(parent)
 {
     s_instance = this;
     setObjectName(QStringLiteral("frmRynMain"));
@@ -280,7 +281,7 @@ bool TfrmRynMain::FormCloseQuery()
 {
     return MessageBox(this, lblCloseQuery->text(), lblExit->text(),
                       Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
-        == Win::IDOK;
+           == Win::IDOK;
 }
 
 void TfrmRynMain::closeEvent(QCloseEvent* event)

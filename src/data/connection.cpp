@@ -25,9 +25,9 @@ QHash<QString, QString> parseConnectionString(const QString& text)
 }
 
 Connection::Connection(QObject* parent)
-    : QObject(parent), m_name(QStringLiteral("ryn-connection-%1").arg(s_counter.fetchAndAddRelaxed(1)))
-{
-}
+    : QObject(parent)
+    , m_name(QStringLiteral("ryn-connection-%1").arg(s_counter.fetchAndAddRelaxed(1)))
+{}
 
 Connection::~Connection()
 {

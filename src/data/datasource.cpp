@@ -2,7 +2,9 @@
 
 #include "snapshottable.h"
 
-DataSource::DataSource(SnapshotTable* table, QObject* parent) : QObject(parent), m_table(table)
+DataSource::DataSource(SnapshotTable* table, QObject* parent)
+    : QObject(parent)
+    , m_table(table)
 {
     connect(table, &SnapshotTable::stateChanged, this, &DataSource::stateChanged);
 }

@@ -35,8 +35,8 @@ void DBCheckBox::setValueUnchecked(const QString& value)
 void DBCheckBox::refresh()
 {
     Field* f = m_link.field();
-    const bool on
-        = f && m_link.hasRow() && !f->isNull() && f->asString().compare(m_valueChecked, Qt::CaseInsensitive) == 0;
+    const bool on =
+        f && m_link.hasRow() && !f->isNull() && f->asString().compare(m_valueChecked, Qt::CaseInsensitive) == 0;
     setChecked(on);
 }
 

@@ -142,8 +142,8 @@ void DBGrid::updateRowHeight()
     const int height = fontMetrics().height() + 4;
     indicator->setMinimumSectionSize(qMin(height, indicator->minimumSectionSize()));
     indicator->setDefaultSectionSize(height);
-    indicator->setFixedWidth(
-        indicator->fontMetrics().horizontalAdvance(GridModel::rowMarker(DataSetState::Browse)) + 8);
+    indicator->setFixedWidth(indicator->fontMetrics().horizontalAdvance(GridModel::rowMarker(DataSetState::Browse))
+                             + 8);
 }
 
 void DBGrid::changeEvent(QEvent* event)

@@ -28,8 +28,8 @@ bool parseWhole(const QString& text, qint64& value, bool& tooLarge)
     if (i == text.size())
         return false;
     quint64 magnitude = 0;
-    const quint64 limit
-        = negative ? quint64(std::numeric_limits<qint64>::max()) + 1 : quint64(std::numeric_limits<qint64>::max());
+    const quint64 limit =
+        negative ? quint64(std::numeric_limits<qint64>::max()) + 1 : quint64(std::numeric_limits<qint64>::max());
     for (; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c < u'0' || c > u'9')
@@ -53,8 +53,7 @@ Field::Field(SnapshotTable* table, const QString& fieldName, FieldType type, int
     , m_fieldName(fieldName)
     , m_type(type)
     , m_size(size)
-{
-}
+{}
 
 qint64 Field::minimum() const
 {
@@ -96,7 +95,7 @@ QString Field::rangeText() const
 }
 
 void Field::setLookup(SnapshotTable* lookupTable, const QString& keyFields, const QString& lookupKeyFields,
-    const QString& lookupResultField)
+                      const QString& lookupResultField)
 {
     m_lookupTable = lookupTable;
     m_keyFields = keyFields.trimmed();

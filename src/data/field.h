@@ -9,13 +9,13 @@
 class SnapshotTable;
 
 enum class FieldType {
-    AutoInc,  ///< 32-bit signed key assigned by the server; read-only
+    AutoInc, ///< 32-bit signed key assigned by the server; read-only
     Int16,
     UInt16,
     Int32,
     Int64,
     DateTime,
-    Text,     ///< at most size() characters
+    Text, ///< at most size() characters
 };
 
 class Field : public QObject

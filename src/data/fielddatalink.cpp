@@ -6,8 +6,7 @@
 
 FieldDataLink::FieldDataLink(QObject* parent)
     : QObject(parent)
-{
-}
+{}
 
 FieldDataLink::~FieldDataLink()
 {

@@ -4,8 +4,7 @@
 
 GridModel::GridModel(QObject* parent)
     : QAbstractTableModel(parent)
-{
-}
+{}
 
 void GridModel::setTable(SnapshotTable* table)
 {
@@ -118,7 +117,7 @@ void GridModel::onRowChanged(int row)
 {
     if (row < 0 || row >= m_rowCount || m_columns.isEmpty())
         return;
-    emit dataChanged(index(row, 0), index(row, int(m_columns.size()) - 1), { Qt::DisplayRole });
+    emit dataChanged(index(row, 0), index(row, int(m_columns.size()) - 1), {Qt::DisplayRole});
 }
 
 void GridModel::onCurrentChanged()

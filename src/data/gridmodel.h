@@ -57,7 +57,7 @@ private:
     QPointer<SnapshotTable> m_table;
     QList<QMetaObject::Connection> m_connections;
     QList<GridColumn> m_columns;
-    std::vector<int> m_fieldIndex; ///< per column; -1 when the table has no such field
+    std::vector<int> m_fieldIndex;              ///< per column; -1 when the table has no such field
     std::vector<Qt::Alignment> m_cellAlignment; ///< per column, from the field's type
     int m_rowCount = 0;
     int m_currentRow = -1;

@@ -123,7 +123,7 @@ void RecordWindow::addFieldLine(QWidget* parent, QLabel* label, QWidget* box, in
 }
 
 DBEdit* RecordWindow::addEditLine(QWidget* panel, QLabel** label, const char* labelName, const QString& caption,
-    const char* editName, DataSource* source, const char* field, ImeMode mode, int width)
+                                  const char* editName, DataSource* source, const char* field, ImeMode mode, int width)
 {
     *label = new QLabel(caption);
     (*label)->setObjectName(QString::fromLatin1(labelName));
@@ -149,12 +149,12 @@ void RecordWindow::setSortingGrid(DBGrid* grid, SnapshotTable* table)
 {
     grid->setSortable(true);
     connect(grid, &DBGrid::titleClick, this,
-        [this, table](const QString& fieldName) { guarded([&] { grdTitleClick(table, fieldName); }); });
+            [this, table](const QString& fieldName) { guarded([&] { grdTitleClick(table, fieldName); }); });
 }
 
 void RecordWindow::setFieldHint(QWidget* box, const QString& hint)
 {
-    m_hints.append({ box, hint });
+    m_hints.append({box, hint});
     box->installEventFilter(this);
 }
 
@@ -181,7 +181,7 @@ void RecordWindow::tblAfterOpen()
 void RecordWindow::dsStateChange()
 {
     const bool editing = m_table->editing();
-    for (QPushButton* b : { btnAdd, btnEdit, btnDelete, btnExit })
+    for (QPushButton* b : {btnAdd, btnEdit, btnDelete, btnExit})
         b->setEnabled(!editing);
     btnPost->setEnabled(editing);
     btnCancel->setEnabled(editing);
@@ -210,8 +210,8 @@ void RecordWindow::grdTitleClick(SnapshotTable* table, const QString& fieldName)
 {
     const QString sort = table->sort();
     if (sort.contains(fieldName))
-        table->setSort(
-            fieldName + (sort.contains(QLatin1String("ASC")) ? QStringLiteral(" DESC") : QStringLiteral(" ASC")));
+        table->setSort(fieldName
+                       + (sort.contains(QLatin1String("ASC")) ? QStringLiteral(" DESC") : QStringLiteral(" ASC")));
     else
         table->setSort(fieldName + QStringLiteral(" ASC"));
 }
@@ -241,7 +241,7 @@ void RecordWindow::btnCancelClick()
 void RecordWindow::btnDeleteClick()
 {
     if (MessageBox(this, QStringLiteral("確定刪除此筆記錄？"), QStringLiteral("刪除"),
-            Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+                   Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
         != Win::IDOK)
         return;
     m_table->remove();

@@ -29,7 +29,7 @@ public:
     struct RequiredField {
         QString fieldName;
         QString message; ///< shown under the title "必填欄位"
-        QWidget* focus; ///< the box that gets the focus when the field is empty
+        QWidget* focus;  ///< the box that gets the focus when the field is empty
     };
 
     ~RecordWindow() override;
@@ -69,7 +69,7 @@ protected:
     /// A labelled edit box bound to field of source on the next line of panel; the label is
     /// returned through label.
     DBEdit* addEditLine(QWidget* panel, QLabel** label, const char* labelName, const QString& caption,
-        const char* editName, DataSource* source, const char* field, ImeMode mode, int width);
+                        const char* editName, DataSource* source, const char* field, ImeMode mode, int width);
 
     /// What the frame needs to know of the window; set in the window's constructor.
     void setMainTable(SnapshotTable* table, DataSource* source);

@@ -39,7 +39,7 @@ private:
     void grow();
 
     std::string m_bytes;
-    std::vector<quint32> m_offsets { 0 };
+    std::vector<quint32> m_offsets{0};
     // Open addressing: each slot holds the upper half of the hash and id + 1 (0 marks a free slot).
     std::vector<quint64> m_slots;
     mutable std::vector<quint32> m_ranks;

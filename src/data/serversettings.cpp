@@ -25,15 +25,15 @@ ServerSettings ServerSettings::load()
     const QString ini = QDir::currentPath() + QStringLiteral("/ryn.ini");
     const QString section = QStringLiteral("Server");
     s.host = fromEnv("RYN_SERVER", IniFile::readString(ini, section, QStringLiteral("Host"), s.host));
-    s.dbPort = portFrom(fromEnv("RYN_DB_PORT", IniFile::readString(ini, section, QStringLiteral("DbPort"), {})),
-                        s.dbPort);
-    s.ftpPort = portFrom(fromEnv("RYN_FTP_PORT", IniFile::readString(ini, section, QStringLiteral("FtpPort"), {})),
-                         s.ftpPort);
+    s.dbPort =
+        portFrom(fromEnv("RYN_DB_PORT", IniFile::readString(ini, section, QStringLiteral("DbPort"), {})), s.dbPort);
+    s.ftpPort =
+        portFrom(fromEnv("RYN_FTP_PORT", IniFile::readString(ini, section, QStringLiteral("FtpPort"), {})), s.ftpPort);
     return s;
 }
 
 QString programConnectionString()
 {
     return QStringLiteral("DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=") + ServerSettings::load().host
-        + QStringLiteral("; DATABASE=ryn; UID=ryn; PASSWORD=Pz3]wQ?k8Ln~Rt5vY2;OPTION=3;");
+           + QStringLiteral("; DATABASE=ryn; UID=ryn; PASSWORD=Pz3]wQ?k8Ln~Rt5vY2;OPTION=3;");
 }

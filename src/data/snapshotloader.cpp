@@ -21,8 +21,7 @@ public:
     ResultGuard(MYSQL* mysql, MYSQL_RES* result)
         : m_mysql(mysql)
         , m_result(result)
-    {
-    }
+    {}
     ~ResultGuard()
     {
         if (m_result)
@@ -58,7 +57,7 @@ struct Target {
 } // namespace
 
 void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::vector<LoadColumn>& columns,
-    RowStore& store, const QString& what)
+                          RowStore& store, const QString& what)
 {
     if (!mysql)
         throw DbError(QStringLiteral("Connection not open"));
@@ -88,8 +87,7 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
         }
         if (found == fieldCount)
             throw DbError(QStringLiteral("Field '%1' not found in %2.").arg(columns[col].name, what));
-        Target t { found, int(col), Kind::Narrow, std::numeric_limits<qint32>::min(),
-            std::numeric_limits<qint32>::max() };
+        Target t{found, int(col), Kind::Narrow, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
         switch (columns[col].type) {
         case FieldType::Text:
             t.kind = Kind::Text;

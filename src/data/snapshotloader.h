@@ -22,5 +22,5 @@ namespace SnapshotLoader {
 /// column, or the connection breaks while reading; the result is consumed in every case, so that
 /// the connection stays usable. what names the rows in messages ("table 'stud'").
 void read(st_mysql* mysql, const QString& statement, const std::vector<LoadColumn>& columns, RowStore& store,
-    const QString& what);
+          const QString& what);
 } // namespace SnapshotLoader

@@ -33,7 +33,8 @@ void SnapshotTable::Private::rebuildVisible(std::optional<quint32> anchor)
     }
     if (filtered) {
         if (const std::optional<FilterCondition> condition = parsedFilter()) {
-            rows.erase(std::remove_if(rows.begin(), rows.end(), [&](quint32 r) { return !matchesFilter(r, *condition); }),
+            rows.erase(
+                std::remove_if(rows.begin(), rows.end(), [&](quint32 r) { return !matchesFilter(r, *condition); }),
                 rows.end());
         }
     }
@@ -73,9 +74,9 @@ bool SnapshotTable::Private::matchesFilter(quint32 row, const FilterCondition& c
     const int col = columnOf[size_t(condition.field)];
     bool equal;
     if (col < 0) {
-        equal = SnapshotValue::toText(
-                    lookupResult(condition.field, lookupRowOfStored(condition.field, row)), fields[size_t(condition.field)]->type())
-            == condition.literal;
+        equal = SnapshotValue::toText(lookupResult(condition.field, lookupRowOfStored(condition.field, row)),
+                                      fields[size_t(condition.field)]->type())
+                == condition.literal;
     } else if (store.isNull(col, row)) {
         equal = condition.literal.isEmpty();
     } else if (store.type(col) == FieldType::Text) {
@@ -112,8 +113,9 @@ void SnapshotTable::Private::sortRows(std::vector<quint32>& rows) const
         col = cache->resultColumn;
     }
     // The row of source that holds a row's value: itself, or its lookup row.
-    const auto sourceRow
-        = [&](quint32 row) -> qint64 { return cache ? lookupRowOfStored(sortField, row) : qint64(row); };
+    const auto sourceRow = [&](quint32 row) -> qint64 {
+        return cache ? lookupRowOfStored(sortField, row) : qint64(row);
+    };
     const RowStore& s = *source;
     const FieldType type = s.type(col);
     if (type == FieldType::Text) {
@@ -157,8 +159,8 @@ std::optional<CellValue> SnapshotTable::Private::masterValue() const
         return std::nullopt;
     if (!m.editing() && m.current < 0)
         return std::nullopt;
-    return convert(
-        m.currentValue(masterIndex), m.fields[size_t(masterIndex)]->type(), fields[size_t(detailIndex)]->type());
+    return convert(m.currentValue(masterIndex), m.fields[size_t(masterIndex)]->type(),
+                   fields[size_t(detailIndex)]->type());
 }
 
 bool SnapshotTable::Private::matchesMaster(quint32 row) const
@@ -350,8 +352,8 @@ qint64 SnapshotTable::Private::lookupRowOfValue(int field, const CellValue& key)
     if (!c)
         return -1;
     Private& l = *c->table->d;
-    return l.findRowByKey(
-        c->lookupColumn, convert(key, fields[size_t(c->keyField)]->type(), l.store.type(c->lookupColumn)));
+    return l.findRowByKey(c->lookupColumn,
+                          convert(key, fields[size_t(c->keyField)]->type(), l.store.type(c->lookupColumn)));
 }
 
 CellValue SnapshotTable::Private::lookupResult(int field, qint64 lookupRow) const

@@ -19,8 +19,7 @@ int clampedRow(int wanted, int count)
 SnapshotTable::SnapshotTable(QObject* parent)
     : QObject(parent)
     , d(std::make_unique<Private>(this))
-{
-}
+{}
 
 SnapshotTable::~SnapshotTable()
 {
@@ -72,7 +71,8 @@ Field* SnapshotTable::addField(const QString& fieldName, FieldType type, int siz
 }
 
 Field* SnapshotTable::addLookupField(const QString& fieldName, FieldType type, int size, SnapshotTable* lookupTable,
-    const QString& keyFields, const QString& lookupKeyFields, const QString& lookupResultField)
+                                     const QString& keyFields, const QString& lookupKeyFields,
+                                     const QString& lookupResultField)
 {
     if (d->state != DataSetState::Inactive)
         throw DbError(QStringLiteral("Cannot add fields to an open dataset"));
@@ -126,8 +126,8 @@ void SnapshotTable::open()
         throw DbError(QStringLiteral("The dataset has neither a table name nor a statement"));
     d->connection->open();
     const QString statement = d->sql.trimmed().isEmpty()
-        ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(d->tableName)
-        : d->sql;
+                                  ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(d->tableName)
+                                  : d->sql;
     std::vector<FieldType> types;
     for (const int f : d->fieldOf)
         types.push_back(d->fields[size_t(f)]->type());

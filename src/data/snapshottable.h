@@ -72,13 +72,13 @@ public:
     /// Moves to the first visible row whose field equals value; false when there is none.
     bool locate(const QString& fieldName, const QVariant& value);
 
-    void append();  ///< browse → insert: an empty row at the end, current
-    void edit();    ///< browse → edit
+    void append(); ///< browse → insert: an empty row at the end, current
+    void edit();   ///< browse → edit
     /// Stores pending control values, runs beforePost (which may throw Abort), writes the row to the
     /// server (insert reads back the server-assigned key), then state browse and afterPost. On any
     /// error the row stays in its editing state with its values.
     void post();
-    void cancel();  ///< edit → browse with stored values; insert → the new row removed
+    void cancel(); ///< edit → browse with stored values; insert → the new row removed
     /// Deletes the current row in the server and the snapshot; a neighbouring row becomes current.
     void remove();
 

@@ -9,7 +9,7 @@
 namespace {
 // One counter for all tables, so that a table closed and opened again never repeats a version
 // that an index of another table still remembers.
-std::atomic<quint64> s_versions { 0 };
+std::atomic<quint64> s_versions{0};
 } // namespace
 
 void SnapshotTable::Private::requireActive() const
@@ -71,7 +71,7 @@ int SnapshotTable::Private::fieldIndexByName(const QString& name) const
 bool SnapshotTable::Private::bufferRow(int row) const
 {
     return (state == DataSetState::Edit && row == current)
-        || (state == DataSetState::Insert && row == int(visible.size()));
+           || (state == DataSetState::Insert && row == int(visible.size()));
 }
 
 CellValue SnapshotTable::Private::currentValue(int field) const
@@ -130,7 +130,7 @@ std::vector<LoadColumn> SnapshotTable::Private::loadColumns() const
     std::vector<LoadColumn> columns;
     for (size_t col = 0; col < fieldOf.size(); ++col) {
         const Field* f = fields[size_t(fieldOf[col])];
-        columns.push_back({ f->fieldName(), f->type() });
+        columns.push_back({f->fieldName(), f->type()});
     }
     return columns;
 }

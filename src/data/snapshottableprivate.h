@@ -15,8 +15,7 @@
 struct SnapshotTable::Private {
     explicit Private(SnapshotTable* owner)
         : q(owner)
-    {
-    }
+    {}
 
     SnapshotTable* q;
     Connection* connection = nullptr;
@@ -25,7 +24,7 @@ struct SnapshotTable::Private {
     QString keyFieldName;
     std::vector<Field*> fields;
     std::vector<int> columnOf; ///< by field index: the store column, -1 for a lookup field
-    std::vector<int> fieldOf; ///< by store column: the field index
+    std::vector<int> fieldOf;  ///< by store column: the field index
 
     RowStore store;
     DataSetState state = DataSetState::Inactive;
@@ -33,8 +32,8 @@ struct SnapshotTable::Private {
 
     std::vector<quint32> visible; ///< the visible rows, in order, as store row numbers
     int current = -1;
-    int savedCurrent = -1; ///< the row current before append(), restored by cancel()
-    quint32 editRow = 0; ///< the store row being edited
+    int savedCurrent = -1;         ///< the row current before append(), restored by cancel()
+    quint32 editRow = 0;           ///< the store row being edited
     std::vector<CellValue> buffer; ///< by store column: the values of the row being edited or inserted
     bool inNewRecord = false;
 

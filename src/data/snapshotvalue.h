@@ -13,7 +13,7 @@
 struct CellValue {
     bool null = true;
     qint64 number = 0; ///< integers, and date-times packed
-    QString text; ///< text fields
+    QString text;      ///< text fields
 
     static CellValue ofNumber(qint64 n)
     {

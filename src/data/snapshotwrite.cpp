@@ -30,7 +30,7 @@ Outcome execute(Connection* connection, const QString& statement, const QVariant
         query.addBindValue(v);
     if (!query.exec())
         throw DbError(sqlErrorText(query.lastError()));
-    return { query.numRowsAffected(), query.lastInsertId() };
+    return {query.numRowsAffected(), query.lastInsertId()};
 }
 
 const QString kChangedMeanwhile = QStringLiteral(
@@ -75,9 +75,9 @@ quint32 SnapshotTable::Private::writeInsert()
         values << toBindValue(buffer[size_t(col)], f->type());
     }
     // Columns left without a value are left out, so that the server's defaults apply.
-    const QString statement
-        = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-              .arg(quotedIdentifier(tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    const QString statement =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(quotedIdentifier(tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
     const Outcome outcome = execute(connection, statement, values);
 
     std::vector<CellValue> row = buffer;
@@ -96,11 +96,11 @@ quint32 SnapshotTable::Private::writeInsert()
                 types.push_back(store.type(col));
             fresh.reset(types);
             SnapshotLoader::read(connection->nativeHandle(),
-                QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
-                    .arg(quotedIdentifier(tableName),
-                        quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName()),
-                        SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
-                loadColumns(), fresh, what());
+                                 QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
+                                     .arg(quotedIdentifier(tableName),
+                                          quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName()),
+                                          SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
+                                 loadColumns(), fresh, what());
             if (fresh.rowCount() == 1)
                 return store.appendRowFrom(fresh, 0);
         } else if (key < 0) {
@@ -121,9 +121,9 @@ quint32 SnapshotTable::Private::writeInsert()
                     types.push_back(c.type);
                 fresh.reset(types);
                 SnapshotLoader::read(connection->nativeHandle(),
-                    QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
-                        .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(tableName)),
-                    omitted, fresh, what());
+                                     QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
+                                         .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(tableName)),
+                                     omitted, fresh, what());
                 if (fresh.rowCount() == 1) {
                     for (size_t i = 0; i < omittedColumns.size(); ++i)
                         row[size_t(omittedColumns[i])] = fresh.cell(int(i), 0);

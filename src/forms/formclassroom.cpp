@@ -23,25 +23,25 @@ TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 
     grdClassroom = namedGrid(body(), "grdClassroom", dsClassroom, 393,
-        { { QStringLiteral("classname"), QStringLiteral("班級名稱"), 268 },
-            { QStringLiteral("teacher"), QStringLiteral("講師"), 0 } });
+                             {{QStringLiteral("classname"), QStringLiteral("班級名稱"), 268},
+                              {QStringLiteral("teacher"), QStringLiteral("講師"), 0}});
     QWidget* fields = dockGridLeft(grdClassroom);
 
     txtBpkey = addEditLine(fields, &lblCrpkey, "lblCrpkey", QStringLiteral("班級代號"), "txtBpkey", dsClassroom,
-        "crpkey", ImeMode::Closed, 51);
+                           "crpkey", ImeMode::Closed, 51);
     lblCrpkey->hide();
     txtBpkey->hide();
     txtBpkey->setEnabled(false);
     txtBpkey->setReadOnly(true);
     txtBpkey->setFocusPolicy(Qt::NoFocus);
     txtClassName = addEditLine(fields, &lblClassName, "lblClassName", QStringLiteral("班級名稱"), "txtClassName",
-        dsClassroom, "classname", ImeMode::Open, 291);
+                               dsClassroom, "classname", ImeMode::Open, 291);
     txtTeacher = addEditLine(fields, &lblTeacher, "lblTeacher", QStringLiteral("講師"), "txtTeacher", dsClassroom,
-        "teacher", ImeMode::Closed, 164);
+                             "teacher", ImeMode::Closed, 164);
     txtClassPoint = addEditLine(fields, &lblClassPoint, "lblClassPoint", QStringLiteral("總點數"), "txtClassPoint",
-        dsClassroom, "classpoint", ImeMode::Closed, 49);
+                                dsClassroom, "classpoint", ImeMode::Closed, 49);
     txtVideoPoint = addEditLine(fields, &lblVideoPoint, "lblVideoPoint", QStringLiteral("每次扣點"), "txtVideoPoint",
-        dsClassroom, "videopoint", ImeMode::Closed, 48);
+                                dsClassroom, "videopoint", ImeMode::Closed, 48);
 
     setTabOrder(btnExit, txtClassName);
     setTabOrder(txtClassName, txtTeacher);
@@ -49,14 +49,14 @@ TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     setTabOrder(txtClassPoint, txtVideoPoint);
 
     setMainTable(tblClassroom, dsClassroom);
-    setInputs({ txtClassName, txtTeacher, txtClassPoint, txtVideoPoint });
-    setGrids({ grdClassroom });
+    setInputs({txtClassName, txtTeacher, txtClassPoint, txtVideoPoint});
+    setGrids({grdClassroom});
     setFirstField(txtClassName);
     setDefaultSort(QStringLiteral("classname ASC"));
     setSortingGrid(grdClassroom, tblClassroom);
-    setRequiredFields({ { QStringLiteral("classname"), QStringLiteral("請輸入班級名稱"), txtClassName },
-        { QStringLiteral("teacher"), QStringLiteral("請輸入講師"), txtTeacher },
-        { QStringLiteral("classpoint"), QStringLiteral("請輸入總點數"), txtClassPoint },
-        { QStringLiteral("videopoint"), QStringLiteral("請輸入每次扣點"), txtVideoPoint } });
+    setRequiredFields({{QStringLiteral("classname"), QStringLiteral("請輸入班級名稱"), txtClassName},
+                       {QStringLiteral("teacher"), QStringLiteral("請輸入講師"), txtTeacher},
+                       {QStringLiteral("classpoint"), QStringLiteral("請輸入總點數"), txtClassPoint},
+                       {QStringLiteral("videopoint"), QStringLiteral("請輸入每次扣點"), txtVideoPoint}});
     finishCreate();
 }

@@ -22,8 +22,8 @@ DataSource* namedSource(QObject* owner, const char* objectName, SnapshotTable* t
     return source;
 }
 
-DBGrid* namedGrid(
-    QWidget* parent, const char* objectName, DataSource* source, int width, const QList<GridColumn>& columns)
+DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, int width,
+                  const QList<GridColumn>& columns)
 {
     auto* grid = new DBGrid(parent);
     grid->setObjectName(QString::fromLatin1(objectName));

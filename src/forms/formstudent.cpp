@@ -25,18 +25,18 @@ TfrmStudent::TfrmStudent(Connection* conn, QWidget* parent)
     dsStudent = namedSource(this, "dsStudent", tblStudent);
 
     grdStudent = namedGrid(body(), "grdStudent", dsStudent, 345,
-        { { QStringLiteral("spkey"), QStringLiteral("學號"), 102 },
-            { QStringLiteral("studname"), QStringLiteral("學生姓名"), 180 } });
+                           {{QStringLiteral("spkey"), QStringLiteral("學號"), 102},
+                            {QStringLiteral("studname"), QStringLiteral("學生姓名"), 180}});
     QWidget* fields = dockGridLeft(grdStudent);
 
-    txtSpkey = addEditLine(
-        fields, &lblSpkey, "lblSpkey", QStringLiteral("學號"), "txtSpkey", dsStudent, "spkey", ImeMode::Closed, 195);
+    txtSpkey = addEditLine(fields, &lblSpkey, "lblSpkey", QStringLiteral("學號"), "txtSpkey", dsStudent, "spkey",
+                           ImeMode::Closed, 195);
     txtSpkey->setFocusPolicy(Qt::ClickFocus);
     txtSpkey->setToolTip(kSpkeyHint);
     txtStudName = addEditLine(fields, &lblStudName, "lblStudName", QStringLiteral("學生姓名"), "txtStudName", dsStudent,
-        "studname", ImeMode::Open, 195);
+                              "studname", ImeMode::Open, 195);
     txtStudpwd = addEditLine(fields, &lblStudpwd, "lblStudpwd", QStringLiteral("密碼"), "txtStudpwd", dsStudent,
-        "studpwd", ImeMode::Closed, 195);
+                             "studpwd", ImeMode::Closed, 195);
 
     lblHint = namedLabel("lblHint", QStringLiteral("提示"));
     lblHint->setParent(fields);
@@ -51,14 +51,14 @@ TfrmStudent::TfrmStudent(Connection* conn, QWidget* parent)
     setTabOrder(txtStudpwd, btnAdd);
 
     setMainTable(tblStudent, dsStudent);
-    setInputs({ txtSpkey, txtStudName, txtStudpwd });
-    setGrids({ grdStudent });
+    setInputs({txtSpkey, txtStudName, txtStudpwd});
+    setGrids({grdStudent});
     setFirstField(txtSpkey);
     setDefaultSort(QStringLiteral("studname ASC"));
     setSortingGrid(grdStudent, tblStudent);
-    setRequiredFields({ { QStringLiteral("spkey"), QStringLiteral("請輸入學號"), txtSpkey },
-        { QStringLiteral("studname"), QStringLiteral("請輸入學生姓名"), txtStudName },
-        { QStringLiteral("studpwd"), QStringLiteral("請輸入密碼"), txtStudpwd } });
+    setRequiredFields({{QStringLiteral("spkey"), QStringLiteral("請輸入學號"), txtSpkey},
+                       {QStringLiteral("studname"), QStringLiteral("請輸入學生姓名"), txtStudName},
+                       {QStringLiteral("studpwd"), QStringLiteral("請輸入密碼"), txtStudpwd}});
     setFieldHint(txtSpkey, kSpkeyHint);
     setFieldHint(txtStudpwd, QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
     finishCreate();

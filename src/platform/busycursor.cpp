@@ -3,5 +3,11 @@
 #include <QApplication>
 #include <QCursor>
 
-BusyCursor::BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+BusyCursor::BusyCursor()
+{
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+BusyCursor::~BusyCursor()
+{
+    QApplication::restoreOverrideCursor();
+}

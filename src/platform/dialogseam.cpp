@@ -15,13 +15,34 @@ void unanswered(const Prompt& prompt)
 }
 } // namespace
 
-void DialogSeam::setScripted(bool on) { s_scripted = on; }
-bool DialogSeam::scripted() { return s_scripted; }
-void DialogSeam::queueAnswer(int result) { s_answers.append(result); }
-void DialogSeam::queueFileName(const QString& path) { s_fileNames.append(path); }
-const QList<Prompt>& DialogSeam::prompts() { return s_prompts; }
-Prompt DialogSeam::last() { return s_prompts.isEmpty() ? Prompt{} : s_prompts.last(); }
-int DialogSeam::pending() { return int(s_answers.size() + s_fileNames.size()); }
+void DialogSeam::setScripted(bool on)
+{
+    s_scripted = on;
+}
+bool DialogSeam::scripted()
+{
+    return s_scripted;
+}
+void DialogSeam::queueAnswer(int result)
+{
+    s_answers.append(result);
+}
+void DialogSeam::queueFileName(const QString& path)
+{
+    s_fileNames.append(path);
+}
+const QList<Prompt>& DialogSeam::prompts()
+{
+    return s_prompts;
+}
+Prompt DialogSeam::last()
+{
+    return s_prompts.isEmpty() ? Prompt{} : s_prompts.last();
+}
+int DialogSeam::pending()
+{
+    return int(s_answers.size() + s_fileNames.size());
+}
 
 void DialogSeam::clear()
 {

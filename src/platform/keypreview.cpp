@@ -6,7 +6,9 @@
 #include <QWidget>
 
 KeyPreview::KeyPreview(QWidget* form, std::function<bool(QKeyEvent*)> handler)
-    : QObject(form), m_form(form), m_handler(std::move(handler))
+    : QObject(form)
+    , m_form(form)
+    , m_handler(std::move(handler))
 {
     qApp->installEventFilter(this);
 }
@@ -35,7 +37,7 @@ namespace {
 bool isTabStop(const QWidget* w, const QWidget* form)
 {
     return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isEnabled() && w->isVisibleTo(form)
-        && (w == form || form->isAncestorOf(w));
+           && (w == form || form->isAncestorOf(w));
 }
 } // namespace
 

@@ -68,7 +68,7 @@ private slots:
 
         // Every part stays inside the window, one below the other.
         int bottom = 0;
-        for (const char* name : { "lblAppName", "lblWebsite", "lblVersion", "btnOK" }) {
+        for (const char* name : {"lblAppName", "lblWebsite", "lblVersion", "btnOK"}) {
             const QRect rect = box.findChild<QWidget*>(QLatin1String(name))->geometry();
             QVERIFY2(box.rect().contains(rect), name);
             QVERIFY2(rect.top() >= bottom, name);
@@ -180,7 +180,7 @@ private slots:
         QTest::mouseClick(link, Qt::RightButton);
         QVERIFY(m_opened.isEmpty());
         QTest::mouseClick(link, Qt::LeftButton);
-        QCOMPARE(m_opened, QStringList { QStringLiteral("https://www.korvel.com.tw/") });
+        QCOMPARE(m_opened, QStringList{QStringLiteral("https://www.korvel.com.tw/")});
     }
 
     void okClosesTheModalBox()

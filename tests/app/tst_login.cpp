@@ -41,7 +41,7 @@ class TestLogin : public QObject
         QString n = name;
         n.replace("'", "''");
         return QStringLiteral("  SELECT * FROM users      WHERE uid='") + n + QStringLiteral("'         AND pwd='")
-            + MD5(password) + QStringLiteral("'");
+               + MD5(password) + QStringLiteral("'");
     }
 
 private slots:
@@ -167,15 +167,24 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("spaces") << " admin " << " admin123";
-        QTest::newRow("quote") << "ad'min" << "x'y";
-        QTest::newRow("or true") << "' OR '1'='1" << "' OR '1'='1";
-        QTest::newRow("backslash") << "admin\\" << "\\";
-        QTest::newRow("backslash quote") << "a\\' OR 1=1 -- " << "p";
-        QTest::newRow("comment") << "admin'-- " << "#";
-        QTest::newRow("hash") << "admin'#" << "x";
-        QTest::newRow("stacked") << "x';DROP TABLE users#" << ";";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("spaces") << " admin "
+                                << " admin123";
+        QTest::newRow("quote") << "ad'min"
+                               << "x'y";
+        QTest::newRow("or true") << "' OR '1'='1"
+                                 << "' OR '1'='1";
+        QTest::newRow("backslash") << "admin\\"
+                                   << "\\";
+        QTest::newRow("backslash quote") << "a\\' OR 1=1 -- "
+                                         << "p";
+        QTest::newRow("comment") << "admin'-- "
+                                 << "#";
+        QTest::newRow("hash") << "admin'#"
+                              << "x";
+        QTest::newRow("stacked") << "x';DROP TABLE users#"
+                                 << ";";
         QTest::newRow("chinese") << QStringLiteral("系統管理員") << QStringLiteral("密碼");
         QTest::newRow("twenty") << QString(20, QLatin1Char('\'')) << QString(20, QLatin1Char('\\'));
     }
@@ -207,8 +216,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
-        QTest::newRow("quotes and backslashes") << "o'ne\\il" << "p'w\\";
-        QTest::newRow("comment marks") << "a-- #;" << "--";
+        QTest::newRow("quotes and backslashes") << "o'ne\\il"
+                                                << "p'w\\";
+        QTest::newRow("comment marks") << "a-- #;"
+                                       << "--";
         QTest::newRow("chinese and nul") << QStringLiteral("王%1小明").arg(QChar(0)) << QStringLiteral("密碼");
     }
     void hostileNamesAreAccountsLikeAnyOther()

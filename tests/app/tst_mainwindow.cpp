@@ -95,9 +95,9 @@ private slots:
         TfrmRynMain* w = open();
         QCOMPARE(w->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
         QCOMPARE(captions(w->mitBasic),
-                 QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)", "點數查詢 (&Q)",
-                              "-", "公司基本資料及預設值 (&O)", "語言", "使用者管理 (&U)", "變更密碼 (&P)", "-",
-                              "結束 (&X)"}));
+                 QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)",
+                              "點數查詢 (&Q)", "-", "公司基本資料及預設值 (&O)", "語言", "使用者管理 (&U)",
+                              "變更密碼 (&P)", "-", "結束 (&X)"}));
         QCOMPARE(captions(w->mitLang), QStringList({"正體中文", "简体中文"}));
         QCOMPARE(captions(w->mitWindow),
                  QStringList({"-", "重疊顯示", "水平並排", "垂直並排", "排列圖示", "關閉所有視窗"}));
@@ -236,10 +236,14 @@ private slots:
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("traditional") << "正體中文" << "tw";
-        QTest::newRow("traditional, translated") << "正体中文" << "tw";
-        QTest::newRow("simplified") << "简体中文" << "cn";
-        QTest::newRow("anything else") << "Chinese" << "cn";
+        QTest::newRow("traditional") << "正體中文"
+                                     << "tw";
+        QTest::newRow("traditional, translated") << "正体中文"
+                                                 << "tw";
+        QTest::newRow("simplified") << "简体中文"
+                                    << "cn";
+        QTest::newRow("anything else") << "Chinese"
+                                       << "cn";
     }
     void languageCommandStoresTheChoice()
     {

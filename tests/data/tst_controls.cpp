@@ -319,8 +319,8 @@ void TestControls::refusedValueKeepsFocus()
     QVERIFY_THROWS_EXCEPTION(DbError, m_table->post());
     QCOMPARE(m_table->state(), DataSetState::Edit);
     QCOMPARE(m_box->text(), typed);
-    QCOMPARE(
-        SandboxDb::scalar(QStringLiteral("SELECT %1 FROM classroom WHERE crpkey = 1").arg(field)).toString(), original);
+    QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT %1 FROM classroom WHERE crpkey = 1").arg(field)).toString(),
+             original);
 }
 
 void TestControls::postStoresFocusedBox_data()
@@ -346,9 +346,9 @@ void TestControls::postStoresFocusedBox()
     QCOMPARE(m_table->state(), DataSetState::Browse);
     const QString row = insert ? QStringLiteral("(SELECT MAX(crpkey) FROM classroom)") : QStringLiteral("1");
     QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = %1").arg(row)).toString(),
-        QStringLiteral("Word 進階"));
-    QCOMPARE(
-        SandboxDb::scalar(QStringLiteral("SELECT classpoint FROM classroom WHERE crpkey = %1").arg(row)).toInt(), 321);
+             QStringLiteral("Word 進階"));
+    QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT classpoint FROM classroom WHERE crpkey = %1").arg(row)).toInt(),
+             321);
     QCOMPARE(m_box->text(), QStringLiteral("321"));
 }
 
@@ -369,7 +369,7 @@ void TestControls::openBookings()
     m_bookings->addField(QStringLiteral("scpkey"), FieldType::Int64);
     m_bookings->addField(QStringLiteral("crpkey"), FieldType::Int32);
     m_bookings->addLookupField(QStringLiteral("classname"), FieldType::Text, 30, classes, QStringLiteral("crpkey"),
-        QStringLiteral("crpkey"), QStringLiteral("classname"));
+                               QStringLiteral("crpkey"), QStringLiteral("classname"));
     m_bookings->setKeyField(QStringLiteral("scpkey"));
 
     m_combo = new DBLookupComboBox(m_window);
@@ -452,7 +452,7 @@ void TestControls::comboShowsItemOfValue()
     QStringList items;
     for (int i = 0; i < m_combo->count(); ++i)
         items << m_combo->itemText(i);
-    QCOMPARE(items, QStringList({ "Excel 入門", "Photoshop 影像處理", "網頁設計" }));
+    QCOMPARE(items, QStringList({"Excel 入門", "Photoshop 影像處理", "網頁設計"}));
     QCOMPARE(m_combo->currentText(), shown);
     QCOMPARE(m_combo->currentIndex() < 0, shown.isEmpty());
 }

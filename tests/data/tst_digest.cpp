@@ -11,11 +11,16 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("digest");
-        QTest::newRow("empty") << "" << "d41d8cd98f00b204e9800998ecf8427e";
-        QTest::newRow("a") << "a" << "0cc175b9c0f1b6a831c399e269772661";
-        QTest::newRow("abc") << "abc" << "900150983cd24fb0d6963f7d28e17f72";
-        QTest::newRow("message digest") << "message digest" << "f96b697d7cb7938d525a2f31aaf161d0";
-        QTest::newRow("alphabet") << "abcdefghijklmnopqrstuvwxyz" << "c3fcd3d76192e4007dfb496cca67e13b";
+        QTest::newRow("empty") << ""
+                               << "d41d8cd98f00b204e9800998ecf8427e";
+        QTest::newRow("a") << "a"
+                           << "0cc175b9c0f1b6a831c399e269772661";
+        QTest::newRow("abc") << "abc"
+                             << "900150983cd24fb0d6963f7d28e17f72";
+        QTest::newRow("message digest") << "message digest"
+                                        << "f96b697d7cb7938d525a2f31aaf161d0";
+        QTest::newRow("alphabet") << "abcdefghijklmnopqrstuvwxyz"
+                                  << "c3fcd3d76192e4007dfb496cca67e13b";
         QTest::newRow("alphanumeric") << "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
                                       << "d174ab98d277d9f5a5611c2c9f419d9f";
         QTest::newRow("digits") << "12345678901234567890123456789012345678901234567890123456789012345678901234567890"
@@ -56,12 +61,18 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("quoted");
-        QTest::newRow("plain") << "admin" << "'admin'";
-        QTest::newRow("empty") << "" << "''";
-        QTest::newRow("one quote") << "o'neil" << "'o''neil'";
-        QTest::newRow("only quotes") << "''" << "''''''";
-        QTest::newRow("backslash kept") << "a\\'" << "'a\\'''";
-        QTest::newRow("spaces kept") << "  x  " << "'  x  '";
+        QTest::newRow("plain") << "admin"
+                               << "'admin'";
+        QTest::newRow("empty") << ""
+                               << "''";
+        QTest::newRow("one quote") << "o'neil"
+                                   << "'o''neil'";
+        QTest::newRow("only quotes") << "''"
+                                     << "''''''";
+        QTest::newRow("backslash kept") << "a\\'"
+                                        << "'a\\'''";
+        QTest::newRow("spaces kept") << "  x  "
+                                     << "'  x  '";
     }
     void quoting()
     {

@@ -64,7 +64,7 @@ private slots:
         QTest::addColumn<QString>("range");
 
         const auto row = [](const char* name, FieldType type, const char* text, bool ok, qlonglong stored,
-                             const char* range) {
+                            const char* range) {
             QTest::newRow(name) << int(type) << QString::fromUtf8(text) << ok << stored << QString::fromLatin1(range);
         };
         const char* i16 = "-32768 and 32767";
@@ -161,7 +161,7 @@ private slots:
         } catch (const DbError& e) {
             QVERIFY2(!accepted, qPrintable(e.message()));
             QVERIFY2(e.message().contains(QLatin1String("'studname'")) && e.message().contains(QLatin1String("10")),
-                qPrintable(e.message()));
+                     qPrintable(e.message()));
         }
     }
 

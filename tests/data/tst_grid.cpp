@@ -48,7 +48,7 @@ private:
 };
 
 namespace {
-const QStringList kClassNames = { "Excel 入門", "Photoshop 影像處理", "網頁設計" };
+const QStringList kClassNames = {"Excel 入門", "Photoshop 影像處理", "網頁設計"};
 } // namespace
 
 void TestGrid::initTestCase()
@@ -83,8 +83,8 @@ void TestGrid::init()
     QFont cells = m_grid->font();
     cells.setPixelSize(13);
     m_grid->setCellFont(cells);
-    m_grid->setColumns({ { QStringLiteral("classname"), QStringLiteral("班級名稱"), 268, Qt::AlignCenter },
-        { QStringLiteral("teacher"), QStringLiteral("講師"), 0, Qt::AlignLeft } });
+    m_grid->setColumns({{QStringLiteral("classname"), QStringLiteral("班級名稱"), 268, Qt::AlignCenter},
+                        {QStringLiteral("teacher"), QStringLiteral("講師"), 0, Qt::AlignLeft}});
     m_grid->setDataSource(new DataSource(m_table, m_window));
     auto* layout = new QVBoxLayout(m_window);
     layout->addWidget(m_grid);
@@ -105,16 +105,16 @@ void TestGrid::cleanup()
 QPoint TestGrid::titleCenter(int section) const
 {
     QHeaderView* titles = m_grid->horizontalHeader();
-    return { titles->sectionViewportPosition(section) + titles->sectionSize(section) / 2, titles->height() / 2 };
+    return {titles->sectionViewportPosition(section) + titles->sectionSize(section) / 2, titles->height() / 2};
 }
 
 void TestGrid::modelStaysConsistent()
 {
     SnapshotTable* table = classroomTable();
     GridModel model;
-    model.setColumns({ { QStringLiteral("classname"), QStringLiteral("班級名稱") },
-        { QStringLiteral("classpoint"), QStringLiteral("總點數") },
-        { QStringLiteral("nosuchfield"), QStringLiteral("?") } });
+    model.setColumns({{QStringLiteral("classname"), QStringLiteral("班級名稱")},
+                      {QStringLiteral("classpoint"), QStringLiteral("總點數")},
+                      {QStringLiteral("nosuchfield"), QStringLiteral("?")}});
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.setTable(table);
     QCOMPARE(model.rowCount(), 0);
@@ -204,7 +204,7 @@ void TestGrid::userMovesCurrentRow_data()
     QTest::addColumn<bool>("wholeRows");
     QTest::addColumn<QString>("how");
     QTest::addColumn<int>("row");
-    for (const bool wholeRows : { true, false }) {
+    for (const bool wholeRows : {true, false}) {
         const char* mode = wholeRows ? "rows" : "cells";
         QTest::addRow("%s: click on a cell", mode) << wholeRows << "cell" << 2;
         QTest::addRow("%s: click on the indicator", mode) << wholeRows << "indicator" << 1;
@@ -220,11 +220,12 @@ void TestGrid::userMovesCurrentRow()
 
     m_grid->setWholeRowSelection(wholeRows);
     if (how == QLatin1String("cell")) {
-        QTest::mouseClick(
-            m_grid->viewport(), Qt::LeftButton, {}, m_grid->visualRect(m_grid->model()->index(row, 1)).center());
+        QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {},
+                          m_grid->visualRect(m_grid->model()->index(row, 1)).center());
     } else if (how == QLatin1String("indicator")) {
         QHeaderView* indicator = m_grid->verticalHeader();
-        QTest::mouseClick(indicator->viewport(), Qt::LeftButton, {},
+        QTest::mouseClick(
+            indicator->viewport(), Qt::LeftButton, {},
             QPoint(indicator->width() / 2, indicator->sectionViewportPosition(row) + indicator->sectionSize(row) / 2));
     } else {
         m_grid->setFocus();
@@ -243,8 +244,8 @@ void TestGrid::refusedMoveWhileEditing()
 {
     m_table->edit();
     DialogSeam::queueAnswer(Win::IDOK);
-    QTest::mouseClick(
-        m_grid->viewport(), Qt::LeftButton, {}, m_grid->visualRect(m_grid->model()->index(2, 0)).center());
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {},
+                      m_grid->visualRect(m_grid->model()->index(2, 0)).center());
 
     QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
     QCOMPARE(m_table->recNo(), 0);
@@ -275,8 +276,8 @@ void TestGrid::titleClick()
     QSignalSpy clicks(m_grid, &DBGrid::titleClick);
 
     QMouseEvent hover(QEvent::MouseMove, titleCenter(1),
-        m_grid->horizontalHeader()->viewport()->mapToGlobal(titleCenter(1)), Qt::NoButton, Qt::NoButton,
-        Qt::NoModifier);
+                      m_grid->horizontalHeader()->viewport()->mapToGlobal(titleCenter(1)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(m_grid->horizontalHeader()->viewport(), &hover);
     QCOMPARE(m_grid->gridModel()->hotColumn(), reported ? 1 : -1);
     QCOMPARE(m_grid->model()->headerData(1, Qt::Horizontal, Qt::BackgroundRole).isValid(), reported);
@@ -301,8 +302,8 @@ void TestGrid::largeTableScrolls()
     log->addField(QStringLiteral("cpkey"), FieldType::Int32);
     log->addField(QStringLiteral("spkey"), FieldType::Text, 20);
     log->addField(QStringLiteral("point"), FieldType::Int32);
-    m_grid->setColumns({ { QStringLiteral("spkey"), QStringLiteral("學號"), 102 },
-        { QStringLiteral("point"), QStringLiteral("點數"), 80 } });
+    m_grid->setColumns({{QStringLiteral("spkey"), QStringLiteral("學號"), 102},
+                        {QStringLiteral("point"), QStringLiteral("點數"), 80}});
     const int widgets = int(m_grid->findChildren<QWidget*>().size());
     m_grid->setDataSource(new DataSource(log, m_window));
     log->open();

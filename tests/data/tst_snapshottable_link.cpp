@@ -60,10 +60,10 @@ private:
         t->addField(QStringLiteral("scpkey"), FieldType::Int64);
         t->addField(QStringLiteral("spkey"), FieldType::Text, 10);
         t->addLookupField(QStringLiteral("studname"), FieldType::Text, 10, stud, QStringLiteral("spkey"),
-            QStringLiteral("spkey"), QStringLiteral("studname"));
+                          QStringLiteral("spkey"), QStringLiteral("studname"));
         t->addField(QStringLiteral("crpkey"), FieldType::Int32);
         t->addLookupField(QStringLiteral("classname"), FieldType::Text, 30, classroom, QStringLiteral("crpkey"),
-            QStringLiteral("crpkey"), QStringLiteral("classname"));
+                          QStringLiteral("crpkey"), QStringLiteral("classname"));
         t->setKeyField(QStringLiteral("scpkey"));
         return t;
     }
@@ -96,17 +96,17 @@ private slots:
         detail->open();
         QCOMPARE(detail->recordCount(), 0); // no master row yet
         master->open();
-        QCOMPARE(column(*detail, 0), (QList<int> { 1, 2 }));
+        QCOMPARE(column(*detail, 0), (QList<int>{1, 2}));
         QCOMPARE(detail->recNo(), 0);
         detail->setRecNo(1);
         QSignalSpy reset(detail.get(), &SnapshotTable::rowsReset);
         master->setRecNo(1);
         QCOMPARE(reset.count(), 1);
-        QCOMPARE(column(*detail, 0), QList<int> { 3 });
+        QCOMPARE(column(*detail, 0), QList<int>{3});
         QCOMPARE(detail->recNo(), 0);
         QCOMPARE(detail->fieldByName(QStringLiteral("coursename"))->asString(), QStringLiteral("第一課 圖層"));
         master->setRecNo(2);
-        QCOMPARE(column(*detail, 0), QList<int> { 4 });
+        QCOMPARE(column(*detail, 0), QList<int>{4});
         QCOMPARE(detail->masterFields(), QStringLiteral("crpkey"));
         QCOMPARE(detail->indexFieldNames(), QStringLiteral("crpkey"));
         master->close();
@@ -123,10 +123,10 @@ private slots:
         detail->setSort(QStringLiteral("coursename ASC"));
         detail->setMaster(master.get(), QStringLiteral("crpkey"), QStringLiteral("crpkey"));
         detail->open();
-        QCOMPARE(column(*detail, 0), (QList<int> { 9, 1, 2 }));
+        QCOMPARE(column(*detail, 0), (QList<int>{9, 1, 2}));
         master->setRecNo(1);
         master->setRecNo(0);
-        QCOMPARE(column(*detail, 0), (QList<int> { 9, 1, 2 }));
+        QCOMPARE(column(*detail, 0), (QList<int>{9, 1, 2}));
     }
 
     void appendTakesMasterKey()
@@ -160,7 +160,7 @@ private slots:
         master->edit();
         QVERIFY_THROWS_EXCEPTION(DbError, master->setRecNo(2));
         QCOMPARE(master->recNo(), 0);
-        QCOMPARE(column(*detail, 0), (QList<int> { 1, 2 }));
+        QCOMPARE(column(*detail, 0), (QList<int>{1, 2}));
     }
 
     void detailRowMovedToAnotherMaster()
@@ -173,9 +173,9 @@ private slots:
         detail->edit();
         detail->fieldByName(QStringLiteral("crpkey"))->setAsString(QStringLiteral("3"));
         detail->post();
-        QCOMPARE(column(*detail, 0), QList<int> { 2 });
+        QCOMPARE(column(*detail, 0), QList<int>{2});
         master->setRecNo(2);
-        QCOMPARE(column(*detail, 0), (QList<int> { 1, 4 }));
+        QCOMPARE(column(*detail, 0), (QList<int>{1, 4}));
     }
 
     void textLink()
@@ -321,7 +321,7 @@ private slots:
         t->open();
         // 林 (U+6797) before 陳 (U+9673)
         t->setSort(QStringLiteral("studname ASC"));
-        QCOMPARE(column(*t, 0), (QList<int> { 2, 1, 3, 4 }));
+        QCOMPARE(column(*t, 0), (QList<int>{2, 1, 3, 4}));
         t->setSort(QStringLiteral("classname DESC"));
         QCOMPARE(t->cellText(0, 4), QStringLiteral("網頁設計"));
     }

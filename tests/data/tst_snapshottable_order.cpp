@@ -85,20 +85,20 @@ private slots:
     {
         QTest::addColumn<QString>("sort");
         QTest::addColumn<QList<int>>("order");
-        QTest::newRow("reading order") << QString() << QList<int> { 1, 2, 3, 4, 5, 6, 7 };
+        QTest::newRow("reading order") << QString() << QList<int>{1, 2, 3, 4, 5, 6, 7};
         // Numbers compare as numbers (100 after 9), ties keep reading order, no value first.
-        QTest::newRow("number asc") << "watchpoint ASC" << QList<int> { 6, 2, 7, 5, 1, 3, 4 };
-        QTest::newRow("number desc") << "watchpoint DESC" << QList<int> { 4, 1, 3, 5, 7, 2, 6 };
-        QTest::newRow("direction omitted") << "watchpoint" << QList<int> { 6, 2, 7, 5, 1, 3, 4 };
-        QTest::newRow("lower case") << "Watchpoint desc" << QList<int> { 4, 1, 3, 5, 7, 2, 6 };
+        QTest::newRow("number asc") << "watchpoint ASC" << QList<int>{6, 2, 7, 5, 1, 3, 4};
+        QTest::newRow("number desc") << "watchpoint DESC" << QList<int>{4, 1, 3, 5, 7, 2, 6};
+        QTest::newRow("direction omitted") << "watchpoint" << QList<int>{6, 2, 7, 5, 1, 3, 4};
+        QTest::newRow("lower case") << "Watchpoint desc" << QList<int>{4, 1, 3, 5, 7, 2, 6};
         // Text by code units: digits, then capitals, then small letters; '10' before '9'.
-        QTest::newRow("text asc") << "spkey ASC" << QList<int> { 4, 6, 7, 3, 2, 5, 1 };
-        QTest::newRow("text desc") << "spkey DESC" << QList<int> { 1, 2, 5, 3, 7, 6, 4 };
-        QTest::newRow("date asc") << "buydate ASC" << QList<int> { 2, 6, 3, 4, 5, 1, 7 };
-        QTest::newRow("date desc") << "buydate DESC" << QList<int> { 1, 7, 5, 4, 3, 2, 6 };
+        QTest::newRow("text asc") << "spkey ASC" << QList<int>{4, 6, 7, 3, 2, 5, 1};
+        QTest::newRow("text desc") << "spkey DESC" << QList<int>{1, 2, 5, 3, 7, 6, 4};
+        QTest::newRow("date asc") << "buydate ASC" << QList<int>{2, 6, 3, 4, 5, 1, 7};
+        QTest::newRow("date desc") << "buydate DESC" << QList<int>{1, 7, 5, 4, 3, 2, 6};
         // UTF-16 order puts characters beyond U+FFFF (surrogates) before U+FF21.
-        QTest::newRow("utf-16 order") << "uid ASC" << QList<int> { 6, 1, 4, 2, 7, 3, 5 };
-        QTest::newRow("key desc") << "scpkey DESC" << QList<int> { 7, 6, 5, 4, 3, 2, 1 };
+        QTest::newRow("utf-16 order") << "uid ASC" << QList<int>{6, 1, 4, 2, 7, 3, 5};
+        QTest::newRow("key desc") << "scpkey DESC" << QList<int>{7, 6, 5, 4, 3, 2, 1};
     }
 
     void sortText()
@@ -138,7 +138,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, t->setSort(QStringLiteral("nosuch ASC")));
         QVERIFY_THROWS_EXCEPTION(DbError, t->setSort(QStringLiteral("spkey UP")));
         QCOMPARE(t->sort(), QStringLiteral("spkey ASC"));
-        QCOMPARE(keys(*t), (QList<int> { 4, 6, 7, 3, 2, 5, 1 }));
+        QCOMPARE(keys(*t), (QList<int>{4, 6, 7, 3, 2, 5, 1}));
     }
 
     void sortedInsertGoesLast()
@@ -178,16 +178,16 @@ private slots:
         t->setFiltered(true);
         t->open();
         // A user without a login name is no admin: it stays in the list.
-        QCOMPARE(uids(*t), (QStringList { "staff", "<null>", "o'neil" }));
+        QCOMPARE(uids(*t), (QStringList{"staff", "<null>", "o'neil"}));
         t->setFilter(QStringLiteral("uid = 'o''neil'"));
-        QCOMPARE(uids(*t), QStringList { "o'neil" });
+        QCOMPARE(uids(*t), QStringList{"o'neil"});
         t->setFilter(QStringLiteral("uid='Admin'"));
         QCOMPARE(uids(*t), QStringList());
         QCOMPARE(t->recNo(), -1);
         t->setFilter(QStringLiteral("isadmin='1'"));
-        QCOMPARE(uids(*t), QStringList { "admin" });
+        QCOMPARE(uids(*t), QStringList{"admin"});
         t->setFiltered(false);
-        QCOMPARE(uids(*t), (QStringList { "admin", "staff", "<null>", "o'neil" }));
+        QCOMPARE(uids(*t), (QStringList{"admin", "staff", "<null>", "o'neil"}));
     }
 
     void badFilterText()
@@ -202,7 +202,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, t->setFiltered(true));
         t->setFilter(QStringLiteral("uid<>'admin'"));
         t->setFiltered(true);
-        QCOMPARE(uids(*t), QStringList { "staff" });
+        QCOMPARE(uids(*t), QStringList{"staff"});
         QVERIFY_THROWS_EXCEPTION(DbError, t->setFilter(QStringLiteral("uid<>admin")));
         QCOMPARE(t->filter(), QStringLiteral("uid<>'admin'"));
     }
@@ -217,7 +217,7 @@ private slots:
         t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("admin"));
         QCOMPARE(t->recordCount(), 2); // the new row shows while it is typed
         t->post();
-        QCOMPARE(uids(*t), QStringList { "staff" });
+        QCOMPARE(uids(*t), QStringList{"staff"});
         QCOMPARE(t->recNo(), 0);
         t->edit();
         t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("admin"));

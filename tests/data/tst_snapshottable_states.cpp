@@ -18,8 +18,8 @@ struct Recorder {
         QObject::connect(t, &SnapshotTable::stateChanged, [this] { log << QStringLiteral("stateChanged"); });
         QObject::connect(t, &SnapshotTable::rowsReset, [this] { log << QStringLiteral("rowsReset"); });
         QObject::connect(t, &SnapshotTable::currentChanged, [this] { log << QStringLiteral("currentChanged"); });
-        QObject::connect(
-            t, &SnapshotTable::rowChanged, [this](int row) { log << QStringLiteral("rowChanged %1").arg(row); });
+        QObject::connect(t, &SnapshotTable::rowChanged,
+                         [this](int row) { log << QStringLiteral("rowChanged %1").arg(row); });
         t->events.afterOpen = [this] { log << QStringLiteral("afterOpen"); };
         t->events.onNewRecord = [this] { log << QStringLiteral("onNewRecord"); };
         t->events.afterInsert = [this] { log << QStringLiteral("afterInsert"); };
@@ -79,8 +79,7 @@ private slots:
         QCOMPARE(t->cellText(1, 0), QStringLiteral("A002"));
         QCOMPARE(t->cellText(1, 1), QStringLiteral("林美玲"));
         QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("陳大文"));
-        QCOMPARE(
-            rec.take(), (QStringList { "rowsReset", "currentChanged", "afterOpen", "stateChanged", "afterScroll" }));
+        QCOMPARE(rec.take(), (QStringList{"rowsReset", "currentChanged", "afterOpen", "stateChanged", "afterScroll"}));
         t->close();
         QCOMPARE(t->state(), DataSetState::Inactive);
         QCOMPARE(t->recordCount(), 0);
@@ -114,8 +113,8 @@ private slots:
         Recorder rec;
         rec.attach(t.get());
         t->append();
-        QCOMPARE(
-            rec.take(), (QStringList { "onNewRecord", "rowsReset", "currentChanged", "stateChanged", "afterInsert" }));
+        QCOMPARE(rec.take(),
+                 (QStringList{"onNewRecord", "rowsReset", "currentChanged", "stateChanged", "afterInsert"}));
         QCOMPARE(t->state(), DataSetState::Insert);
         QCOMPARE(t->recordCount(), 5);
         QCOMPARE(t->recNo(), 4);
@@ -134,8 +133,9 @@ private slots:
     {
         auto t = students();
         t->open();
-        t->events.onNewRecord
-            = [&] { t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("新生")); };
+        t->events.onNewRecord = [&] {
+            t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
+        };
         t->append();
         QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("新生"));
         t->cancel();
@@ -155,13 +155,13 @@ private slots:
         Recorder rec;
         rec.attach(t.get());
         t->edit();
-        QCOMPARE(rec.take(), QStringList { "stateChanged" });
+        QCOMPARE(rec.take(), QStringList{"stateChanged"});
         t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("改名"));
         QCOMPARE(t->cellText(1, 1), QStringLiteral("改名"));
         QCOMPARE(t->cellValue(1, 1).toString(), QStringLiteral("改名"));
         QCOMPARE(t->cellText(0, 1), QStringLiteral("陳大文"));
         t->cancel();
-        QCOMPARE(rec.take(), (QStringList { "rowChanged 1", "rowChanged 1", "stateChanged" }));
+        QCOMPARE(rec.take(), (QStringList{"rowChanged 1", "rowChanged 1", "stateChanged"}));
         QCOMPARE(t->cellText(1, 1), QStringLiteral("林美玲"));
         QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("林美玲"));
     }
@@ -180,7 +180,7 @@ private slots:
         rec.take();
         t->post();
         QCOMPARE(rec.take(),
-            (QStringList { "hook", "rowChanged 0", "beforePost", "rowChanged 0", "afterPost", "stateChanged" }));
+                 (QStringList{"hook", "rowChanged 0", "beforePost", "rowChanged 0", "afterPost", "stateChanged"}));
         QCOMPARE(nameInServer(QStringLiteral("A001")).toString(), QStringLiteral("鉤子"));
     }
 
@@ -243,7 +243,7 @@ private slots:
         Recorder rec;
         rec.attach(t.get());
         t->remove();
-        QCOMPARE(rec.take(), (QStringList { "beforeDelete", "rowsReset", "currentChanged", "afterScroll" }));
+        QCOMPARE(rec.take(), (QStringList{"beforeDelete", "rowsReset", "currentChanged", "afterScroll"}));
         QCOMPARE(t->state(), DataSetState::Browse);
         QCOMPARE(t->recordCount(), 3);
         QCOMPARE(t->fieldByName(QStringLiteral("spkey"))->asString(), QStringLiteral("A003"));
@@ -252,7 +252,7 @@ private slots:
         QCOMPARE(t->recNo(), 1);
         QCOMPARE(t->fieldByName(QStringLiteral("spkey"))->asString(), QStringLiteral("A003"));
         QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT GROUP_CONCAT(spkey ORDER BY spkey) FROM stud")).toString(),
-            QStringLiteral("A001,A003"));
+                 QStringLiteral("A001,A003"));
 
         t->events.beforeDelete = [] { throw Abort(); };
         QVERIFY_THROWS_EXCEPTION(Abort, t->remove());

@@ -75,8 +75,8 @@ private:
             action();
             QFAIL("the write went through");
         } catch (const DbError& e) {
-            QVERIFY2(
-                e.message().contains(QLatin1String("changed or deleted by another user")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QLatin1String("changed or deleted by another user")),
+                     qPrintable(e.message()));
         }
     }
 
@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(t->state(), DataSetState::Browse);
         QCOMPARE(t->fieldByName(QStringLiteral("crpkey"))->asInteger(), 4);
         QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 4")).toString(),
-            QStringLiteral("Word 進階"));
+                 QStringLiteral("Word 進階"));
         QCOMPARE(scalar(QStringLiteral("SELECT videopoint FROM classroom WHERE crpkey = 4")).toInt(), 65535);
         QVERIFY(scalar(QStringLiteral("SELECT teacher IS NULL FROM classroom WHERE crpkey = 4")).toBool());
 
@@ -163,7 +163,7 @@ private slots:
         set(*t, "studpwd", QString());
         t->post();
         QCOMPARE(scalar(QStringLiteral("SELECT CONCAT('[', studname, ']') FROM stud WHERE spkey = 'C001'")).toString(),
-            QStringLiteral("[ ]"));
+                 QStringLiteral("[ ]"));
         QVERIFY(scalar(QStringLiteral("SELECT studpwd IS NULL FROM stud WHERE spkey = 'C001'")).toBool());
     }
 
@@ -176,11 +176,11 @@ private slots:
         set(*t, "classname", QStringLiteral("Excel 中級"));
         t->post();
         QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 1")).toString(),
-            QStringLiteral("Excel 中級"));
+                 QStringLiteral("Excel 中級"));
         QCOMPARE(scalar(QStringLiteral("SELECT teacher FROM classroom WHERE crpkey = 1")).toString(),
-            QStringLiteral("新老師"));
+                 QStringLiteral("新老師"));
         QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 2")).toString(),
-            QStringLiteral("Photoshop 影像處理"));
+                 QStringLiteral("Photoshop 影像處理"));
     }
 
     void secondEditorLoses()
@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(second->state(), DataSetState::Edit);
         QCOMPARE(text(*second, "classname"), QStringLiteral("第二個"));
         QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 1")).toString(),
-            QStringLiteral("第一個"));
+                 QStringLiteral("第一個"));
         second->cancel();
         QCOMPARE(text(*second, "classname"), QStringLiteral("Excel 入門"));
     }
@@ -209,7 +209,7 @@ private slots:
         set(*t, "classname", QStringLiteral("Excel 入門 2"));
         expectChangedMeanwhile([&] { t->post(); });
         QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 1")).toString(),
-            QStringLiteral("EXCEL 入門"));
+                 QStringLiteral("EXCEL 入門"));
     }
 
     void deleteOfChangedOrDeletedRow()
@@ -254,7 +254,7 @@ private slots:
         set(*t, "corpname", QStringLiteral("第三"));
         t->post();
         QCOMPARE(scalar(QStringLiteral("SELECT corpname FROM corp WHERE invoiceno = '87654321'")).toString(),
-            QStringLiteral("第三"));
+                 QStringLiteral("第三"));
 
         auto other = corp(m_other);
         QVERIFY(other->locate(QStringLiteral("invoiceno"), QStringLiteral("87654321")));
@@ -288,7 +288,7 @@ private slots:
         t->post();
         QCOMPARE(t->recordCount(), 5);
         QCOMPARE(scalar(QStringLiteral("SELECT studname FROM stud WHERE spkey = 'A009'")).toString(),
-            QStringLiteral("重複"));
+                 QStringLiteral("重複"));
 
         t->append();
         set(*t, "studname", QStringLiteral("無號"));

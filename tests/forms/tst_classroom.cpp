@@ -146,11 +146,36 @@ private slots:
         QTest::addColumn<QString>("perView");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("all empty") << "" << "" << "" << "" << "請輸入班級名稱" << "txtClassName";
-        QTest::newRow("spaces only") << "   " << "t" << "1" << "1" << "請輸入班級名稱" << "txtClassName";
-        QTest::newRow("no teacher") << "n" << "" << "1" << "1" << "請輸入講師" << "txtTeacher";
-        QTest::newRow("no total") << "n" << "t" << "" << "" << "請輸入總點數" << "txtClassPoint";
-        QTest::newRow("no points per view") << "n" << "t" << "5" << "" << "請輸入每次扣點" << "txtVideoPoint";
+        QTest::newRow("all empty") << ""
+                                   << ""
+                                   << ""
+                                   << ""
+                                   << "請輸入班級名稱"
+                                   << "txtClassName";
+        QTest::newRow("spaces only") << "   "
+                                     << "t"
+                                     << "1"
+                                     << "1"
+                                     << "請輸入班級名稱"
+                                     << "txtClassName";
+        QTest::newRow("no teacher") << "n"
+                                    << ""
+                                    << "1"
+                                    << "1"
+                                    << "請輸入講師"
+                                    << "txtTeacher";
+        QTest::newRow("no total") << "n"
+                                  << "t"
+                                  << ""
+                                  << ""
+                                  << "請輸入總點數"
+                                  << "txtClassPoint";
+        QTest::newRow("no points per view") << "n"
+                                            << "t"
+                                            << "5"
+                                            << ""
+                                            << "請輸入每次扣點"
+                                            << "txtVideoPoint";
     }
     void requiredFieldsInOrder()
     {
@@ -180,11 +205,16 @@ private slots:
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("perView");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("zeros") << "0" << "0" << true;
-        QTest::newRow("negative total") << "-10" << "5" << true;
-        QTest::newRow("top of per view") << "1" << "65535" << true;
-        QTest::newRow("per view above range") << "1" << "65536" << false;
-        QTest::newRow("total above int32") << "2147483648" << "1" << false;
+        QTest::newRow("zeros") << "0"
+                               << "0" << true;
+        QTest::newRow("negative total") << "-10"
+                                        << "5" << true;
+        QTest::newRow("top of per view") << "1"
+                                         << "65535" << true;
+        QTest::newRow("per view above range") << "1"
+                                              << "65536" << false;
+        QTest::newRow("total above int32") << "2147483648"
+                                           << "1" << false;
     }
     void pointRanges()
     {
@@ -263,8 +293,10 @@ private slots:
         typeInto(m_form->txtTeacher, QStringLiteral("新老師"));
         click(m_form->btnPost);
         expectBrowsing(true);
-        QCOMPARE(SandboxDb::scalar("SELECT teacher FROM classroom WHERE crpkey=3").toString(), QStringLiteral("新老師"));
-        QCOMPARE(SandboxDb::scalar("SELECT teacher FROM classroom WHERE crpkey=1").toString(), QStringLiteral("李老師"));
+        QCOMPARE(SandboxDb::scalar("SELECT teacher FROM classroom WHERE crpkey=3").toString(),
+                 QStringLiteral("新老師"));
+        QCOMPARE(SandboxDb::scalar("SELECT teacher FROM classroom WHERE crpkey=1").toString(),
+                 QStringLiteral("李老師"));
     }
 
     void cancelRestoresTheStoredValues()

@@ -136,10 +136,18 @@ private slots:
         QTest::addColumn<bool>("clearPassword");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("all empty") << "" << "" << false << "請輸入學號" << "txtSpkey";
-        QTest::newRow("number of spaces") << "   " << "n" << false << "請輸入學號" << "txtSpkey";
-        QTest::newRow("no name") << "C9" << "" << false << "請輸入學生姓名" << "txtStudName";
-        QTest::newRow("password cleared") << "C9" << "n" << true << "請輸入密碼" << "txtStudpwd";
+        QTest::newRow("all empty") << ""
+                                   << "" << false << "請輸入學號"
+                                   << "txtSpkey";
+        QTest::newRow("number of spaces") << "   "
+                                          << "n" << false << "請輸入學號"
+                                          << "txtSpkey";
+        QTest::newRow("no name") << "C9"
+                                 << "" << false << "請輸入學生姓名"
+                                 << "txtStudName";
+        QTest::newRow("password cleared") << "C9"
+                                          << "n" << true << "請輸入密碼"
+                                          << "txtStudpwd";
     }
     void requiredFields()
     {

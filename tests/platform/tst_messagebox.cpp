@@ -63,8 +63,7 @@ private slots:
         QTest::newRow("16") << 16 << int(Qt::Key_Return) << int(QMessageBox::Critical) << ok << "ok" << 1;
         QTest::newRow("48") << 48 << int(Qt::Key_Return) << int(QMessageBox::Warning) << ok << "ok" << 1;
         QTest::newRow("64 esc") << 64 << int(Qt::Key_Escape) << int(QMessageBox::Information) << ok << "ok" << 1;
-        QTest::newRow("289 enter") << 289 << int(Qt::Key_Return) << int(QMessageBox::Question) << both << "cancel"
-                                   << 2;
+        QTest::newRow("289 enter") << 289 << int(Qt::Key_Return) << int(QMessageBox::Question) << both << "cancel" << 2;
         QTest::newRow("289 esc") << 289 << int(Qt::Key_Escape) << int(QMessageBox::Question) << both << "cancel" << 2;
         QTest::newRow("1 enter") << 1 << int(Qt::Key_Return) << int(QMessageBox::NoIcon) << both << "ok" << 1;
     }

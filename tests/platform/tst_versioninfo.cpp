@@ -52,13 +52,13 @@ QByteArray branch(const QByteArray& key, const QList<QByteArray>& children)
 
 QByteArray blockWithTables(const QList<QByteArray>& tables)
 {
-    return branch("VS_VERSION_INFO", { branch("StringFileInfo", tables) });
+    return branch("VS_VERSION_INFO", {branch("StringFileInfo", tables)});
 }
 
 QByteArray standardBlock()
 {
-    return blockWithTables({ branch("040904B0", { text("FileVersion", "9.9.9.9") }),
-        branch("040403B6", { text("CompanyName", "Korvel"), text("FileVersion", "1.3.0.0") }) });
+    return blockWithTables({branch("040904B0", {text("FileVersion", "9.9.9.9")}),
+                            branch("040403B6", {text("CompanyName", "Korvel"), text("FileVersion", "1.3.0.0")})});
 }
 
 template <typename T> QByteArray raw(const T& value)
@@ -72,7 +72,7 @@ template <typename Ehdr, typename Shdr>
 QByteArray elfFile(unsigned char elfClass, const QByteArray* section, bool extendedCount = false)
 {
     const QByteArray names = QByteArrayLiteral("\0.shstrtab\0.rynver\0");
-    Ehdr header {};
+    Ehdr header{};
     std::memcpy(header.e_ident, ELFMAG, SELFMAG);
     header.e_ident[EI_CLASS] = elfClass;
     header.e_ident[EI_DATA] = ELFDATA2LSB;
@@ -93,7 +93,7 @@ QByteArray elfFile(unsigned char elfClass, const QByteArray* section, bool exten
     header.e_shnum = extendedCount ? 0 : count;
     header.e_shstrndx = extendedCount ? SHN_XINDEX : 1;
 
-    Shdr null {}, nameTable {}, version {};
+    Shdr null{}, nameTable{}, version{};
     if (extendedCount) {
         null.sh_size = count;
         null.sh_link = 1;
@@ -161,7 +161,7 @@ private slots:
         QVERIFY2(QFile::exists(rynPath()), qPrintable(rynPath()));
         QCOMPARE(lookUp(rynPath(), FileVersionPath), QStringLiteral("1.3.0.0"));
         QCOMPARE(lookUp(rynPath(), QStringLiteral("\\StringFileInfo\\040403B6\\ProductName")),
-            QStringLiteral("Korvel線上影音教學系統後台管理"));
+                 QStringLiteral("Korvel線上影音教學系統後台管理"));
         QCOMPARE(lookUp(rynPath(), QStringLiteral("stringfileinfo\\040403b6\\fileversion")), QStringLiteral("1.3.0.0"));
     }
 
@@ -172,10 +172,9 @@ private slots:
         if (objcopy.isEmpty())
             QSKIP("objcopy not found");
         const QString dumped = m_dir.filePath(QStringLiteral("rynver.bin"));
-        QCOMPARE(QProcess::execute(objcopy,
-                     { QStringLiteral("-O"), QStringLiteral("binary"), QStringLiteral("--only-section=.rynver"),
-                         rynPath(), dumped }),
-            0);
+        QCOMPARE(QProcess::execute(objcopy, {QStringLiteral("-O"), QStringLiteral("binary"),
+                                             QStringLiteral("--only-section=.rynver"), rynPath(), dumped}),
+                 0);
         const QByteArray expected = fileContents(dumped);
         const quint32 size = GetFileVersionInfoSize(rynPath());
         QCOMPARE(size, quint32(qFromLittleEndian<quint16>(expected.constData())));
@@ -209,9 +208,8 @@ private slots:
         QTest::newRow("directory") << m_dir.path();
         QTest::newRow("empty file") << write(QStringLiteral("empty"), {});
         QTest::newRow("text file") << write(QStringLiteral("text"), "FileVersion=1.3.0.0\n");
-        QTest::newRow("ELF magic only") << write(QStringLiteral("magic"),
-            "\x7f"
-            "ELF\x02\x01");
+        QTest::newRow("ELF magic only") << write(QStringLiteral("magic"), "\x7f"
+                                                                          "ELF\x02\x01");
         QTest::newRow("ELF without .rynver")
             << write(QStringLiteral("bare"), elfFile<Elf64_Ehdr, Elf64_Shdr>(ELFCLASS64, nullptr));
         QTest::newRow(".rynver of zeros") << write(QStringLiteral("zeros"), elf64(QByteArray(64, '\0')));
@@ -224,7 +222,7 @@ private slots:
 
         const QByteArray program = fileContents(rynPath());
         for (const qsizetype length :
-            { qsizetype(4), qsizetype(16), qsizetype(63), qsizetype(64), program.size() / 2, program.size() - 1 })
+             {qsizetype(4), qsizetype(16), qsizetype(63), qsizetype(64), program.size() / 2, program.size() - 1})
             QTest::addRow("program cut to %lld bytes", qlonglong(length))
                 << write(QStringLiteral("ryn-%1").arg(length), program.left(length));
     }
@@ -247,7 +245,7 @@ private slots:
         QTest::newRow("count in first header")
             << elfFile<Elf64_Ehdr, Elf64_Shdr>(ELFCLASS64, &block, true) << QStringLiteral("1.3.0.0");
         QTest::newRow("no 040403B6 table")
-            << elf64(blockWithTables({ branch("040904B0", { text("FileVersion", "1.3.0.0") }) }))
+            << elf64(blockWithTables({branch("040904B0", {text("FileVersion", "1.3.0.0")})}))
             << QStringLiteral("<none>");
         QTest::newRow("no string tables") << elf64(branch("VS_VERSION_INFO", {})) << QStringLiteral("<none>");
     }
@@ -286,12 +284,11 @@ private slots:
         QTest::newRow("second table") << standardBlock() << FileVersionPath << QStringLiteral("1.3.0.0");
         QTest::newRow("first table") << standardBlock() << QStringLiteral("StringFileInfo\\040904B0\\FileVersion")
                                      << QStringLiteral("9.9.9.9");
-        QTest::newRow("empty value") << blockWithTables({ branch("040403B6", { text("FileVersion", "") }) })
+        QTest::newRow("empty value") << blockWithTables({branch("040403B6", {text("FileVersion", "")})})
                                      << FileVersionPath << QString();
-        QTest::newRow("key is a prefix") << blockWithTables({ branch("040403B6", { text("FileVersionX", "2") }) })
+        QTest::newRow("key is a prefix") << blockWithTables({branch("040403B6", {text("FileVersionX", "2")})})
                                          << FileVersionPath << none;
-        QTest::newRow("wrong root") << branch("VS_VERSION", { branch("StringFileInfo", {}) }) << FileVersionPath
-                                    << none;
+        QTest::newRow("wrong root") << branch("VS_VERSION", {branch("StringFileInfo", {})}) << FileVersionPath << none;
         QTest::newRow("empty block") << QByteArray() << FileVersionPath << none;
 
         QByteArray tooLong = standardBlock();
@@ -303,7 +300,7 @@ private slots:
         QTest::newRow("child of length 0") << zeroChild << FileVersionPath << none;
 
         const QByteArray leaf = text("FileVersion", "1.3.0.0");
-        QByteArray valueTooLong = blockWithTables({ branch("040403B6", { leaf }) });
+        QByteArray valueTooLong = blockWithTables({branch("040403B6", {leaf})});
         qToLittleEndian<quint16>(200, valueTooLong.data() + valueTooLong.size() - leaf.size() + 2);
         QTest::newRow("value past its node") << valueTooLong << FileVersionPath << none;
     }

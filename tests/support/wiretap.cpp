@@ -19,7 +19,8 @@ sockaddr_in loopback(int port)
 }
 } // namespace
 
-WireTap::WireTap(int serverPort) : m_serverPort(serverPort)
+WireTap::WireTap(int serverPort)
+    : m_serverPort(serverPort)
 {
     m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a = loopback(0);

@@ -75,8 +75,7 @@ class Reader
 public:
     explicit Reader(const QByteArray& bytes)
         : m_bytes(bytes)
-    {
-    }
+    {}
 
     bool failed() const { return !m_error.isEmpty(); }
     const QString& error() const { return m_error; }
@@ -115,8 +114,8 @@ public:
         const quint16 length = u16();
         if (!take(length))
             return {};
-        QStringDecoder decoder(
-            QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        QStringDecoder decoder(QStringConverter::Utf8,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString result = decoder.decode(QByteArrayView(m_bytes.constData() + m_pos - length, length));
         if (decoder.hasError())
             fail(QStringLiteral("Invalid UTF-8 text"));

@@ -79,8 +79,7 @@ struct LangFile::Parser {
     Parser(LangFile& target, Mode readMode)
         : file(target)
         , mode(readMode)
-    {
-    }
+    {}
 
     LangFile& file;
     Mode mode;
@@ -139,7 +138,7 @@ struct LangFile::Parser {
         where = Where::Window;
         sectionKey = key;
         if (!file.m_sections.contains(key)) {
-            file.m_sections.insert(key, Section { name, {} });
+            file.m_sections.insert(key, Section{name, {}});
             file.m_sectionOrder.append(key);
         }
     }

@@ -20,7 +20,7 @@ class LangFile
 public:
     enum class Mode {
         ParametersOnly, ///< stops at the first line that starts with "[" (registration)
-        Full, ///< reads every section
+        Full,           ///< reads every section
     };
 
     /// Reads the file at path. Throws AppError "Loading translations failed.\r\nLine %d: %s" when
@@ -61,7 +61,7 @@ private:
     struct Parser;
 
     QHash<QString, QString> m_parameters; // keyed by case-folded name
-    QHash<QString, QString> m_constants; // keyed by case-folded name
-    QHash<QString, Section> m_sections; // keyed by case-folded name
-    QStringList m_sectionOrder; // keys of m_sections in the order of their first header
+    QHash<QString, QString> m_constants;  // keyed by case-folded name
+    QHash<QString, Section> m_sections;   // keyed by case-folded name
+    QStringList m_sectionOrder;           // keys of m_sections in the order of their first header
 };

@@ -37,15 +37,15 @@ bool TLanguageController::holdsLetter(const QString& text)
     return false;
 }
 
-TLanguageController::BoundComponent TLanguageController::bind(
-    QObject* target, const QList<LangProperty>& properties, bool isWindow) const
+TLanguageController::BoundComponent TLanguageController::bind(QObject* target, const QList<LangProperty>& properties,
+                                                              bool isWindow) const
 {
-    BoundComponent bound { target, isWindow, {} };
+    BoundComponent bound{target, isWindow, {}};
     for (const LangProperty& p : properties) {
         QString value;
         if (!PropertyPath::read(target, p.path, &value, isWindow) || !holdsLetter(value))
             value.clear();
-        bound.properties.append(BoundProperty { p.id, p.path, value });
+        bound.properties.append(BoundProperty{p.id, p.path, value});
     }
     return bound;
 }
@@ -59,8 +59,8 @@ void TLanguageController::loaded()
     m_bound.append(bind(m_window, m_langData.properties, true));
     QList<LangEntry> kept;
     for (const LangEntry& entry : std::as_const(m_langData.children)) {
-        QObject* target
-            = entry.name == m_window->objectName() ? m_window.data() : m_window->findChild<QObject*>(entry.name);
+        QObject* target =
+            entry.name == m_window->objectName() ? m_window.data() : m_window->findChild<QObject*>(entry.name);
         if (!target)
             continue;
         kept.append(entry);

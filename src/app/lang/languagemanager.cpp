@@ -92,8 +92,9 @@ int TLanguageManager::scan(const QString& directory, const QString& mask, bool r
     visited.append(canonical);
 
     const QDir dir(directory);
-    const QFileInfoList entries = dir.entryInfoList(QStringList { mask },
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries =
+        dir.entryInfoList(QStringList{mask}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                          QDir::Name | QDir::IgnoreCase);
     int count = 0;
     for (const QFileInfo& entry : entries) {
         if (entry.isDir()) {
@@ -132,7 +133,7 @@ bool TLanguageManager::RegisterLangFile(const QString& path)
             return true;
         }
     }
-    m_files.append({ id, absolute });
+    m_files.append({id, absolute});
     return true;
 }
 

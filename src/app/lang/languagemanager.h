@@ -78,7 +78,7 @@ private:
     QString pathOf(quint16 id) const;
     int scan(const QString& directory, const QString& mask, bool recursive, QStringList& visited);
 
-    mutable QReadWriteLock m_lock { QReadWriteLock::Recursive };
+    mutable QReadWriteLock m_lock{QReadWriteLock::Recursive};
     quint16 m_languageId = DefaultLanguageID;
     QList<QPair<quint16, QString>> m_files;
     QList<TLanguageController*> m_controllers;

@@ -110,7 +110,7 @@ std::optional<Accessor> mappedProperty(QObject* object, const QString& name, boo
         if (qobject_cast<QMenu*>(object) || qobject_cast<QGroupBox*>(object))
             qtName = "title";
         else if (qobject_cast<QAction*>(object) || qobject_cast<QLabel*>(object)
-            || qobject_cast<QAbstractButton*>(object))
+                 || qobject_cast<QAbstractButton*>(object))
             qtName = "text";
         else if (widget && (asWindow || widget->isWindow()))
             qtName = "windowTitle";
@@ -152,25 +152,25 @@ std::optional<Accessor> itemProperty(QObject* object, const QString& name, int i
     if (auto* combo = qobject_cast<QComboBox*>(object)) {
         if (index >= combo->count())
             return std::nullopt;
-        return Accessor { [combo, index] { return combo->itemText(index); },
-            [combo, index](const QString& value) {
-                if (index >= combo->count())
-                    return false;
-                combo->setItemText(index, widgetText(value));
-                return true;
-            } };
+        return Accessor{[combo, index] { return combo->itemText(index); },
+                        [combo, index](const QString& value) {
+                            if (index >= combo->count())
+                                return false;
+                            combo->setItemText(index, widgetText(value));
+                            return true;
+                        }};
     }
     if (auto* list = qobject_cast<QListWidget*>(object)) {
         if (!list->item(index))
             return std::nullopt;
-        return Accessor { [list, index] { return list->item(index)->text(); },
-            [list, index](const QString& value) {
-                QListWidgetItem* item = list->item(index);
-                if (!item)
-                    return false;
-                item->setText(widgetText(value));
-                return true;
-            } };
+        return Accessor{[list, index] { return list->item(index)->text(); },
+                        [list, index](const QString& value) {
+                            QListWidgetItem* item = list->item(index);
+                            if (!item)
+                                return false;
+                            item->setText(widgetText(value));
+                            return true;
+                        }};
     }
     return std::nullopt;
 }

@@ -21,10 +21,10 @@ QHash<qint32, QPair<QString, QString>> propertiesById(const LangEntry& table)
 {
     QHash<qint32, QPair<QString, QString>> byId;
     for (const LangProperty& p : table.properties)
-        byId.insert(p.id, { QString(), p.path });
+        byId.insert(p.id, {QString(), p.path});
     for (const LangEntry& c : table.children)
         for (const LangProperty& p : c.properties)
-            byId.insert(p.id, { c.name, p.path });
+            byId.insert(p.id, {c.name, p.path});
     return byId;
 }
 
@@ -110,8 +110,8 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("value");
-        const QString connection = QStringLiteral(
-            "DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=127.0.0.1; DATABASE=ryn; UID=ryn;OPTION=3;");
+        const QString connection =
+            QStringLiteral("DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=127.0.0.1; DATABASE=ryn; UID=ryn;OPTION=3;");
         QTest::newRow("language item tw") << "frmRynMain" << 11 << "正体中文";
         QTest::newRow("language item cn") << "frmRynMain" << 12 << "简体中文";
         QTest::newRow("students menu") << "frmRynMain" << 4 << "学生管理 (&S)";
@@ -136,19 +136,20 @@ private slots:
     void acceleratorsKept()
     {
         // The "&" keys of the built-in captions, which the translation keeps letter for letter.
-        const QHash<QString, QChar> buttons = { { QStringLiteral("btnAdd"), u'A' }, { QStringLiteral("btnEdit"), u'E' },
-            { QStringLiteral("btnDelete"), u'D' }, { QStringLiteral("btnExit"), u'X' },
-            { QStringLiteral("btnPost"), u'S' }, { QStringLiteral("btnCancel"), u'C' },
-            { QStringLiteral("btnLogin"), u'L' }, { QStringLiteral("btnReset"), u'R' },
-            { QStringLiteral("btnUpload"), u'U' }, { QStringLiteral("btnDelAll"), u'L' },
-            { QStringLiteral("btnOK"), u'K' } };
-        const QHash<QString, QChar> menu = { { QStringLiteral("mitBasic"), u'S' },
-            { QStringLiteral("mitStudent"), u'S' }, { QStringLiteral("mitClassroom"), u'R' },
-            { QStringLiteral("mitCourse"), u'C' }, { QStringLiteral("mitBuy"), u'B' },
-            { QStringLiteral("mitQuery"), u'Q' }, { QStringLiteral("mitCorp"), u'O' },
-            { QStringLiteral("mitUser"), u'U' }, { QStringLiteral("mitPassword"), u'P' },
-            { QStringLiteral("mitExit"), u'X' }, { QStringLiteral("mitWindow"), u'W' },
-            { QStringLiteral("mitHelp"), u'H' }, { QStringLiteral("mitAbout"), u'A' } };
+        const QHash<QString, QChar> buttons = {{QStringLiteral("btnAdd"), u'A'},    {QStringLiteral("btnEdit"), u'E'},
+                                               {QStringLiteral("btnDelete"), u'D'}, {QStringLiteral("btnExit"), u'X'},
+                                               {QStringLiteral("btnPost"), u'S'},   {QStringLiteral("btnCancel"), u'C'},
+                                               {QStringLiteral("btnLogin"), u'L'},  {QStringLiteral("btnReset"), u'R'},
+                                               {QStringLiteral("btnUpload"), u'U'}, {QStringLiteral("btnDelAll"), u'L'},
+                                               {QStringLiteral("btnOK"), u'K'}};
+        const QHash<QString, QChar> menu = {
+            {QStringLiteral("mitBasic"), u'S'},     {QStringLiteral("mitStudent"), u'S'},
+            {QStringLiteral("mitClassroom"), u'R'}, {QStringLiteral("mitCourse"), u'C'},
+            {QStringLiteral("mitBuy"), u'B'},       {QStringLiteral("mitQuery"), u'Q'},
+            {QStringLiteral("mitCorp"), u'O'},      {QStringLiteral("mitUser"), u'U'},
+            {QStringLiteral("mitPassword"), u'P'},  {QStringLiteral("mitExit"), u'X'},
+            {QStringLiteral("mitWindow"), u'W'},    {QStringLiteral("mitHelp"), u'H'},
+            {QStringLiteral("mitAbout"), u'A'}};
         int checked = 0;
         for (const QString& window : LangTables::windowNames()) {
             const LangEntry table = LangTables::forWindow(window);
@@ -158,7 +159,7 @@ private slots:
                     continue;
                 const QString value = m_file.section(window)->value(c.properties.first().id);
                 QVERIFY2(value.endsWith(QStringLiteral(" (&%1)").arg(key)),
-                    qPrintable(window + QLatin1Char('.') + c.name + QLatin1String(" = ") + value));
+                         qPrintable(window + QLatin1Char('.') + c.name + QLatin1String(" = ") + value));
                 ++checked;
             }
         }

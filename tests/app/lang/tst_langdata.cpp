@@ -64,22 +64,22 @@ private slots:
         QStringList names;
         for (const LangEntry& c : table.children)
             names << c.name;
-        QCOMPARE(names.join(QLatin1Char(' ')),
+        QCOMPARE(
+            names.join(QLatin1Char(' ')),
             QStringLiteral("lblUno lblPassword txtLogin txtPassword btnLogin btnExit Memo1 chkShowPassword connRyn "
                            "qryLogin dsLogin tblCorp tblCorpinvoiceno tblCorpcorpname tblCorpwatermark LangCtrl"));
         QVERIFY(table.child(QStringLiteral("dsLogin"))->properties.isEmpty());
-        QCOMPARE(
-            table.child(QStringLiteral("Memo1"))->properties, (QList<LangProperty> { { 6, QStringLiteral("Lines") } }));
+        QCOMPARE(table.child(QStringLiteral("Memo1"))->properties, (QList<LangProperty>{{6, QStringLiteral("Lines")}}));
     }
 
     void windowTables_data()
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("count");
-        const QList<QPair<const char*, int>> counts
-            = { { "frmLogin", 13 }, { "frmRynMain", 26 }, { "frmChangePassword", 8 }, { "frmAbout", 5 },
-                  { "frmClassroom", 23 }, { "frmCorp", 21 }, { "frmCourse", 45 }, { "frmStudClass", 73 },
-                  { "frmStudent", 19 }, { "frmUser", 27 }, { "frmWatchlog", 19 } };
+        const QList<QPair<const char*, int>> counts = {
+            {"frmLogin", 13},     {"frmRynMain", 26}, {"frmChangePassword", 8}, {"frmAbout", 5},
+            {"frmClassroom", 23}, {"frmCorp", 21},    {"frmCourse", 45},        {"frmStudClass", 73},
+            {"frmStudent", 19},   {"frmUser", 27},    {"frmWatchlog", 19}};
         QCOMPARE(LangTables::windowNames().size(), counts.size());
         for (const auto& [window, count] : counts)
             QTest::newRow(window) << QString::fromLatin1(window) << count;
@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(table.name, window);
         QCOMPARE(table.propertyCount(), count);
         // IDs run from 1 without gaps, the window's own caption first; children have no children.
-        QCOMPARE(table.properties.first(), (LangProperty { 1, QStringLiteral("Caption") }));
+        QCOMPARE(table.properties.first(), (LangProperty{1, QStringLiteral("Caption")}));
         QList<bool> seen(count + 1, false);
         for (const LangEntry& c : table.children) {
             QVERIFY(c.children.isEmpty());
@@ -111,9 +111,9 @@ private slots:
 
     void roundTripOddContent()
     {
-        LangEntry root { QStringLiteral("\uFEFF窗口"), { { -5, QString() }, { 0, QStringLiteral("Items[3]") } }, {} };
+        LangEntry root{QStringLiteral("\uFEFF窗口"), {{-5, QString()}, {0, QStringLiteral("Items[3]")}}, {}};
         root.children.append(
-            LangEntry { QString(), {}, { LangEntry { QStringLiteral("deep"), { { 7, QStringLiteral("x") } }, {} } } });
+            LangEntry{QString(), {}, {LangEntry{QStringLiteral("deep"), {{7, QStringLiteral("x")}}, {}}}});
         const std::optional<LangEntry> decoded = LangData::decode(LangData::encode(root));
         QVERIFY(decoded);
         QVERIFY(*decoded == root);
@@ -148,7 +148,7 @@ private slots:
         QTest::newRow("bad utf-8 path") << entry("w", i32(1) + i32(1) + text("\xFF"), {});
         QTest::newRow("truncated utf-8") << entry("\xE7\x99", {}, {});
         QTest::newRow("trailing bytes") << good + '\0';
-        for (int cut : { 1, 2, 10, 20, int(good.size()) / 2, int(good.size()) - 1 })
+        for (int cut : {1, 2, 10, 20, int(good.size()) / 2, int(good.size()) - 1})
             QTest::newRow(qPrintable(QStringLiteral("cut to %1").arg(cut))) << good.left(cut);
         QByteArray nested = entry("leaf", {}, {});
         for (int depth = 0; depth < 1000; ++depth)

@@ -158,11 +158,11 @@ private slots:
 
     void constants()
     {
-        const LangFile file = LangFile::parse(
-            utf8("[$constants]\nGreeting=a\\tb\n[frmA]\n1=x\n[$CONSTANTS]\nbye=c\n"), LangFile::Mode::Full);
+        const LangFile file = LangFile::parse(utf8("[$constants]\nGreeting=a\\tb\n[frmA]\n1=x\n[$CONSTANTS]\nbye=c\n"),
+                                              LangFile::Mode::Full);
         QCOMPARE(file.constant(QStringLiteral("GREETING")), QStringLiteral("a\tb"));
         QCOMPARE(file.constant(QStringLiteral("Bye")), QStringLiteral("c"));
-        QCOMPARE(file.sectionNames(), QStringList { QStringLiteral("frmA") });
+        QCOMPARE(file.sectionNames(), QStringList{QStringLiteral("frmA")});
     }
 
     void duplicateId_data()
@@ -180,10 +180,10 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, line);
         QFETCH(int, id);
-        const QString expected
-            = QStringLiteral("Loading translations failed.\r\nLine %1: Duplicate property value translation ID (%2)")
-                  .arg(line)
-                  .arg(id);
+        const QString expected =
+            QStringLiteral("Loading translations failed.\r\nLine %1: Duplicate property value translation ID (%2)")
+                .arg(line)
+                .arg(id);
         try {
             LangFile::parse(bytes, LangFile::Mode::Full);
             QFAIL("no error");
@@ -240,7 +240,7 @@ private slots:
             QFAIL("no error");
         } catch (const AppError& e) {
             QVERIFY2(e.message().startsWith(QStringLiteral("Loading translations failed.\r\nLine 0: ")),
-                qPrintable(e.message()));
+                     qPrintable(e.message()));
         }
     }
 
@@ -273,7 +273,7 @@ private slots:
     void badInput()
     {
         QFETCH(QByteArray, bytes);
-        for (LangFile::Mode mode : { LangFile::Mode::ParametersOnly, LangFile::Mode::Full }) {
+        for (LangFile::Mode mode : {LangFile::Mode::ParametersOnly, LangFile::Mode::Full}) {
             try {
                 const LangFile file = LangFile::parse(bytes, mode);
                 file.languageId();

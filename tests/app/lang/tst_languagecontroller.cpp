@@ -41,18 +41,18 @@ struct TestWindow {
         named(new QLabel(QStringLiteral("š1"), window), "lblAbove");
         named(new QLabel(QStringLiteral("ok"), window), "lblAscii");
 
-        LangEntry table { QStringLiteral("frmTest"), { { 1, QStringLiteral("Caption") } }, {} };
+        LangEntry table{QStringLiteral("frmTest"), {{1, QStringLiteral("Caption")}}, {}};
         table.children = {
-            { QStringLiteral("lblName"), { { 2, QStringLiteral("Caption") }, { 11, QStringLiteral("Color") } }, {} },
-            { QStringLiteral("ghost"), { { 10, QStringLiteral("Caption") } }, {} },
-            { QStringLiteral("btnOK"), { { 3, QStringLiteral("Caption") } }, {} },
-            { QStringLiteral("mitFile"), { { 4, QStringLiteral("Caption") } }, {} },
-            { QStringLiteral("mitOpen"), { { 5, QStringLiteral("Caption") }, { 6, QStringLiteral("Hint") } }, {} },
-            { QStringLiteral("lblNum"), { { 7, QStringLiteral("Caption") } }, {} },
-            { QStringLiteral("lblBelow"), { { 8, QStringLiteral("Caption") } }, {} },
-            { QStringLiteral("lblAbove"), { { 9, QStringLiteral("Caption") } }, {} },
-            { QStringLiteral("lblAscii"), { { 12, QStringLiteral("Caption") } }, {} },
-            { QStringLiteral("LangCtrl"), {}, {} },
+            {QStringLiteral("lblName"), {{2, QStringLiteral("Caption")}, {11, QStringLiteral("Color")}}, {}},
+            {QStringLiteral("ghost"), {{10, QStringLiteral("Caption")}}, {}},
+            {QStringLiteral("btnOK"), {{3, QStringLiteral("Caption")}}, {}},
+            {QStringLiteral("mitFile"), {{4, QStringLiteral("Caption")}}, {}},
+            {QStringLiteral("mitOpen"), {{5, QStringLiteral("Caption")}, {6, QStringLiteral("Hint")}}, {}},
+            {QStringLiteral("lblNum"), {{7, QStringLiteral("Caption")}}, {}},
+            {QStringLiteral("lblBelow"), {{8, QStringLiteral("Caption")}}, {}},
+            {QStringLiteral("lblAbove"), {{9, QStringLiteral("Caption")}}, {}},
+            {QStringLiteral("lblAscii"), {{12, QStringLiteral("Caption")}}, {}},
+            {QStringLiteral("LangCtrl"), {}, {}},
         };
         langCtrl = new TLanguageController(window, table);
     }
@@ -69,8 +69,8 @@ struct TestWindow {
     // Title, name label, button, menu, menu item and its tool tip, joined by "|".
     QString texts() const
     {
-        return QStringList { window->windowTitle(), lblName->text(), btnOK->text(), mitFile->title(), mitOpen->text(),
-            mitOpen->toolTip() }
+        return QStringList{window->windowTitle(), lblName->text(), btnOK->text(),
+                           mitFile->title(),      mitOpen->text(), mitOpen->toolTip()}
             .join(QLatin1Char('|'));
     }
 };
@@ -110,9 +110,9 @@ private slots:
         TestWindow second(QStringLiteral("frmOther"));
         QCOMPARE(first->langCtrl->objectName(), QStringLiteral("LangCtrl"));
         QCOMPARE(first->langCtrl->parent(), first->window);
-        QCOMPARE(LangManager().controllers(), (QList<TLanguageController*> { first->langCtrl, second.langCtrl }));
+        QCOMPARE(LangManager().controllers(), (QList<TLanguageController*>{first->langCtrl, second.langCtrl}));
         delete first;
-        QCOMPARE(LangManager().controllers(), QList<TLanguageController*> { second.langCtrl });
+        QCOMPARE(LangManager().controllers(), QList<TLanguageController*>{second.langCtrl});
     }
 
     void loadedDropsMissingComponents()
@@ -257,7 +257,7 @@ private slots:
             QFAIL("no error");
         } catch (const AppError& e) {
             QVERIFY2(e.message().startsWith(QStringLiteral("Loading translations failed.\r\nLine 0: ")),
-                qPrintable(e.message()));
+                     qPrintable(e.message()));
         }
         QCOMPARE(w.lblName->text(), QStringLiteral("姓名"));
     }
@@ -272,7 +272,8 @@ private slots:
             LangManager().setLanguageID(2052);
             QFAIL("no error");
         } catch (const AppError& e) {
-            QCOMPARE(e.message(),
+            QCOMPARE(
+                e.message(),
                 QStringLiteral("Loading translations failed.\r\nLine 4: Duplicate property value translation ID (2)"));
         }
         QCOMPARE(LangManager().LanguageID(), quint16(1033));

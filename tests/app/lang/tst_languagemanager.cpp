@@ -118,8 +118,8 @@ private slots:
         QTest::addColumn<bool>("recursive");
         QTest::addColumn<int>("count");
         QTest::addColumn<QList<int>>("ids");
-        QTest::newRow("flat") << false << 3 << QList<int> { 1028, 2052 };
-        QTest::newRow("recursive") << true << 4 << QList<int> { 1028, 2052, 1041 };
+        QTest::newRow("flat") << false << 3 << QList<int>{1028, 2052};
+        QTest::newRow("recursive") << true << 4 << QList<int>{1028, 2052, 1041};
     }
 
     void scan()
@@ -131,8 +131,8 @@ private slots:
         const QDir root(dir.path());
         writeFile(root.filePath(QStringLiteral("B.LNG")), langFile(2052));
         writeFile(root.filePath(QStringLiteral("a.lng")), langFile(1028));
-        writeFile(root.filePath(QStringLiteral("us.lng")), langFile(1033)); // counts, not registered
-        writeFile(root.filePath(QStringLiteral("none.lng")), langFile(0)); // ignored
+        writeFile(root.filePath(QStringLiteral("us.lng")), langFile(1033));  // counts, not registered
+        writeFile(root.filePath(QStringLiteral("none.lng")), langFile(0));   // ignored
         writeFile(root.filePath(QStringLiteral("cn.lng.bak")), langFile(3)); // other name
         QVERIFY(root.mkpath(QStringLiteral("more.lng")));
         writeFile(root.filePath(QStringLiteral("more.lng/jp.lng")), langFile(1041));

@@ -36,7 +36,7 @@ public:
     QString m_tableName = QStringLiteral("stud");
     QStringList m_sql;
     int m_count = 3;
-    QStringList m_items { QStringLiteral("a"), QStringLiteral("b") };
+    QStringList m_items{QStringLiteral("a"), QStringLiteral("b")};
     QObject* m_title = nullptr;
     QList<QObject*> m_columns;
 };
@@ -109,7 +109,7 @@ private slots:
         QTest::addColumn<QString>("readBack");
         // expected and readBack default to value.
         auto row = [](const char* name, const char* kind, const char* path, const char* value, const char* qtName,
-                       const char* expected = nullptr, const char* readBack = nullptr) {
+                      const char* expected = nullptr, const char* readBack = nullptr) {
             QTest::newRow(name) << QString::fromUtf8(kind) << QString::fromUtf8(path) << QString::fromUtf8(value)
                                 << QString::fromUtf8(qtName) << QString::fromUtf8(expected ? expected : value)
                                 << QString::fromUtf8(readBack ? readBack : value);
@@ -175,7 +175,7 @@ private slots:
         auto* title = new QLabel(m_window);
         auto* column = new QLabel(m_window);
         m_data->m_title = title;
-        m_data->m_columns = { new QLabel(m_window), column };
+        m_data->m_columns = {new QLabel(m_window), column};
         auto* inner = new QAction(m_data);
         inner->setObjectName(QStringLiteral("Inner"));
         QVERIFY(PropertyPath::write(m_data, QStringLiteral("Title.Caption"), QStringLiteral("t")));
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(inner->text(), QStringLiteral("i"));
 
         auto* combo = new QComboBox(m_window);
-        combo->addItems({ QStringLiteral("甲"), QStringLiteral("乙") });
+        combo->addItems({QStringLiteral("甲"), QStringLiteral("乙")});
         QVERIFY(PropertyPath::write(combo, QStringLiteral("Items[1]"), QStringLiteral("丙")));
         QCOMPARE(combo->itemText(1), QStringLiteral("丙"));
         auto* list = new QListWidget(m_window);
@@ -228,7 +228,7 @@ private slots:
         QCOMPARE(value, QStringLiteral("untouched"));
         QVERIFY(!PropertyPath::write(m_data, path, QStringLiteral("x")));
         QCOMPARE(m_data->m_tableName, before);
-        QCOMPARE(m_data->m_items, (QStringList { QStringLiteral("a"), QStringLiteral("b") }));
+        QCOMPARE(m_data->m_items, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
     }
 
     void readOnlyAndNull()
