@@ -51,9 +51,7 @@ private slots:
     {
         if (!SandboxDb::available())
             QSKIP("no sandbox server");
-        m_connection = new Connection(this);
-        m_connection->setConnectionString(programConnectionString());
-        m_connection->open();
+        m_connection = SandboxDb::programConnection(this);
     }
 
     void init() { SandboxDb::reseed(); }

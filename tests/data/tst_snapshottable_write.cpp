@@ -85,12 +85,8 @@ private slots:
     {
         if (!SandboxDb::available())
             QSKIP("no sandbox server");
-        m_connection = new Connection(this);
-        m_connection->setConnectionString(programConnectionString());
-        m_connection->open();
-        m_other = new Connection(this);
-        m_other->setConnectionString(programConnectionString());
-        m_other->open();
+        m_connection = SandboxDb::programConnection(this);
+        m_other = SandboxDb::programConnection(this);
     }
 
     void init() { SandboxDb::reseed(); }
@@ -298,9 +294,7 @@ private slots:
 
     void droppedConnection()
     {
-        auto broken = std::make_unique<Connection>();
-        broken->setConnectionString(programConnectionString());
-        broken->open();
+        std::unique_ptr<Connection> broken(SandboxDb::programConnection(nullptr));
         QSqlQuery id(broken->database());
         QVERIFY(id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next());
         const qlonglong connectionId = id.value(0).toLongLong();

@@ -74,9 +74,7 @@ private slots:
     {
         SandboxDb::reseed();
         DialogSeam::clear();
-        m_conn = std::make_unique<Connection>();
-        m_conn->setConnectionString(programConnectionString());
-        m_conn->open();
+        m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
     void cleanup()
@@ -389,10 +387,8 @@ private slots:
     void secondWorkstationsSaveFails()
     {
         open();
-        Connection other;
-        other.setConnectionString(programConnectionString());
-        other.open();
-        auto* second = new TfrmClassroom(&other);
+        std::unique_ptr<Connection> other(SandboxDb::programConnection(nullptr));
+        auto* second = new TfrmClassroom(other.get());
         second->show();
         for (TfrmClassroom* w : {m_form.data(), second})
             w->tblClassroom->locate("crpkey", 1);
@@ -414,11 +410,9 @@ private slots:
     {
         m_conn->close();
         SandboxDb::exec("RENAME TABLE classroom TO classroom_gone");
-        Connection broken;
-        broken.setConnectionString(programConnectionString());
-        broken.open();
+        std::unique_ptr<Connection> broken(SandboxDb::programConnection(nullptr));
         DialogSeam::queueAnswer(Win::IDOK);
-        m_form = new TfrmClassroom(&broken);
+        m_form = new TfrmClassroom(broken.get());
         m_form->show();
         SandboxDb::exec("RENAME TABLE classroom_gone TO classroom");
         QCOMPARE(DialogSeam::last().flags, 16);

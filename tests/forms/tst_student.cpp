@@ -50,9 +50,7 @@ private slots:
     {
         SandboxDb::reseed();
         DialogSeam::clear();
-        m_conn = std::make_unique<Connection>();
-        m_conn->setConnectionString(programConnectionString());
-        m_conn->open();
+        m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
     void cleanup()
@@ -208,10 +206,8 @@ private slots:
     void twoWorkstationsEditingOneStudent()
     {
         open();
-        Connection other;
-        other.setConnectionString(programConnectionString());
-        other.open();
-        std::unique_ptr<TfrmStudent> second(new TfrmStudent(&other));
+        std::unique_ptr<Connection> other(SandboxDb::programConnection(nullptr));
+        std::unique_ptr<TfrmStudent> second(new TfrmStudent(other.get()));
         second->show();
         m_form->tblStudent->locate("spkey", "A003");
         second->tblStudent->locate("spkey", "A003");

@@ -1,5 +1,8 @@
 #include "sandboxdb.h"
 
+#include "data/connection.h"
+#include "data/serversettings.h"
+
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -7,6 +10,14 @@
 
 namespace {
 const char* kName = "sandbox-root";
+}
+
+Connection* SandboxDb::programConnection(QObject* parent)
+{
+    auto* connection = new Connection(parent);
+    connection->setConnectionString(programConnectionString());
+    connection->open();
+    return connection;
 }
 
 bool SandboxDb::available()

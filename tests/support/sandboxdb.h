@@ -8,7 +8,12 @@
 #include <QString>
 #include <QVariant>
 
+class Connection;
+class QObject;
+
 namespace SandboxDb {
+/// A connection made and opened as the program makes its own (the program's connection string).
+Connection* programConnection(QObject* parent);
 /// True when scripts/test (or scripts/sandbox) exported the server's address.
 bool available();
 /// A root connection to the database ryn.
