@@ -6,10 +6,36 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScopedValueRollback>
 
 namespace {
 const int kUnlimited = 32767;
+
+// Swallows the mouse press that is on its way to target, and only that one: the next press the
+// application delivers to a widget ends it either way.
+class SwallowNextPress : public QObject
+{
+public:
+    explicit SwallowNextPress(QWidget* target)
+        : m_target(target)
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType())
+            return false;
+        qApp->removeEventFilter(this);
+        deleteLater();
+        return watched == m_target;
+    }
+
+private:
+    QPointer<QWidget> m_target;
+};
 } // namespace
 
 DBEdit::DBEdit(QWidget* parent)
@@ -142,17 +168,23 @@ void DBEdit::focusOutEvent(QFocusEvent* event)
     // Another window, a menu or a message box taking the focus is not leaving the box.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
-    storeOnLeaving();
+    QWidget* taker = event->reason() == Qt::MouseFocusReason ? QApplication::focusWidget() : nullptr;
+    if (storeOnLeaving() || !taker)
+        return;
+    // The click that took the focus away must not act on a refused value: a click on Save would
+    // only report the same value again.
+    new SwallowNextPress(taker);
 }
 
-void DBEdit::storeOnLeaving()
+bool DBEdit::storeOnLeaving()
 {
     if (m_storing || !isModified())
-        return;
+        return true;
     const QScopedValueRollback<bool> busy(m_storing, true);
     if (guarded([this] { updateRecord(); }))
-        return;
+        return true;
     // The text was refused: the user stays in the box, with what was typed, to correct it.
     setFocus(Qt::OtherFocusReason);
     selectAll();
+    return false;
 }

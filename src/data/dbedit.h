@@ -43,7 +43,8 @@ private:
     bool acceptsCharacter(QChar c) const;
     bool filtersCharacters() const;
     void dropRefusedCharacters(const QString& text);
-    void storeOnLeaving();
+    /// Stores a changed text; false when the field refused it (the error has been shown).
+    bool storeOnLeaving();
 
     FieldDataLink m_link;
     bool m_storing = false;
