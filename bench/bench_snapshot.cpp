@@ -1,16 +1,21 @@
-// How fast a record window's table opens, sorts and looks up over a million bookings, and what it
-// holds in memory, against the mariadb command-line client reading the same rows. Run by
+// How fast a record window's table opens, sorts and looks up over a million bookings, what it
+// holds in memory, and how its grid paints and scrolls, against the mariadb command-line client
+// reading the same rows. Run by
 // scripts/bench, which starts a private server for it; the rows are generated there and dropped
 // with the server.
 //
 //   bench_snapshot [--bookings N] [--students N] [--classes N] [--runs N]
 
 #include "data/connection.h"
+#include "data/datasource.h"
+#include "data/dbgrid.h"
 #include "data/dberror.h"
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QScrollBar>
+#include <random>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -149,7 +154,10 @@ void line(const char* what, const QString& figure)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The grid is painted off screen unless a display is asked for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const Options o = parse(app.arguments());
     try {
         Connection connection;
@@ -207,6 +215,34 @@ int main(int argc, char** argv)
                 chars += t->cellText(row, 2).size();
         });
 
+        // The grid over all rows: a first paint, a jump to the last row, and paints after random scrolls.
+        DataSource source(t.get());
+        DBGrid grid;
+        grid.setDataSource(&source);
+        grid.setColumns({{QStringLiteral("buydate"), QStringLiteral("buydate"), 160},
+                         {QStringLiteral("spkey"), QStringLiteral("spkey"), 100},
+                         {QStringLiteral("watchpoint"), QStringLiteral("watchpoint"), 80},
+                         {QStringLiteral("studname"), QStringLiteral("studname"), 120}});
+        grid.resize(700, 600);
+        const double gridFirst = timed([&] {
+            grid.show();
+            grid.grab();
+        });
+        const double gridLast = timed([&] {
+            t->setRecNo(t->recordCount() - 1);
+            grid.grab();
+        });
+        std::mt19937 random(7);
+        const int scrolls = 200;
+        const double gridScroll = timed([&] {
+                                      for (int i = 0; i < scrolls; ++i) {
+                                          QScrollBar* bar = grid.verticalScrollBar();
+                                          bar->setValue(int(random() % unsigned(bar->maximum() + 1)));
+                                          grid.grab();
+                                      }
+                                  })
+                                  / scrolls;
+
         const double clientMs = median(client);
         const double openMs = median(opens);
         std::printf("\n%d studclass rows, %d students, %d classes; median of %d runs where repeated\n\n", rows,
@@ -227,6 +263,9 @@ int main(int argc, char** argv)
         line("lookup studname, cellText of all rows",
              QStringLiteral("%1 ms first / %2 ms again").arg(lookupFirst, 0, 'f', 0).arg(lookupAgain, 0, 'f', 0));
         line("cellText of spkey, all rows", QStringLiteral("%1 ms").arg(textCells, 0, 'f', 0));
+        line("grid over all rows: show and first paint", QStringLiteral("%1 ms").arg(gridFirst, 0, 'f', 1));
+        line("grid: jump to the last row and paint", QStringLiteral("%1 ms").arg(gridLast, 0, 'f', 1));
+        line("grid: paint after a random scroll (mean)", QStringLiteral("%1 ms").arg(gridScroll, 0, 'f', 2));
         std::printf("\n(%lld characters read through cellText)\n", static_cast<long long>(chars));
         return 0;
     } catch (const AppError& e) {
