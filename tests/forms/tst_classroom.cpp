@@ -26,11 +26,7 @@ class TestClassroom : public QObject
     TfrmClassroom* open()
     {
         m_form = new TfrmClassroom(m_conn.get());
-        m_form->resize(900, 600);
-        m_form->show();
-        m_form->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_form))
-            qWarning("window not active");
+        FormDriver::show(m_form);
         return m_form;
     }
 

@@ -26,11 +26,7 @@ class TestStudent : public QObject
     TfrmStudent* open()
     {
         m_form = new TfrmStudent(m_conn.get());
-        m_form->resize(900, 600);
-        m_form->show();
-        m_form->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_form))
-            qWarning("window not active");
+        FormDriver::show(m_form);
         return m_form;
     }
 

@@ -6,6 +6,15 @@
 #include <QPushButton>
 #include <QtTest>
 
+void FormDriver::show(QWidget* window)
+{
+    window->resize(900, 600);
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        qWarning("%s did not become the active window", qPrintable(window->objectName()));
+}
+
 void FormDriver::typeInto(QWidget* box, const QString& text)
 {
     box->setFocus(Qt::MouseFocusReason);

@@ -8,6 +8,8 @@ class QAbstractItemView;
 class QWidget;
 
 namespace FormDriver {
+/// Shows a window at a working size and waits until it is the active window.
+void show(QWidget* window);
 /// Gives the box the focus, selects what it shows and types text over it.
 void typeInto(QWidget* box, const QString& text);
 /// Types text into the widget key by key, Chinese characters included.
