@@ -6,7 +6,7 @@
 void setUpApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("ryn"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.3.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RYN_VERSION));
     // The interface font is the Windows Ming face; on Linux the Arphic Ming faces stand in for it.
     const QString ming = QStringLiteral("新細明體");
     QFont::insertSubstitutions(ming, {QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing CN"),
