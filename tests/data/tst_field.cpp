@@ -5,6 +5,7 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
+#include "tables.h"
 #include "testsupport.h"
 
 #include <QSignalSpy>
@@ -19,13 +20,9 @@ private:
     // classroom with classpoint declared as the type under test, current row in edit state.
     std::unique_ptr<SnapshotTable> classroomAs(FieldType type)
     {
-        auto t = std::make_unique<SnapshotTable>();
+        auto t =
+            declareTable(m_connection, "classroom", {{"crpkey", FieldType::AutoInc}, {"classpoint", type}}, "crpkey");
         t->setObjectName(QStringLiteral("tblClass"));
-        t->setConnection(m_connection);
-        t->setTableName(QStringLiteral("classroom"));
-        t->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-        t->addField(QStringLiteral("classpoint"), type);
-        t->setKeyField(QStringLiteral("crpkey"));
         t->open();
         t->edit();
         return t;
@@ -33,12 +30,8 @@ private:
 
     std::unique_ptr<SnapshotTable> students()
     {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(m_connection);
-        t->setTableName(QStringLiteral("stud"));
-        t->addField(QStringLiteral("spkey"), FieldType::Text, 20);
-        t->addField(QStringLiteral("studname"), FieldType::Text, 10);
-        t->setKeyField(QStringLiteral("spkey"));
+        auto t = declareTable(m_connection, "stud", {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}},
+                              "spkey");
         t->open();
         return t;
     }

@@ -6,6 +6,7 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
+#include "tables.h"
 #include "testsupport.h"
 
 #include <QSignalSpy>
@@ -17,46 +18,30 @@ class SnapshotLinkTest : public QObject
 private:
     Connection* m_connection = nullptr;
 
-    std::unique_ptr<SnapshotTable> table(const QString& name)
-    {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(m_connection);
-        t->setTableName(name);
-        return t;
-    }
-
     std::unique_ptr<SnapshotTable> classrooms()
     {
-        auto t = table(QStringLiteral("classroom"));
-        t->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-        t->addField(QStringLiteral("classname"), FieldType::Text, 30);
-        t->setKeyField(QStringLiteral("crpkey"));
-        return t;
+        return declareTable(m_connection, "classroom",
+                            {{"crpkey", FieldType::AutoInc}, {"classname", FieldType::Text, 30}}, "crpkey");
     }
 
     std::unique_ptr<SnapshotTable> courses()
     {
-        auto t = table(QStringLiteral("course"));
-        t->addField(QStringLiteral("cpkey"), FieldType::AutoInc);
-        t->addField(QStringLiteral("crpkey"), FieldType::Int32);
-        t->addField(QStringLiteral("coursename"), FieldType::Text, 50);
-        t->setKeyField(QStringLiteral("cpkey"));
-        return t;
+        return declareTable(
+            m_connection, "course",
+            {{"cpkey", FieldType::AutoInc}, {"crpkey", FieldType::Int32}, {"coursename", FieldType::Text, 50}},
+            "cpkey");
     }
 
     std::unique_ptr<SnapshotTable> students()
     {
-        auto t = table(QStringLiteral("stud"));
-        t->addField(QStringLiteral("spkey"), FieldType::Text, 20);
-        t->addField(QStringLiteral("studname"), FieldType::Text, 10);
-        t->setKeyField(QStringLiteral("spkey"));
-        return t;
+        return declareTable(m_connection, "stud", {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}},
+                            "spkey");
     }
 
     // Bookings with the student's name and the class name looked up.
     std::unique_ptr<SnapshotTable> bookings(SnapshotTable* stud, SnapshotTable* classroom)
     {
-        auto t = table(QStringLiteral("studclass"));
+        auto t = declareTable(m_connection, "studclass", {});
         t->addField(QStringLiteral("scpkey"), FieldType::Int64);
         t->addField(QStringLiteral("spkey"), FieldType::Text, 10);
         t->addLookupField(QStringLiteral("studname"), FieldType::Text, 10, stud, QStringLiteral("spkey"),
@@ -66,6 +51,23 @@ private:
                           QStringLiteral("crpkey"), QStringLiteral("classname"));
         t->setKeyField(QStringLiteral("scpkey"));
         return t;
+    }
+
+    struct OpenBookings {
+        std::unique_ptr<SnapshotTable> stud;
+        std::unique_ptr<SnapshotTable> classroom;
+        std::unique_ptr<SnapshotTable> bookings;
+    };
+
+    // Students, classes and the bookings looking them up, all open.
+    OpenBookings openBookings()
+    {
+        OpenBookings open{students(), classrooms(), nullptr};
+        open.stud->open();
+        open.classroom->open();
+        open.bookings = bookings(open.stud.get(), open.classroom.get());
+        open.bookings->open();
+        return open;
     }
 
     static QList<int> column(SnapshotTable& t, int field)
@@ -218,12 +220,7 @@ private slots:
 
     void lookupTableGoneFirst()
     {
-        auto stud = students();
-        auto classroom = classrooms();
-        stud->open();
-        classroom->open();
-        auto t = bookings(stud.get(), classroom.get());
-        t->open();
+        auto [stud, classroom, t] = openBookings();
         QCOMPARE(t->cellText(0, 2), QStringLiteral("陳大文"));
         stud.reset();
         QCOMPARE(t->cellText(0, 2), QString());
@@ -235,12 +232,7 @@ private slots:
     void lookupMatchAndNoMatch()
     {
         SandboxDb::exec(QStringLiteral("INSERT INTO studclass (scpkey, spkey, crpkey) VALUES (10, 'ZZZ', 99)"));
-        auto stud = students();
-        auto classroom = classrooms();
-        stud->open();
-        classroom->open();
-        auto t = bookings(stud.get(), classroom.get());
-        t->open();
+        auto [stud, classroom, t] = openBookings();
         QCOMPARE(t->cellText(0, 2), QStringLiteral("陳大文"));
         QCOMPARE(t->cellText(0, 4), QStringLiteral("Excel 入門"));
         QCOMPARE(t->cellText(1, 2), QStringLiteral("林美玲"));
@@ -259,12 +251,7 @@ private slots:
 
     void lookupFollowsKeyWhileEditing()
     {
-        auto stud = students();
-        auto classroom = classrooms();
-        stud->open();
-        classroom->open();
-        auto t = bookings(stud.get(), classroom.get());
-        t->open();
+        auto [stud, classroom, t] = openBookings();
         QSignalSpy changed(t.get(), &SnapshotTable::fieldChanged);
         Field* name = t->fieldByName(QStringLiteral("studname"));
         t->edit();
@@ -288,12 +275,7 @@ private slots:
 
     void lookupSeesLookupTableChanges()
     {
-        auto stud = students();
-        auto classroom = classrooms();
-        stud->open();
-        classroom->open();
-        auto t = bookings(stud.get(), classroom.get());
-        t->open();
+        auto [stud, classroom, t] = openBookings();
         QCOMPARE(t->cellText(1, 2), QStringLiteral("林美玲"));
         QVERIFY(stud->locate(QStringLiteral("spkey"), QStringLiteral("A002")));
         stud->edit();
@@ -311,12 +293,7 @@ private slots:
 
     void sortByLookup()
     {
-        auto stud = students();
-        auto classroom = classrooms();
-        stud->open();
-        classroom->open();
-        auto t = bookings(stud.get(), classroom.get());
-        t->open();
+        auto [stud, classroom, t] = openBookings();
         // 林 (U+6797) before 陳 (U+9673)
         t->setSort(QStringLiteral("studname ASC"));
         QCOMPARE(column(*t, 0), (QList<int>{2, 1, 3, 4}));

@@ -6,6 +6,7 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
+#include "tables.h"
 #include "testsupport.h"
 
 #include <QSqlError>
@@ -21,17 +22,14 @@ private:
 
     std::unique_ptr<SnapshotTable> bookings(Connection* connection)
     {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(connection);
-        t->setTableName(QStringLiteral("studclass"));
-        t->addField(QStringLiteral("scpkey"), FieldType::Int64);
-        t->addField(QStringLiteral("buydate"), FieldType::DateTime);
-        t->addField(QStringLiteral("spkey"), FieldType::Text, 10);
-        t->addField(QStringLiteral("crpkey"), FieldType::Int32);
-        t->addField(QStringLiteral("watchpoint"), FieldType::Int32);
-        t->addField(QStringLiteral("uid"), FieldType::Text, 20);
-        t->setKeyField(QStringLiteral("scpkey"));
-        return t;
+        return declareTable(connection, "studclass",
+                            {{"scpkey", FieldType::Int64},
+                             {"buydate", FieldType::DateTime},
+                             {"spkey", FieldType::Text, 10},
+                             {"crpkey", FieldType::Int32},
+                             {"watchpoint", FieldType::Int32},
+                             {"uid", FieldType::Text, 20}},
+                            "scpkey");
     }
 
     static void fillBookings(int rows)

@@ -5,6 +5,7 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
+#include "tables.h"
 #include "testsupport.h"
 
 class SnapshotOrderTest : public QObject
@@ -16,28 +17,20 @@ private:
 
     std::unique_ptr<SnapshotTable> bookings()
     {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(m_connection);
-        t->setTableName(QStringLiteral("studclass"));
-        t->addField(QStringLiteral("scpkey"), FieldType::Int64);
-        t->addField(QStringLiteral("buydate"), FieldType::DateTime);
-        t->addField(QStringLiteral("spkey"), FieldType::Text, 10);
-        t->addField(QStringLiteral("watchpoint"), FieldType::Int32);
-        t->addField(QStringLiteral("uid"), FieldType::Text, 20);
-        t->setKeyField(QStringLiteral("scpkey"));
-        return t;
+        return declareTable(m_connection, "studclass",
+                            {{"scpkey", FieldType::Int64},
+                             {"buydate", FieldType::DateTime},
+                             {"spkey", FieldType::Text, 10},
+                             {"watchpoint", FieldType::Int32},
+                             {"uid", FieldType::Text, 20}},
+                            "scpkey");
     }
 
     std::unique_ptr<SnapshotTable> users()
     {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(m_connection);
-        t->setTableName(QStringLiteral("users"));
-        t->addField(QStringLiteral("upkey"), FieldType::AutoInc);
-        t->addField(QStringLiteral("uid"), FieldType::Text, 20);
-        t->addField(QStringLiteral("isadmin"), FieldType::Int16);
-        t->setKeyField(QStringLiteral("upkey"));
-        return t;
+        return declareTable(
+            m_connection, "users",
+            {{"upkey", FieldType::AutoInc}, {"uid", FieldType::Text, 20}, {"isadmin", FieldType::Int16}}, "upkey");
     }
 
     static QList<int> keys(SnapshotTable& t)

@@ -6,6 +6,7 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
+#include "tables.h"
 #include "testsupport.h"
 
 #include <QSqlQuery>
@@ -20,39 +21,31 @@ private:
 
     std::unique_ptr<SnapshotTable> classrooms(Connection* connection)
     {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(connection);
-        t->setTableName(QStringLiteral("classroom"));
-        t->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-        t->addField(QStringLiteral("classname"), FieldType::Text, 30);
-        t->addField(QStringLiteral("teacher"), FieldType::Text, 10);
-        t->addField(QStringLiteral("videopoint"), FieldType::UInt16);
-        t->setKeyField(QStringLiteral("crpkey"));
+        auto t = declareTable(connection, "classroom",
+                              {{"crpkey", FieldType::AutoInc},
+                               {"classname", FieldType::Text, 30},
+                               {"teacher", FieldType::Text, 10},
+                               {"videopoint", FieldType::UInt16}},
+                              "crpkey");
         t->open();
         return t;
     }
 
     std::unique_ptr<SnapshotTable> corp(Connection* connection)
     {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(connection);
-        t->setTableName(QStringLiteral("corp"));
-        t->addField(QStringLiteral("invoiceno"), FieldType::Text, 8);
-        t->addField(QStringLiteral("corpname"), FieldType::Text, 30);
-        t->addField(QStringLiteral("watermark"), FieldType::Int16);
+        auto t = declareTable(
+            connection, "corp",
+            {{"invoiceno", FieldType::Text, 8}, {"corpname", FieldType::Text, 30}, {"watermark", FieldType::Int16}});
         t->open();
         return t;
     }
 
     std::unique_ptr<SnapshotTable> students(Connection* connection)
     {
-        auto t = std::make_unique<SnapshotTable>();
-        t->setConnection(connection);
-        t->setTableName(QStringLiteral("stud"));
-        t->addField(QStringLiteral("spkey"), FieldType::Text, 20);
-        t->addField(QStringLiteral("studname"), FieldType::Text, 10);
-        t->addField(QStringLiteral("studpwd"), FieldType::Text, 40);
-        t->setKeyField(QStringLiteral("spkey"));
+        auto t = declareTable(
+            connection, "stud",
+            {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}, {"studpwd", FieldType::Text, 40}},
+            "spkey");
         t->open();
         return t;
     }
