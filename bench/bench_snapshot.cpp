@@ -8,7 +8,7 @@
 
 #include "data/connection.h"
 #include "data/datasource.h"
-#include "data/dbgrid.h"
+#include "controls/dbgrid.h"
 #include "data/dberror.h"
 #include "data/serversettings.h"
 #include "data/snapshottable.h"

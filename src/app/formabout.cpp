@@ -1,9 +1,9 @@
 #include "formabout.h"
 
 #include "app/uilanguage.h"
-#include "platform/guard.h"
+#include "ui/guard.h"
 #include "platform/versioninfo.h"
-#include "platform/weblink.h"
+#include "ui/weblink.h"
 
 #include <QCoreApplication>
 #include <QEvent>

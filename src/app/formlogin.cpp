@@ -8,10 +8,10 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "data/sqltext.h"
-#include "platform/guard.h"
-#include "platform/inputmethod.h"
-#include "platform/keypreview.h"
-#include "platform/messagebox.h"
+#include "ui/guard.h"
+#include "ui/inputmethod.h"
+#include "ui/keypreview.h"
+#include "ui/messagebox.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -91,8 +91,7 @@ void TfrmLogin::buildLayout()
     txtLogin->setFocus();
 
     connRyn = named(new Connection(this), "connRyn");
-    connRyn->setConnectionString(QStringLiteral("DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=127.0.0.1; "
-                                                "DATABASE=ryn; UID=ryn;OPTION=3;"));
+    connRyn->setConnectionString(layoutConnectionString());
     qryLogin = named(new SnapshotTable(this), "qryLogin");
     qryLogin->setConnection(connRyn);
     qryLogin->setSql(QStringLiteral("SELECT * FROM users"));

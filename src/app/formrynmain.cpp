@@ -7,10 +7,10 @@
 #include "data/serversettings.h"
 #include "forms/formclassroom.h"
 #include "forms/formstudent.h"
-#include "platform/guard.h"
+#include "ui/guard.h"
 #include "platform/inifile.h"
-#include "platform/mdiarrange.h"
-#include "platform/messagebox.h"
+#include "ui/mdiarrange.h"
+#include "ui/messagebox.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -56,8 +56,7 @@ TfrmRynMain::TfrmRynMain(QWidget* parent)
     setWindowTitle(QStringLiteral("Korvel線上補課後台管理"));
     conn = new Connection(this);
     conn->setObjectName(QStringLiteral("conn"));
-    conn->setConnectionString(QStringLiteral("DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=127.0.0.1; "
-                                             "DATABASE=ryn; UID=ryn;OPTION=3;"));
+    conn->setConnectionString(layoutConnectionString());
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(mdiArea);

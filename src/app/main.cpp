@@ -1,8 +1,8 @@
 #include "app/appsetup.h"
 #include "app/formlogin.h"
 #include "app/formrynmain.h"
-#include "platform/guard.h"
-#include "platform/messagebox.h"
+#include "ui/guard.h"
+#include "ui/messagebox.h"
 
 #include <QApplication>
 #include <memory>

@@ -10,7 +10,7 @@
 
 QString settingsFilePath()
 {
-    return QDir::currentPath() + QStringLiteral("/ryn.ini");
+    return IniFile::settingsPath();
 }
 
 int scanForLanguageFiles(const QString& dir)

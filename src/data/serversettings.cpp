@@ -2,8 +2,6 @@
 
 #include "platform/inifile.h"
 
-#include <QDir>
-
 namespace {
 int portFrom(const QString& text, int fallback)
 {
@@ -22,7 +20,7 @@ QString fromEnv(const char* name, const QString& fallback)
 ServerSettings ServerSettings::load()
 {
     ServerSettings s;
-    const QString ini = QDir::currentPath() + QStringLiteral("/ryn.ini");
+    const QString ini = IniFile::settingsPath();
     const QString section = QStringLiteral("Server");
     s.host = fromEnv("RYN_SERVER", IniFile::readString(ini, section, QStringLiteral("Host"), s.host));
     s.dbPort =
@@ -32,8 +30,17 @@ ServerSettings ServerSettings::load()
     return s;
 }
 
+namespace {
+const char* const driverPart = "DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=";
+}
+
 QString programConnectionString()
 {
-    return QStringLiteral("DRIVER={MySQL ODBC 5.3 Unicode Driver}; SERVER=") + ServerSettings::load().host
+    return QLatin1String(driverPart) + ServerSettings::load().host
            + QStringLiteral("; DATABASE=ryn; UID=ryn; PASSWORD=Pz3]wQ?k8Ln~Rt5vY2;OPTION=3;");
+}
+
+QString layoutConnectionString()
+{
+    return QLatin1String(driverPart) + QStringLiteral("127.0.0.1; DATABASE=ryn; UID=ryn;OPTION=3;");
 }

@@ -15,3 +15,6 @@ struct ServerSettings {
 
 /// The program's connection string, with the server's address in it.
 QString programConnectionString();
+/// The connection string the windows' layouts carry: a fixed address and no password. The program always
+/// replaces it with programConnectionString() before it connects.
+QString layoutConnectionString();

@@ -1,11 +1,11 @@
 #include "formclassroom.h"
 
 #include "data/datasource.h"
-#include "data/dbedit.h"
-#include "data/dbgrid.h"
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
-#include "platform/inputmethod.h"
+#include "ui/inputmethod.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // The classes window: classes (point packages) with their teacher, total points and points taken
 // per viewing.
 
-#include "data/recordwindow.h"
+#include "forms/recordwindow.h"
 
 class Connection;
 class DBEdit;

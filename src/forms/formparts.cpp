@@ -1,7 +1,7 @@
 #include "formparts.h"
 
 #include "data/datasource.h"
-#include "data/dbedit.h"
+#include "controls/dbedit.h"
 #include "data/snapshottable.h"
 
 #include <QLabel>

@@ -1,9 +1,9 @@
 #pragma once
 // Small builders shared by the record windows: each part made with the name the window gives it.
 
-#include "data/dbgrid.h"
-#include "data/gridmodel.h"
-#include "platform/inputmethod.h"
+#include "controls/dbgrid.h"
+#include "controls/gridmodel.h"
+#include "ui/inputmethod.h"
 
 #include <QList>
 

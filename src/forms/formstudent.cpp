@@ -1,8 +1,8 @@
 #include "formstudent.h"
 
 #include "data/datasource.h"
-#include "data/dbedit.h"
-#include "data/dbgrid.h"
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
 

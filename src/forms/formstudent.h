@@ -2,7 +2,7 @@
 // The students window: student number, name and viewing password. A number is typed only while
 // the student is added; a new student's password defaults to the number.
 
-#include "data/recordwindow.h"
+#include "forms/recordwindow.h"
 
 class Connection;
 class DBEdit;

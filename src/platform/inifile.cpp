@@ -2,6 +2,7 @@
 
 #include "errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
@@ -95,4 +96,9 @@ void IniFile::writeString(const QString& path, const QString& section, const QSt
     file.write(lines.join(QLatin1String("\r\n")).toUtf8() + "\r\n");
     if (!file.commit())
         throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+QString IniFile::settingsPath()
+{
+    return QDir::currentPath() + QStringLiteral("/ryn.ini");
 }

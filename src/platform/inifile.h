@@ -6,6 +6,8 @@
 #include <QString>
 
 namespace IniFile {
+/// The program's settings file: ryn.ini in the process's current working directory.
+QString settingsPath();
 /// The value, or defaultValue when the file, the section or the key is missing.
 QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue);
 /// Writes key=value into the section; throws AppError when the file cannot be written.

@@ -1,7 +1,7 @@
 #include "testsupport.h"
 
 #include "app/formabout.h"
-#include "platform/weblink.h"
+#include "ui/weblink.h"
 
 #include <QApplication>
 #include <QEnterEvent>

@@ -2,7 +2,7 @@
 #include "app/rynconst.h"
 #include "data/digest.h"
 #include "platform/dialogseam.h"
-#include "platform/messagebox.h"
+#include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
 #include "wiretap.h"
@@ -47,8 +47,7 @@ class TestLogin : public QObject
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_serverPort = qgetenv("RYN_DB_PORT");
     }
 

@@ -4,7 +4,7 @@
 #include "forms/formstudent.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
-#include "platform/messagebox.h"
+#include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
 
@@ -66,8 +66,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_oldDir = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
     }

@@ -3,12 +3,12 @@
 #include "app/lang/languagemanager.h"
 #include "app/rynconst.h"
 #include "data/connection.h"
-#include "data/dbedit.h"
+#include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "forms/formstudent.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
-#include "platform/messagebox.h"
+#include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
 
@@ -43,8 +43,7 @@ class TestUiLanguage : public QObject
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_oldDir = QDir::currentPath();
     }
 

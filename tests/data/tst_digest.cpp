@@ -1,6 +1,6 @@
 #include "data/digest.h"
 #include "data/sqltext.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 class TestDigest : public QObject
 {
@@ -82,5 +82,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(TestDigest)
+RYN_CORE_TEST_MAIN(TestDigest)
 #include "tst_digest.moc"

@@ -6,7 +6,7 @@
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
 #include "tables.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QSignalSpy>
 
@@ -39,8 +39,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_connection = SandboxDb::programConnection(this);
     }
 
@@ -260,5 +259,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(FieldTest)
+RYN_CORE_TEST_MAIN(FieldTest)
 #include "tst_field.moc"

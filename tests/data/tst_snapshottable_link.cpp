@@ -7,7 +7,7 @@
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
 #include "tables.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QSignalSpy>
 
@@ -81,8 +81,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_connection = SandboxDb::programConnection(this);
     }
 
@@ -302,5 +301,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(SnapshotLinkTest)
+RYN_CORE_TEST_MAIN(SnapshotLinkTest)
 #include "tst_snapshottable_link.moc"

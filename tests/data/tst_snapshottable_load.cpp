@@ -7,7 +7,7 @@
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
 #include "tables.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -47,8 +47,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_connection = SandboxDb::programConnection(this);
     }
 
@@ -179,5 +178,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(SnapshotLoadTest)
+RYN_CORE_TEST_MAIN(SnapshotLoadTest)
 #include "tst_snapshottable_load.moc"

@@ -6,7 +6,7 @@
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
 #include "tables.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 class SnapshotOrderTest : public QObject
 {
@@ -52,8 +52,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_connection = SandboxDb::programConnection(this);
     }
 
@@ -219,5 +218,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(SnapshotOrderTest)
+RYN_CORE_TEST_MAIN(SnapshotOrderTest)
 #include "tst_snapshottable_order.moc"

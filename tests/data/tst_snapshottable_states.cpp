@@ -5,7 +5,7 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QSignalSpy>
 
@@ -58,8 +58,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_connection = SandboxDb::programConnection(this);
     }
 
@@ -276,5 +275,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(SnapshotStatesTest)
+RYN_CORE_TEST_MAIN(SnapshotStatesTest)
 #include "tst_snapshottable_states.moc"

@@ -7,7 +7,7 @@
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
 #include "tables.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QSqlQuery>
 
@@ -76,8 +76,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!SandboxDb::available())
-            QSKIP("no sandbox server");
+        SandboxDb::require();
         m_connection = SandboxDb::programConnection(this);
         m_other = SandboxDb::programConnection(this);
     }
@@ -306,5 +305,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(SnapshotWriteTest)
+RYN_CORE_TEST_MAIN(SnapshotWriteTest)
 #include "tst_snapshottable_write.moc"

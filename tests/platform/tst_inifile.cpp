@@ -1,6 +1,6 @@
 #include "platform/errors.h"
 #include "platform/inifile.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QTemporaryDir>
 
@@ -73,5 +73,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(TestIniFile)
+RYN_CORE_TEST_MAIN(TestIniFile)
 #include "tst_inifile.moc"

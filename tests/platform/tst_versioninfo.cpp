@@ -1,4 +1,4 @@
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include "platform/versioninfo.h"
 
@@ -170,7 +170,7 @@ private slots:
     {
         const QString objcopy = QStandardPaths::findExecutable(QStringLiteral("objcopy"));
         if (objcopy.isEmpty())
-            QSKIP("objcopy not found");
+            QFAIL("objcopy not found (binutils)");
         const QString dumped = m_dir.filePath(QStringLiteral("rynver.bin"));
         QCOMPARE(QProcess::execute(objcopy, {QStringLiteral("-O"), QStringLiteral("binary"),
                                              QStringLiteral("--only-section=.rynver"), rynPath(), dumped}),
@@ -347,5 +347,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(TestVersionInfo)
+RYN_CORE_TEST_MAIN(TestVersionInfo)
 #include "tst_versioninfo.moc"

@@ -4,6 +4,7 @@
 #include "data/serversettings.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -20,9 +21,30 @@ Connection* SandboxDb::programConnection(QObject* parent)
     return connection;
 }
 
-bool SandboxDb::available()
+void SandboxDb::loadEnvironment()
 {
-    return !qEnvironmentVariableIsEmpty("RYN_DB_PORT") && !qEnvironmentVariableIsEmpty("RYN_DB_ROOT_PASSWORD");
+    if (!qEnvironmentVariableIsEmpty("RYN_DB_PORT"))
+        return;
+    const QString path = qEnvironmentVariable("RYN_SANDBOX_ENV");
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    // Lines of the form: export NAME=value
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        static const QRegularExpression assignment(QStringLiteral("^(?:export\\s+)?([A-Z_][A-Z0-9_]*)=(.*)$"));
+        const QRegularExpressionMatch m = assignment.match(line);
+        if (m.hasMatch())
+            qputenv(m.captured(1).toLatin1().constData(), m.captured(2).toUtf8());
+    }
+}
+
+void SandboxDb::require()
+{
+    if (qEnvironmentVariableIsEmpty("RYN_DB_PORT") || qEnvironmentVariableIsEmpty("RYN_DB_ROOT_PASSWORD"))
+        qFatal("No private server: RYN_DB_PORT is not set and RYN_SANDBOX_ENV (%s) names no readable environment "
+               "file. Run the tests with ctest, which starts the servers, or with scripts/test.",
+               qPrintable(qEnvironmentVariable("RYN_SANDBOX_ENV")));
 }
 
 QSqlDatabase SandboxDb::root()

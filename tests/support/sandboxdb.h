@@ -14,8 +14,11 @@ class QObject;
 namespace SandboxDb {
 /// A connection made and opened as the program makes its own (the program's connection string).
 Connection* programConnection(QObject* parent);
-/// True when scripts/test (or scripts/sandbox) exported the server's address.
-bool available();
+/// Takes the private servers' addresses from the environment file that the CTest fixture wrote
+/// (RYN_SANDBOX_ENV), unless they are in the environment already.
+void loadEnvironment();
+/// Stops the test program with the reason when no private server is known: such a test fails, never skips.
+void require();
 /// A root connection to the database ryn.
 QSqlDatabase root();
 /// Runs a statement as root; a failure stops the test program with the server's text.

@@ -2,6 +2,7 @@
 
 #include "app/appsetup.h"
 #include "platform/dialogseam.h"
+#include "sandboxdb.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -9,6 +10,7 @@
 void TestSupport::setUp()
 {
     DialogSeam::setScripted(true);
+    SandboxDb::loadEnvironment();
     setUpApplication();
 }
 

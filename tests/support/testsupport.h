@@ -14,7 +14,7 @@ void runWhenModal(std::function<void(QWidget* modal)> action);
 QStringList promptTexts();
 } // namespace TestSupport
 
-/// A QtTest main that sets the application up first; skips database tests without a sandbox.
+/// A QtTest main that sets the application up first; reads the private servers' addresses.
 #define RYN_TEST_MAIN(TestClass)                                                                                       \
     int main(int argc, char** argv)                                                                                    \
     {                                                                                                                  \

@@ -4,6 +4,7 @@
 // property's built-in (layout) value, and sets the properties to a language file's translations.
 
 #include "langdata.h"
+#include "translatable.h"
 
 #include <QList>
 #include <QObject>
@@ -12,7 +13,7 @@
 
 class LangFile;
 
-class TLanguageController : public QObject
+class TLanguageController : public QObject, public Translatable
 {
     Q_OBJECT
 
@@ -43,7 +44,7 @@ public:
     /// order: to the translation of its ID in the window's section of file, or to its built-in
     /// value when the section lacks the ID, the file lacks the section, or file is nullptr.
     /// Properties that cannot be reached are skipped. Does nothing before loaded().
-    void translate(const LangFile* file);
+    void translate(const LangFile* file) override;
 
     /// The built-in value recorded for a translation ID; empty when none was recorded.
     QString builtInValue(qint32 id) const;

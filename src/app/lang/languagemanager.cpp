@@ -1,7 +1,7 @@
 #include "languagemanager.h"
+#include "translatable.h"
 
 #include "langfile.h"
-#include "languagecontroller.h"
 #include "platform/errors.h"
 
 #include <QDir>
@@ -52,8 +52,8 @@ void TLanguageManager::setLanguageID(quint16 id)
         m_file = file;
     }
     QReadLocker lock(&m_lock);
-    const QList<TLanguageController*> controllers = m_controllers;
-    for (TLanguageController* controller : controllers)
+    const QList<Translatable*> controllers = m_controllers;
+    for (Translatable* controller : controllers)
         controller->translate(file.get());
 }
 
@@ -137,7 +137,7 @@ bool TLanguageManager::RegisterLangFile(const QString& path)
     return true;
 }
 
-void TLanguageManager::TranslateController(TLanguageController* controller)
+void TLanguageManager::TranslateController(Translatable* controller)
 {
     if (!controller)
         return;
@@ -154,20 +154,20 @@ void TLanguageManager::TranslateController(TLanguageController* controller)
     controller->translate(file ? &*file : nullptr);
 }
 
-void TLanguageManager::AddLangController(TLanguageController* controller)
+void TLanguageManager::AddLangController(Translatable* controller)
 {
     QWriteLocker lock(&m_lock);
     if (controller && !m_controllers.contains(controller))
         m_controllers.append(controller);
 }
 
-void TLanguageManager::RemoveLangController(TLanguageController* controller)
+void TLanguageManager::RemoveLangController(Translatable* controller)
 {
     QWriteLocker lock(&m_lock);
     m_controllers.removeAll(controller);
 }
 
-QList<TLanguageController*> TLanguageManager::controllers() const
+QList<Translatable*> TLanguageManager::controllers() const
 {
     QReadLocker lock(&m_lock);
     return m_controllers;

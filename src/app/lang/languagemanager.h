@@ -18,7 +18,7 @@
 #include <memory>
 
 class LangFile;
-class TLanguageController;
+class Translatable;
 
 class TLanguageManager
 {
@@ -60,12 +60,12 @@ public:
     /// Translates one newly loaded window into the language in effect, reading its file again
     /// from the disk (the built-in language restores built-in values). Throws AppError when the
     /// file cannot be read.
-    void TranslateController(TLanguageController* controller);
+    void TranslateController(Translatable* controller);
 
-    void AddLangController(TLanguageController* controller);
-    void RemoveLangController(TLanguageController* controller);
+    void AddLangController(Translatable* controller);
+    void RemoveLangController(Translatable* controller);
     /// The registered controllers, in registration order.
-    QList<TLanguageController*> controllers() const;
+    QList<Translatable*> controllers() const;
 
     /// A named constant of the language file in effect; empty for the built-in language.
     QString constant(const QString& name) const;
@@ -81,7 +81,7 @@ private:
     mutable QReadWriteLock m_lock{QReadWriteLock::Recursive};
     quint16 m_languageId = DefaultLanguageID;
     QList<QPair<quint16, QString>> m_files;
-    QList<TLanguageController*> m_controllers;
+    QList<Translatable*> m_controllers;
     std::shared_ptr<const LangFile> m_file; // the file of the language in effect
 };
 

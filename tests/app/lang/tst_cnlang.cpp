@@ -1,7 +1,7 @@
 // The Simplified Chinese language file shipped with the program, checked against the windows'
 // translation tables.
 
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include "app/lang/langfile.h"
 #include "app/lang/langtables.h"
@@ -169,5 +169,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(TestCnLang)
+RYN_CORE_TEST_MAIN(TestCnLang)
 #include "tst_cnlang.moc"

@@ -1,7 +1,7 @@
 // The byte form of translation tables: the exact layout, round trips, and bytes that must be
 // refused without reading past their end.
 
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include "app/lang/langdata.h"
 #include "app/lang/langtables.h"
@@ -187,5 +187,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(TestLangData)
+RYN_CORE_TEST_MAIN(TestLangData)
 #include "tst_langdata.moc"

@@ -1,7 +1,7 @@
 // The language-file reader: encodings, line rules, parameters, sections, decoding, errors, and
 // input that must neither crash nor hang.
 
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include "app/lang/langfile.h"
 #include "platform/errors.h"
@@ -313,5 +313,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(TestLangFile)
+RYN_CORE_TEST_MAIN(TestLangFile)
 #include "tst_langfile.moc"

@@ -110,9 +110,9 @@ private slots:
         TestWindow second(QStringLiteral("frmOther"));
         QCOMPARE(first->langCtrl->objectName(), QStringLiteral("LangCtrl"));
         QCOMPARE(first->langCtrl->parent(), first->window);
-        QCOMPARE(LangManager().controllers(), (QList<TLanguageController*>{first->langCtrl, second.langCtrl}));
+        QCOMPARE(LangManager().controllers(), (QList<Translatable*>{first->langCtrl, second.langCtrl}));
         delete first;
-        QCOMPARE(LangManager().controllers(), QList<TLanguageController*>{second.langCtrl});
+        QCOMPARE(LangManager().controllers(), QList<Translatable*>{second.langCtrl});
     }
 
     void loadedDropsMissingComponents()

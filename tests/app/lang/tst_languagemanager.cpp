@@ -1,7 +1,7 @@
 // The language manager's lists: registering language files, scanning directories, and the
 // language list as the windows see it.
 
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include "app/lang/languagemanager.h"
 
@@ -159,5 +159,5 @@ private slots:
     }
 };
 
-RYN_TEST_MAIN(TestLanguageManager)
+RYN_CORE_TEST_MAIN(TestLanguageManager)
 #include "tst_languagemanager.moc"

@@ -1,6 +1,6 @@
 #include "guard.h"
 
-#include "errors.h"
+#include "platform/errors.h"
 #include "messagebox.h"
 
 bool guarded(const std::function<void()>& handler)

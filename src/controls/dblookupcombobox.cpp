@@ -1,9 +1,9 @@
 #include "dblookupcombobox.h"
 
-#include "datasource.h"
-#include "field.h"
-#include "platform/guard.h"
-#include "snapshottable.h"
+#include "data/datasource.h"
+#include "data/field.h"
+#include "ui/guard.h"
+#include "data/snapshottable.h"
 
 #include <QListView>
 #include <QStringListModel>

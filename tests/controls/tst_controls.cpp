@@ -6,14 +6,14 @@
 
 #include "data/connection.h"
 #include "data/datasource.h"
-#include "data/dbcheckbox.h"
-#include "data/dbedit.h"
+#include "controls/dbcheckbox.h"
+#include "controls/dbedit.h"
 #include "data/dberror.h"
-#include "data/dblookupcombobox.h"
+#include "controls/dblookupcombobox.h"
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "platform/dialogseam.h"
-#include "platform/messagebox.h"
+#include "ui/messagebox.h"
 #include "sandboxdb.h"
 
 #include <QClipboard>
@@ -65,8 +65,7 @@ private:
 
 void TestControls::initTestCase()
 {
-    if (!SandboxDb::available())
-        QSKIP("No sandbox server (scripts/sandbox start, then source its env)");
+    SandboxDb::require();
     m_connection.setConnectionString(programConnectionString());
     m_connection.open();
 }

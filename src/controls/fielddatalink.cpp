@@ -1,8 +1,8 @@
 #include "fielddatalink.h"
 
-#include "datasource.h"
-#include "field.h"
-#include "snapshottable.h"
+#include "data/datasource.h"
+#include "data/field.h"
+#include "data/snapshottable.h"
 
 FieldDataLink::FieldDataLink(QObject* parent)
     : QObject(parent)

@@ -4,7 +4,7 @@
 // hints in the status bar, opening the tables on creation and freeing the window on close. Each
 // window builds its own grid and fields on top and states only what differs.
 
-#include "platform/inputmethod.h"
+#include "ui/inputmethod.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "dbcheckbox.h"
 
-#include "field.h"
-#include "platform/guard.h"
+#include "data/field.h"
+#include "ui/guard.h"
 
 DBCheckBox::DBCheckBox(QWidget* parent)
     : QCheckBox(parent)

@@ -6,11 +6,11 @@
 
 #include "data/connection.h"
 #include "data/datasource.h"
-#include "data/dbgrid.h"
+#include "controls/dbgrid.h"
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "platform/dialogseam.h"
-#include "platform/messagebox.h"
+#include "ui/messagebox.h"
 #include "sandboxdb.h"
 
 #include <QAbstractItemModelTester>
@@ -53,8 +53,7 @@ const QStringList kClassNames = {"Excel 入門", "Photoshop 影像處理", "網�
 
 void TestGrid::initTestCase()
 {
-    if (!SandboxDb::available())
-        QSKIP("No sandbox server (scripts/sandbox start, then source its env)");
+    SandboxDb::require();
     m_connection.setConnectionString(programConnectionString());
     m_connection.open();
 }

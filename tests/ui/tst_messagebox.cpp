@@ -1,7 +1,7 @@
 #include "platform/dialogseam.h"
 #include "platform/errors.h"
-#include "platform/guard.h"
-#include "platform/messagebox.h"
+#include "ui/guard.h"
+#include "ui/messagebox.h"
 #include "testsupport.h"
 
 #include <QMessageBox>

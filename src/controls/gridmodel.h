@@ -3,7 +3,7 @@
 // cells read straight from the snapshot on demand, a marker on the current row in the row
 // indicator (the vertical header), and nothing held per row.
 
-#include "snapshottable.h"
+#include "data/snapshottable.h"
 
 #include <QAbstractTableModel>
 #include <QBrush>

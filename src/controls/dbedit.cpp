@@ -1,8 +1,8 @@
 #include "dbedit.h"
 
-#include "field.h"
-#include "platform/guard.h"
-#include "snapshottable.h"
+#include "data/field.h"
+#include "ui/guard.h"
+#include "data/snapshottable.h"
 
 #include <QApplication>
 #include <QKeyEvent>

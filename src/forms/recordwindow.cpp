@@ -2,13 +2,13 @@
 
 #include "app/uilanguage.h"
 #include "data/datasource.h"
-#include "data/dbedit.h"
-#include "data/dbgrid.h"
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "platform/errors.h"
-#include "platform/guard.h"
-#include "platform/keypreview.h"
-#include "platform/messagebox.h"
+#include "ui/guard.h"
+#include "ui/keypreview.h"
+#include "ui/messagebox.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "messagebox.h"
 
-#include "dialogseam.h"
+#include "platform/dialogseam.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
 #include "dbgrid.h"
 
-#include "datasource.h"
-#include "platform/guard.h"
-#include "platform/inputmethod.h"
+#include "data/datasource.h"
+#include "ui/guard.h"
+#include "ui/inputmethod.h"
 
 #include <QEvent>
 #include <QHeaderView>
