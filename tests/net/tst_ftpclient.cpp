@@ -1,3 +1,4 @@
+#include "coresupport.h"
 #include "net/ftpclient.h"
 #include "wiretap.h"
 
@@ -73,8 +74,8 @@ class TestFtpClient : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY2(!qEnvironmentVariableIsEmpty("RYN_FTP_PORT") && QDir(movies()).exists(),
-                 "No FTP server: run scripts/test, or source the env file of scripts/sandbox start");
+        SandboxDb::require();
+        QVERIFY2(QDir(movies()).exists(), "The FTP server's folder var/www/html/movies is missing");
     }
 
     void cleanup()
@@ -342,5 +343,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFtpClient)
+RYN_CORE_TEST_MAIN(TestFtpClient)
 #include "tst_ftpclient.moc"
