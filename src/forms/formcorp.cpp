@@ -134,9 +134,8 @@ void TfrmCorp::dsStateChange()
     const bool editing = tblCorp->editing();
     btnEdit->setEnabled(!editing);
     btnExit->setEnabled(!editing);
-    for (QWidget* input :
-         {static_cast<QWidget*>(btnPost), static_cast<QWidget*>(btnCancel), static_cast<QWidget*>(txtInvoiceno),
-          static_cast<QWidget*>(txtCorpName), static_cast<QWidget*>(chkWatermark), static_cast<QWidget*>(btnUpload)})
+    const QList<QWidget*> inputs{btnPost, btnCancel, txtInvoiceno, txtCorpName, chkWatermark, btnUpload};
+    for (QWidget* input : inputs)
         input->setEnabled(editing);
     disableHiddenButtons();
 }
