@@ -6,6 +6,7 @@
 #include "data/connection.h"
 #include "data/serversettings.h"
 #include "forms/formclassroom.h"
+#include "forms/formcorp.h"
 #include "forms/formstudent.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
@@ -131,13 +132,14 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitHelp);
 
     // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp, mitUser, mitPassword}) {
+    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitUser, mitPassword}) {
         a->setEnabled(false);
         a->setToolTip(QStringLiteral("Not available in this version"));
     }
 
     onEvent(mitStudent, &QAction::triggered, this, &TfrmRynMain::mitStudentClick);
     onEvent(mitClassroom, &QAction::triggered, this, &TfrmRynMain::mitClassroomClick);
+    onEvent(mitCorp, &QAction::triggered, this, &TfrmRynMain::mitCorpClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -215,6 +217,11 @@ void TfrmRynMain::mitStudentClick()
 void TfrmRynMain::mitClassroomClick()
 {
     bringUpChild<TfrmClassroom>([this] { return new TfrmClassroom(conn); });
+}
+
+void TfrmRynMain::mitCorpClick()
+{
+    bringUpChild<TfrmCorp>([this] { return new TfrmCorp(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

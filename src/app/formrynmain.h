@@ -79,6 +79,7 @@ public:
 
     void mitStudentClick();
     void mitClassroomClick();
+    void mitCorpClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

@@ -145,6 +145,19 @@ void RecordWindow::setMainTable(SnapshotTable* table, DataSource* source)
     table->events.afterOpen = [this] { tblAfterOpen(); };
 }
 
+void RecordWindow::keepButtons(const QList<QPushButton*>& shown)
+{
+    int index = 0;
+    for (QPushButton* button : {btnAdd, btnEdit, btnPost, btnCancel, btnDelete, btnExit}) {
+        if (shown.contains(button)) {
+            button->move(index++ * kButtonWidth, 0);
+        } else {
+            button->hide();
+            m_hiddenButtons.append(button);
+        }
+    }
+}
+
 void RecordWindow::setSortingGrid(DBGrid* grid, SnapshotTable* table)
 {
     grid->setSortable(true);
@@ -193,6 +206,13 @@ void RecordWindow::dsStateChange()
         btnEdit->setEnabled(false);
         btnDelete->setEnabled(false);
     }
+    disableHiddenButtons();
+}
+
+void RecordWindow::disableHiddenButtons()
+{
+    for (QPushButton* button : m_hiddenButtons)
+        button->setEnabled(false);
 }
 
 void RecordWindow::tblBeforePost()

@@ -47,12 +47,12 @@ public:
     /// The table the buttons act on.
     SnapshotTable* mainTable() const { return m_table; }
 
-    void btnAddClick();
-    void btnEditClick();
-    void btnPostClick();
-    void btnCancelClick();
-    void btnDeleteClick();
-    void btnExitClick();
+    virtual void btnAddClick();
+    virtual void btnEditClick();
+    virtual void btnPostClick();
+    virtual void btnCancelClick();
+    virtual void btnDeleteClick();
+    virtual void btnExitClick();
 
 protected:
     /// name: the window's name (frmStudent); caption: the record kind shown in the title bar.
@@ -73,6 +73,9 @@ protected:
 
     /// What the frame needs to know of the window; set in the window's constructor.
     void setMainTable(SnapshotTable* table, DataSource* source);
+    /// Keeps only the given buttons of the panel, side by side from its left edge in the usual
+    /// order; the others are hidden and stay disabled.
+    void keepButtons(const QList<QPushButton*>& shown);
     void setInputs(const QList<QWidget*>& inputs) { m_inputs = inputs; }
     void setGrids(const QList<QWidget*>& grids) { m_grids = grids; }
     void setFirstField(QWidget* box) { m_firstField = box; }
@@ -91,6 +94,8 @@ protected:
     virtual void FormCreate();
     /// The state rule; runs on every change of the main table's edit state and after a delete.
     virtual void dsStateChange();
+    /// The buttons that keepButtons() hid stay disabled whatever the state.
+    void disableHiddenButtons();
     /// The required-field check (the main table's beforePost).
     virtual void tblBeforePost();
     /// Sets the default sort (the main table's afterOpen).
@@ -119,6 +124,7 @@ private:
     QString m_defaultSort;
     QList<QPair<QWidget*, QString>> m_hints;
     QMap<QObject*, int> m_fieldLines;
+    QList<QPushButton*> m_hiddenButtons;
 };
 
 /// Removes white space and control characters at both ends, as the required-field check does.

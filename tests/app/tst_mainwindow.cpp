@@ -1,6 +1,7 @@
 #include "app/formrynmain.h"
 #include "app/rynconst.h"
 #include "data/connection.h"
+#include "forms/formcorp.h"
 #include "forms/formstudent.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
@@ -299,6 +300,23 @@ private slots:
         students->btnExit->click();
         QTRY_VERIFY(gone.isNull());
         QCOMPARE(w->mdiArea->subWindowList().size(), 1);
+    }
+
+    void companyWindowFromTheMenu()
+    {
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        QVERIFY(w->mitCorp->isEnabled());
+        // No logo on the private server: the listing's refusal is told once, on creation.
+        QFile::remove(qEnvironmentVariable("RYN_FTP_ROOT") + "/var/www/html/movies/logo.png");
+        DialogSeam::queueAnswer(Win::IDOK);
+        w->mitCorp->trigger();
+        w->mitCorp->trigger();
+        QCOMPARE(w->mdiArea->subWindowList().size(), 1);
+        auto* corp = qobject_cast<TfrmCorp*>(w->mdiArea->activeSubWindow()->widget());
+        QVERIFY(corp);
+        QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
+        QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("不明錯誤: ")));
     }
 
     void aboutBoxIsModal()

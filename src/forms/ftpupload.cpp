@@ -1,0 +1,19 @@
+#include "ftpupload.h"
+
+#include "net/ftpsettings.h"
+
+FtpUpload::FtpUpload(QObject* parent)
+    : QObject(parent)
+    , m_host(FtpSettings().host)
+{
+    setObjectName(QStringLiteral("ftpUpload"));
+}
+
+void FtpUpload::open()
+{
+    const FtpSettings settings = FtpSettings::videoServer();
+    m_host = settings.host;
+    m_client.setSettings(settings);
+    m_client.connectToHost();
+    m_client.setPassive(true);
+}

@@ -1,0 +1,305 @@
+#include "app/lang/langtables.h"
+#include "app/lang/languagecontroller.h"
+#include "controls/dbcheckbox.h"
+#include "controls/dbedit.h"
+#include "data/connection.h"
+#include "data/snapshottable.h"
+#include "forms/formcorp.h"
+#include "formdriver.h"
+#include "platform/dialogseam.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+#include "ui/messagebox.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+using namespace FormDriver;
+
+// The company window: its one row, and the logo sent to and fetched from the private FTP server.
+class TestCorp : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Connection> m_conn;
+    QPointer<TfrmCorp> m_form;
+    QTemporaryDir m_workDir;
+    QString m_movies;
+
+    TfrmCorp* open()
+    {
+        m_form = new TfrmCorp(m_conn.get());
+        FormDriver::show(m_form);
+        return m_form;
+    }
+
+    QString onServer(const QString& name) const { return m_movies + name; }
+
+    static QByteArray png(int width, int height, Qt::GlobalColor color)
+    {
+        QImage image(width, height, QImage::Format_ARGB32);
+        image.fill(color);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+
+    static QByteArray read(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QSize shownLogo() const { return m_form->imgLogo->pixmap().size(); }
+
+    void expectEditing(bool editing)
+    {
+        QCOMPARE(m_form->btnEdit->isEnabled(), !editing);
+        QCOMPARE(m_form->btnExit->isEnabled(), !editing);
+        const QList<QWidget*> inputs{m_form->btnPost,     m_form->btnCancel, m_form->txtInvoiceno,
+                                     m_form->txtCorpName, m_form->btnUpload, m_form->chkWatermark};
+        for (QWidget* w : inputs)
+            QCOMPARE(w->isEnabled(), editing);
+        QVERIFY(!m_form->btnAdd->isEnabled() && !m_form->btnDelete->isEnabled());
+    }
+
+    // Chooses path in the file dialog of the upload button.
+    void upload(const QString& path)
+    {
+        DialogSeam::queueFileName(path);
+        click(m_form->btnUpload);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SandboxDb::require();
+        m_movies = qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
+        QVERIFY(QDir(m_movies).exists());
+        QVERIFY(QDir::setCurrent(m_workDir.path()));
+    }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        DialogSeam::clear();
+        QDir(m_movies).removeRecursively();
+        QDir().mkpath(m_movies);
+        QFile::remove(TfrmCorp::localLogoPath());
+        write(onServer("logo.png"), png(40, 30, Qt::red));
+        m_conn.reset(SandboxDb::programConnection(nullptr));
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_conn.reset();
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void opensOnTheRowWithTheServersLogo()
+    {
+        open();
+        QCOMPARE(DialogSeam::prompts().size(), 0);
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("公司基本資料及預設值"));
+        QCOMPARE(m_form->txtInvoiceno->text(), QStringLiteral("12345678"));
+        QCOMPARE(m_form->txtCorpName->text(), QStringLiteral("Korvel電腦補習班"));
+        QVERIFY(m_form->chkWatermark->isChecked());
+        expectEditing(false);
+        QVERIFY(!m_form->btnAdd->isVisible() && !m_form->btnDelete->isVisible());
+        QVERIFY(!m_form->chkWatermark->isVisible() && !m_form->btnDownload->isVisible());
+        // The logo came into the working directory and is shown.
+        QCOMPARE(read(TfrmCorp::localLogoPath()), read(onServer("logo.png")));
+        QCOMPARE(shownLogo(), QSize(40, 30));
+        // Every component the translation table names exists under that name.
+        QCOMPARE(m_form->LangCtrl->langData().propertyCount(), LangTables::frmCorp().propertyCount());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void editSaveAndReadBack()
+    {
+        open();
+        click(m_form->btnEdit);
+        expectEditing(true);
+        QTest::keyClick(m_form->txtCorpName, Qt::Key_Escape);
+        QVERIFY(m_form->isVisible());
+        typeInto(m_form->txtInvoiceno, "   ");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("請輸入統編"));
+        QCOMPARE(DialogSeam::last().flags, 48);
+        QCOMPARE(focused(), m_form->txtInvoiceno);
+        typeInto(m_form->txtInvoiceno, "87654321");
+        pressEnter();
+        QCOMPARE(focused(), m_form->txtCorpName);
+        // Tab focus selects the box's text, so typing replaces it.
+        typeText(m_form->txtCorpName, QStringLiteral("新公司"));
+        pressEnter();
+        QCOMPARE(focused(), m_form->btnPost);
+        pressEnter();
+        expectEditing(false);
+        QSqlQuery q(SandboxDb::root());
+        QVERIFY(q.exec("SELECT invoiceno, corpname, watermark FROM corp"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("87654321"));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("新公司"));
+        QCOMPARE(q.value(2).toInt(), 1);
+        QVERIFY(!q.next());
+    }
+
+    void editOnAnEmptyTableStartsTheRow()
+    {
+        SandboxDb::exec("DELETE FROM corp");
+        open();
+        expectEditing(false);
+        click(m_form->btnEdit);
+        expectEditing(true);
+        typeInto(m_form->txtInvoiceno, "11223344");
+        typeInto(m_form->txtCorpName, "Acme");
+        click(m_form->btnPost);
+        expectEditing(false);
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM corp").toInt(), 1);
+        QCOMPARE(SandboxDb::scalar("SELECT corpname FROM corp").toString(), QStringLiteral("Acme"));
+        QCOMPARE(SandboxDb::scalar("SELECT watermark FROM corp").toInt(), 0);
+    }
+
+    void logoRoundTrip_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("remote");
+        QTest::newRow("png") << "mark.png"
+                             << "logo.png";
+        QTest::newRow("apng") << "mark.apng"
+                              << "logo.apng";
+    }
+    void logoRoundTrip()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, remote);
+        const QString path = m_workDir.filePath(chosen);
+        write(path, png(64, 48, Qt::blue));
+        open();
+        click(m_form->btnEdit);
+        upload(path);
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QCOMPARE(DialogSeam::last().kind, Prompt::FileOpen);
+        QCOMPARE(read(onServer(remote)), read(path));
+        QCOMPARE(shownLogo(), QSize(64, 48));
+        // Sending writes nothing into the row, which is still being edited.
+        QCOMPARE(m_form->tblCorp->state(), DataSetState::Edit);
+        click(m_form->btnCancel);
+
+        // Opened again, the window shows what the server now holds as logo.png.
+        delete m_form;
+        QFile::remove(TfrmCorp::localLogoPath());
+        open();
+        QCOMPARE(shownLogo(), remote == "logo.png" ? QSize(64, 48) : QSize(40, 30));
+        QCOMPARE(read(TfrmCorp::localLogoPath()), read(onServer("logo.png")));
+    }
+
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = png(20, 20, Qt::green);
+        QTest::newRow("upper-case PNG") << "logo.PNG" << good << "圖檔格式不支援";
+        QTest::newRow("jpg") << "mark.jpg" << good << "圖檔格式不支援";
+        QTest::newRow("no extension") << "mark" << good << "圖檔格式不支援";
+        QTest::newRow("text named png") << "x.png" << QByteArray("not an image\n") << "not a readable PNG image";
+        QTest::newRow("truncated png") << "cut.png" << png(200, 200, Qt::green).left(60) << "not a readable PNG image";
+        QTest::newRow("empty png") << "empty.png" << QByteArray() << "not a readable PNG image";
+        QTest::newRow("missing file") << "gone.png" << QByteArray() << "Cannot open";
+    }
+    void refusedFiles()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString path = m_workDir.filePath(chosen);
+        if (chosen != "gone.png")
+            write(path, content);
+        const QByteArray serverLogo = read(onServer("logo.png"));
+        open();
+        const qint64 shown = m_form->imgLogo->pixmap().cacheKey();
+        click(m_form->btnEdit);
+        DialogSeam::queueAnswer(Win::IDOK);
+        upload(path);
+        QVERIFY2(DialogSeam::last().text.contains(message), qPrintable(DialogSeam::last().text));
+        QCOMPARE(DialogSeam::last().flags, message == "圖檔格式不支援" ? -1 : 16);
+        // Nothing reached the server and the box keeps the logo it showed.
+        QCOMPARE(QDir(m_movies).entryList(QDir::Files), QStringList{"logo.png"});
+        QCOMPARE(read(onServer("logo.png")), serverLogo);
+        QCOMPARE(m_form->imgLogo->pixmap().cacheKey(), shown);
+        QCOMPARE(m_form->tblCorp->state(), DataSetState::Edit);
+        QFile::remove(path);
+    }
+
+    void fetchErrorsAreToldAndTheWindowOpens_data()
+    {
+        QTest::addColumn<QByteArray>("serverLogo");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no logo on the server") << QByteArray() << "550";
+        QTest::newRow("logo not an image") << QByteArray("<html>not found</html>") << "not a readable PNG image";
+    }
+    void fetchErrorsAreToldAndTheWindowOpens()
+    {
+        QFETCH(QByteArray, serverLogo);
+        QFETCH(QString, reason);
+        QFile::remove(onServer("logo.png"));
+        if (!serverLogo.isEmpty())
+            write(onServer("logo.png"), serverLogo);
+        DialogSeam::queueAnswer(Win::IDOK);
+        open();
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("不明錯誤: ")));
+        QVERIFY2(DialogSeam::last().text.contains(reason), qPrintable(DialogSeam::last().text));
+        QCOMPARE(DialogSeam::last().flags, -1);
+        QVERIFY(m_form->imgLogo->pixmap().isNull());
+        QCOMPARE(m_form->txtInvoiceno->text(), QStringLiteral("12345678"));
+    }
+
+    void serverDown()
+    {
+        const QString path = m_workDir.filePath("mark.png");
+        write(path, png(10, 12, Qt::black));
+        const QByteArray savedPort = qgetenv("RYN_FTP_PORT");
+        {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            qputenv("RYN_FTP_PORT", QByteArray::number(closed.serverPort()));
+        }
+        // Opening tells the connection error and goes on without a logo.
+        DialogSeam::queueAnswer(Win::IDOK);
+        open();
+        QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("不明錯誤: FTP login")));
+        QCOMPARE(DialogSeam::last().flags, -1);
+        QVERIFY(!QApplication::overrideCursor());
+        click(m_form->btnEdit);
+        expectEditing(true);
+        // A failed upload is an error, and the box shows the chosen file all the same.
+        DialogSeam::queueAnswer(Win::IDOK);
+        upload(path);
+        qputenv("RYN_FTP_PORT", savedPort);
+        QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("FTP login")));
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(shownLogo(), QSize(10, 12));
+        QCOMPARE(read(onServer("logo.png")), png(40, 30, Qt::red));
+    }
+};
+
+RYN_TEST_MAIN(TestCorp)
+#include "tst_corp.moc"
