@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034,SC2154  # variables shared with scripts/sandbox
 # A Galera cluster for scripts/sandbox (sourced by it): N MariaDB nodes on loopback ports, node I with
 # its data directory, socket, pid file and log in DIR/nodeI, full state transfers by rsync. The
 # schema and the demo data are loaded once, into node 1, and reach the others by state transfer.
