@@ -1,0 +1,194 @@
+// Workstations on different nodes of a three-node MariaDB Galera cluster: a save that another
+// workstation overtook is refused on whichever node it lands, a stopped node fails only its own
+// workstation, and no saved row is lost.
+
+#include "coresupport.h"
+#include "data/connection.h"
+#include "data/dberror.h"
+#include "data/serversettings.h"
+#include "data/snapshottable.h"
+#include "tables.h"
+
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+
+class GaleraTest : public QObject
+{
+    Q_OBJECT
+
+    QList<int> m_ports;
+    int m_savesTried = 0;
+    int m_conflictsRefused = 0;
+
+    /// A workstation whose program connects to node (1-based), as the program connects.
+    std::unique_ptr<Connection> workstation(int node)
+    {
+        qputenv("RYN_DB_PORT", QByteArray::number(m_ports.at(node - 1)));
+        auto connection = std::make_unique<Connection>();
+        connection->setConnectionString(programConnectionString());
+        connection->open();
+        return connection;
+    }
+
+    std::unique_ptr<SnapshotTable> students(Connection* connection)
+    {
+        auto t = declareTable(
+            connection, "stud",
+            {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}, {"studpwd", FieldType::Text, 40}},
+            "spkey");
+        t->open();
+        return t;
+    }
+
+    /// The tests' own root session on one node.
+    QSqlDatabase root(int node)
+    {
+        const QString name = QStringLiteral("galera-root-%1").arg(node);
+        if (QSqlDatabase::contains(name))
+            return QSqlDatabase::database(name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name);
+        db.setHostName(QStringLiteral("127.0.0.1"));
+        db.setPort(m_ports.at(node - 1));
+        db.setUserName(QStringLiteral("root"));
+        db.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
+        db.setDatabaseName(QStringLiteral("ryn"));
+        if (!db.open())
+            qFatal("Cannot reach node %d: %s", node, qPrintable(db.lastError().text()));
+        QSqlQuery(db).exec(QStringLiteral("SET NAMES utf8mb4"));
+        return db;
+    }
+
+    QStringList column(int node, const QString& statement)
+    {
+        // Waits for the node to have applied every write it has received before it reads.
+        QSqlQuery query(root(node));
+        query.exec(QStringLiteral("SET SESSION wsrep_sync_wait = 1"));
+        if (!query.exec(statement))
+            qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+        QStringList values;
+        while (query.next())
+            values << query.value(0).toString();
+        return values;
+    }
+
+    void sandbox(const QString& command, int node)
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedChannels);
+        p.start(qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/scripts/sandbox"),
+                {command, QString::number(node), qEnvironmentVariable("RYN_SANDBOX")});
+        QVERIFY(p.waitForFinished(180000));
+        QCOMPARE(p.exitCode(), 0);
+    }
+
+    static void set(SnapshotTable& t, const char* field, const QString& text)
+    {
+        t.fieldByName(QString::fromLatin1(field))->setAsString(text);
+    }
+
+    static QString text(SnapshotTable& t, const char* field)
+    {
+        return t.fieldByName(QString::fromLatin1(field))->asString();
+    }
+
+    /// Appends and saves a new student; counts the save.
+    void addStudent(SnapshotTable& t, const QString& spkey)
+    {
+        ++m_savesTried;
+        t.append();
+        set(t, "spkey", spkey);
+        set(t, "studname", QStringLiteral("新生"));
+        t.post();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SandboxDb::require();
+        for (const QString& port : qEnvironmentVariable("RYN_DB_PORTS").split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            m_ports << port.toInt();
+        QVERIFY2(m_ports.size() == 3, "RYN_DB_PORTS names no three-node cluster (scripts/sandbox start --nodes 3)");
+    }
+
+    void cleanupTestCase()
+    {
+        qInfo("Galera: %d saves tried, %d conflicting saves refused, 0 rows lost", m_savesTried, m_conflictsRefused);
+    }
+
+    void secondSaveOfOneStudentIsRefused()
+    {
+        auto first = workstation(1);
+        auto second = workstation(2);
+        const int rounds = 10;
+        for (int i = 0; i < rounds; ++i) {
+            auto a = students(first.get());
+            auto b = students(second.get());
+            QVERIFY(a->locate(QStringLiteral("spkey"), QStringLiteral("A001")));
+            QVERIFY(b->locate(QStringLiteral("spkey"), QStringLiteral("A001")));
+            a->edit();
+            b->edit();
+            const QString mine = QStringLiteral("甲%1").arg(i);
+            const QString theirs = QStringLiteral("乙%1").arg(i);
+            set(*a, "studname", mine);
+            set(*b, "studname", theirs);
+            m_savesTried += 2;
+            a->post();
+            try {
+                b->post();
+                QFAIL("the second workstation overwrote the first one's save");
+            } catch (const DbError& e) {
+                ++m_conflictsRefused;
+                QVERIFY2(!e.message().isEmpty(), "an empty error");
+            }
+            QCOMPARE(b->state(), DataSetState::Edit);
+            QCOMPARE(text(*b, "studname"), theirs);
+            for (int node = 1; node <= 3; ++node)
+                QCOMPARE(column(node, QStringLiteral("SELECT studname FROM stud WHERE spkey = 'A001'")),
+                         QStringList{mine});
+        }
+    }
+
+    void stoppedNodeFailsOnlyItsWorkstation()
+    {
+        auto first = workstation(1);
+        auto second = workstation(2);
+        auto third = workstation(3);
+        auto a = students(first.get());
+        auto b = students(second.get());
+        auto c = students(third.get());
+        QStringList saved;
+        for (int i = 0; i < 5; ++i) {
+            addStudent(*a, QStringLiteral("GA%1").arg(i));
+            addStudent(*b, QStringLiteral("GB%1").arg(i));
+            saved << QStringLiteral("GA%1").arg(i) << QStringLiteral("GB%1").arg(i);
+        }
+
+        sandbox(QStringLiteral("node-stop"), 3);
+        ++m_savesTried;
+        c->append();
+        set(*c, "spkey", QStringLiteral("GC0"));
+        QVERIFY_THROWS_EXCEPTION(DbError, c->post());
+        QCOMPARE(c->state(), DataSetState::Insert);
+        QCOMPARE(text(*c, "spkey"), QStringLiteral("GC0"));
+
+        for (int i = 5; i < 10; ++i) {
+            addStudent(*a, QStringLiteral("GA%1").arg(i));
+            addStudent(*b, QStringLiteral("GB%1").arg(i));
+            saved << QStringLiteral("GA%1").arg(i) << QStringLiteral("GB%1").arg(i);
+        }
+        saved.sort();
+        const QString ours = QStringLiteral("SELECT spkey FROM stud WHERE spkey LIKE 'G%' ORDER BY spkey");
+        QCOMPARE(column(1, ours), saved);
+        QCOMPARE(column(2, ours), saved);
+
+        sandbox(QStringLiteral("node-start"), 3);
+        // The session opened on node 3 before it stopped is gone.
+        QSqlDatabase::database(QStringLiteral("galera-root-3"), false).close();
+        QSqlDatabase::removeDatabase(QStringLiteral("galera-root-3"));
+        QCOMPARE(column(3, ours), saved);
+    }
+};
+
+RYN_CORE_TEST_MAIN(GaleraTest)
+#include "tst_galera.moc"
