@@ -6,6 +6,10 @@ namespace {
 // Characters with a meaning in Qt's mask notation: written as literals they need a backslash.
 const QString kQtMaskCharacters = QStringLiteral("AaNnXx90DdHhBb#><![]{}\\;");
 
+// Position characters and their Qt equivalents, one for one.
+const QString kDelphiPositions = QStringLiteral("LlAaCc09#><");
+const QString kQtPositions = QStringLiteral("AaNnXx90#><");
+
 void appendLiteral(QString& out, QChar c)
 {
     if (kQtMaskCharacters.contains(c))
@@ -55,57 +59,18 @@ QString MaskEdit::toInputMask(const QString& mask)
     for (qsizetype i = 0; i < positions.size(); ++i) {
         const QChar c = positions.at(i);
         const QChar next = i + 1 < positions.size() ? positions.at(i + 1) : QChar();
-        switch (c.unicode()) {
-        case '\\':
-            if (!next.isNull()) {
-                appendLiteral(out, next);
-                ++i;
-            }
-            break;
-        case 'L':
-            out += QLatin1Char('A');
-            break;
-        case 'l':
-            out += QLatin1Char('a');
-            break;
-        case 'A':
-            out += QLatin1Char('N');
-            break;
-        case 'a':
-            out += QLatin1Char('n');
-            break;
-        case 'C':
-            out += QLatin1Char('X');
-            break;
-        case 'c':
-            out += QLatin1Char('x');
-            break;
-        case '0':
-            out += QLatin1Char('9');
-            break;
-        case '9':
-            out += QLatin1Char('0');
-            break;
-        case '#':
-            out += QLatin1Char('#');
-            break;
-        case '>':
-            out += QLatin1Char('>');
-            break;
-        case '<':
-            if (next == QLatin1Char('>')) {
-                out += QLatin1Char('!');
-                ++i;
-            } else {
-                out += QLatin1Char('<');
-            }
-            break;
-        case '!':
-            break; // blanks at the start instead of the end: Qt has no such choice
-        case '_':
+        const qsizetype simple = kDelphiPositions.indexOf(c);
+        if (c == QLatin1Char('<') && next == QLatin1Char('>')) {
+            out += QLatin1Char('!');
+            ++i;
+        } else if (simple >= 0) {
+            out += kQtPositions.at(simple);
+        } else if (c == QLatin1Char('\\') && !next.isNull()) {
+            appendLiteral(out, next);
+            ++i;
+        } else if (c == QLatin1Char('_')) {
             out += QLatin1Char(' ');
-            break;
-        default:
+        } else if (c != QLatin1Char('!')) { // blanks at the start instead of the end: Qt has no such choice
             appendLiteral(out, c);
         }
     }
