@@ -1,12 +1,14 @@
 #include "formrynmain.h"
 
 #include "app/formabout.h"
+#include "app/formchangepassword.h"
 #include "app/rynconst.h"
 #include "app/uilanguage.h"
 #include "data/connection.h"
 #include "data/serversettings.h"
 #include "forms/formclassroom.h"
 #include "forms/formstudent.h"
+#include "forms/formuser.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
 #include "ui/mdiarrange.h"
@@ -131,13 +133,15 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitHelp);
 
     // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp, mitUser, mitPassword}) {
+    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp}) {
         a->setEnabled(false);
         a->setToolTip(QStringLiteral("Not available in this version"));
     }
 
     onEvent(mitStudent, &QAction::triggered, this, &TfrmRynMain::mitStudentClick);
     onEvent(mitClassroom, &QAction::triggered, this, &TfrmRynMain::mitClassroomClick);
+    onEvent(mitUser, &QAction::triggered, this, &TfrmRynMain::mitUserClick);
+    onEvent(mitPassword, &QAction::triggered, this, &TfrmRynMain::mitPasswordClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -215,6 +219,16 @@ void TfrmRynMain::mitStudentClick()
 void TfrmRynMain::mitClassroomClick()
 {
     bringUpChild<TfrmClassroom>([this] { return new TfrmClassroom(conn); });
+}
+
+void TfrmRynMain::mitUserClick()
+{
+    bringUpChild<TfrmUser>([this] { return new TfrmUser(conn); });
+}
+
+void TfrmRynMain::mitPasswordClick()
+{
+    bringUpChild<TfrmChangePassword>([this] { return new TfrmChangePassword(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

@@ -79,6 +79,8 @@ public:
 
     void mitStudentClick();
     void mitClassroomClick();
+    void mitUserClick();
+    void mitPasswordClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

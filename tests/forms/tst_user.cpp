@@ -1,3 +1,5 @@
+#include "app/formrynmain.h"
+#include "app/rynconst.h"
 #include "controls/dbgrid.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
@@ -13,6 +15,8 @@
 #include "testsupport.h"
 
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -84,6 +88,20 @@ private slots:
         QCOMPARE(m_form->txtPwd->echoMode(), QLineEdit::Normal);
         QVERIFY(!m_form->txtPwd->isEnabled());
         QVERIFY(!m_form->chkIsadmin->isVisible());
+    }
+
+    void comesFromTheMenuOnce()
+    {
+        ISADMIN = 1;
+        TfrmRynMain main;
+        main.showMaximized();
+        QVERIFY(main.mitUser->isEnabled());
+        main.mitUser->trigger();
+        main.mitUser->trigger();
+        QCOMPARE(main.mdiArea->subWindowList().size(), 1);
+        QMdiSubWindow* sub = main.mdiArea->subWindowList().first();
+        QVERIFY(qobject_cast<TfrmUser*>(sub->widget()));
+        QVERIFY(sub->isMaximized());
     }
 
     void onlyTheReservedAccountLeavesNothingToEdit()
