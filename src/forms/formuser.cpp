@@ -37,7 +37,7 @@ TfrmUser::TfrmUser(Connection* conn, QWidget* parent)
 
     grdUser = namedGrid(body(), "grdUser", dsUser, 360,
                         {{QStringLiteral("uid"), QStringLiteral("帳號"), 160, Qt::AlignLeft | Qt::AlignVCenter},
-                         {QStringLiteral("uname"), QStringLiteral("姓名"), 0, Qt::AlignLeft | Qt::AlignVCenter}});
+                         {QStringLiteral("uname"), QStringLiteral("姓名"), 180, Qt::AlignLeft | Qt::AlignVCenter}});
     QWidget* fields = dockGridLeft(grdUser);
 
     txtUID =
