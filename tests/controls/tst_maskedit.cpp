@@ -17,8 +17,6 @@ private slots:
                                                     << "nnnn;_";
         QTest::newRow("required kinds, own blank") << "LA0C;0;*"
                                                    << "AN9X;*";
-        QTest::newRow("optional kinds, no blank") << "la9c#"
-                                                  << "an0x#;_";
         QTest::newRow("case switches") << ">ll<>l<l"
                                        << ">aa!a<a;_";
         QTest::newRow("literals") << "(999)_\\a-\\;"
