@@ -1,6 +1,7 @@
 #include "formrynmain.h"
 
 #include "app/formabout.h"
+#include "app/formchangepassword.h"
 #include "app/rynconst.h"
 #include "app/uilanguage.h"
 #include "data/connection.h"
@@ -8,6 +9,7 @@
 #include "forms/formclassroom.h"
 #include "forms/formcorp.h"
 #include "forms/formstudent.h"
+#include "forms/formuser.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
 #include "ui/mdiarrange.h"
@@ -132,7 +134,7 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitHelp);
 
     // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitUser, mitPassword}) {
+    for (QAction* a : {mitCourse, mitBuy, mitQuery}) {
         a->setEnabled(false);
         a->setToolTip(QStringLiteral("Not available in this version"));
     }
@@ -140,6 +142,8 @@ void TfrmRynMain::buildMenus()
     onEvent(mitStudent, &QAction::triggered, this, &TfrmRynMain::mitStudentClick);
     onEvent(mitClassroom, &QAction::triggered, this, &TfrmRynMain::mitClassroomClick);
     onEvent(mitCorp, &QAction::triggered, this, &TfrmRynMain::mitCorpClick);
+    onEvent(mitUser, &QAction::triggered, this, &TfrmRynMain::mitUserClick);
+    onEvent(mitPassword, &QAction::triggered, this, &TfrmRynMain::mitPasswordClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -222,6 +226,14 @@ void TfrmRynMain::mitClassroomClick()
 void TfrmRynMain::mitCorpClick()
 {
     bringUpChild<TfrmCorp>([this] { return new TfrmCorp(conn); });
+void TfrmRynMain::mitUserClick()
+{
+    bringUpChild<TfrmUser>([this] { return new TfrmUser(conn); });
+}
+
+void TfrmRynMain::mitPasswordClick()
+{
+    bringUpChild<TfrmChangePassword>([this] { return new TfrmChangePassword(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

@@ -80,6 +80,8 @@ public:
     void mitStudentClick();
     void mitClassroomClick();
     void mitCorpClick();
+    void mitUserClick();
+    void mitPasswordClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

@@ -6,6 +6,12 @@
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "forms/formstudent.h"
+#include "forms/formuser.h"
+#include "app/formchangepassword.h"
+#include "app/lang/langtables.h"
+#include "app/lang/languagecontroller.h"
+#include "controls/maskedit.h"
+#include "controls/dbgrid.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "ui/messagebox.h"
@@ -142,6 +148,29 @@ private slots:
         QCOMPARE(form->tblStudent->recordCount(), 4);
         QVERIFY(!form->txtStudName->text().isEmpty());
         QVERIFY(form->lblHint->text().isEmpty());
+    }
+
+    // Every component the tables name exists, so nothing is dropped when the windows are bound.
+    void userAndPasswordWindowsComeTranslated()
+    {
+        SandboxDb::reseed();
+        auto main = startUp();
+        main->mitUser->trigger();
+        auto* users = qobject_cast<TfrmUser*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(users);
+        QCOMPARE(users->LangCtrl->langData(), LangTables::frmUser());
+        QCOMPARE(users->windowTitle(), QStringLiteral("用户管理"));
+        QCOMPARE(users->lblUID->text(), QStringLiteral("账号"));
+        QCOMPARE(users->txtPwd->inputMask(), QStringLiteral("nnnnnnnnnnnnnnnnnnnn;_"));
+        QCOMPARE(users->tblUser->filter(), QStringLiteral("uid<>'admin'"));
+        QCOMPARE(users->tblUser->recordCount(), 1);
+        main->mitPassword->trigger();
+        auto* password = qobject_cast<TfrmChangePassword*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(password);
+        QCOMPARE(password->LangCtrl->langData(), LangTables::frmChangePassword());
+        QCOMPARE(password->windowTitle(), QStringLiteral("修改密码"));
+        QCOMPARE(password->btnOK->text(), QStringLiteral("确定修改密码 (&K)"));
+        QCOMPARE(password->tblUser->recordCount(), 2);
     }
 
     void aFileThatCannotBeReadStopsANewWindow()

@@ -1,0 +1,232 @@
+#include "app/formchangepassword.h"
+#include "app/formrynmain.h"
+#include "app/rynconst.h"
+#include "data/connection.h"
+#include "data/digest.h"
+#include "formdriver.h"
+#include "platform/dialogseam.h"
+#include "platform/programend.h"
+#include "ui/messagebox.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+using namespace FormDriver;
+
+// The change-password window: its checks, the logged-in user's row, the ending of the program,
+// and its life as a child of the main window (minimised on closing, brought back as it was).
+class TestChangePassword : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Connection> m_conn;
+    QPointer<TfrmChangePassword> m_form;
+    int m_ends = 0;
+
+    TfrmChangePassword* open()
+    {
+        m_form = new TfrmChangePassword(m_conn.get());
+        FormDriver::show(m_form);
+        return m_form;
+    }
+
+    static QString storedPwd(const QString& uid)
+    {
+        return SandboxDb::scalar(QStringLiteral("SELECT pwd FROM users WHERE uid='%1'").arg(uid)).toString();
+    }
+
+    static QMdiSubWindow* frameOf(TfrmRynMain* main)
+    {
+        for (QMdiSubWindow* sub : main->mdiArea->subWindowList())
+            if (qobject_cast<TfrmChangePassword*>(sub->widget()))
+                return sub;
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase() { SandboxDb::require(); }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        DialogSeam::clear();
+        resetLoggedInUser();
+        UID = QStringLiteral("staff");
+        ISADMIN = 0;
+        m_ends = 0;
+        setProgramEnd([this] { ++m_ends; });
+        m_conn.reset(SandboxDb::programConnection(nullptr));
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_conn.reset();
+        setProgramEnd(nullptr);
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void keysShowPasswordAndReset()
+    {
+        open();
+        QCOMPARE(focused(), m_form->txtPassword1);
+        pressEnter();
+        QCOMPARE(focused(), m_form->txtPassword2);
+        pressEnter();
+        QCOMPARE(focused(), m_form->btnOK);
+        click(m_form->chkShowPassword);
+        QCOMPARE(m_form->txtPassword1->echoMode(), QLineEdit::Normal);
+        QCOMPARE(m_form->txtPassword2->echoMode(), QLineEdit::Normal);
+        click(m_form->chkShowPassword);
+        QCOMPARE(m_form->txtPassword2->echoMode(), QLineEdit::Password);
+        typeInto(m_form->txtPassword1, "one");
+        typeInto(m_form->txtPassword2, "two");
+        click(m_form->btnReset);
+        QCOMPARE(m_form->txtPassword1->text() + m_form->txtPassword2->text(), QString());
+        QCOMPARE(focused(), m_form->txtPassword2);
+    }
+
+    void checks_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("emptied");
+        // clang-format off
+        QTest::newRow("both empty")   << "" << "" << "密碼不可空白" << "密碼空白" << "txtPassword1" << false;
+        QTest::newRow("first spaces") << "   " << "abc" << "密碼不可空白" << "密碼空白" << "txtPassword1" << false;
+        QTest::newRow("second empty") << "abc" << " " << "確認密碼不可空白" << "確認密碼空白" << "txtPassword2" << false;
+        QTest::newRow("letter case")  << "Abc" << "abc" << "新密碼 與 確認密碼 必須相符" << "密碼與確認密碼不同" << "txtPassword1" << true;
+        // clang-format on
+    }
+    void checks()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        QFETCH(QString, focus);
+        QFETCH(bool, emptied);
+        open();
+        typeInto(m_form->txtPassword1, first);
+        typeInto(m_form->txtPassword2, second);
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnOK);
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QCOMPARE(DialogSeam::last().text, text);
+        QCOMPARE(DialogSeam::last().caption, title);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(focused()->objectName(), focus);
+        QCOMPARE(m_form->txtPassword1->text(), emptied ? QString() : first);
+        QCOMPARE(m_form->txtPassword2->text(), emptied ? QString() : second);
+        QCOMPARE(storedPwd("staff"), MD5("staff123"));
+        QCOMPARE(m_ends, 0);
+    }
+
+    void changeStoresTheTrimmedDigestAndEnds()
+    {
+        open();
+        typeInto(m_form->txtPassword1, " New9 ");
+        typeInto(m_form->txtPassword2, "New9  ");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnOK);
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("密碼變更成功，請重新登入"));
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("密碼變更成功"));
+        QCOMPARE(DialogSeam::last().flags, 64);
+        QCOMPARE(m_ends, 1);
+        QCOMPARE(storedPwd("staff"), MD5("New9"));
+        QCOMPARE(storedPwd("admin"), MD5("admin123"));
+    }
+
+    void noRowOfTheWholeAccountNameDoesNothing_data()
+    {
+        QTest::addColumn<QString>("uid");
+        QTest::newRow("part of a name") << "staf";
+        QTest::newRow("other letter case") << "STAFF";
+        QTest::newRow("renamed since login") << "nobody";
+    }
+    void noRowOfTheWholeAccountNameDoesNothing()
+    {
+        QFETCH(QString, uid);
+        UID = uid;
+        open();
+        typeInto(m_form->txtPassword1, "abc1");
+        typeInto(m_form->txtPassword2, "abc1");
+        click(m_form->btnOK);
+        QVERIFY(DialogSeam::prompts().isEmpty());
+        QCOMPARE(m_ends, 0);
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM users WHERE pwd=MD5('abc1')").toInt(), 0);
+    }
+
+    void refusedSaveLeavesTheRowForAnotherTry()
+    {
+        open();
+        SandboxDb::exec("UPDATE users SET pwd=MD5('meanwhile') WHERE uid='staff'");
+        typeInto(m_form->txtPassword1, "abc1");
+        typeInto(m_form->txtPassword2, "abc1");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnOK);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(m_ends, 0);
+        QCOMPARE(storedPwd("staff"), MD5("meanwhile"));
+        SandboxDb::exec("UPDATE users SET pwd=MD5('staff123') WHERE uid='staff'");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnOK);
+        QCOMPARE(DialogSeam::last().flags, 64);
+        QCOMPARE(storedPwd("staff"), MD5("abc1"));
+    }
+
+    void closingMinimisesAndTheMenuBringsItBack()
+    {
+        TfrmRynMain main;
+        main.showMaximized();
+        main.mitPassword->trigger();
+        QMdiSubWindow* sub = frameOf(&main);
+        QVERIFY(sub);
+        QVERIFY(sub->isMaximized());
+        auto* form = qobject_cast<TfrmChangePassword*>(sub->widget());
+        typeInto(form->txtPassword1, "kept1");
+        click(form->btnExit);
+        QVERIFY(sub->isMinimized());
+        QCOMPARE(frameOf(&main), sub);
+        main.mitPassword->trigger();
+        QCOMPARE(main.mdiArea->subWindowList().size(), 1);
+        QVERIFY(sub->isMaximized());
+        QCOMPARE(form->txtPassword1->text(), QStringLiteral("kept1"));
+        sub->close();
+        QVERIFY(sub->isMinimized());
+        QCOMPARE(frameOf(&main), sub);
+        main.mitCloseAll->trigger();
+        QVERIFY(!frameOf(&main));
+    }
+
+    // The real ending: the message loop stops, and the main window is not asked to close.
+    void successEndsTheMessageLoopWithoutTheCloseQuestion()
+    {
+        setProgramEnd(nullptr);
+        TfrmRynMain main;
+        main.showMaximized();
+        main.mitPassword->trigger();
+        auto* form = qobject_cast<TfrmChangePassword*>(frameOf(&main)->widget());
+        typeInto(form->txtPassword1, "loop1");
+        typeInto(form->txtPassword2, "loop1");
+        DialogSeam::queueAnswer(Win::IDOK);
+        QTimer::singleShot(0, form, [form] { click(form->btnOK); });
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(TestSupport::promptTexts(), QStringList({"密碼變更成功，請重新登入"}));
+        QVERIFY(main.isVisible());
+        QCOMPARE(storedPwd("staff"), MD5("loop1"));
+    }
+};
+
+RYN_TEST_MAIN(TestChangePassword)
+#include "tst_changepassword.moc"

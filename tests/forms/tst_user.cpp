@@ -1,0 +1,258 @@
+#include "controls/dbgrid.h"
+#include "controls/dbcheckbox.h"
+#include "controls/dbedit.h"
+#include "controls/maskedit.h"
+#include "data/connection.h"
+#include "data/digest.h"
+#include "data/snapshottable.h"
+#include "forms/formuser.h"
+#include "formdriver.h"
+#include "platform/dialogseam.h"
+#include "ui/messagebox.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStatusBar>
+
+using namespace FormDriver;
+
+// The users window: the reserved account kept out, the checks before saving, the password box.
+class TestUser : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Connection> m_conn;
+    QPointer<TfrmUser> m_form;
+
+    TfrmUser* open()
+    {
+        m_form = new TfrmUser(m_conn.get());
+        FormDriver::show(m_form);
+        return m_form;
+    }
+
+    void fill(const QString& uid, const QString& uname, const QString& pwd, const QString& hint)
+    {
+        typeInto(m_form->txtUID, uid);
+        typeInto(m_form->txtUname, uname);
+        typeInto(m_form->txtPwd, pwd);
+        typeInto(m_form->txtPwdHint, hint);
+    }
+
+    static QString storedPwd(const QString& uid)
+    {
+        return SandboxDb::scalar(QStringLiteral("SELECT pwd FROM users WHERE uid='%1'").arg(uid)).toString();
+    }
+
+    void select(const QString& uid) { QVERIFY(m_form->tblUser->locate("uid", uid)); }
+
+private slots:
+    void initTestCase() { SandboxDb::require(); }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        SandboxDb::exec("INSERT INTO users (uid, uname, pwd, isadmin, pwdhint) VALUES "
+                        "('clerk', '李會計', MD5('clerk1'), 1, 'c')");
+        DialogSeam::clear();
+        m_conn.reset(SandboxDb::programConnection(nullptr));
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_conn.reset();
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void opensWithoutTheReservedAccount()
+    {
+        open();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("使用者管理"));
+        QCOMPARE(m_form->tblUser->sort(), QStringLiteral("uname ASC"));
+        QCOMPARE(column(m_form->grdUser, 0), QStringList({"clerk", "staff"}));
+        const int align = m_form->grdUser->model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt();
+        QVERIFY(align & Qt::AlignLeft);
+        QCOMPARE(m_form->txtPwd->editMask(), QStringLiteral("aaaaaaaaaaaaaaaaaaaa;1;_"));
+        QCOMPARE(m_form->txtPwd->echoMode(), QLineEdit::Normal);
+        QVERIFY(!m_form->txtPwd->isEnabled());
+        QVERIFY(!m_form->chkIsadmin->isVisible());
+    }
+
+    void onlyTheReservedAccountLeavesNothingToEdit()
+    {
+        SandboxDb::exec("DELETE FROM users WHERE uid<>'admin'");
+        open();
+        QCOMPARE(column(m_form->grdUser, 0), QStringList());
+        QVERIFY(!m_form->btnEdit->isEnabled());
+        QVERIFY(!m_form->btnDelete->isEnabled());
+        QVERIFY(m_form->btnAdd->isEnabled());
+    }
+
+    void checksBeforeSaving_data()
+    {
+        QTest::addColumn<QString>("uid");
+        QTest::addColumn<QString>("uname");
+        QTest::addColumn<QString>("pwd");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("message"); // empty: saved
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("focus");
+        const QString reserved = QStringLiteral("admin 為系統管理者，請改為其他帳號名");
+        // clang-format off
+        QTest::newRow("all empty")        << "" << "" << "" << "" << "請輸入帳號" << 48 << "txtUID";
+        QTest::newRow("account spaces")   << "   " << "n" << "p1" << "h" << "請輸入帳號" << 48 << "txtUID";
+        QTest::newRow("no name")          << "u1" << "" << "p1" << "h" << "請輸入姓名" << 48 << "txtUname";
+        QTest::newRow("no password")      << "u1" << "n" << "" << "h" << "請輸入密碼" << 48 << "txtPwd";
+        QTest::newRow("no hint")          << "u1" << "n" << "p1" << " " << "請輸入密碼提示" << 48 << "txtPwdHint";
+        QTest::newRow("admin, no name")   << "admin" << "" << "p1" << "h" << "請輸入姓名" << 48 << "txtUname";
+        QTest::newRow("admin, no hint")   << "admin" << "n" << "p1" << "" << "請輸入密碼提示" << 48 << "txtPwdHint";
+        QTest::newRow("admin")            << "admin" << "n" << "p1" << "h" << reserved << 16 << "txtUID";
+        QTest::newRow("ADMIN in spaces")  << " AdMiN  " << "n" << "p1" << "h" << reserved << 16 << "txtUID";
+        QTest::newRow("admin2")           << "admin2" << "n" << "abc" << "h" << "" << 0 << "";
+        QTest::newRow("spaces kept")      << " sp " << "名 " << "Xy9" << "h" << "" << 0 << "";
+        // clang-format on
+    }
+    void checksBeforeSaving()
+    {
+        QFETCH(QString, uid);
+        QFETCH(QString, uname);
+        QFETCH(QString, pwd);
+        QFETCH(QString, hint);
+        QFETCH(QString, message);
+        QFETCH(int, flags);
+        QFETCH(QString, focus);
+        open();
+        click(m_form->btnAdd);
+        fill(uid, uname, pwd, hint);
+        if (!message.isEmpty())
+            DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        if (!message.isEmpty()) {
+            QCOMPARE(DialogSeam::prompts().size(), 1);
+            QCOMPARE(DialogSeam::last().text, message);
+            QCOMPARE(DialogSeam::last().caption,
+                     flags == 16 ? QStringLiteral("帳號名不可與系統管理者相同") : QStringLiteral("必填欄位"));
+            QCOMPARE(DialogSeam::last().flags, flags);
+            QCOMPARE(focused()->objectName(), focus);
+            QCOMPARE(m_form->tblUser->state(), DataSetState::Insert);
+            QCOMPARE(m_form->txtUID->text(), uid);
+            QCOMPARE(m_form->txtPwd->text(), pwd);
+            QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM users").toInt(), 3);
+            return;
+        }
+        QVERIFY(DialogSeam::prompts().isEmpty());
+        QCOMPARE(m_form->tblUser->state(), DataSetState::Browse);
+        QSqlQuery q(SandboxDb::root());
+        QVERIFY(
+            q.exec(QStringLiteral("SELECT uname, pwd, isadmin, pwdhint, upkey FROM users WHERE uid='%1'").arg(uid)));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), uname);
+        QCOMPARE(q.value(1).toString(), MD5(pwd));
+        QCOMPARE(q.value(2).toInt(), 0);
+        QCOMPARE(q.value(3).toString(), hint);
+        QVERIFY(q.value(4).toInt() > 0);
+    }
+
+    void passwordBoxTakesTwentyLettersAndDigits()
+    {
+        open();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtPwd, QStringLiteral("ab c-1!中2"));
+        QCOMPARE(m_form->txtPwd->text(), QStringLiteral("abc12"));
+        m_form->txtPwd->insert(QStringLiteral("中文"));
+        QCOMPARE(m_form->txtPwd->text(), QStringLiteral("abc12"));
+        typeInto(m_form->txtPwd, QStringLiteral("A234567890123456789012"));
+        QCOMPARE(m_form->txtPwd->text(), QStringLiteral("A2345678901234567890"));
+        typeInto(m_form->txtPwd, QStringLiteral("ab"));
+        QCOMPARE(m_form->txtPwd->displayText(), QStringLiteral("ab") + QString(18, QLatin1Char('_')));
+        click(m_form->btnCancel);
+    }
+
+    void passwordHintInTheStatusLine()
+    {
+        open();
+        click(m_form->btnEdit);
+        m_form->txtPwd->setFocus();
+        QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
+        m_form->txtPwdHint->setFocus();
+        QCOMPARE(m_form->StatusBar->currentMessage(), QString());
+        click(m_form->btnCancel);
+    }
+
+    void editingKeepsOrReplacesThePassword()
+    {
+        open();
+        select("staff");
+        click(m_form->btnEdit);
+        typeInto(m_form->txtUname, QStringLiteral("王大明"));
+        click(m_form->btnPost);
+        QCOMPARE(SandboxDb::scalar("SELECT uname FROM users WHERE uid='staff'").toString(), QStringLiteral("王大明"));
+        QCOMPARE(storedPwd("staff"), MD5("staff123"));
+        QCOMPARE(SandboxDb::scalar("SELECT isadmin FROM users WHERE uid='clerk'").toInt(), 1);
+
+        select("clerk");
+        click(m_form->btnEdit);
+        typeInto(m_form->txtUID, "clerk2");
+        typeInto(m_form->txtPwd, "new9");
+        click(m_form->btnPost);
+        QCOMPARE(storedPwd("clerk2"), MD5("new9"));
+        QCOMPARE(SandboxDb::scalar("SELECT isadmin FROM users WHERE uid='clerk2'").toInt(), 1);
+        QCOMPARE(storedPwd("admin"), MD5("admin123"));
+    }
+
+    // A password typed for one account never reaches another.
+    void passwordBoxEmptiedBetweenAccounts()
+    {
+        open();
+        select("staff");
+        click(m_form->btnEdit);
+        typeInto(m_form->txtPwd, "forstaff1");
+        click(m_form->btnCancel);
+        QCOMPARE(m_form->txtPwd->text(), QString());
+        click(m_form->btnEdit);
+        typeInto(m_form->txtPwd, "forstaff2");
+        typeInto(m_form->txtPwdHint, "");
+        // A refused save keeps what was typed, the password included.
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(m_form->txtPwd->text(), QStringLiteral("forstaff2"));
+        typeInto(m_form->txtPwdHint, "h");
+        click(m_form->btnPost);
+        QCOMPARE(storedPwd("staff"), MD5("forstaff2"));
+        QCOMPARE(m_form->txtPwd->text(), QString());
+
+        select("clerk");
+        click(m_form->btnEdit);
+        typeInto(m_form->txtPwdHint, "c2");
+        click(m_form->btnPost);
+        QCOMPARE(storedPwd("clerk"), MD5("clerk1"));
+
+        click(m_form->btnAdd);
+        QCOMPARE(m_form->txtPwd->text(), QString());
+        typeInto(m_form->txtPwd, "fornew1");
+        click(m_form->btnCancel);
+        select("staff");
+        QCOMPARE(m_form->txtPwd->text(), QString());
+    }
+
+    void refusedDigestIsNotKeptForALaterSave()
+    {
+        open();
+        select("staff");
+        click(m_form->btnEdit);
+        typeInto(m_form->txtPwdHint, "");
+        typeInto(m_form->txtPwd, "typed1");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        typeInto(m_form->txtPwd, "");
+        typeInto(m_form->txtPwdHint, "h");
+        click(m_form->btnPost);
+        QCOMPARE(storedPwd("staff"), MD5("staff123"));
+    }
+};
+
+RYN_TEST_MAIN(TestUser)
+#include "tst_user.moc"
