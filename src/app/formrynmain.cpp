@@ -226,6 +226,8 @@ void TfrmRynMain::mitClassroomClick()
 void TfrmRynMain::mitCorpClick()
 {
     bringUpChild<TfrmCorp>([this] { return new TfrmCorp(conn); });
+}
+
 void TfrmRynMain::mitUserClick()
 {
     bringUpChild<TfrmUser>([this] { return new TfrmUser(conn); });
