@@ -132,7 +132,9 @@ void TfrmLogin::GetUILanguage()
 void TfrmLogin::FormCreate()
 {
     scanForLanguageFiles(QDir::currentPath());
-    GetUILanguage();
+    // A language file that cannot be read costs the translation only: its error is shown, the
+    // built-in texts stay, and the connection is still set up so that staff can log in.
+    guarded([this] { GetUILanguage(); });
     errcnt = 0;
     connRyn->setConnectionString(programConnectionString());
     connRyn->open();

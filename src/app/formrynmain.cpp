@@ -152,7 +152,9 @@ void TfrmRynMain::buildMenus()
 void TfrmRynMain::FormCreate()
 {
     scanForLanguageFiles(QCoreApplication::applicationDirPath());
-    GetUILanguage();
+    // As in the login dialog: an unreadable language file must not leave the windows without
+    // their connection.
+    guarded([this] { GetUILanguage(); });
     conn->setConnectionString(programConnectionString());
     conn->open();
 }
