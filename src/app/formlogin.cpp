@@ -84,8 +84,10 @@ void TfrmLogin::buildLayout()
 
     for (QLineEdit* edit : {txtLogin, txtPassword})
         setImeMode(edit, ImeMode::Closed);
+    // The check box sits between the password and the buttons in the order, though Tab skips it.
     setTabOrder(txtLogin, txtPassword);
-    setTabOrder(txtPassword, btnLogin);
+    setTabOrder(txtPassword, chkShowPassword);
+    setTabOrder(chkShowPassword, btnLogin);
     setTabOrder(btnLogin, btnExit);
     Memo1->setFocusPolicy(Qt::NoFocus);
     txtLogin->setFocus();
