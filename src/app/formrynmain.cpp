@@ -7,6 +7,7 @@
 #include "data/serversettings.h"
 #include "forms/formclassroom.h"
 #include "forms/formstudent.h"
+#include "ui/framekeys.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
 #include "ui/mdiarrange.h"
@@ -61,6 +62,7 @@ TfrmRynMain::TfrmRynMain(QWidget* parent)
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(mdiArea);
     buildMenus();
+    new FrameKeys(this, mdiArea);
     lblRestart = hiddenLabel(this, "lblRestart", QStringLiteral("請關閉程式再重新啟動"));
     lblCloseQuery = hiddenLabel(this, "lblCloseQuery", QStringLiteral("確定結束本系統?"));
     lblExit = hiddenLabel(this, "lblExit", QStringLiteral("結束"));
@@ -189,7 +191,11 @@ void TfrmRynMain::mitLangClick(QAction* item)
 
 QMdiSubWindow* TfrmRynMain::addChild(QWidget* form)
 {
+    const bool fixedBorder = form->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint);
     QMdiSubWindow* sub = mdiArea->addSubWindow(form);
+    // The frame that holds the form inside the main window keeps its fixed border.
+    if (fixedBorder)
+        sub->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     sub->setWindowIcon(form->windowIcon());
     sub->showMaximized();
     mdiArea->setActiveSubWindow(sub);
@@ -247,8 +253,12 @@ void TfrmRynMain::mitIconClick()
 void TfrmRynMain::mitCloseAllClick()
 {
     // Freed without their closing handlers: an unsaved row in any of them is dropped.
-    while (!mdiArea->subWindowList().isEmpty())
-        delete mdiArea->subWindowList(QMdiArea::CreationOrder).first();
+    while (!mdiArea->subWindowList().isEmpty()) {
+        QMdiSubWindow* sub = mdiArea->subWindowList(QMdiArea::CreationOrder).first();
+        // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
+        sub->hide();
+        delete sub;
+    }
 }
 
 void TfrmRynMain::mitAboutClick()
