@@ -74,9 +74,31 @@ void TfrmAbout::FormCreate()
         return;
     lblVersion->setText(QStringLiteral("V ") + version);
     lblVersion->adjustSize();
+    m_versionCentred = true;
+    centreVersionLine();
+}
+
+void TfrmAbout::centreVersionLine()
+{
     // Halves go to the even neighbour: that is how nearbyint rounds under the default rounding mode.
     const int left = int(std::nearbyint((frameGeometry().width() - lblVersion->width()) / 2.0));
     lblVersion->move(left, lblVersion->y());
+}
+
+void TfrmAbout::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The outer width is known only once the window has its frame.
+    if (m_versionCentred)
+        centreVersionLine();
+}
+
+void TfrmAbout::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    // A window manager puts its frame around the window after it is shown, and moves it then.
+    if (m_versionCentred && isVisible())
+        centreVersionLine();
 }
 
 void TfrmAbout::btnOKClick()

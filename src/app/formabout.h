@@ -18,7 +18,8 @@ public:
     explicit TfrmAbout(QWidget* parent = nullptr, const QString& programPath = QString());
 
     /// Replaces the version line's caption with "V " and the file version of the program file,
-    /// centred across the window; keeps caption and place when the file has no version to show.
+    /// centred on the window's outer width (again once shown); keeps caption and place when the file has no version to
+    /// show.
     void FormCreate();
     /// Closes the box (accepted).
     void btnOKClick();
@@ -31,12 +32,17 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void setLinkLook(const QColor& color, bool italic);
+    /// Centres the version line on the window's outer width, frame included.
+    void centreVersionLine();
 
     QString m_programPath;
     bool m_websitePressed = false;
+    bool m_versionCentred = false; ///< the version line shows the file version and follows the width
 
     QLabel* lblAppName = nullptr;
     QLabel* lblWebsite = nullptr;

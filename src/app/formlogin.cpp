@@ -84,8 +84,10 @@ void TfrmLogin::buildLayout()
 
     for (QLineEdit* edit : {txtLogin, txtPassword})
         setImeMode(edit, ImeMode::Closed);
+    // The check box sits between the password and the buttons in the order, though Tab skips it.
     setTabOrder(txtLogin, txtPassword);
-    setTabOrder(txtPassword, btnLogin);
+    setTabOrder(txtPassword, chkShowPassword);
+    setTabOrder(chkShowPassword, btnLogin);
     setTabOrder(btnLogin, btnExit);
     Memo1->setFocusPolicy(Qt::NoFocus);
     txtLogin->setFocus();
@@ -132,7 +134,9 @@ void TfrmLogin::GetUILanguage()
 void TfrmLogin::FormCreate()
 {
     scanForLanguageFiles(QDir::currentPath());
-    GetUILanguage();
+    // A language file that cannot be read costs the translation only: its error is shown, the
+    // built-in texts stay, and the connection is still set up so that staff can log in.
+    guarded([this] { GetUILanguage(); });
     errcnt = 0;
     connRyn->setConnectionString(programConnectionString());
     connRyn->open();

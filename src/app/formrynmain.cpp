@@ -10,6 +10,7 @@
 #include "forms/formcorp.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
+#include "ui/framekeys.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
 #include "ui/mdiarrange.h"
@@ -64,6 +65,7 @@ TfrmRynMain::TfrmRynMain(QWidget* parent)
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(mdiArea);
     buildMenus();
+    new FrameKeys(this, mdiArea);
     lblRestart = hiddenLabel(this, "lblRestart", QStringLiteral("請關閉程式再重新啟動"));
     lblCloseQuery = hiddenLabel(this, "lblCloseQuery", QStringLiteral("確定結束本系統?"));
     lblExit = hiddenLabel(this, "lblExit", QStringLiteral("結束"));
@@ -158,7 +160,9 @@ void TfrmRynMain::buildMenus()
 void TfrmRynMain::FormCreate()
 {
     scanForLanguageFiles(QCoreApplication::applicationDirPath());
-    GetUILanguage();
+    // As in the login dialog: an unreadable language file must not leave the windows without
+    // their connection.
+    guarded([this] { GetUILanguage(); });
     conn->setConnectionString(programConnectionString());
     conn->open();
 }
@@ -193,7 +197,11 @@ void TfrmRynMain::mitLangClick(QAction* item)
 
 QMdiSubWindow* TfrmRynMain::addChild(QWidget* form)
 {
+    const bool fixedBorder = form->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint);
     QMdiSubWindow* sub = mdiArea->addSubWindow(form);
+    // The frame that holds the form inside the main window keeps its fixed border.
+    if (fixedBorder)
+        sub->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     sub->setWindowIcon(form->windowIcon());
     sub->showMaximized();
     mdiArea->setActiveSubWindow(sub);
@@ -266,8 +274,12 @@ void TfrmRynMain::mitIconClick()
 void TfrmRynMain::mitCloseAllClick()
 {
     // Freed without their closing handlers: an unsaved row in any of them is dropped.
-    while (!mdiArea->subWindowList().isEmpty())
-        delete mdiArea->subWindowList(QMdiArea::CreationOrder).first();
+    while (!mdiArea->subWindowList().isEmpty()) {
+        QMdiSubWindow* sub = mdiArea->subWindowList(QMdiArea::CreationOrder).first();
+        // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
+        sub->hide();
+        delete sub;
+    }
 }
 
 void TfrmRynMain::mitAboutClick()

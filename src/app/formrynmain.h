@@ -26,7 +26,7 @@ public:
     /// The main window of the run; child windows reach the shared connection through it.
     static TfrmRynMain* instance();
 
-    /// Reads the language setting, applies it and ticks the matching language item.
+    /// Reads the language setting, applies it and ticks the item of the language shown.
     void GetUILanguage();
     /// The language command: stores "tw" or "cn" for the next start and tells the user to restart.
     void SetDefaultLang(const QString& caption);

@@ -26,7 +26,7 @@ bool applyStartupLanguage()
     TLanguageManager& manager = LangManager();
     // Without a registered language file there is no index 1: the built-in texts stay.
     manager.setLanguageID(manager.LanguageIDs(builtIn ? 0 : 1));
-    return builtIn;
+    return manager.LanguageID() == TLanguageManager::DefaultLanguageID;
 }
 
 TLanguageController* attachLanguageController(QWidget* window)

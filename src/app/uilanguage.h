@@ -12,7 +12,9 @@ QString settingsFilePath();
 /// Registers the language files "*.lng" of dir (not its subdirectories); returns how many.
 int scanForLanguageFiles(const QString& dir);
 /// Reads [Language] default from ryn.ini and sets the language in effect: exactly "tw" selects the
-/// built-in texts, anything else the first registered language file. Returns true for "tw".
+/// built-in texts, anything else the first registered language file. Returns true when the
+/// built-in texts are in effect afterwards ("tw", or no language file registered). Throws AppError
+/// when the chosen file cannot be read; the language in effect then stays as it was.
 bool applyStartupLanguage();
 /// Gives a newly built window its translation controller "LangCtrl" and translates it.
 TLanguageController* attachLanguageController(QWidget* window);

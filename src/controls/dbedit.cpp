@@ -168,6 +168,10 @@ void DBEdit::focusOutEvent(QFocusEvent* event)
     // Another window, a menu or a message box taking the focus is not leaving the box.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
+    // Hidden with its window, which is closing: nothing is stored then, and a value the field would
+    // refuse is dropped with the rest of the row, as Cancel would drop it.
+    if (!isVisible())
+        return;
     QWidget* taker = event->reason() == Qt::MouseFocusReason ? QApplication::focusWidget() : nullptr;
     if (storeOnLeaving() || !taker)
         return;

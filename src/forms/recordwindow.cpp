@@ -44,6 +44,8 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget*
     setObjectName(name);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
+    // A single fixed border: the window can be maximised and restored, not resized by its edges.
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     QFont f = font();
     f.setPixelSize(16);
     setFont(f);

@@ -4,10 +4,8 @@
 
 void setImeMode(QWidget* widget, ImeMode mode)
 {
-    const bool open = mode == ImeMode::Open;
-    widget->setAttribute(Qt::WA_InputMethodEnabled, open);
+    widget->setAttribute(Qt::WA_InputMethodEnabled, true);
     Qt::InputMethodHints hints = widget->inputMethodHints();
-    hints.setFlag(Qt::ImhPreferLatin, !open);
-    hints.setFlag(Qt::ImhNoPredictiveText, !open);
+    hints.setFlag(Qt::ImhPreferLatin, mode == ImeMode::Closed);
     widget->setInputMethodHints(hints);
 }

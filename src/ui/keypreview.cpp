@@ -1,8 +1,8 @@
 #include "keypreview.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QWidget>
 
 KeyPreview::KeyPreview(QWidget* form, std::function<bool(QKeyEvent*)> handler)
@@ -48,7 +48,8 @@ bool applyEnterRule(QWidget* form, QKeyEvent* event)
     QWidget* focus = QApplication::focusWidget();
     if (!focus || !(focus == form || form->isAncestorOf(focus)))
         return false;
-    if (auto* button = qobject_cast<QAbstractButton*>(focus)) {
+    // Check boxes are not pressed: Enter moves on from them like from any other input.
+    if (auto* button = qobject_cast<QPushButton*>(focus)) {
         if (button->isEnabled())
             button->click();
         return true;

@@ -27,5 +27,6 @@ private:
 
 /// The Enter rule of the forms: Enter (character 13) moves the focus to the next enabled, visible
 /// tab stop inside form, wrapping at the end; the key still reaches the control that had the focus.
-/// A focused button is pressed by Enter instead, and the focus stays. Returns true when consumed.
+/// A focused push button is pressed by Enter instead, and the focus stays; a check box is not
+/// toggled (the focus moves on from it). Returns true when consumed.
 bool applyEnterRule(QWidget* form, QKeyEvent* event);

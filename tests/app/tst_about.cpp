@@ -76,9 +76,13 @@ private slots:
         }
     }
 
+    // Centred on the outer width of the window as it is shown, frame included.
     void showsTheProgramsVersionCentred()
     {
         TfrmAbout box(nullptr, rynPath());
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(box.frameGeometry().width() > box.width());
         QLabel* version = label(&box, "lblVersion");
         QCOMPARE(version->text(), QStringLiteral("V 1.3.0.0"));
         QCOMPARE(version->width(), version->sizeHint().width());

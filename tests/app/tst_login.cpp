@@ -260,6 +260,19 @@ private slots:
         QCOMPARE(d->result(), int(TfrmLogin::mrClose));
     }
 
+    // Enter presses push buttons only: the clicked check box keeps its state and the focus moves on.
+    void enterOnTheCheckBoxMovesOn()
+    {
+        TfrmLogin* d = open();
+        QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
+        QCOMPARE(QApplication::focusWidget(), d->chkShowPassword);
+        QTest::keyClick(d->chkShowPassword, Qt::Key_Return);
+        QVERIFY(d->chkShowPassword->isChecked());
+        QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Normal);
+        QCOMPARE(QApplication::focusWidget(), d->btnLogin);
+        QCOMPARE(d->result(), 0);
+    }
+
     void showPassword()
     {
         TfrmLogin* d = open();

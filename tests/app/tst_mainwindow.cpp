@@ -1,8 +1,13 @@
 #include "app/formrynmain.h"
+#include "app/lang/languagemanager.h"
 #include "app/rynconst.h"
 #include "data/connection.h"
 #include "forms/formcorp.h"
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
+#include "forms/formclassroom.h"
 #include "forms/formstudent.h"
+#include "formdriver.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "ui/messagebox.h"
@@ -56,6 +61,15 @@ class TestMainWindow : public QObject
         return m_main.get();
     }
 
+    static TfrmStudent* students(TfrmRynMain* w)
+    {
+        w->mitStudent->trigger();
+        auto* form = qobject_cast<TfrmStudent*>(w->mdiArea->activeSubWindow()->widget());
+        if (!form)
+            qFatal("No students window");
+        return form;
+    }
+
     static QStringList captions(QMenu* menu)
     {
         QStringList list;
@@ -76,6 +90,7 @@ private slots:
 
     void init()
     {
+        LangManager().reset();
         DialogSeam::clear();
         QFile::remove(m_dir.filePath("ryn.ini"));
         resetLoggedInUser();
@@ -87,6 +102,7 @@ private slots:
             m_main->setAttribute(Qt::WA_DeleteOnClose, false);
             m_main.reset();
         }
+        LangManager().reset();
         QCOMPARE(DialogSeam::pending(), 0);
     }
 
@@ -281,6 +297,10 @@ private slots:
         QVERIFY(open()->mitTW->isChecked());
         m_main.reset();
         IniFile::writeString(m_dir.filePath("ryn.ini"), "Language", "default", "TW");
+        // Without a language file the built-in texts are shown, and ticked, whatever the setting.
+        QVERIFY(open()->mitTW->isChecked());
+        m_main.reset();
+        QVERIFY(LangManager().RegisterLangFile(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng"));
         QVERIFY(open()->mitCN->isChecked());
     }
 
@@ -347,6 +367,103 @@ private slots:
         QVERIFY(!w->conn->connected());
         QVERIFY(w->isVisible());
         QVERIFY(!w->mitUser->isVisible());
+    }
+    // Ctrl+X is the menu's shortcut everywhere in the frame, also over an edit box; Shift+Delete
+    // still cuts there.
+    void ctrlXAsksToEndAlsoFromAnEditBox()
+    {
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        TfrmStudent* form = students(w);
+        FormDriver::click(form->btnAdd);
+        FormDriver::typeInto(form->txtStudName, "abc");
+        form->txtStudName->selectAll();
+        DialogSeam::queueAnswer(Win::IDCANCEL);
+        QTest::keyClick(form->txtStudName, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("確定結束本系統?"));
+        QCOMPARE(form->txtStudName->text(), QStringLiteral("abc"));
+        QVERIFY(w->isVisible());
+        QTest::keyClick(form->txtStudName, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(form->txtStudName->text(), QString());
+    }
+
+    // Alt+S: "儲存 (&S)" of the active window while it is enabled, "基本資料管理 (&S)" otherwise.
+    void underlinedLetterGoesToTheEnabledButtonFirst()
+    {
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        TfrmStudent* form = students(w);
+        form->grdStudent->setFocus();
+        QTest::keyClick(form->grdStudent, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(w->mitBasic->isVisible());
+        w->mitBasic->close();
+        QTRY_VERIFY(!w->mitBasic->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(w));
+
+        FormDriver::click(form->btnAdd);
+        FormDriver::typeInto(form->txtSpkey, "S900");
+        FormDriver::typeInto(form->txtStudName, QStringLiteral("王小明"));
+        FormDriver::typeInto(form->txtStudpwd, "pw");
+        QTest::keyClick(form->txtStudpwd, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(SandboxDb::scalar("SELECT studname FROM stud WHERE spkey='S900'").toString(),
+                 QStringLiteral("王小明"));
+        QVERIFY(!form->btnPost->isEnabled());
+        QVERIFY(!w->mitBasic->isVisible());
+        QVERIFY(DialogSeam::prompts().isEmpty());
+    }
+
+    // A record window inside the frame has a fixed border: dragging its corner changes nothing.
+    void recordWindowsAreNotResizable()
+    {
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        students(w);
+        QMdiSubWindow* sub = w->mdiArea->activeSubWindow();
+        QVERIFY(sub->windowFlags() & Qt::WindowMaximizeButtonHint);
+        sub->showNormal();
+        sub->setGeometry(10, 10, 600, 400);
+        const QSize before = sub->size();
+        const QPoint corner(sub->width() - 2, sub->height() - 2);
+        QTest::mouseMove(sub, corner);
+        QTest::mousePress(sub, Qt::LeftButton, {}, corner);
+        QTest::mouseMove(sub, corner + QPoint(60, 40));
+        QTest::mouseRelease(sub, Qt::LeftButton, {}, corner + QPoint(60, 40));
+        QCOMPARE(sub->size(), before);
+    }
+
+    // Closing drops a refused value in the focused box without a word, as Cancel would.
+    void closingDropsARefusedValueSilently_data()
+    {
+        QTest::addColumn<bool>("closeAll");
+        QTest::newRow("close box") << false;
+        QTest::newRow("close all") << true;
+    }
+    void closingDropsARefusedValueSilently()
+    {
+        QFETCH(bool, closeAll);
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->mitClassroom->trigger();
+        auto* form = qobject_cast<TfrmClassroom*>(w->mdiArea->activeSubWindow()->widget());
+        QVERIFY(form);
+        QPointer<TfrmClassroom> alive(form);
+        FormDriver::click(form->btnAdd);
+        FormDriver::typeInto(form->txtClassName, "Lost");
+        FormDriver::typeInto(form->txtVideoPoint, "99999");
+        QCOMPARE(QApplication::focusWidget(), form->txtVideoPoint);
+        if (closeAll)
+            w->mitCloseAll->trigger();
+        else
+            w->mdiArea->activeSubWindow()->close();
+        QTRY_VERIFY(alive.isNull());
+        QVERIFY(DialogSeam::prompts().isEmpty());
+        QVERIFY(w->mdiArea->subWindowList().isEmpty());
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM classroom WHERE classname='Lost'").toInt(), 0);
     }
 };
 

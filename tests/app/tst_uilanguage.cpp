@@ -131,7 +131,9 @@ private slots:
         QCOMPARE(login->windowTitle(), QStringLiteral("登入"));
         QVERIFY(login->connRyn->connected());
         QCOMPARE(main->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
-        QVERIFY(main->mitCN->isChecked());
+        // The tick names the language shown.
+        QVERIFY(main->mitTW->isChecked());
+        QVERIFY(!main->mitCN->isChecked());
     }
 
     void recordWindowsComeTranslatedAndStillBound()
@@ -186,6 +188,38 @@ private slots:
         QVERIFY(DialogSeam::last().text.startsWith("Loading translations failed.\r\nLine "));
         QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
         QVERIFY(main->mdiArea->subWindowList().isEmpty());
+    }
+
+    // A language file that cannot be read costs the windows their translation, not the connection:
+    // the error names the file's fault, the built-in texts stay, and logging in works.
+    void anUnreadableFileStillLetsTheUserIn()
+    {
+        QFile file(m_dir->filePath("cn.lng"));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("\r\n[frmLogin]\r\n00000001=a\r\n");
+        file.close();
+        DialogSeam::queueAnswer(Win::IDOK);
+        auto login = std::make_unique<TfrmLogin>();
+        QCOMPARE(DialogSeam::prompts().size(), 1);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY(DialogSeam::last().text.startsWith("Loading translations failed.\r\nLine "));
+        QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
+        QCOMPARE(login->windowTitle(), QStringLiteral("登入"));
+        QVERIFY(login->connRyn->connected());
+        login->show();
+        login->txtLogin->setText("admin");
+        login->txtPassword->setText("admin123");
+        QTest::mouseClick(login->btnLogin, Qt::LeftButton);
+        QCOMPARE(login->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(UID, QStringLiteral("admin"));
+
+        DialogSeam::queueAnswer(Win::IDOK);
+        TfrmRynMain main;
+        QCOMPARE(DialogSeam::prompts().size(), 2);
+        QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
+        QVERIFY(main.conn->connected());
+        QCOMPARE(main.windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
+        QVERIFY(main.mitTW->isChecked());
     }
 };
 
