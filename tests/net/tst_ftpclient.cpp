@@ -1,0 +1,392 @@
+#include "net/ftpclient.h"
+#include "wiretap.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+QString movies()
+{
+    return qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
+}
+
+QByteArray randomBytes(int size)
+{
+    QByteArray block(4096, Qt::Uninitialized);
+    for (char& c : block)
+        c = char(QRandomGenerator::global()->bounded(256));
+    return block.repeated(size / block.size() + 1).left(size);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+/// The text of the FtpError that action throws, or "(no error)".
+template <typename Action> QString errorOf(Action action)
+{
+    try {
+        action();
+    } catch (const FtpError& e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+void openSequence(FtpClient& ftp, const FtpSettings& settings, bool passive = true)
+{
+    ftp.setSettings(settings);
+    ftp.connectToHost();
+    ftp.setPassive(passive);
+    QVERIFY(ftp.isConnected());
+    ftp.changeDirectory(settings.directory);
+}
+
+/// The transfer events of a client, with the time of each since the begin event.
+struct Events {
+    QList<qint64> begins, progress, msecs;
+    int ends = 0;
+    QElapsedTimer clock;
+    explicit Events(FtpClient& ftp)
+    {
+        ftp.setBeginHandler([this](FtpClient::Direction, qint64 total) {
+            begins << total;
+            clock.start();
+        });
+        ftp.setProgressHandler([this](FtpClient::Direction, qint64 done) {
+            progress << done;
+            msecs << clock.nsecsElapsed() / 1000000;
+        });
+        ftp.setEndHandler([this](FtpClient::Direction) { ++ends; });
+    }
+};
+
+/// A file of the given size made of zero bytes, never held in memory.
+class ZeroDevice : public QIODevice
+{
+public:
+    explicit ZeroDevice(qint64 size)
+        : m_size(size)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    qint64 size() const override { return m_size; }
+
+protected:
+    qint64 readData(char* data, qint64 max) override
+    {
+        const qint64 n = qMin(max, m_size - pos());
+        memset(data, 0, size_t(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    qint64 m_size;
+};
+} // namespace
+
+class TestFtpClient : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_local;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("RYN_FTP_PORT") && QDir(movies()).exists(),
+                 "No FTP server: run scripts/test, or source the env file of scripts/sandbox start");
+    }
+
+    void cleanup()
+    {
+        for (const QFileInfo& entry : QDir(movies()).entryInfoList({"tst-*"}, QDir::Files | QDir::Dirs)) {
+            if (entry.isDir())
+                QDir(entry.filePath()).removeRecursively();
+            else
+                QFile::remove(entry.filePath());
+        }
+    }
+
+    void percent_data()
+    {
+        QTest::addColumn<qint64>("done");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<int>("expected");
+        const qint64 max = std::numeric_limits<qint64>::max();
+        QTest::newRow("half of 100 MB") << qint64(50000000) << qint64(100000000) << 50;
+        QTest::newRow("beyond 2^31") << qint64(1500000000) << qint64(2000000000) << 75;
+        QTest::newRow("truncated") << qint64(2) << qint64(3) << 66;
+        QTest::newRow("largest counts") << max - 1 << max << 99;
+        QTest::newRow("half of the largest") << max / 2 << max << 49;
+        QTest::newRow("all") << qint64(5) << qint64(5) << 100;
+        QTest::newRow("no total") << qint64(7) << qint64(0) << 0;
+    }
+
+    void percent()
+    {
+        QFETCH(qint64, done);
+        QFETCH(qint64, total);
+        QFETCH(int, expected);
+        QCOMPARE(FtpClient::percent(done, total), expected);
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("passive");
+        QTest::newRow("video") << QStringLiteral("tst-lesson01.mp4") << (64 << 20) << true;
+        QTest::newRow("active mode") << QStringLiteral("tst-active.avi") << 100000 << false;
+        QTest::newRow("name in Chinese with a space") << QStringLiteral("tst-課程 01.mp4") << 1000 << true;
+        QTest::newRow("empty file") << QStringLiteral("tst-empty.bin") << 0 << true;
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QFETCH(bool, passive);
+        const QByteArray bytes = randomBytes(size);
+        QFile source(writeFile(m_local.filePath("source"), bytes));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        FtpClient ftp;
+        Events events(ftp);
+        bool processedDuringStore = false;
+        QTimer::singleShot(0, [&] { processedDuringStore = events.ends == 0; });
+        openSequence(ftp, FtpSettings::videoServer(), passive);
+        ftp.store(source, name);
+        QVERIFY(!source.isOpen());
+
+        QCOMPARE(events.begins, QList<qint64>{size});
+        QCOMPARE(events.ends, 1);
+        QCOMPARE(events.progress.last(), qint64(size));
+        for (int i = 0; i + 1 < events.progress.size(); ++i) {
+            QVERIFY(events.progress[i] < events.progress[i + 1]);
+            QVERIFY(events.msecs[i] - (i ? events.msecs[i - 1] : 0) >= FtpClient::kProgressIntervalMs);
+        }
+        QVERIFY(processedDuringStore);
+        QCOMPARE(readFile(movies() + name), bytes);
+        QCOMPARE(ftp.size(name), qint64(size));
+
+        const QStringList listing = ftp.list(name);
+        QCOMPARE(listing.size(), 1);
+        QVERIFY2(listing.first().endsWith(name), qPrintable(listing.first()));
+        const QString local = writeFile(m_local.filePath("copy"), "an older and longer local copy");
+        ftp.retrieve(name, local);
+        QCOMPARE(readFile(local), bytes);
+
+        ftp.remove(name);
+        QVERIFY(!QFile::exists(movies() + name));
+        ftp.disconnectFromHost();
+        QVERIFY(!ftp.isConnected());
+    }
+
+    void commandsOnTheWire()
+    {
+        FtpSettings settings = FtpSettings::videoServer();
+        WireTap tap(settings.port);
+        settings.port = tap.port();
+        QFile source(writeFile(m_local.filePath("order"), "0123456789"));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        FtpClient ftp;
+        openSequence(ftp, settings);
+        ftp.store(source, QStringLiteral("tst-order.bin"));
+        ftp.disconnectFromHost();
+        QTRY_VERIFY(tap.sent().endsWith("QUIT\r\n"));
+
+        QStringList commands;
+        for (const QByteArray& line : tap.sent().split('\n'))
+            commands << QString::fromUtf8(line.trimmed()).section(QLatin1Char(' '), 0, 0);
+        commands.removeAll(QString());
+        QCOMPARE(commands, QStringList({"USER", "PASS", "PWD", "CWD", "PASV", "TYPE", "STOR", "QUIT"}));
+        QVERIFY(tap.sent().contains("\r\nCWD /var/www/html/movies\r\nPASV\r\nTYPE I\r\nSTOR tst-order.bin\r\n"));
+
+        // The server's own log of that session: login, then the folder, then the file.
+        const QString log = QString::fromUtf8(readFile(qEnvironmentVariable("RYN_SANDBOX") + "/ftp.log"));
+        const QRegularExpression stored(R"((127\.0\.0\.1:\d+)-\[web\] STOR \S+/var/www/html/movies/tst-order\.bin)");
+        const QString session = stored.match(log).captured(1);
+        QVERIFY2(!session.isEmpty(), "the server did not log the STOR");
+        QStringList steps;
+        for (const QString& line : log.split(QLatin1Char('\n'))) {
+            if (line.contains(session + "-[web] "))
+                steps << line.section(QStringLiteral("-[web] "), 1).section(QLatin1Char(' '), 0, 1);
+        }
+        QCOMPARE(steps.mid(0, 3), QStringList({"USER 'web'", "CWD " + QDir(movies()).absolutePath(),
+                                               "STOR " + movies() + "tst-order.bin"}));
+    }
+
+    void connectFailures_data()
+    {
+        QTest::addColumn<bool>("serverDown");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("wrong password") << false << QStringLiteral("530 Authentication failed.");
+        QTest::newRow("server down") << true << QStringLiteral("Failed to connect to 127.0.0.1 port");
+    }
+
+    void connectFailures()
+    {
+        QFETCH(bool, serverDown);
+        QFETCH(QString, expected);
+        FtpSettings settings = FtpSettings::videoServer();
+        if (serverDown) {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            settings.port = closed.serverPort();
+        } else {
+            settings.password = QStringLiteral("58203147");
+        }
+        FtpClient ftp;
+        ftp.setSettings(settings);
+        const QString error = errorOf([&] { ftp.connectToHost(); });
+        QVERIFY2(error.startsWith("FTP login at 127.0.0.1:") && error.contains(expected), qPrintable(error));
+        QVERIFY(!ftp.isConnected());
+        QVERIFY(errorOf([&] { ftp.remove("x"); }).endsWith("not connected"));
+        ftp.disconnectFromHost();
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("missing folder") << "CWD"
+                                        << "FTP CWD /var/www/html/none/: 550 No such file or directory.";
+        QTest::newRow("delete missing file") << "DELE"
+                                             << "FTP DELE tst-none.mp4: 550 No such file or directory.";
+        QTest::newRow("size of missing file") << "SIZE"
+                                              << "FTP SIZE tst-none.mp4: 550 ";
+        QTest::newRow("list of missing file") << "LIST"
+                                              << "FTP LIST tst-none.mp4: 550 No such file or directory.";
+        QTest::newRow("retrieve missing file") << "RETR"
+                                               << "FTP RETR tst-none.mp4: 550 ";
+        QTest::newRow("store onto a folder") << "STOR"
+                                             << "FTP STOR tst-folder: 550 ";
+        QTest::newRow("name outside the folder") << "STOR ../x"
+                                                 << "FTP STOR ../x: \"../x\" is not a plain file name";
+    }
+
+    void refusals()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, expected);
+        QVERIFY(QDir(movies()).mkdir("tst-folder"));
+        const QString local = writeFile(m_local.filePath("kept"), "the local copy");
+        QFile source(local);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        FtpClient ftp;
+        Events events(ftp);
+        openSequence(ftp, FtpSettings::videoServer());
+        const QString missing = QStringLiteral("tst-none.mp4");
+        const QString error = errorOf([&] {
+            if (operation == "CWD")
+                ftp.changeDirectory("/var/www/html/none/");
+            else if (operation == "DELE")
+                ftp.remove(missing);
+            else if (operation == "SIZE")
+                ftp.size(missing);
+            else if (operation == "LIST")
+                ftp.list(missing);
+            else if (operation == "RETR")
+                ftp.retrieve(missing, local);
+            else
+                ftp.store(source, operation == "STOR" ? QStringLiteral("tst-folder") : QStringLiteral("../x"));
+        });
+        QVERIFY2(error.startsWith(expected), qPrintable(error));
+        QVERIFY(!ftp.isConnected());
+        QCOMPARE(readFile(local), QByteArray("the local copy"));
+        QCOMPARE(events.begins.size() + events.ends, 0);
+    }
+
+    void brokenTransfer_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("server killed") << QStringLiteral("kill");
+        QTest::newRow("server stops answering") << QStringLiteral("stop");
+        QTest::newRow("disconnect during the transfer") << QStringLiteral("disconnect");
+    }
+
+    void brokenTransfer()
+    {
+        QFETCH(QString, how);
+        FtpSettings settings = FtpSettings::videoServer();
+        settings.stallSeconds = 2;
+        QTemporaryDir root;
+        QProcess server;
+        if (how != "disconnect") {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            settings.port = probe.serverPort();
+            probe.close();
+            QVERIFY(QDir(root.path()).mkpath("var/www/html/movies"));
+            server.start("/usr/bin/python3",
+                         {qEnvironmentVariable("RYN_SOURCE_DIR") + "/scripts/ftpserver.py", root.path(),
+                          QString::number(settings.port), settings.user, settings.password});
+            bool up = false;
+            for (int i = 0; i < 100 && !up; ++i) {
+                QTcpSocket socket;
+                socket.connectToHost(QHostAddress::LocalHost, quint16(settings.port));
+                up = socket.waitForConnected(100) || (QTest::qWait(100), false);
+            }
+            QVERIFY2(up, "the test's own FTP server did not start");
+        }
+        QFile source(m_local.filePath("large"));
+        if (!source.exists())
+            writeFile(source.fileName(), QByteArray(64 << 20, 'v'));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        FtpClient ftp;
+        Events events(ftp);
+        ftp.setBeginHandler([&](FtpClient::Direction, qint64 total) {
+            events.begins << total;
+            if (how == "kill") {
+                server.kill();
+                server.waitForFinished();
+            } else if (how == "stop") {
+                ::kill(pid_t(server.processId()), SIGSTOP);
+            } else {
+                ftp.disconnectFromHost();
+            }
+        });
+        openSequence(ftp, settings);
+        const QString error = errorOf([&] { ftp.store(source, QStringLiteral("tst-broken.bin")); });
+        QVERIFY2(error.startsWith("FTP STOR tst-broken.bin: "), qPrintable(error));
+        QCOMPARE(events.begins, QList<qint64>{64 << 20});
+        QCOMPARE(events.ends, 1);
+        QVERIFY(!source.isOpen());
+        QVERIFY(!ftp.isConnected());
+    }
+
+    void beginHandlerStopsTheTransfer()
+    {
+        FtpClient ftp;
+        Events events(ftp);
+        qint64 total = 0;
+        ftp.setBeginHandler([&](FtpClient::Direction, qint64 bytes) {
+            total = bytes;
+            throw Abort();
+        });
+        ZeroDevice source(qint64(5) << 30);
+        openSequence(ftp, FtpSettings::videoServer());
+        QVERIFY_THROWS_EXCEPTION(Abort, ftp.store(source, QStringLiteral("tst-huge.bin")));
+        QCOMPARE(total, qint64(5) << 30);
+        QCOMPARE(events.ends, 0);
+        QVERIFY(!source.isOpen());
+        QVERIFY(!ftp.isConnected());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFtpClient)
+#include "tst_ftpclient.moc"
