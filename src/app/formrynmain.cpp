@@ -6,6 +6,7 @@
 #include "data/connection.h"
 #include "data/serversettings.h"
 #include "forms/formclassroom.h"
+#include "forms/formcourse.h"
 #include "forms/formstudent.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
@@ -131,13 +132,14 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitHelp);
 
     // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp, mitUser, mitPassword}) {
+    for (QAction* a : {mitBuy, mitQuery, mitCorp, mitUser, mitPassword}) {
         a->setEnabled(false);
         a->setToolTip(QStringLiteral("Not available in this version"));
     }
 
     onEvent(mitStudent, &QAction::triggered, this, &TfrmRynMain::mitStudentClick);
     onEvent(mitClassroom, &QAction::triggered, this, &TfrmRynMain::mitClassroomClick);
+    onEvent(mitCourse, &QAction::triggered, this, &TfrmRynMain::mitCourseClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -217,6 +219,11 @@ void TfrmRynMain::mitClassroomClick()
     bringUpChild<TfrmClassroom>([this] { return new TfrmClassroom(conn); });
 }
 
+void TfrmRynMain::mitCourseClick()
+{
+    bringUpChild<TfrmCourse>([this] { return new TfrmCourse(conn); });
+}
+
 void TfrmRynMain::mitExitClick()
 {
     close();
@@ -244,9 +251,17 @@ void TfrmRynMain::mitIconClick()
 
 void TfrmRynMain::mitCloseAllClick()
 {
-    // Freed without their closing handlers: an unsaved row in any of them is dropped.
-    while (!mdiArea->subWindowList().isEmpty())
-        delete mdiArea->subWindowList(QMdiArea::CreationOrder).first();
+    // Freed without their closing handlers: an unsaved row in any of them is dropped. A window in
+    // the middle of a transfer stays.
+    for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (!childIsBusy(sub))
+            delete sub;
+}
+
+bool TfrmRynMain::childIsBusy(QMdiSubWindow* sub) const
+{
+    auto* course = qobject_cast<TfrmCourse*>(sub->widget());
+    return course && course->transferRunning();
 }
 
 void TfrmRynMain::mitAboutClick()
@@ -285,6 +300,13 @@ bool TfrmRynMain::FormCloseQuery()
 
 void TfrmRynMain::closeEvent(QCloseEvent* event)
 {
+    // The program does not end in the middle of a video transfer.
+    for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
+        if (childIsBusy(sub)) {
+            event->ignore();
+            return;
+        }
+    }
     bool canClose = false;
     guarded([&] { canClose = FormCloseQuery(); });
     if (canClose)

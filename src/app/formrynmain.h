@@ -79,6 +79,7 @@ public:
 
     void mitStudentClick();
     void mitClassroomClick();
+    void mitCourseClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();
@@ -97,6 +98,8 @@ private:
     bool FormCloseQuery();
     void raiseChild(QMdiSubWindow* sub);
     void listChildWindows();
+    /// True when a child window is in the middle of a transfer and must not be closed now.
+    bool childIsBusy(QMdiSubWindow* sub) const;
 
     QActionGroup* m_langGroup;
     QList<QAction*> m_windowList;

@@ -1,8 +1,8 @@
 #include "keypreview.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QWidget>
 
 KeyPreview::KeyPreview(QWidget* form, std::function<bool(QKeyEvent*)> handler)
@@ -48,7 +48,9 @@ bool applyEnterRule(QWidget* form, QKeyEvent* event)
     QWidget* focus = QApplication::focusWidget();
     if (!focus || !(focus == form || form->isAncestorOf(focus)))
         return false;
-    if (auto* button = qobject_cast<QAbstractButton*>(focus)) {
+    // A push button is pressed by Enter. A check box is not (Space ticks it): Enter moves on from it as
+    // from an edit box, so it cannot change a flag by accident.
+    if (auto* button = qobject_cast<QPushButton*>(focus)) {
         if (button->isEnabled())
             button->click();
         return true;
