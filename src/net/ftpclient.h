@@ -34,6 +34,7 @@ private:
 class FtpClient
 {
 public:
+    /// Only store() raises transfer events, so handlers see Upload.
     enum class Direction { Upload, Download };
     using BeginHandler = std::function<void(Direction direction, qint64 total)>;
     using ProgressHandler = std::function<void(Direction direction, qint64 done)>;
@@ -58,7 +59,8 @@ public:
     bool isPassive() const { return m_passive; }
     /// True from a successful connectToHost() until disconnectFromHost() or a failed operation.
     bool isConnected() const { return m_curl != nullptr; }
-    /// CWD; replies other than 200 and 250 are errors. Later operations work in this directory.
+    /// CWD; replies other than 200 and 250 are errors. Later operations work in this directory. A relative
+    /// directory is taken from the login directory.
     void changeDirectory(const QString& directory);
     /// STOR of the rest of source (open for reading) as remoteName, in type I, replacing a file of that
     /// name. Returns when the server has confirmed the whole file. Raises the transfer events; the end

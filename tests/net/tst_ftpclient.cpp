@@ -14,14 +14,6 @@ QString movies()
     return qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
 }
 
-QByteArray randomBytes(int size)
-{
-    QByteArray block(4096, Qt::Uninitialized);
-    for (char& c : block)
-        c = char(QRandomGenerator::global()->bounded(256));
-    return block.repeated(size / block.size() + 1).left(size);
-}
-
 QByteArray readFile(const QString& path)
 {
     QFile f(path);
@@ -36,7 +28,7 @@ QString writeFile(const QString& path, const QByteArray& bytes)
     return path;
 }
 
-/// The text of the FtpError that action throws, or "(no error)".
+/// The text of the FtpError that action throws.
 template <typename Action> QString errorOf(Action action)
 {
     try {
@@ -56,47 +48,20 @@ void openSequence(FtpClient& ftp, const FtpSettings& settings, bool passive = tr
     ftp.changeDirectory(settings.directory);
 }
 
-/// The transfer events of a client, with the time of each since the begin event.
+/// The transfer events of a client; msecs holds each progress event's time since the begin event.
 struct Events {
     QList<qint64> begins, progress, msecs;
     int ends = 0;
     QElapsedTimer clock;
     explicit Events(FtpClient& ftp)
     {
-        ftp.setBeginHandler([this](FtpClient::Direction, qint64 total) {
-            begins << total;
-            clock.start();
-        });
+        ftp.setBeginHandler([this](FtpClient::Direction, qint64 total) { begins << total, clock.start(); });
         ftp.setProgressHandler([this](FtpClient::Direction, qint64 done) {
             progress << done;
             msecs << clock.nsecsElapsed() / 1000000;
         });
         ftp.setEndHandler([this](FtpClient::Direction) { ++ends; });
     }
-};
-
-/// A file of the given size made of zero bytes, never held in memory.
-class ZeroDevice : public QIODevice
-{
-public:
-    explicit ZeroDevice(qint64 size)
-        : m_size(size)
-    {
-        open(QIODevice::ReadOnly);
-    }
-    qint64 size() const override { return m_size; }
-
-protected:
-    qint64 readData(char* data, qint64 max) override
-    {
-        const qint64 n = qMin(max, m_size - pos());
-        memset(data, 0, size_t(n));
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    qint64 m_size;
 };
 } // namespace
 
@@ -114,12 +79,8 @@ private slots:
 
     void cleanup()
     {
-        for (const QFileInfo& entry : QDir(movies()).entryInfoList({"tst-*"}, QDir::Files | QDir::Dirs)) {
-            if (entry.isDir())
-                QDir(entry.filePath()).removeRecursively();
-            else
-                QFile::remove(entry.filePath());
-        }
+        for (const QFileInfo& entry : QDir(movies()).entryInfoList({"tst-*"}, QDir::Files | QDir::Dirs))
+            entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath());
     }
 
     void percent_data()
@@ -132,8 +93,6 @@ private slots:
         QTest::newRow("beyond 2^31") << qint64(1500000000) << qint64(2000000000) << 75;
         QTest::newRow("truncated") << qint64(2) << qint64(3) << 66;
         QTest::newRow("largest counts") << max - 1 << max << 99;
-        QTest::newRow("half of the largest") << max / 2 << max << 49;
-        QTest::newRow("all") << qint64(5) << qint64(5) << 100;
         QTest::newRow("no total") << qint64(7) << qint64(0) << 0;
     }
 
@@ -161,7 +120,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, size);
         QFETCH(bool, passive);
-        const QByteArray bytes = randomBytes(size);
+        QByteArray block(4096, Qt::Uninitialized);
+        for (char& c : block)
+            c = char(QRandomGenerator::global()->bounded(256));
+        const QByteArray bytes = block.repeated(size / block.size() + 1).left(size);
         QFile source(writeFile(m_local.filePath("source"), bytes));
         QVERIFY(source.open(QIODevice::ReadOnly));
         FtpClient ftp;
@@ -208,26 +170,17 @@ private slots:
         ftp.store(source, QStringLiteral("tst-order.bin"));
         ftp.disconnectFromHost();
         QTRY_VERIFY(tap.sent().endsWith("QUIT\r\n"));
-
         QStringList commands;
-        for (const QByteArray& line : tap.sent().split('\n'))
+        for (const QByteArray& line : tap.sent().trimmed().split('\n'))
             commands << QString::fromUtf8(line.trimmed()).section(QLatin1Char(' '), 0, 0);
-        commands.removeAll(QString());
         QCOMPARE(commands, QStringList({"USER", "PASS", "PWD", "CWD", "PASV", "TYPE", "STOR", "QUIT"}));
         QVERIFY(tap.sent().contains("\r\nCWD /var/www/html/movies\r\nPASV\r\nTYPE I\r\nSTOR tst-order.bin\r\n"));
 
-        // The server's own log of that session: login, then the folder, then the file.
+        // The server's own log of that session: login, then the folder, then the file, nothing between.
         const QString log = QString::fromUtf8(readFile(qEnvironmentVariable("RYN_SANDBOX") + "/ftp.log"));
-        const QRegularExpression stored(R"((127\.0\.0\.1:\d+)-\[web\] STOR \S+/var/www/html/movies/tst-order\.bin)");
-        const QString session = stored.match(log).captured(1);
-        QVERIFY2(!session.isEmpty(), "the server did not log the STOR");
-        QStringList steps;
-        for (const QString& line : log.split(QLatin1Char('\n'))) {
-            if (line.contains(session + "-[web] "))
-                steps << line.section(QStringLiteral("-[web] "), 1).section(QLatin1Char(' '), 0, 1);
-        }
-        QCOMPARE(steps.mid(0, 3), QStringList({"USER 'web'", "CWD " + QDir(movies()).absolutePath(),
-                                               "STOR " + movies() + "tst-order.bin"}));
+        QVERIFY(log.contains(
+            QRegularExpression(R"(\[web\] USER 'web' logged in.\n.*\[web\] CWD \S+/var/www/html/movies 250)"
+                               R"(\n.*\[web\] STOR \S+/var/www/html/movies/tst-order\.bin completed=1 bytes=10)")));
     }
 
     void connectFailures_data()
@@ -243,12 +196,11 @@ private slots:
         QFETCH(bool, serverDown);
         QFETCH(QString, expected);
         FtpSettings settings = FtpSettings::videoServer();
+        settings.password = QStringLiteral("58203147");
         if (serverDown) {
             QTcpServer closed;
             QVERIFY(closed.listen(QHostAddress::LocalHost));
             settings.port = closed.serverPort();
-        } else {
-            settings.password = QStringLiteral("58203147");
         }
         FtpClient ftp;
         ftp.setSettings(settings);
@@ -324,6 +276,7 @@ private slots:
         QFETCH(QString, how);
         FtpSettings settings = FtpSettings::videoServer();
         settings.stallSeconds = 2;
+        // A server of the test's own, to kill or stop.
         QTemporaryDir root;
         QProcess server;
         if (how != "disconnect") {
@@ -335,13 +288,12 @@ private slots:
             server.start("/usr/bin/python3",
                          {qEnvironmentVariable("RYN_SOURCE_DIR") + "/scripts/ftpserver.py", root.path(),
                           QString::number(settings.port), settings.user, settings.password});
-            bool up = false;
-            for (int i = 0; i < 100 && !up; ++i) {
-                QTcpSocket socket;
+            QTcpSocket socket;
+            for (int i = 0; i < 100 && socket.state() != QAbstractSocket::ConnectedState; ++i) {
                 socket.connectToHost(QHostAddress::LocalHost, quint16(settings.port));
-                up = socket.waitForConnected(100) || (QTest::qWait(100), false);
+                if (!socket.waitForConnected(100))
+                    QTest::qWait(100);
             }
-            QVERIFY2(up, "the test's own FTP server did not start");
         }
         QFile source(m_local.filePath("large"));
         if (!source.exists())
@@ -351,17 +303,17 @@ private slots:
         Events events(ftp);
         ftp.setBeginHandler([&](FtpClient::Direction, qint64 total) {
             events.begins << total;
-            if (how == "kill") {
-                server.kill();
-                server.waitForFinished();
-            } else if (how == "stop") {
+            if (how == "kill")
+                server.kill(), server.waitForFinished();
+            else if (how == "stop")
                 ::kill(pid_t(server.processId()), SIGSTOP);
-            } else {
+            else
                 ftp.disconnectFromHost();
-            }
         });
         openSequence(ftp, settings);
         const QString error = errorOf([&] { ftp.store(source, QStringLiteral("tst-broken.bin")); });
+        server.kill();
+        server.waitForFinished();
         QVERIFY2(error.startsWith("FTP STOR tst-broken.bin: "), qPrintable(error));
         QCOMPARE(events.begins, QList<qint64>{64 << 20});
         QCOMPARE(events.ends, 1);
@@ -371,6 +323,9 @@ private slots:
 
     void beginHandlerStopsTheTransfer()
     {
+        const qint64 huge = qint64(5) << 30;
+        QFile source(m_local.filePath("huge"));
+        QVERIFY(source.open(QIODevice::ReadWrite) && source.resize(huge) && source.seek(0));
         FtpClient ftp;
         Events events(ftp);
         qint64 total = 0;
@@ -378,10 +333,9 @@ private slots:
             total = bytes;
             throw Abort();
         });
-        ZeroDevice source(qint64(5) << 30);
         openSequence(ftp, FtpSettings::videoServer());
         QVERIFY_THROWS_EXCEPTION(Abort, ftp.store(source, QStringLiteral("tst-huge.bin")));
-        QCOMPARE(total, qint64(5) << 30);
+        QCOMPARE(total, huge);
         QCOMPARE(events.ends, 0);
         QVERIFY(!source.isOpen());
         QVERIFY(!ftp.isConnected());
