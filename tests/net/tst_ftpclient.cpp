@@ -1,3 +1,4 @@
+#include "coresupport.h"
 #include "net/ftpclient.h"
 #include "wiretap.h"
 
@@ -73,6 +74,7 @@ class TestFtpClient : public QObject
 private slots:
     void initTestCase()
     {
+        SandboxDb::require();
         QVERIFY2(!qEnvironmentVariableIsEmpty("RYN_FTP_PORT") && QDir(movies()).exists(),
                  "No FTP server: run scripts/test, or source the env file of scripts/sandbox start");
     }
@@ -342,5 +344,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFtpClient)
+RYN_CORE_TEST_MAIN(TestFtpClient)
 #include "tst_ftpclient.moc"
