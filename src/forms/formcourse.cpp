@@ -28,6 +28,8 @@ namespace {
 constexpr int kUpperPanelHeight = 246;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 33;
+// Wide enough for its caption, which is longer than the other buttons'.
+constexpr int kDelAllWidth = 110;
 
 const QString kUploading = QStringLiteral("uploading");
 const QString kUploaded = QStringLiteral("uploaded");
@@ -39,7 +41,7 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
 {
     btnDelAll = new QPushButton(QStringLiteral("全部刪除 (&L)"), pnlButton);
     btnDelAll->setObjectName(QStringLiteral("btnDelAll"));
-    btnDelAll->setGeometry(6 * kButtonWidth, 0, kButtonWidth, kButtonHeight);
+    btnDelAll->setGeometry(6 * kButtonWidth, 0, kDelAllWidth, kButtonHeight);
     btnDelAll->setAutoDefault(false);
     btnDelAll->hide();
     setTabOrder(btnExit, btnDelAll);
