@@ -8,6 +8,7 @@
 #include "data/serversettings.h"
 #include "forms/formclassroom.h"
 #include "forms/formcorp.h"
+#include "forms/formcourse.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
 #include "ui/framekeys.h"
@@ -136,7 +137,7 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitHelp);
 
     // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitCourse, mitBuy, mitQuery}) {
+    for (QAction* a : {mitBuy, mitQuery}) {
         a->setEnabled(false);
         a->setToolTip(QStringLiteral("Not available in this version"));
     }
@@ -146,6 +147,7 @@ void TfrmRynMain::buildMenus()
     onEvent(mitCorp, &QAction::triggered, this, &TfrmRynMain::mitCorpClick);
     onEvent(mitUser, &QAction::triggered, this, &TfrmRynMain::mitUserClick);
     onEvent(mitPassword, &QAction::triggered, this, &TfrmRynMain::mitPasswordClick);
+    onEvent(mitCourse, &QAction::triggered, this, &TfrmRynMain::mitCourseClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -246,6 +248,11 @@ void TfrmRynMain::mitPasswordClick()
     bringUpChild<TfrmChangePassword>([this] { return new TfrmChangePassword(conn); });
 }
 
+void TfrmRynMain::mitCourseClick()
+{
+    bringUpChild<TfrmCourse>([this] { return new TfrmCourse(conn); });
+}
+
 void TfrmRynMain::mitExitClick()
 {
     close();
@@ -273,13 +280,21 @@ void TfrmRynMain::mitIconClick()
 
 void TfrmRynMain::mitCloseAllClick()
 {
-    // Freed without their closing handlers: an unsaved row in any of them is dropped.
-    while (!mdiArea->subWindowList().isEmpty()) {
-        QMdiSubWindow* sub = mdiArea->subWindowList(QMdiArea::CreationOrder).first();
+    // Freed without their closing handlers: an unsaved row in any of them is dropped. A window in
+    // the middle of a transfer stays.
+    for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (childIsBusy(sub))
+            continue;
         // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
         sub->hide();
         delete sub;
     }
+}
+
+bool TfrmRynMain::childIsBusy(QMdiSubWindow* sub) const
+{
+    auto* course = qobject_cast<TfrmCourse*>(sub->widget());
+    return course && course->transferRunning();
 }
 
 void TfrmRynMain::mitAboutClick()
@@ -318,6 +333,13 @@ bool TfrmRynMain::FormCloseQuery()
 
 void TfrmRynMain::closeEvent(QCloseEvent* event)
 {
+    // The program does not end in the middle of a video transfer.
+    for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
+        if (childIsBusy(sub)) {
+            event->ignore();
+            return;
+        }
+    }
     bool canClose = false;
     guarded([&] { canClose = FormCloseQuery(); });
     if (canClose)

@@ -82,6 +82,7 @@ public:
     void mitCorpClick();
     void mitUserClick();
     void mitPasswordClick();
+    void mitCourseClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();
@@ -100,6 +101,8 @@ private:
     bool FormCloseQuery();
     void raiseChild(QMdiSubWindow* sub);
     void listChildWindows();
+    /// True when a child window is in the middle of a transfer and must not be closed now.
+    bool childIsBusy(QMdiSubWindow* sub) const;
 
     QActionGroup* m_langGroup;
     QList<QAction*> m_windowList;

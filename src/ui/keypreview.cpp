@@ -48,7 +48,8 @@ bool applyEnterRule(QWidget* form, QKeyEvent* event)
     QWidget* focus = QApplication::focusWidget();
     if (!focus || !(focus == form || form->isAncestorOf(focus)))
         return false;
-    // Check boxes are not pressed: Enter moves on from them like from any other input.
+    // A push button is pressed by Enter. A check box is not (Space ticks it): Enter moves on from it as
+    // from an edit box, so it cannot change a flag by accident.
     if (auto* button = qobject_cast<QPushButton*>(focus)) {
         if (button->isEnabled())
             button->click();

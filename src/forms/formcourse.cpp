@@ -1,0 +1,384 @@
+#include "formcourse.h"
+
+#include "app/rynconst.h"
+#include "controls/dbcheckbox.h"
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
+#include "data/datasource.h"
+#include "data/snapshottable.h"
+#include "forms/formparts.h"
+#include "forms/videofile.h"
+#include "net/ftpsettings.h"
+#include "platform/errors.h"
+#include "ui/busycursor.h"
+#include "ui/guard.h"
+#include "ui/messagebox.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <limits>
+
+namespace {
+constexpr int kUpperPanelHeight = 246;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 33;
+// Wide enough for its caption, which is longer than the other buttons'.
+constexpr int kDelAllWidth = 110;
+
+const QString kUploading = QStringLiteral("uploading");
+const QString kUploaded = QStringLiteral("uploaded");
+const QString kConverted = QStringLiteral("converted");
+} // namespace
+
+TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
+    : RecordWindow(QStringLiteral("frmCourse"), QStringLiteral("課程管理"), parent)
+{
+    btnDelAll = new QPushButton(QStringLiteral("全部刪除 (&L)"), pnlButton);
+    btnDelAll->setObjectName(QStringLiteral("btnDelAll"));
+    btnDelAll->setGeometry(6 * kButtonWidth, 0, kDelAllWidth, kButtonHeight);
+    btnDelAll->setAutoDefault(false);
+    btnDelAll->hide();
+    setTabOrder(btnExit, btnDelAll);
+
+    tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
+    tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
+    tblClassroom->addField(QStringLiteral("classname"), FieldType::Text, 30);
+    tblClassroom->addField(QStringLiteral("teacher"), FieldType::Text, 10);
+    tblClassroom->addField(QStringLiteral("classpoint"), FieldType::Int32);
+    tblClassroom->addField(QStringLiteral("videopoint"), FieldType::UInt16);
+    tblClassroom->setKeyField(QStringLiteral("crpkey"));
+    tblClassroom->events.afterOpen = [this] { tblClassroomAfterOpen(); };
+    dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
+
+    tblCourse = namedTable(this, "tblCourse", conn, "course");
+    tblCourse->addField(QStringLiteral("cpkey"), FieldType::AutoInc);
+    tblCourse->addField(QStringLiteral("crpkey"), FieldType::Int32);
+    tblCourse->addField(QStringLiteral("coursename"), FieldType::Text, 50);
+    tblCourse->addField(QStringLiteral("videoname"), FieldType::Text, 50);
+    tblCourse->addField(QStringLiteral("videolen"), FieldType::Int32);
+    tblCourse->addField(QStringLiteral("point"), FieldType::Int16);
+    tblCourse->addField(QStringLiteral("status"), FieldType::Text, 20);
+    tblCourse->addField(QStringLiteral("isopen"), FieldType::Int16);
+    tblCourse->setKeyField(QStringLiteral("cpkey"));
+    tblCourse->setMaster(tblClassroom, QStringLiteral("crpkey"), QStringLiteral("crpkey"));
+    dsCourse = namedSource(this, "dsCourse", tblCourse);
+
+    // Upper panel: the classes at the left, the fields at the right; the courses and the progress
+    // bar across the window below it.
+    pnlTop = new QWidget(body());
+    pnlTop->setObjectName(QStringLiteral("pnlTop"));
+    pnlTop->setFixedHeight(kUpperPanelHeight);
+    grdClassroom = namedGrid(pnlTop, "grdClassroom", dsClassroom, 300,
+                             {{QStringLiteral("classname"), QStringLiteral("班級名稱"), 260}});
+    auto* fields = new QWidget(pnlTop);
+    auto* top = new QHBoxLayout(pnlTop);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(grdClassroom);
+    top->addWidget(fields, 1);
+    buildFields(fields);
+
+    grdCourse = new DBGrid(body());
+    grdCourse->setObjectName(QStringLiteral("grdCourse"));
+    grdCourse->setDataSource(dsCourse);
+    grdCourse->setColumns({{QStringLiteral("coursename"), QStringLiteral("課程名稱"), 300},
+                           {QStringLiteral("videoname"), QStringLiteral("影片檔名"), 260},
+                           {QStringLiteral("videolen"), QStringLiteral("片長"), 80},
+                           {QStringLiteral("point"), QStringLiteral("點數"), 60},
+                           {QStringLiteral("status"), QStringLiteral("影片狀態"), 120}});
+    grdCourse->setWholeRowSelection(false);
+    QFont cells = grdCourse->font();
+    cells.setPixelSize(13);
+    grdCourse->setCellFont(cells);
+
+    ProgressBar = new QProgressBar(body());
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+
+    auto* layout = new QVBoxLayout(body());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pnlTop);
+    layout->addWidget(grdCourse, 1);
+    layout->addWidget(ProgressBar);
+
+    setMainTable(tblCourse, dsCourse);
+    tblCourse->events.afterInsert = [this] { tblCourseAfterInsert(); };
+    tblCourse->events.afterPost = [this] { tblCourseAfterPost(); };
+    tblCourse->events.beforeDelete = [this] { tblCourseBeforeDelete(); };
+    setInputs({txtCourseName, txtVideoName, txtPoint, chkOpen, btnUpload});
+    setGrids({grdClassroom, grdCourse});
+    setFirstField(txtCourseName);
+    setSortingGrid(grdClassroom, tblClassroom);
+    setRequiredFields({{QStringLiteral("coursename"), QStringLiteral("請輸入課程名稱"), txtCourseName},
+                       {QStringLiteral("videoname"), QStringLiteral("請輸入影片檔名"), txtVideoName},
+                       {QStringLiteral("point"), QStringLiteral("請輸入點數"), txtPoint}});
+    onEvent(btnUpload, &QPushButton::clicked, this, &TfrmCourse::btnUploadClick);
+
+    ftpUpload.setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
+    ftpUpload.setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
+    finishCreate();
+}
+
+TfrmCourse::~TfrmCourse() = default;
+
+void TfrmCourse::buildFields(QWidget* panel)
+{
+    auto displayOnly = [](DBEdit* box) {
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+    };
+    txtBpkey = addEditLine(panel, &lblCrpkey, "lblCrpkey", QStringLiteral("班級代號"), "txtBpkey", dsClassroom,
+                           "crpkey", ImeMode::Closed, 60);
+    displayOnly(txtBpkey);
+    txtClassName = addEditLine(panel, &lblClassName, "lblClassName", QStringLiteral("班級名稱"), "txtClassName",
+                               dsClassroom, "classname", ImeMode::Open, 291);
+    displayOnly(txtClassName);
+    txtCourseName = addEditLine(panel, &lblCourseName, "lblCourseName", QStringLiteral("課程名稱"), "txtCourseName",
+                                dsCourse, "coursename", ImeMode::Open, 400);
+    txtVideoName = addEditLine(panel, &lblVideoName, "lblVideoName", QStringLiteral("影片檔名"), "txtVideoName",
+                               dsCourse, "videoname", ImeMode::Closed, 291);
+    txtVideoLen = addEditLine(panel, &lblVideoLen, "lblVideoLen", QStringLiteral("影片長度"), "txtVideoLen", dsCourse,
+                              "videolen", ImeMode::Closed, 80);
+    displayOnly(txtVideoLen);
+    txtPoint = addEditLine(panel, &lblPoint, "lblPoint", QStringLiteral("點數"), "txtPoint", dsCourse, "point",
+                           ImeMode::Closed, 60);
+    txtStatus = addEditLine(panel, &lblStatus, "lblStatus", QStringLiteral("影片狀態"), "txtStatus", dsCourse, "status",
+                            ImeMode::Closed, 120);
+    displayOnly(txtStatus);
+
+    const int besideVideoName = txtVideoName->geometry().right() + 8;
+    btnUpload = new QPushButton(QStringLiteral("上傳檔案 (&U)"), panel);
+    btnUpload->setObjectName(QStringLiteral("btnUpload"));
+    btnUpload->setFocusPolicy(Qt::ClickFocus);
+    btnUpload->setAutoDefault(false);
+    btnUpload->setGeometry(besideVideoName, txtVideoName->y() - 2, 120, 28);
+    // A leftover of the layout: never shown, it does nothing; the language files still name it.
+    btnFile = new QPushButton(QStringLiteral("選擇檔案 (&F)"), panel);
+    btnFile->setObjectName(QStringLiteral("btnFile"));
+    btnFile->setFocusPolicy(Qt::NoFocus);
+    btnFile->hide();
+
+    Label1 = namedLabel("Label1", QStringLiteral("支援的影片格式：3gp、avi、flv、mkv、mov、mpeg、wmv"));
+    Label1->setParent(panel);
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    Label1->setStyleSheet(QStringLiteral("color: blue;"));
+    Label1->setGeometry(besideVideoName, btnUpload->geometry().bottom() + 4, 460, 24);
+
+    chkOpen = new DBCheckBox(panel);
+    chkOpen->setObjectName(QStringLiteral("chkOpen"));
+    chkOpen->setText(QStringLiteral("公開的課程"));
+    chkOpen->setDataSource(dsCourse);
+    chkOpen->setDataField(QStringLiteral("isopen"));
+    chkOpen->setGeometry(txtPoint->geometry().right() + 16, txtPoint->y(), 160, 24);
+
+    setTabOrder(btnDelAll, txtCourseName);
+    setTabOrder(txtCourseName, txtVideoName);
+    setTabOrder(txtVideoName, txtPoint);
+    setTabOrder(txtPoint, chkOpen);
+}
+
+void TfrmCourse::FormCreate()
+{
+    // Only the account named exactly "admin" sees the button; it has no action.
+    btnDelAll->setVisible(UID == QStringLiteral("admin"));
+    if (!tblClassroom->active())
+        tblClassroom->open();
+    if (!tblCourse->active())
+        tblCourse->open();
+}
+
+void TfrmCourse::tblClassroomAfterOpen()
+{
+    tblClassroom->setSort(QStringLiteral("classname ASC"));
+    if (tblClassroom->recordCount() > 0)
+        tblClassroom->setRecNo(0);
+}
+
+void TfrmCourse::tblAfterOpen()
+{
+    // The courses keep the server's order; only the class grid sorts.
+}
+
+void TfrmCourse::dsStateChange()
+{
+    RecordWindow::dsStateChange();
+    if (m_transferring)
+        lockForTransfer();
+}
+
+void TfrmCourse::lockForTransfer()
+{
+    for (QWidget* w : QList<QWidget*>{btnAdd, btnEdit, btnPost, btnCancel, btnDelete, btnExit, btnDelAll, grdClassroom,
+                                      grdCourse, txtCourseName, txtVideoName, txtPoint, chkOpen, btnUpload})
+        w->setEnabled(false);
+}
+
+void TfrmCourse::tblBeforePost()
+{
+    tblClassroomBeforePost();
+}
+
+void TfrmCourse::tblClassroomBeforePost()
+{
+    // The course row's required fields, whatever asks for the save (Save, or a transfer's status).
+    RecordWindow::tblBeforePost();
+}
+
+void TfrmCourse::tblCourseAfterInsert()
+{
+    tblCourse->fieldByName(QStringLiteral("point"))->setAsString(QStringLiteral("0"));
+}
+
+void TfrmCourse::tblCourseAfterPost()
+{
+    refreshCourses();
+}
+
+void TfrmCourse::refreshCourses()
+{
+    const QVariant key = tblCourse->fieldByName(QStringLiteral("cpkey"))->value();
+    tblCourse->close();
+    tblCourse->open();
+    if (key.isValid() && !key.isNull())
+        tblCourse->locate(QStringLiteral("cpkey"), key);
+}
+
+void TfrmCourse::connectVideoServer()
+{
+    ftpUpload.setSettings(FtpSettings::videoServer());
+    ftpUpload.connectToHost();
+    ftpUpload.setPassive(true);
+}
+
+void TfrmCourse::tblCourseBeforeDelete()
+{
+    BusyCursor busy;
+    struct Disconnect {
+        FtpClient& ftp;
+        ~Disconnect() { ftp.disconnectFromHost(); }
+    } disconnect{ftpUpload};
+    connectVideoServer();
+    if (!ftpUpload.isConnected()) {
+        ShowMessage(QStringLiteral("無法連線主機"));
+        throw Abort();
+    }
+    ftpUpload.changeDirectory(FtpSettings::videoServer().directory);
+    // The file goes before the row: a refusal (no such file, no right) keeps the course.
+    ftpUpload.remove(tblCourse->fieldByName(QStringLiteral("videoname"))->asString());
+}
+
+void TfrmCourse::btnUploadClick()
+{
+    const QString path = PromptFileOpen(this, QString(), QString());
+    if (path.isEmpty())
+        return;
+    const QString fileName = QFileInfo(path).fileName();
+    const QString extension = VideoFile::extension(fileName);
+    if (!VideoFile::supported(extension)) {
+        ShowMessage(QStringLiteral("影片格式不支援"));
+        return;
+    }
+    BusyCursor busy;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("Cannot open the file %1: %2").arg(path, file.errorString()));
+    const QString baseName = VideoFile::cleanBaseName(fileName, extension);
+    setWindowTitle(QStringLiteral("filename: ") + baseName);
+    if (VideoFile::firstRefusedCharacter(baseName) >= 0)
+        throw AppError(QStringLiteral("檔名需為英、數字"));
+    // The field refuses a name longer than it holds, before any connection is made.
+    tblCourse->fieldByName(QStringLiteral("videoname"))->setAsString(baseName + QLatin1Char('.') + extension);
+    sendVideo(file);
+}
+
+void TfrmCourse::sendVideo(QFile& file)
+{
+    // From the connection on, the row written at the end must be the row whose file is sent: nothing
+    // may move, close or start another action until the operation is over, whatever its outcome.
+    struct Transfer {
+        TfrmCourse* form;
+        QFile& file;
+        ~Transfer()
+        {
+            file.close();
+            form->ftpUpload.disconnectFromHost();
+            form->m_transferring = false;
+            form->ProgressBar->setValue(0);
+            guarded([this] { form->dsStateChange(); });
+        }
+    } transfer{this, file};
+    m_transferring = true;
+    lockForTransfer();
+
+    connectVideoServer();
+    if (!ftpUpload.isConnected()) {
+        ShowMessage(QStringLiteral("斷線, 失敗"));
+        return;
+    }
+    ftpUpload.changeDirectory(FtpSettings::videoServer().directory);
+    const QString remoteName = txtVideoName->text();
+    const qint64 size = file.size();
+    ftpUpload.store(file, remoteName);
+    // The server confirmed the store; its copy must also be whole before the row says so.
+    const qint64 onServer = ftpUpload.size(remoteName);
+    if (onServer != size)
+        throw AppError(QStringLiteral("The transfer of %1 broke off: the server holds %2 of its %3 bytes.")
+                           .arg(remoteName)
+                           .arg(onServer)
+                           .arg(size));
+    ftpUploadWorkEnd(FtpClient::Direction::Upload);
+}
+
+void TfrmCourse::ftpUploadWorkBegin(FtpClient::Direction, qint64 total)
+{
+    tblCourse->edit();
+    tblCourse->fieldByName(QStringLiteral("status"))->setAsString(kUploading);
+    tblCourse->post();
+    // The bar counts in int; a file of 2 GiB or more is shown in coarser steps.
+    m_transferTotal = total;
+    m_progressShift = 0;
+    while ((total >> m_progressShift) > std::numeric_limits<int>::max())
+        ++m_progressShift;
+    ProgressBar->setMaximum(int(total >> m_progressShift));
+    ProgressBar->setValue(0);
+}
+
+void TfrmCourse::ftpUploadWork(FtpClient::Direction, qint64 done)
+{
+    // The client lets the interface repaint after each progress event.
+    if (m_transferTotal <= 0)
+        return;
+    ProgressBar->setValue(int(done >> m_progressShift));
+    setWindowTitle(QString::number(FtpClient::percent(done, m_transferTotal)) + QLatin1Char('%'));
+}
+
+void TfrmCourse::ftpUploadWorkEnd(FtpClient::Direction)
+{
+    tblCourse->edit();
+    QString status = kUploaded;
+    if (txtVideoName->text().contains(QLatin1String(".mp4")) && WATERMARK != 1)
+        status = kConverted;
+    tblCourse->fieldByName(QStringLiteral("status"))->setAsString(status);
+    tblCourse->post();
+    ProgressBar->setValue(0);
+    ShowMessage(QStringLiteral("上傳完畢"));
+}
+
+void TfrmCourse::closeEvent(QCloseEvent* event)
+{
+    if (m_transferring) {
+        event->ignore();
+        return;
+    }
+    RecordWindow::closeEvent(event);
+}

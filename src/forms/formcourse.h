@@ -1,0 +1,93 @@
+#pragma once
+// The courses window: the lesson videos of each class, with their price in points, public flag and
+// video status. A course's video is sent to the video server from here, and deleting a course
+// deletes its video there first.
+
+#include "forms/recordwindow.h"
+#include "net/ftpclient.h"
+
+#include <memory>
+
+class Connection;
+class DBCheckBox;
+class DBEdit;
+class DBGrid;
+class QFile;
+class QLabel;
+class QProgressBar;
+
+class TfrmCourse : public RecordWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmCourse(Connection* conn, QWidget* parent = nullptr);
+    ~TfrmCourse() override;
+
+    SnapshotTable* tblClassroom;
+    DataSource* dsClassroom;
+    SnapshotTable* tblCourse;
+    DataSource* dsCourse;
+    QPushButton* btnDelAll;
+    QWidget* pnlTop;
+    DBGrid* grdClassroom;
+    QLabel* lblCrpkey;
+    DBEdit* txtBpkey;
+    QLabel* lblClassName;
+    DBEdit* txtClassName;
+    QLabel* lblCourseName;
+    DBEdit* txtCourseName;
+    QLabel* lblVideoName;
+    DBEdit* txtVideoName;
+    QPushButton* btnUpload;
+    QPushButton* btnFile;
+    QLabel* Label1;
+    QLabel* lblVideoLen;
+    DBEdit* txtVideoLen;
+    QLabel* lblPoint;
+    DBEdit* txtPoint;
+    DBCheckBox* chkOpen;
+    QLabel* lblStatus;
+    DBEdit* txtStatus;
+    DBGrid* grdCourse;
+    QProgressBar* ProgressBar;
+    /// The window's FTP client; every operation assigns the video server's settings before it connects.
+    FtpClient ftpUpload;
+
+    /// True while a video is being sent: the window then refuses to close and takes no other action.
+    bool transferRunning() const { return m_transferring; }
+
+    void btnUploadClick();
+    /// The transfer events of ftpUpload's store.
+    void ftpUploadWorkBegin(FtpClient::Direction direction, qint64 total);
+    void ftpUploadWork(FtpClient::Direction direction, qint64 done);
+    /// The end of a transfer that the server confirmed whole: the final status, saved, and the notice.
+    void ftpUploadWorkEnd(FtpClient::Direction direction);
+
+protected:
+    void FormCreate() override;
+    void dsStateChange() override;
+    void tblBeforePost() override;
+    void tblAfterOpen() override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildFields(QWidget* panel);
+    void tblClassroomAfterOpen();
+    void tblClassroomBeforePost();
+    void tblCourseAfterInsert();
+    void tblCourseAfterPost();
+    void tblCourseBeforeDelete();
+    /// Re-reads the courses from the server, keeping the same course current.
+    void refreshCourses();
+    /// Connects, changes to the video folder and stores file as the name in the video-name box.
+    void sendVideo(QFile& file);
+    /// Connects to the video server with its settings and switches passive mode on.
+    void connectVideoServer();
+    /// Everything off while a transfer runs; the state rule decides again once it has ended.
+    void lockForTransfer();
+
+    bool m_transferring = false;
+    qint64 m_transferTotal = 0;
+    int m_progressShift = 0;
+};
