@@ -44,7 +44,14 @@ Outcome execute(Connection* connection, const QString& statement, const QVariant
 {
     if (!connection)
         throw DbError(QStringLiteral("The dataset has no connection"));
-    QSqlQuery query(connection->database());
+    QSqlDatabase db;
+    try {
+        db = connection->database();
+    } catch (const DbError& error) {
+        // The connection could not be opened again: nothing was sent.
+        throw lostDuringWrite(error, kind, false);
+    }
+    QSqlQuery query(db);
     // Preparing is a round trip of its own: a connection lost there never carried the statement out.
     if (!query.prepare(statement)) {
         const DbError error = connection->failure(query.lastError());
