@@ -14,6 +14,12 @@
 namespace {
 QAtomicInt s_counter;
 const qint64 kLongestIdleMs = 60000;
+
+MYSQL* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    return handle.isValid() ? *static_cast<MYSQL* const*>(handle.constData()) : nullptr;
+}
 } // namespace
 
 QHash<QString, QString> parseConnectionString(const QString& text)
@@ -45,12 +51,6 @@ void Connection::setConnectionString(const QString& text)
 bool Connection::connected() const
 {
     return !m_lost && QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
-}
-
-void Connection::requireOpen() const
-{
-    if (!connected())
-        throw DbError(QStringLiteral("Connection not open"));
 }
 
 void Connection::open()
@@ -120,10 +120,7 @@ void Connection::ready()
         throw DbError(QStringLiteral("Connection not open"));
     const bool open = QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
     if (open && !m_lost) {
-        auto* mysql = static_cast<MYSQL*>(nullptr);
-        const QVariant handle = QSqlDatabase::database(m_name, false).driver()->handle();
-        if (handle.isValid())
-            mysql = *static_cast<MYSQL* const*>(handle.constData());
+        MYSQL* mysql = handleOf(QSqlDatabase::database(m_name, false));
         // A failure that nobody reported still shows on the handle until the next command.
         if (!mysql || DbError::isConnectionLoss(int(mysql_errno(mysql))))
             m_lost = true;
@@ -143,8 +140,7 @@ QSqlDatabase Connection::database()
 
 st_mysql* Connection::nativeHandle()
 {
-    const QVariant handle = database().driver()->handle();
-    return *static_cast<st_mysql* const*>(handle.constData());
+    return handleOf(database());
 }
 
 void Connection::run(const QString& statement)

@@ -45,8 +45,6 @@ public:
 
     /// Runs a statement that returns no rows; throws DbError when the server refuses it.
     void execute(const QString& statement);
-    /// Throws DbError unless the connection is open.
-    void requireOpen() const;
 
     /// To be told of every error of a statement sent on this connection: when the error says that
     /// the connection is gone, the next statement opens it again.
