@@ -8,9 +8,18 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
+#include <mysql.h>
 
 namespace {
 QAtomicInt s_counter;
+const qint64 kLongestIdleMs = 60000;
+
+MYSQL* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    return handle.isValid() ? *static_cast<MYSQL* const*>(handle.constData()) : nullptr;
+}
 } // namespace
 
 QHash<QString, QString> parseConnectionString(const QString& text)
@@ -41,67 +50,121 @@ void Connection::setConnectionString(const QString& text)
 
 bool Connection::connected() const
 {
-    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
-}
-
-void Connection::requireOpen() const
-{
-    if (!connected())
-        throw DbError(QStringLiteral("Connection not open"));
+    return !m_lost && QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
 }
 
 void Connection::open()
 {
-    if (connected())
-        return;
+    m_wanted = true;
+    if (!connected())
+        connectNow();
+}
+
+void Connection::connectNow()
+{
     const QHash<QString, QString> settings = parseConnectionString(m_connectionString);
-    {
-        QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
-                                                         : QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), m_name);
-        if (!db.isValid())
-            throw DbError(QStringLiteral("The MariaDB driver (QMYSQL) is not installed"));
-        db.setHostName(settings.value(QStringLiteral("SERVER")));
-        db.setPort(ServerSettings::load().dbPort);
-        db.setDatabaseName(settings.value(QStringLiteral("DATABASE")));
-        db.setUserName(settings.value(QStringLiteral("UID")));
-        db.setPassword(settings.value(QStringLiteral("PASSWORD")));
-        // Matched rather than changed rows on UPDATE (the driver's option flag 2); no silent
-        // reconnects; bounded waits so that a dead server cannot hang the program.
-        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_RECONNECT=0;MYSQL_OPT_CONNECT_TIMEOUT=10;"
-                                            "MYSQL_OPT_READ_TIMEOUT=120;MYSQL_OPT_WRITE_TIMEOUT=120"));
-        if (!db.open())
-            throw DbError(sqlErrorText(db.lastError()));
-    }
-    // A backslash is an ordinary character in string literals, so that quoting (doubling single
-    // quotes) is all a typed value needs.
-    execute(QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
+    QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
+                                                     : QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), m_name);
+    if (!db.isValid())
+        throw DbError(QStringLiteral("The MariaDB driver (QMYSQL) is not installed"));
+    // The handle of a lost connection is of no further use; opening anew reads every setting again.
+    db.close();
+    m_lost = false;
+    db.setHostName(settings.value(QStringLiteral("SERVER")));
+    db.setPort(ServerSettings::load().dbPort);
+    db.setDatabaseName(settings.value(QStringLiteral("DATABASE")));
+    db.setUserName(settings.value(QStringLiteral("UID")));
+    db.setPassword(settings.value(QStringLiteral("PASSWORD")));
+    // Matched rather than changed rows on UPDATE (the driver's option flag 2); no silent
+    // reconnects inside the client library, which would re-send a statement that may have been
+    // carried out and drop the session's settings; bounded waits so that a dead server cannot
+    // hang the program.
+    db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_RECONNECT=0;MYSQL_OPT_CONNECT_TIMEOUT=10;"
+                                        "MYSQL_OPT_READ_TIMEOUT=120;MYSQL_OPT_WRITE_TIMEOUT=120"));
+    if (!db.open())
+        throw sqlError(db.lastError());
+    try {
+        // A backslash is an ordinary character in string literals, so that quoting (doubling single
+        // quotes) is all a typed value needs.
+        run(QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
                            "'NO_BACKSLASH_ESCAPES')"));
-    execute(QStringLiteral("SET NAMES utf8mb4"));
+        run(QStringLiteral("SET NAMES utf8mb4"));
+        QSqlQuery timeout(db);
+        if (!timeout.exec(QStringLiteral("SELECT @@SESSION.wait_timeout")) || !timeout.next())
+            throw sqlError(timeout.lastError());
+        // The server drops a session idle for wait_timeout seconds; checking at half of it finds
+        // every such drop before a statement goes out.
+        const qint64 waitMs = timeout.value(0).toLongLong() * 1000;
+        m_idleCheckMs = waitMs > 0 ? std::min(kLongestIdleMs, waitMs / 2) : kLongestIdleMs;
+    } catch (...) {
+        // Half set up is not open: the next statement starts again from the beginning.
+        db.close();
+        throw;
+    }
+    m_lastUse.start();
 }
 
 void Connection::close()
 {
+    m_wanted = false;
+    m_lost = false;
     if (!QSqlDatabase::contains(m_name))
         return;
     QSqlDatabase::database(m_name, false).close();
     QSqlDatabase::removeDatabase(m_name);
 }
 
-QSqlDatabase Connection::database() const
+void Connection::ready()
 {
-    requireOpen();
+    if (!m_wanted)
+        throw DbError(QStringLiteral("Connection not open"));
+    const bool open = QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+    if (open && !m_lost) {
+        MYSQL* mysql = handleOf(QSqlDatabase::database(m_name, false));
+        // A failure that nobody reported still shows on the handle until the next command.
+        if (!mysql || DbError::isConnectionLoss(int(mysql_errno(mysql))))
+            m_lost = true;
+        else if (m_lastUse.isValid() && m_lastUse.elapsed() >= m_idleCheckMs && mysql_ping(mysql) != 0)
+            m_lost = true;
+    }
+    if (!open || m_lost)
+        connectNow();
+    m_lastUse.start();
+}
+
+QSqlDatabase Connection::database()
+{
+    ready();
     return QSqlDatabase::database(m_name, false);
 }
 
-st_mysql* Connection::nativeHandle() const
+st_mysql* Connection::nativeHandle()
 {
-    const QVariant handle = database().driver()->handle();
-    return *static_cast<st_mysql* const*>(handle.constData());
+    return handleOf(database());
+}
+
+void Connection::run(const QString& statement)
+{
+    QSqlQuery query(QSqlDatabase::database(m_name, false));
+    if (!query.exec(statement))
+        throw failure(query.lastError());
 }
 
 void Connection::execute(const QString& statement)
 {
-    QSqlQuery query(database());
-    if (!query.exec(statement))
-        throw DbError(sqlErrorText(query.lastError()));
+    ready();
+    run(statement);
+}
+
+void Connection::noteError(const DbError& error)
+{
+    if (error.connectionLost())
+        m_lost = true;
+}
+
+DbError Connection::failure(const QSqlError& error)
+{
+    DbError e = sqlError(error);
+    noteError(e);
+    return e;
 }

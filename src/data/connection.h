@@ -2,10 +2,16 @@
 // A database connection made from the program's connection string. The string keeps its ODBC form
 // (it is a translatable property of the windows); the MariaDB settings are derived from it, with
 // the port from ServerSettings.
+//
+// A connection that the server has closed (restarted, killed it, or dropped it after wait_timeout)
+// is opened again, with all its settings, by the next statement that needs it. A statement is never
+// sent twice: the one that finds the connection gone fails, and only the user's next action sends again.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSqlDatabase>
 
+class DbError;
 struct st_mysql;
 
 class Connection : public QObject
@@ -20,25 +26,47 @@ public:
     QString connectionString() const { return m_connectionString; }
     void setConnectionString(const QString& text);
 
-    /// Opens the connection unless it is open; throws DbError when the server cannot be reached
-    /// or refuses the account.
+    /// Opens the connection unless it is open and not known to be lost; throws DbError when the
+    /// server cannot be reached or refuses the account. From here until close() every statement
+    /// gets an open connection (see database()).
     void open();
     void close();
+    /// Open, and not known to be lost.
     bool connected() const;
 
-    /// The Qt SQL handle; valid while the connection is open.
-    QSqlDatabase database() const;
-    /// The client library's own handle, for reading large results straight off the wire.
-    st_mysql* nativeHandle() const;
+    /// The Qt SQL handle, ready for one statement: a connection lost earlier (or never opened) is
+    /// opened first, and one idle for longer than idleCheckMs() is pinged first and opened again
+    /// when the server has closed it. Throws DbError when open() was not called or the connection
+    /// cannot be opened.
+    QSqlDatabase database();
+    /// The client library's own handle, ready for one statement as with database(), for reading
+    /// large results straight off the wire.
+    st_mysql* nativeHandle();
 
     /// Runs a statement that returns no rows; throws DbError when the server refuses it.
     void execute(const QString& statement);
-    /// Throws DbError unless the connection is open.
-    void requireOpen() const;
+
+    /// To be told of every error of a statement sent on this connection: when the error says that
+    /// the connection is gone, the next statement opens it again.
+    void noteError(const DbError& error);
+    /// The error of a Qt SQL statement on this connection, noted as by noteError().
+    DbError failure(const QSqlError& error);
+
+    /// The idle time after which the connection is checked before a statement: a minute, or half
+    /// the session's wait_timeout when the server closes idle sessions sooner.
+    qint64 idleCheckMs() const { return m_idleCheckMs; }
 
 private:
+    void ready();
+    void connectNow();
+    void run(const QString& statement);
+
     QString m_connectionString;
     QString m_name;
+    bool m_wanted = false; ///< open() called and close() not since
+    bool m_lost = false;
+    QElapsedTimer m_lastUse;
+    qint64 m_idleCheckMs = 60000;
 };
 
 /// The ODBC-style "KEY=value;" pairs of a connection string, keys in upper case, values trimmed.

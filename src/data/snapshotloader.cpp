@@ -63,12 +63,13 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
         throw DbError(QStringLiteral("Connection not open"));
     const QByteArray sql = statement.toUtf8();
     if (mysql_real_query(mysql, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
-        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)));
+        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)), int(mysql_errno(mysql)));
     MYSQL_RES* result = mysql_use_result(mysql);
     ResultGuard guard(mysql, result);
     if (!result) {
         if (mysql_errno(mysql) != 0)
-            throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)));
+            throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)),
+                          int(mysql_errno(mysql)));
         throw DbError(QStringLiteral("The statement for %1 returns no rows.").arg(what));
     }
 
@@ -145,5 +146,5 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
     }
     // A null row also ends the loop when the connection broke in the middle of the result.
     if (mysql_errno(mysql) != 0)
-        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)));
+        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)), int(mysql_errno(mysql)));
 }

@@ -133,7 +133,7 @@ void SnapshotTable::open()
         types.push_back(d->fields[size_t(f)]->type());
     d->store.reset(types);
     try {
-        SnapshotLoader::read(d->connection->nativeHandle(), statement, d->loadColumns(), d->store, d->what());
+        d->load(statement, d->loadColumns(), d->store);
         d->state = DataSetState::Browse;
         d->bumpVersion();
         d->linkIndexBuilt = false;
@@ -310,8 +310,9 @@ void SnapshotTable::post()
         hook.second();
     if (events.beforePost)
         events.beforePost();
+    QString notice;
     if (d->state == DataSetState::Insert) {
-        const quint32 row = d->writeInsert();
+        const quint32 row = d->writeInsert(notice);
         d->bumpVersion();
         d->linkAdd(row);
         d->state = DataSetState::Browse;
@@ -359,6 +360,9 @@ void SnapshotTable::post()
     }
     emit stateChanged();
     d->finishEditing();
+    // The row is saved and the table is back in browse; what could not be read back is told last.
+    if (!notice.isEmpty())
+        throw DbError(notice);
 }
 
 void SnapshotTable::cancel()

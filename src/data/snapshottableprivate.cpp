@@ -2,6 +2,7 @@
 // storing a field, and the bookkeeping when editing ends.
 
 #include "snapshottableprivate.h"
+#include "connection.h"
 #include "dberror.h"
 
 #include <atomic>
@@ -122,6 +123,16 @@ void SnapshotTable::Private::finishEditing()
         masterPending = false;
         masterApplied = false;
         refreshFromMaster();
+    }
+}
+
+void SnapshotTable::Private::load(const QString& statement, const std::vector<LoadColumn>& columns, RowStore& into)
+{
+    try {
+        SnapshotLoader::read(connection->nativeHandle(), statement, columns, into, what());
+    } catch (const DbError& e) {
+        connection->noteError(e);
+        throw;
     }
 }
 

@@ -106,6 +106,8 @@ struct SnapshotTable::Private {
     void finishEditing();
     void detachFromMaster();
     std::vector<LoadColumn> loadColumns() const;
+    /// Reads the statement's rows into the store; an error is noted on the connection and thrown.
+    void load(const QString& statement, const std::vector<LoadColumn>& columns, RowStore& into);
     QString what() const;
 
     // snapshotrows.cpp
@@ -134,7 +136,11 @@ struct SnapshotTable::Private {
 
     // snapshotwrite.cpp
     int keyColumn() const;
-    quint32 writeInsert();
+    /// Inserts the row being added and adds it to the store; notice is set when the row was stored
+    /// but the server's values of it could not be read back (the row then holds the typed values).
+    quint32 writeInsert(QString& notice);
+    std::optional<quint32> readBackByKey(const std::vector<CellValue>& row, int key);
+    void readBackDefaults(std::vector<CellValue>& row);
     void writeUpdate(const std::vector<int>& changed);
     void writeDelete(quint32 row);
 };

@@ -19,23 +19,60 @@ struct Outcome {
     QVariant insertId;
 };
 
-Outcome execute(Connection* connection, const QString& statement, const QVariantList& values)
+enum class Write { Save, Delete };
+
+// The connection broke during a row write. Whether the statement can have reached the server
+// decides what the user is to do; the program itself never sends it again.
+DbError lostDuringWrite(const DbError& error, Write kind, bool maybeCarriedOut)
+{
+    QString text;
+    if (kind == Write::Save)
+        text = maybeCarriedOut
+                   ? QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經儲存，畫面上的內容都還在。"
+                                    "請先確認這筆資料是否已存入資料庫，再決定是否重新儲存，以免重複儲存。")
+                   : QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有儲存，畫面上的內容都還在。"
+                                    "請再按一次儲存，程式會重新連線。");
+    else
+        text = maybeCarriedOut
+                   ? QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經刪除。"
+                                    "請先確認，再決定是否重新刪除。")
+                   : QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有刪除。請再刪除一次，程式會重新連線。");
+    return DbError(text + QLatin1Char('\n') + error.message(), error.code());
+}
+
+Outcome execute(Connection* connection, const QString& statement, const QVariantList& values, Write kind)
 {
     if (!connection)
         throw DbError(QStringLiteral("The dataset has no connection"));
-    QSqlQuery query(connection->database());
-    if (!query.prepare(statement))
-        throw DbError(sqlErrorText(query.lastError()));
+    QSqlDatabase db;
+    try {
+        db = connection->database();
+    } catch (const DbError& error) {
+        // The connection could not be opened again: nothing was sent.
+        throw lostDuringWrite(error, kind, false);
+    }
+    QSqlQuery query(db);
+    // Preparing is a round trip of its own: a connection lost there never carried the statement out.
+    if (!query.prepare(statement)) {
+        const DbError error = connection->failure(query.lastError());
+        throw error.connectionLost() ? lostDuringWrite(error, kind, false) : error;
+    }
     for (const QVariant& v : values)
         query.addBindValue(v);
-    if (!query.exec())
-        throw DbError(sqlErrorText(query.lastError()));
+    if (!query.exec()) {
+        const DbError error = connection->failure(query.lastError());
+        throw error.connectionLost() ? lostDuringWrite(error, kind, true) : error;
+    }
     return {query.numRowsAffected(), query.lastInsertId()};
 }
 
 const QString kChangedMeanwhile = QStringLiteral(
     "The row was changed or deleted by another user since it was read; %1 Read the table again to see the "
     "current values.");
+
+const QString kNotReadBack =
+    QStringLiteral("這筆資料已經儲存，但無法從資料庫讀回它的鍵值與預設值，畫面上顯示的是輸入的內容。"
+                   "請關閉視窗再開啟，重新讀取之後再修改或刪除這筆資料。");
 } // namespace
 
 int SnapshotTable::Private::keyColumn() const
@@ -60,7 +97,7 @@ void appendOriginal(QString& where, QVariantList& values, const Field* field, co
 }
 } // namespace
 
-quint32 SnapshotTable::Private::writeInsert()
+quint32 SnapshotTable::Private::writeInsert(QString& notice)
 {
     requireWritable();
     QStringList names;
@@ -78,7 +115,7 @@ quint32 SnapshotTable::Private::writeInsert()
     const QString statement =
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
             .arg(quotedIdentifier(tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    const Outcome outcome = execute(connection, statement, values);
+    const Outcome outcome = execute(connection, statement, values, Write::Save);
 
     std::vector<CellValue> row = buffer;
     const int key = keyColumn();
@@ -86,53 +123,73 @@ quint32 SnapshotTable::Private::writeInsert()
         && store.type(key) != FieldType::DateTime && outcome.insertId.isValid())
         row[size_t(key)] = CellValue::ofNumber(outcome.insertId.toLongLong());
 
-    // Read the row back for the server's defaults. The row is saved by now whatever happens here: a
-    // failed read leaves the values as typed, which is better than offering to save the row twice.
+    // The row is stored by now whatever happens below, so it goes into the snapshot in any case
+    // (a second Save must not insert it again); when the server's values cannot be read back the
+    // row keeps the values as typed and the user is told.
     try {
-        RowStore fresh;
-        if (key >= 0 && !row[size_t(key)].null) {
-            std::vector<FieldType> types;
-            for (int col = 0; col < store.columnCount(); ++col)
-                types.push_back(store.type(col));
-            fresh.reset(types);
-            SnapshotLoader::read(connection->nativeHandle(),
-                                 QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
-                                     .arg(quotedIdentifier(tableName),
-                                          quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName()),
-                                          SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
-                                 loadColumns(), fresh, what());
-            if (fresh.rowCount() == 1)
-                return store.appendRowFrom(fresh, 0);
-        } else if (key < 0) {
-            std::vector<LoadColumn> omitted;
-            std::vector<int> omittedColumns;
-            QStringList defaults;
-            const std::vector<LoadColumn> all = loadColumns();
-            for (int col = 0; col < int(all.size()); ++col) {
-                if (!row[size_t(col)].null)
-                    continue;
-                omitted.push_back(all[size_t(col)]);
-                omittedColumns.push_back(col);
-                defaults << QStringLiteral("DEFAULT(%1) AS %1").arg(quotedIdentifier(all[size_t(col)].name));
+        if (key >= 0) {
+            if (row[size_t(key)].null) {
+                notice = kNotReadBack;
+            } else if (std::optional<quint32> stored = readBackByKey(row, key)) {
+                return *stored;
+            } else {
+                notice = kNotReadBack;
             }
-            if (!omitted.empty()) {
-                std::vector<FieldType> types;
-                for (const LoadColumn& c : omitted)
-                    types.push_back(c.type);
-                fresh.reset(types);
-                SnapshotLoader::read(connection->nativeHandle(),
-                                     QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
-                                         .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(tableName)),
-                                     omitted, fresh, what());
-                if (fresh.rowCount() == 1) {
-                    for (size_t i = 0; i < omittedColumns.size(); ++i)
-                        row[size_t(omittedColumns[i])] = fresh.cell(int(i), 0);
-                }
-            }
+        } else {
+            readBackDefaults(row);
         }
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        notice = kNotReadBack + QLatin1Char('\n') + e.message();
+    } catch (const std::exception& e) {
+        notice = kNotReadBack + QLatin1Char('\n') + QString::fromLocal8Bit(e.what());
     }
     return store.appendRow(row);
+}
+
+std::optional<quint32> SnapshotTable::Private::readBackByKey(const std::vector<CellValue>& row, int key)
+{
+    RowStore fresh;
+    std::vector<FieldType> types;
+    for (int col = 0; col < store.columnCount(); ++col)
+        types.push_back(store.type(col));
+    fresh.reset(types);
+    load(QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
+             .arg(quotedIdentifier(tableName), quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName()),
+                  SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
+         loadColumns(), fresh);
+    if (fresh.rowCount() != 1)
+        return std::nullopt;
+    return store.appendRowFrom(fresh, 0);
+}
+
+void SnapshotTable::Private::readBackDefaults(std::vector<CellValue>& row)
+{
+    // Without a key the row cannot be found again; the columns left out take the server's defaults.
+    std::vector<LoadColumn> omitted;
+    std::vector<int> omittedColumns;
+    QStringList defaults;
+    const std::vector<LoadColumn> all = loadColumns();
+    for (int col = 0; col < int(all.size()); ++col) {
+        if (!row[size_t(col)].null)
+            continue;
+        omitted.push_back(all[size_t(col)]);
+        omittedColumns.push_back(col);
+        defaults << QStringLiteral("DEFAULT(%1) AS %1").arg(quotedIdentifier(all[size_t(col)].name));
+    }
+    if (omitted.empty())
+        return;
+    std::vector<FieldType> types;
+    for (const LoadColumn& c : omitted)
+        types.push_back(c.type);
+    RowStore fresh;
+    fresh.reset(types);
+    load(QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
+             .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(tableName)),
+         omitted, fresh);
+    if (fresh.rowCount() != 1)
+        throw DbError(QStringLiteral("The defaults of %1 could not be read.").arg(what()));
+    for (size_t i = 0; i < omittedColumns.size(); ++i)
+        row[size_t(omittedColumns[i])] = fresh.cell(int(i), 0);
 }
 
 void SnapshotTable::Private::writeUpdate(const std::vector<int>& changed)
@@ -161,7 +218,7 @@ void SnapshotTable::Private::writeUpdate(const std::vector<int>& changed)
                             .arg(quotedIdentifier(tableName), assignments.join(QLatin1String(", ")), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values).rows == 0)
+    if (execute(connection, statement, values, Write::Save).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("nothing was saved.")));
 }
 
@@ -180,6 +237,6 @@ void SnapshotTable::Private::writeDelete(quint32 row)
     QString statement = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedIdentifier(tableName), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values).rows == 0)
+    if (execute(connection, statement, values, Write::Delete).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("it was not deleted.")));
 }

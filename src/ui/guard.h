@@ -6,7 +6,8 @@
 #include <QObject>
 #include <functional>
 
-/// Runs the handler; returns false when it raised an error (shown) or aborted (silent).
+/// Runs the handler; returns false when it raised an error (shown; an exception that is not a
+/// standard error is shown as an unknown error) or aborted (silent).
 bool guarded(const std::function<void()>& handler);
 
 /// Connects a signal to a handler that runs under the guard.

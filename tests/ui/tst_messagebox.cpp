@@ -111,6 +111,14 @@ private slots:
         QCOMPARE(DialogSeam::last().text, QStringLiteral("server gone"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("App"));
         QCOMPARE(DialogSeam::last().flags, 16);
+        // Whatever else is thrown is shown too, and goes no further.
+        DialogSeam::queueAnswer(Win::IDOK);
+        QVERIFY(!guarded([] { throw std::logic_error("bad state"); }));
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("bad state"));
+        DialogSeam::queueAnswer(Win::IDOK);
+        QVERIFY(!guarded([] { throw 42; }));
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("發生不明的錯誤，這個動作沒有完成。"));
+        QCOMPARE(DialogSeam::last().flags, 16);
         // Abort is silent.
         DialogSeam::clear();
         QVERIFY(!guarded([] { throw Abort(); }));

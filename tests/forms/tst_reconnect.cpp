@@ -1,0 +1,226 @@
+// The database server goes away between two actions of a clerk: the session is killed, the server
+// restarts, or the server drops the session after wait_timeout. The row being typed is kept and
+// saved exactly once by a later Save, the rows saved before stay, and the connection comes back with
+// all its settings.
+
+#include "app/formlogin.h"
+#include "app/rynconst.h"
+#include "controls/dbedit.h"
+#include "data/connection.h"
+#include "data/snapshottable.h"
+#include "forms/formstudent.h"
+#include "formdriver.h"
+#include "platform/dialogseam.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+#include "ui/messagebox.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <csignal>
+#include <sys/types.h>
+
+using namespace FormDriver;
+
+namespace {
+qlonglong sessionId(Connection* connection)
+{
+    QSqlQuery id(connection->database());
+    if (!id.exec(QStringLiteral("SELECT CONNECTION_ID()")) || !id.next())
+        qFatal("no connection id: %s", qPrintable(id.lastError().text()));
+    return id.value(0).toLongLong();
+}
+
+bool processGone(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    // "pid (name) state ...": a zombie has ended too.
+    const QByteArray line = stat.readAll();
+    const int end = line.lastIndexOf(')');
+    return end < 0 || line.mid(end + 2, 1) == "Z";
+}
+
+bool reopened(QSqlDatabase& db)
+{
+    db.close();
+    return db.open() && QSqlQuery(db).exec(QStringLiteral("SET NAMES utf8mb4"));
+}
+
+QString sandboxDir()
+{
+    const QString dir = qEnvironmentVariable("RYN_SANDBOX");
+    return dir.isEmpty() ? QFileInfo(qEnvironmentVariable("RYN_SANDBOX_ENV")).path() : dir;
+}
+} // namespace
+
+class TestReconnect : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Connection> m_conn;
+    QPointer<TfrmStudent> m_form;
+
+    // Stops the private MariaDB server; args gets its command line, to start it again on the same
+    // port with the same data.
+    static void stopServer(QStringList& args)
+    {
+        QFile pidFile(sandboxDir() + QStringLiteral("/mariadb.pid"));
+        QVERIFY2(pidFile.open(QIODevice::ReadOnly), qPrintable(pidFile.fileName()));
+        const qint64 pid = pidFile.readAll().trimmed().toLongLong();
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QVERIFY2(cmdline.open(QIODevice::ReadOnly), qPrintable(cmdline.fileName()));
+        for (const QByteArray& arg : cmdline.readAll().split('\0')) {
+            if (!arg.isEmpty())
+                args << QString::fromLocal8Bit(arg);
+        }
+        QVERIFY(!args.isEmpty());
+        QCOMPARE(::kill(pid_t(pid), SIGTERM), 0);
+        QVERIFY2(QTest::qWaitFor([pid] { return processGone(pid); }, 120000), "the server did not stop");
+    }
+
+    static void startServer(QStringList args)
+    {
+        QProcess server;
+        server.setProgram(args.takeFirst());
+        server.setArguments(args);
+        server.setStandardInputFile(QProcess::nullDevice());
+        server.setStandardOutputFile(QProcess::nullDevice());
+        server.setStandardErrorFile(QProcess::nullDevice());
+        QVERIFY(server.startDetached());
+        QSqlDatabase root = SandboxDb::root();
+        QVERIFY2(QTest::qWaitFor([&root] { return reopened(root); }, 120000), "the server did not come back");
+    }
+
+    // A Save that cannot reach the server fails, says that nothing was saved, and keeps the row.
+    void saveFails()
+    {
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY2(DialogSeam::last().text.startsWith(QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有儲存")),
+                 qPrintable(DialogSeam::last().text));
+        QCOMPARE(m_form->tblStudent->state(), DataSetState::Insert);
+        QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("R\\2"));
+        QCOMPARE(m_form->txtStudName->text(), QStringLiteral("重新連線"));
+        DialogSeam::clear();
+    }
+
+    void checkSessionSettings()
+    {
+        QSqlQuery q(m_conn->database());
+        QVERIFY(q.exec(QStringLiteral("SELECT @@SESSION.sql_mode, @@SESSION.character_set_client, "
+                                      "@@SESSION.character_set_results")));
+        QVERIFY(q.next());
+        QVERIFY2(q.value(0).toString().contains(QLatin1String("NO_BACKSLASH_ESCAPES")),
+                 qPrintable(q.value(0).toString()));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("utf8mb4"));
+        QCOMPARE(q.value(2).toString(), QStringLiteral("utf8mb4"));
+        // An update that changes nothing still reports the row it matched.
+        QVERIFY(q.exec(QStringLiteral("UPDATE stud SET studname = studname WHERE spkey = 'A001'")));
+        QCOMPARE(q.numRowsAffected(), 1);
+    }
+
+private slots:
+    void initTestCase() { SandboxDb::require(); }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        DialogSeam::clear();
+        resetLoggedInUser();
+        m_conn.reset(SandboxDb::programConnection(nullptr));
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_conn.reset();
+        SandboxDb::exec(QStringLiteral("SET GLOBAL wait_timeout = DEFAULT"));
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void typedRowSavedOnceAfterLoss_data()
+    {
+        QTest::addColumn<QString>("loss");
+        QTest::newRow("session killed") << QStringLiteral("kill");
+        QTest::newRow("server restarted") << QStringLiteral("restart");
+        QTest::newRow("idle past wait_timeout") << QStringLiteral("idle");
+    }
+
+    void typedRowSavedOnceAfterLoss()
+    {
+        QFETCH(QString, loss);
+        if (loss == QLatin1String("idle")) {
+            SandboxDb::exec(QStringLiteral("SET GLOBAL wait_timeout = 2"));
+            m_conn.reset(SandboxDb::programConnection(nullptr));
+        }
+        m_form = new TfrmStudent(m_conn.get());
+        FormDriver::show(m_form);
+        click(m_form->btnAdd);
+        typeInto(m_form->txtSpkey, QStringLiteral("R1"));
+        typeInto(m_form->txtStudName, QStringLiteral("先存"));
+        click(m_form->btnPost);
+        QCOMPARE(m_form->tblStudent->state(), DataSetState::Browse);
+        // Another workstation adds a row: the window's snapshot is not read again.
+        SandboxDb::exec(QStringLiteral("INSERT INTO stud VALUES ('W1', 'other', 'W1')"));
+
+        click(m_form->btnAdd);
+        typeInto(m_form->txtSpkey, QStringLiteral("R\\2"));
+        typeInto(m_form->txtStudName, QStringLiteral("重新連線"));
+        const qlonglong before = sessionId(m_conn.get());
+        if (loss == QLatin1String("kill")) {
+            SandboxDb::exec(QStringLiteral("KILL CONNECTION %1").arg(before));
+            saveFails();
+        } else if (loss == QLatin1String("restart")) {
+            QStringList server;
+            stopServer(server);
+            if (QTest::currentTestFailed())
+                return;
+            saveFails(); // finds the connection gone
+            saveFails(); // cannot open it again yet
+            startServer(server);
+        } else {
+            QTest::qWait(3500);
+        }
+        if (QTest::currentTestFailed())
+            return;
+        click(m_form->btnPost);
+        QVERIFY2(DialogSeam::prompts().isEmpty(), qPrintable(TestSupport::promptTexts().join(QLatin1Char('\n'))));
+        QCOMPARE(m_form->tblStudent->state(), DataSetState::Browse);
+        QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT GROUP_CONCAT(spkey ORDER BY spkey SEPARATOR ' ') FROM stud"))
+                     .toString(),
+                 QStringLiteral("A001 A002 A003 B001 R1 R\\2 W1"));
+        QCOMPARE(m_form->tblStudent->recordCount(), 6);
+        QVERIFY(sessionId(m_conn.get()) != before);
+        checkSessionSettings();
+    }
+
+    // The login dialog's own connection comes back the same way.
+    void loginAfterKilledSession()
+    {
+        TfrmLogin dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        SandboxDb::exec(QStringLiteral("KILL CONNECTION %1").arg(sessionId(dialog.connRyn)));
+        dialog.txtLogin->setText(QStringLiteral("admin"));
+        dialog.txtPassword->setText(QStringLiteral("admin123"));
+        DialogSeam::queueAnswer(Win::IDOK);
+        QTest::mouseClick(dialog.btnLogin, Qt::LeftButton);
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(UID, QString());
+        DialogSeam::clear();
+        QTest::mouseClick(dialog.btnLogin, Qt::LeftButton);
+        QVERIFY2(DialogSeam::prompts().isEmpty(), qPrintable(TestSupport::promptTexts().join(QLatin1Char('\n'))));
+        QCOMPARE(dialog.result(), int(TfrmLogin::mrOk));
+        QCOMPARE(UID, QStringLiteral("admin"));
+    }
+};
+
+RYN_TEST_MAIN(TestReconnect)
+#include "tst_reconnect.moc"
