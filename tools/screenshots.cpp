@@ -1,0 +1,188 @@
+// Renders every window of the program off screen against the demo data of the private servers, for
+// README: screenshots OUTDIR. scripts/screenshots starts the servers, runs this and shrinks the files.
+
+#include "app/appsetup.h"
+#include "app/formabout.h"
+#include "app/formlogin.h"
+#include "app/formrynmain.h"
+#include "app/rynconst.h"
+#include "controls/dbgrid.h"
+#include "data/snapshottable.h"
+#include "formdriver.h"
+#include "platform/dialogseam.h"
+#include "platform/inifile.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+QString s_out;
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+void save(const QImage& image, const char* name)
+{
+    const QString path = s_out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+    if (!image.save(path))
+        qFatal("Cannot write %s", qPrintable(path));
+    qInfo("%s", qPrintable(path));
+}
+
+void save(QWidget* widget, const char* name)
+{
+    settle();
+    save(widget->grab().toImage(), name);
+}
+
+template <typename T> T* child(QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("No %s", name);
+    return found;
+}
+
+/// The main window with one child window brought up by its menu item.
+QWidget* bringUp(TfrmRynMain& main, QAction* item, const char* formName)
+{
+    item->trigger();
+    settle();
+    return child<QWidget>(main.mdiArea, formName);
+}
+
+void closeChildren(TfrmRynMain& main)
+{
+    main.mitCloseAll->trigger();
+    settle();
+}
+
+/// The main window with its first menu open, the menu drawn where it opens.
+void mainWithMenu(TfrmRynMain& main)
+{
+    settle();
+    QImage shot = main.grab().toImage();
+    const QRect item = main.menuBar()->actionGeometry(main.mitBasic->menuAction());
+    main.mitBasic->popup(main.menuBar()->mapToGlobal(item.bottomLeft()));
+    settle();
+    QPainter painter(&shot);
+    painter.drawImage(main.mapFromGlobal(main.mitBasic->pos()), main.mitBasic->grab().toImage());
+    painter.end();
+    main.mitBasic->hide();
+    save(shot, "main");
+}
+
+/// The course window halfway through sending a video of a class's new course.
+void courseUploading(TfrmRynMain& main, const QString& video)
+{
+    QWidget* form = bringUp(main, main.mitCourse, "frmCourse");
+    FormDriver::click(child<QPushButton>(form, "btnAdd"));
+    FormDriver::typeInto(child<QWidget>(form, "txtCourseName"), QStringLiteral("Excel 樞紐分析"));
+    DialogSeam::queueFileName(video);
+    DialogSeam::queueAnswer(1); // "上傳完畢"
+    bool taken = false;
+    auto* timer = new QTimer(form);
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        const QString caption = form->windowTitle() + main.windowTitle();
+        if (taken || !caption.contains(QLatin1Char('%')))
+            return;
+        taken = true;
+        save(main.grab().toImage(), "courses");
+    });
+    timer->start(150);
+    FormDriver::click(child<QPushButton>(form, "btnUpload"));
+    if (!taken)
+        qFatal("The transfer ended before a picture of it was taken");
+    closeChildren(main);
+}
+
+void pointQueryWithBalance(TfrmRynMain& main)
+{
+    QWidget* form = bringUp(main, main.mitQuery, "frmWatchlog");
+    auto* students = child<DBGrid>(form, "grdStudent");
+    auto* table = child<SnapshotTable>(form, "tblStudent");
+    if (table->locate(QStringLiteral("spkey"), QStringLiteral("A001")))
+        students->setCurrentIndex(students->model()->index(table->recNo(), 0));
+    settle();
+    save(&main, "pointquery");
+    closeChildren(main);
+}
+
+void aboutBox(TfrmRynMain& main)
+{
+    TestSupport::runWhenModal([](QWidget* modal) {
+        save(modal, "about");
+        static_cast<QDialog*>(modal)->accept();
+    });
+    main.mitAbout->trigger();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3)
+        qFatal("usage: screenshots OUTDIR VIDEOFILE");
+    s_out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    const QString video = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
+    TestSupport::setUp();
+    SandboxDb::require();
+
+    // Built-in (Traditional Chinese) texts; the logo fetched into a folder of its own.
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    IniFile::writeString(IniFile::settingsPath(), QStringLiteral("Language"), QStringLiteral("default"),
+                         QStringLiteral("tw"));
+
+    {
+        TfrmLogin login;
+        login.show();
+        save(&login, "login");
+    }
+
+    UID = QStringLiteral("admin");
+    UNAME = QStringLiteral("系統管理員");
+    ISADMIN = 1;
+    WATERMARK = 1;
+    TfrmRynMain main;
+    main.showMaximized();
+    mainWithMenu(main);
+
+    save(bringUp(main, main.mitStudent, "frmStudent")->window(), "students");
+    closeChildren(main);
+    save(bringUp(main, main.mitClassroom, "frmClassroom")->window(), "classes");
+    closeChildren(main);
+    courseUploading(main, video);
+    save(bringUp(main, main.mitBuy, "frmStudClass")->window(), "topup");
+    closeChildren(main);
+    pointQueryWithBalance(main);
+    save(bringUp(main, main.mitUser, "frmUser")->window(), "users");
+    closeChildren(main);
+    save(bringUp(main, main.mitCorp, "frmCorp")->window(), "company");
+    closeChildren(main);
+    QWidget* password = bringUp(main, main.mitPassword, "frmChangePassword");
+    save(password->window(), "password");
+    closeChildren(main);
+    aboutBox(main);
+
+    if (DialogSeam::pending() != 0)
+        qFatal("%d prompt answers were not asked for", DialogSeam::pending());
+    main.setAttribute(Qt::WA_DeleteOnClose, false);
+    return 0;
+}
