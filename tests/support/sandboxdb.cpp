@@ -34,8 +34,12 @@ void SandboxDb::loadEnvironment()
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
         static const QRegularExpression assignment(QStringLiteral("^(?:export\\s+)?([A-Z_][A-Z0-9_]*)=(.*)$"));
         const QRegularExpressionMatch m = assignment.match(line);
-        if (m.hasMatch())
-            qputenv(m.captured(1).toLatin1().constData(), m.captured(2).toUtf8());
+        if (!m.hasMatch())
+            continue;
+        QString value = m.captured(2);
+        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+            value = value.mid(1, value.size() - 2);
+        qputenv(m.captured(1).toLatin1().constData(), value.toUtf8());
     }
 }
 
