@@ -6,7 +6,9 @@
 #include "data/connection.h"
 #include "data/serversettings.h"
 #include "forms/formclassroom.h"
+#include "forms/formstudclass.h"
 #include "forms/formstudent.h"
+#include "forms/formwatchlog.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
 #include "ui/mdiarrange.h"
@@ -131,13 +133,15 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitHelp);
 
     // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitCourse, mitBuy, mitQuery, mitCorp, mitUser, mitPassword}) {
+    for (QAction* a : {mitCourse, mitCorp, mitUser, mitPassword}) {
         a->setEnabled(false);
         a->setToolTip(QStringLiteral("Not available in this version"));
     }
 
     onEvent(mitStudent, &QAction::triggered, this, &TfrmRynMain::mitStudentClick);
     onEvent(mitClassroom, &QAction::triggered, this, &TfrmRynMain::mitClassroomClick);
+    onEvent(mitBuy, &QAction::triggered, this, &TfrmRynMain::mitBuyClick);
+    onEvent(mitQuery, &QAction::triggered, this, &TfrmRynMain::mitQueryClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -215,6 +219,16 @@ void TfrmRynMain::mitStudentClick()
 void TfrmRynMain::mitClassroomClick()
 {
     bringUpChild<TfrmClassroom>([this] { return new TfrmClassroom(conn); });
+}
+
+void TfrmRynMain::mitBuyClick()
+{
+    bringUpChild<TfrmStudClass>([this] { return new TfrmStudClass(conn); });
+}
+
+void TfrmRynMain::mitQueryClick()
+{
+    bringUpChild<TfrmWatchlog>([this] { return new TfrmWatchlog(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

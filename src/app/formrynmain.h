@@ -79,6 +79,8 @@ public:
 
     void mitStudentClick();
     void mitClassroomClick();
+    void mitBuyClick();
+    void mitQueryClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

@@ -29,7 +29,8 @@ DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, i
     grid->setObjectName(QString::fromLatin1(objectName));
     grid->setDataSource(source);
     grid->setColumns(columns);
-    grid->setFixedWidth(width);
+    if (width > 0)
+        grid->setFixedWidth(width);
     QFont cells = grid->font();
     cells.setPixelSize(13);
     grid->setCellFont(cells);
