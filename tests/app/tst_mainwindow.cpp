@@ -1,7 +1,9 @@
 #include "app/formrynmain.h"
 #include "app/rynconst.h"
 #include "data/connection.h"
+#include "forms/formstudclass.h"
 #include "forms/formstudent.h"
+#include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "ui/messagebox.h"
@@ -299,6 +301,21 @@ private slots:
         students->btnExit->click();
         QTRY_VERIFY(gone.isNull());
         QCOMPARE(w->mdiArea->subWindowList().size(), 1);
+    }
+
+    void pointWindowsFromTheMenu()
+    {
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        QVERIFY(w->mitBuy->isEnabled() && w->mitQuery->isEnabled());
+        w->mitBuy->trigger();
+        QVERIFY(qobject_cast<TfrmStudClass*>(w->mdiArea->activeSubWindow()->widget()));
+        w->mitQuery->trigger();
+        QVERIFY(qobject_cast<TfrmWatchlog*>(w->mdiArea->activeSubWindow()->widget()));
+        w->mitBuy->trigger();
+        QCOMPARE(w->mdiArea->subWindowList().size(), 2);
+        QVERIFY(qobject_cast<TfrmStudClass*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
     }
 
     void aboutBoxIsModal()

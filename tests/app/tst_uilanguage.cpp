@@ -5,7 +5,10 @@
 #include "data/connection.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
+#include "controls/dblookupcombobox.h"
+#include "forms/formstudclass.h"
 #include "forms/formstudent.h"
+#include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "ui/messagebox.h"
@@ -142,6 +145,25 @@ private slots:
         QCOMPARE(form->tblStudent->recordCount(), 4);
         QVERIFY(!form->txtStudName->text().isEmpty());
         QVERIFY(form->lblHint->text().isEmpty());
+    }
+
+    void pointWindowsComeTranslatedAndStillBound()
+    {
+        SandboxDb::reseed();
+        auto main = startUp();
+        main->mitBuy->trigger();
+        auto* topUp = qobject_cast<TfrmStudClass*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(topUp);
+        QCOMPARE(topUp->windowTitle(), QStringLiteral("点数充值"));
+        QCOMPARE(topUp->lblUser->text(), QStringLiteral("经办人"));
+        QCOMPARE(topUp->tblStudClass->fieldByName("studname")->asString(), QStringLiteral("陳大文"));
+        QCOMPARE(topUp->cboClass->currentText(), QStringLiteral("Excel 入門"));
+        main->mitQuery->trigger();
+        auto* query = qobject_cast<TfrmWatchlog*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(query);
+        QCOMPARE(query->lblNowPoint->text(), QStringLiteral("剩余点数"));
+        QCOMPARE(query->txtSpkey->text(), QStringLiteral("A003"));
+        QCOMPARE(query->qryWatchlog->recordCount(), 3);
     }
 
     void aFileThatCannotBeReadStopsANewWindow()
