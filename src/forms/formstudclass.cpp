@@ -30,10 +30,10 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     tblUser->addField(QStringLiteral("uid"), FieldType::Text, 20);
     tblUser->addField(QStringLiteral("uname"), FieldType::Text, 10);
 
+    // Only what the name lookup reads: a hundred thousand passwords would cost memory and time.
     tblStud = namedTable(this, "tblStud", conn, "stud");
     tblStud->addField(QStringLiteral("spkey"), FieldType::Text, 20);
     tblStud->addField(QStringLiteral("studname"), FieldType::Text, 10);
-    tblStud->addField(QStringLiteral("studpwd"), FieldType::Text, 40);
 
     tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
     tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
