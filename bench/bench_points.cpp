@@ -221,8 +221,10 @@ int main(int argc, char** argv)
             for (int i = 0; i < o.runs; ++i) {
                 c.push_back(clientMs(statement));
                 query.tblStud->setRecNo(row == 0 ? 1 : 0);
+                QCoreApplication::processEvents();
                 w.push_back(timed([&] {
                     query.tblStud->setRecNo(row);
+                    QCoreApplication::processEvents(); // the log loads from the event loop
                     query.grab();
                 }));
             }

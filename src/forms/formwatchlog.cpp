@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace {
 constexpr int kPanelHeight = 190;
@@ -85,10 +86,10 @@ QString TfrmWatchlog::watchlogStatement(const QString& spkey)
 TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
     : RecordWindow(QStringLiteral("frmWatchlog"), QStringLiteral("點數查詢"), parent)
 {
+    // The students' passwords are not shown here, so they are not read.
     tblStud = namedTable(this, "tblStud", conn, "stud");
     tblStud->addField(QStringLiteral("spkey"), FieldType::Text, 20);
     tblStud->addField(QStringLiteral("studname"), FieldType::Text, 10);
-    tblStud->addField(QStringLiteral("studpwd"), FieldType::Text, 40);
     tblStud->events.afterScroll = [this] { tblStudAfterScroll(); };
     dsStud = namedSource(this, "dsStud", tblStud);
 
@@ -143,6 +144,7 @@ TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
     setDefaultSort(QStringLiteral("studname ASC"));
     setSortingGrid(grdStud, tblStud);
     finishCreate();
+    m_created = true;
 }
 
 void TfrmWatchlog::tblAfterOpen()
@@ -158,12 +160,29 @@ void TfrmWatchlog::tblStudAfterScroll()
     if (m_opening || tblStud->recordCount() == 0)
         return;
     ++m_selection;
-    // A selection made while a log is loading: the running load starts over for it.
-    if (m_loading)
+    if (!m_created) {
+        loadSelected();
         return;
+    }
+    // The summing lets events run, among them one that frees this window or the grid that moved
+    // the selection. So the load runs from the event loop, not inside the handler of the key or
+    // click that moved it; a load that is waiting or running takes the newest selection.
+    if (m_loadWaiting || m_loading)
+        return;
+    m_loadWaiting = true;
+    const QPointer<TfrmWatchlog> self(this);
+    QTimer::singleShot(0, [self] {
+        if (self)
+            guarded([&] { self->loadSelected(); });
+    });
+}
+
+void TfrmWatchlog::loadSelected()
+{
+    m_loadWaiting = false;
     m_loading = true;
     const BusyCursor busy;
-    QPointer<TfrmWatchlog> alive(this);
+    const QPointer<TfrmWatchlog> alive(this);
     try {
         quint64 selection;
         do {
@@ -184,7 +203,7 @@ void TfrmWatchlog::tblStudAfterScroll()
 
 bool TfrmWatchlog::loadLog(quint64 selection)
 {
-    QPointer<TfrmWatchlog> alive(this);
+    const QPointer<TfrmWatchlog> alive(this);
     qint64 sum = 0; // the true figure, however many points the rows hold
     qryWatchlog->close();
     const QString statement = watchlogStatement(tblStud->fieldByName(QStringLiteral("spkey"))->asString());
@@ -195,6 +214,10 @@ bool TfrmWatchlog::loadLog(quint64 selection)
     const int rows = qryWatchlog->recordCount();
     for (int row = 0; row < rows; ++row) {
         sum += qryWatchlog->cellValue(row, point).toLongLong();
+        // Other events wait while the window is being made: it is not among the main window's
+        // children yet, so its menu item would make a second one.
+        if (!m_created)
+            continue;
         QApplication::processEvents();
         if (!alive)
             return false;

@@ -47,13 +47,18 @@ protected:
 
 private:
     void tblStudAfterScroll();
-    /// Loads the log and the balance of the selected student; false when the window was closed
-    /// meanwhile. Gives up, leaving the balance alone, as soon as another student is selected.
+    /// Loads the log and the balance of the selected student, again as long as the selection moves
+    /// meanwhile; the busy cursor shows until it ends.
+    void loadSelected();
+    /// One load for the selected student; false when the window was freed meanwhile. Gives up,
+    /// leaving the balance alone, as soon as another student is selected.
     bool loadLog(quint64 selection);
 
     quint64 m_selection = 0; ///< counts the selections, so that a load can tell it is out of date
+    bool m_loadWaiting = false;
     bool m_loading = false;
     bool m_opening = false;
+    bool m_created = false; ///< the constructor has finished
 };
 
 /// A balance as the window shows it: digits grouped by threes with the locale's group separator,

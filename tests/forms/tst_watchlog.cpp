@@ -34,7 +34,12 @@ class TestWatchlog : public QObject
         return m_form;
     }
 
-    void select(const QString& spkey) { QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), spkey)); }
+    // The log of a newly selected student loads from the event loop.
+    void select(const QString& spkey)
+    {
+        QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), spkey));
+        QCoreApplication::processEvents();
+    }
 
     // Written out here rather than taken from the window, so that a changed byte shows.
     static QString statementFor(const QString& literal)
@@ -170,13 +175,27 @@ private slots:
     {
         open();
         // The log of A001 is still being summed when A002 is chosen.
+        QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A001")));
         QMetaObject::invokeMethod(
-            this, [this] { select(QStringLiteral("A002")); }, Qt::QueuedConnection);
-        select(QStringLiteral("A001"));
+            this, [this] { m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A002")); },
+            Qt::QueuedConnection);
+        QCoreApplication::processEvents();
         QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A002"));
         QCOMPARE(m_form->txtNowPoint->text(), QStringLiteral("190"));
         QCOMPARE(column(m_form->grdCourse, 3), QStringList({"200", "-10"}));
         QCOMPARE(m_form->Edit1->text(), statementFor("'A002'"));
+    }
+
+    void freedWhileSumming()
+    {
+        open();
+        // Freed at once, as closing all windows does, while the log of A002 is being summed.
+        QTest::keyClick(m_form->grdStud, Qt::Key_Down);
+        QMetaObject::invokeMethod(
+            this, [this] { delete m_form; }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        QVERIFY(m_form.isNull());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
     void downArrowHeldEndsOnLastStudent()
@@ -194,13 +213,16 @@ private slots:
     void refusedStatementLeavesNoBalance()
     {
         open();
-        SandboxDb::exec(QStringLiteral("RENAME TABLE watchlog TO watchlog_gone"));
+        // A viewing whose points are not a number.
+        SandboxDb::exec(QStringLiteral("ALTER TABLE watchlog MODIFY point VARCHAR(20)"));
+        SandboxDb::exec(QStringLiteral("UPDATE watchlog SET point = 'x' WHERE spkey = 'A001'"));
         DialogSeam::queueAnswer(Win::IDOK);
         const QRect a001 = m_form->grdStud->visualRect(m_form->grdStud->model()->index(2, 0));
         QTest::mouseClick(m_form->grdStud->viewport(), Qt::LeftButton, {}, a001.center());
         QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A001"));
+        QCoreApplication::processEvents();
         QCOMPARE(DialogSeam::last().flags, 16);
-        QVERIFY(DialogSeam::last().text.contains(QStringLiteral("watchlog")));
+        QVERIFY(DialogSeam::last().text.contains(QStringLiteral("'point'")));
         QCOMPARE(m_form->grdCourse->model()->rowCount(), 0);
         QCOMPARE(m_form->txtNowPoint->text(), QString());
         QVERIFY(QApplication::overrideCursor() == nullptr);
