@@ -43,3 +43,9 @@ QLabel* namedLabel(const char* objectName, const QString& caption)
     label->setObjectName(QString::fromLatin1(objectName));
     return label;
 }
+
+void displayOnly(QWidget* box)
+{
+    box->setEnabled(false);
+    box->setFocusPolicy(Qt::NoFocus);
+}

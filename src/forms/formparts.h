@@ -21,3 +21,5 @@ DataSource* namedSource(QObject* owner, const char* objectName, SnapshotTable* t
 DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, int width,
                   const QList<GridColumn>& columns);
 QLabel* namedLabel(const char* objectName, const QString& caption);
+/// A box that only shows a value: greyed, never enabled, never given the focus.
+void displayOnly(QWidget* box);

@@ -14,13 +14,6 @@
 
 namespace {
 constexpr int kPanelHeight = 140;
-
-// A box that only shows a looked-up name: greyed, never enabled, never typed into.
-void showOnly(DBEdit* box)
-{
-    box->setEnabled(false);
-    box->setFocusPolicy(Qt::NoFocus);
-}
 } // namespace
 
 TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
@@ -88,7 +81,7 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     DBEdit2->setDataSource(dsStudClass);
     DBEdit2->setDataField(QStringLiteral("studname"));
     DBEdit2->setGeometry(txtSpkey->geometry().right() + 7, txtSpkey->y(), 130, txtSpkey->height());
-    showOnly(DBEdit2);
+    displayOnly(DBEdit2);
 
     lblCrpkey = namedLabel("lblCrpkey", QStringLiteral("班級名稱"));
     cboClass = new DBLookupComboBox;
@@ -105,7 +98,7 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
                                 dsStudClass, "watchpoint", ImeMode::Closed, 110);
     txtUid = addEditLine(fields, &lblUser, "lblUser", QStringLiteral("承辦人"), "txtUid", dsStudClass, "uname",
                          ImeMode::Closed, 130);
-    showOnly(txtUid);
+    displayOnly(txtUid);
 
     showOnlyButtons({btnAdd, btnPost, btnCancel, btnExit});
     setTabOrder(btnExit, txtSpkey);

@@ -40,12 +40,6 @@ protected:
         }
     }
 };
-
-void showOnly(QWidget* box)
-{
-    box->setEnabled(false);
-    box->setFocusPolicy(Qt::NoFocus);
-}
 } // namespace
 
 QString formatBalance(qint64 sum, const QLocale& locale)
@@ -121,7 +115,7 @@ TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
 
     txtSpkey = addEditLine(fields, &lblSpkey, "lblSpkey", QStringLiteral("學號"), "txtSpkey", dsStud, "spkey",
                            ImeMode::Closed, 195);
-    showOnly(txtSpkey);
+    displayOnly(txtSpkey);
     lblSpkey->installEventFilter(this);
     Edit1 = new QLineEdit(QStringLiteral("Edit1"), fields);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -129,13 +123,13 @@ TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
     Edit1->hide();
     txtStudName = addEditLine(fields, &lblStudName, "lblStudName", QStringLiteral("姓名"), "txtStudName", dsStud,
                               "studname", ImeMode::Open, 195);
-    showOnly(txtStudName);
+    displayOnly(txtStudName);
     lblNowPoint = namedLabel("lblNowPoint", QStringLiteral("剩餘點數"));
     txtNowPoint = new QLineEdit(QStringLiteral("0"));
     txtNowPoint->setObjectName(QStringLiteral("txtNowPoint"));
     txtNowPoint->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtNowPoint->setReadOnly(true);
-    showOnly(txtNowPoint);
+    displayOnly(txtNowPoint);
     addFieldLine(fields, lblNowPoint, txtNowPoint, 195);
 
     showOnlyButtons({btnExit});
