@@ -11,6 +11,8 @@
 #include "forms/formcourse.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
+#include "forms/formstudclass.h"
+#include "forms/formwatchlog.h"
 #include "ui/framekeys.h"
 #include "ui/guard.h"
 #include "platform/inifile.h"
@@ -136,18 +138,14 @@ void TfrmRynMain::buildMenus()
     menuBar()->addMenu(mitWindow);
     menuBar()->addMenu(mitHelp);
 
-    // Windows that this version does not have yet: the items are there, but do nothing.
-    for (QAction* a : {mitBuy, mitQuery}) {
-        a->setEnabled(false);
-        a->setToolTip(QStringLiteral("Not available in this version"));
-    }
-
     onEvent(mitStudent, &QAction::triggered, this, &TfrmRynMain::mitStudentClick);
     onEvent(mitClassroom, &QAction::triggered, this, &TfrmRynMain::mitClassroomClick);
     onEvent(mitCorp, &QAction::triggered, this, &TfrmRynMain::mitCorpClick);
     onEvent(mitUser, &QAction::triggered, this, &TfrmRynMain::mitUserClick);
     onEvent(mitPassword, &QAction::triggered, this, &TfrmRynMain::mitPasswordClick);
     onEvent(mitCourse, &QAction::triggered, this, &TfrmRynMain::mitCourseClick);
+    onEvent(mitBuy, &QAction::triggered, this, &TfrmRynMain::mitBuyClick);
+    onEvent(mitQuery, &QAction::triggered, this, &TfrmRynMain::mitQueryClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -251,99 +249,107 @@ void TfrmRynMain::mitPasswordClick()
 void TfrmRynMain::mitCourseClick()
 {
     bringUpChild<TfrmCourse>([this] { return new TfrmCourse(conn); });
-}
-
-void TfrmRynMain::mitExitClick()
-{
-    close();
-}
-
-void TfrmRynMain::mitCascadeClick()
-{
-    mdiArea->cascadeSubWindows();
-}
-
-void TfrmRynMain::mitHorizontalClick()
-{
-    tileSubWindows(mdiArea, TileMode::Horizontal);
-}
-
-void TfrmRynMain::mitVerticalClick()
-{
-    tileSubWindows(mdiArea, TileMode::Vertical);
-}
-
-void TfrmRynMain::mitIconClick()
-{
-    arrangeIcons(mdiArea);
-}
-
-void TfrmRynMain::mitCloseAllClick()
-{
-    // Freed without their closing handlers: an unsaved row in any of them is dropped. A window in
-    // the middle of a transfer stays.
-    for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (childIsBusy(sub))
-            continue;
-        // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
-        sub->hide();
-        delete sub;
+    void TfrmRynMain::mitBuyClick()
+    {
+        bringUpChild<TfrmStudClass>([this] { return new TfrmStudClass(conn); });
     }
-}
 
-bool TfrmRynMain::childIsBusy(QMdiSubWindow* sub) const
-{
-    auto* course = qobject_cast<TfrmCourse*>(sub->widget());
-    return course && course->transferRunning();
-}
-
-void TfrmRynMain::mitAboutClick()
-{
-    TfrmAbout frmAbout(this);
-    frmAbout.exec();
-}
-
-void TfrmRynMain::listChildWindows()
-{
-    qDeleteAll(m_windowList);
-    m_windowList.clear();
-    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
-    if (windows.isEmpty())
-        return;
-    m_windowList << mitWindow->addSeparator();
-    int n = 0;
-    for (QMdiSubWindow* sub : windows) {
-        QAction* a = mitWindow->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
-        a->setCheckable(true);
-        a->setChecked(sub == mdiArea->activeSubWindow());
-        connect(a, &QAction::triggered, this, [this, sub] {
-            if (mdiArea->subWindowList().contains(sub))
-                raiseChild(sub);
-        });
-        m_windowList << a;
+    void TfrmRynMain::mitQueryClick()
+    {
+        bringUpChild<TfrmWatchlog>([this] { return new TfrmWatchlog(conn); });
     }
-}
 
-bool TfrmRynMain::FormCloseQuery()
-{
-    return MessageBox(this, lblCloseQuery->text(), lblExit->text(),
-                      Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
-           == Win::IDOK;
-}
+    void TfrmRynMain::mitExitClick()
+    {
+        close();
+    }
 
-void TfrmRynMain::closeEvent(QCloseEvent* event)
-{
-    // The program does not end in the middle of a video transfer.
-    for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
-        if (childIsBusy(sub)) {
-            event->ignore();
-            return;
+    void TfrmRynMain::mitCascadeClick()
+    {
+        mdiArea->cascadeSubWindows();
+    }
+
+    void TfrmRynMain::mitHorizontalClick()
+    {
+        tileSubWindows(mdiArea, TileMode::Horizontal);
+    }
+
+    void TfrmRynMain::mitVerticalClick()
+    {
+        tileSubWindows(mdiArea, TileMode::Vertical);
+    }
+
+    void TfrmRynMain::mitIconClick()
+    {
+        arrangeIcons(mdiArea);
+    }
+
+    void TfrmRynMain::mitCloseAllClick()
+    {
+        // Freed without their closing handlers: an unsaved row in any of them is dropped. A window in
+        // the middle of a transfer stays.
+        for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+            if (childIsBusy(sub))
+                continue;
+            // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
+            sub->hide();
+            delete sub;
         }
     }
-    bool canClose = false;
-    guarded([&] { canClose = FormCloseQuery(); });
-    if (canClose)
-        event->accept();
-    else
-        event->ignore();
-}
+
+    bool TfrmRynMain::childIsBusy(QMdiSubWindow * sub) const
+    {
+        auto* course = qobject_cast<TfrmCourse*>(sub->widget());
+        return course && course->transferRunning();
+    }
+
+    void TfrmRynMain::mitAboutClick()
+    {
+        TfrmAbout frmAbout(this);
+        frmAbout.exec();
+    }
+
+    void TfrmRynMain::listChildWindows()
+    {
+        qDeleteAll(m_windowList);
+        m_windowList.clear();
+        const QList<QMdiSubWindow*> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
+        if (windows.isEmpty())
+            return;
+        m_windowList << mitWindow->addSeparator();
+        int n = 0;
+        for (QMdiSubWindow* sub : windows) {
+            QAction* a = mitWindow->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
+            a->setCheckable(true);
+            a->setChecked(sub == mdiArea->activeSubWindow());
+            connect(a, &QAction::triggered, this, [this, sub] {
+                if (mdiArea->subWindowList().contains(sub))
+                    raiseChild(sub);
+            });
+            m_windowList << a;
+        }
+    }
+
+    bool TfrmRynMain::FormCloseQuery()
+    {
+        return MessageBox(this, lblCloseQuery->text(), lblExit->text(),
+                          Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+               == Win::IDOK;
+    }
+
+    void TfrmRynMain::closeEvent(QCloseEvent * event)
+    {
+        // The program does not end in the middle of a video transfer.
+        for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
+            if (childIsBusy(sub)) {
+                event->ignore();
+                return;
+            }
+        }
+        bool canClose = false;
+        guarded([&] { canClose = FormCloseQuery(); });
+        if (canClose)
+            event->accept();
+        else
+            event->ignore();
+    }

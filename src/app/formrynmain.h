@@ -83,6 +83,8 @@ public:
     void mitUserClick();
     void mitPasswordClick();
     void mitCourseClick();
+    void mitBuyClick();
+    void mitQueryClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

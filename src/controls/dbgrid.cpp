@@ -178,7 +178,12 @@ void DBGrid::onCurrentRowChanged(const QModelIndex& current)
     SnapshotTable* t = table();
     if (m_following || !t || !current.isValid() || current.row() == t->recNo())
         return;
+    // A window whose handler lets events run (the point query) may be closed during the move.
+    const QPointer<DBGrid> self(this);
+    const QPointer<SnapshotTable> table(t);
     guarded([&] { t->setRecNo(current.row()); });
+    if (!self || !table)
+        return;
     // A move the table refused (it is being edited): the selection goes back to its row once the
     // click that made it has been handled.
     if (t->recNo() != current.row())

@@ -71,10 +71,9 @@ quint32 TextPool::find(const char* data, size_t size) const
 {
     if (m_slots.empty())
         return kNone;
-    const quint64 h = hashOf(data, size);
-    const quint64 tag = h & 0xFFFFFFFF00000000ull;
+    const quint64 tag = hashOf(data, size) & 0xFFFFFFFF00000000ull;
     const size_t mask = m_slots.size() - 1;
-    for (size_t i = h & mask;; i = (i + 1) & mask) {
+    for (size_t i = home(tag, mask);; i = (i + 1) & mask) {
         const quint64 slot = m_slots[i];
         if (slot == 0)
             return kNone;
@@ -97,10 +96,9 @@ quint32 TextPool::intern(const char* data, size_t size)
 {
     if ((size_t(this->size()) + 1) * 2 > m_slots.size())
         grow();
-    const quint64 h = hashOf(data, size);
-    const quint64 tag = h & 0xFFFFFFFF00000000ull;
+    const quint64 tag = hashOf(data, size) & 0xFFFFFFFF00000000ull;
     const size_t mask = m_slots.size() - 1;
-    size_t i = h & mask;
+    size_t i = home(tag, mask);
     for (;; i = (i + 1) & mask) {
         const quint64 slot = m_slots[i];
         if (slot == 0)
@@ -125,17 +123,18 @@ quint32 TextPool::intern(const QString& text)
     return intern(utf8.constData(), size_t(utf8.size()));
 }
 
+// A slot's place follows from the hash bits it keeps, so growing moves slots without reading a text.
 void TextPool::grow()
 {
     std::vector<quint64> table(std::max<size_t>(16, m_slots.size() * 2), 0);
     const size_t mask = table.size() - 1;
-    for (quint32 id = 0; id < size(); ++id) {
-        const std::string_view v = view(id);
-        const quint64 h = hashOf(v.data(), v.size());
-        size_t i = h & mask;
+    for (const quint64 slot : m_slots) {
+        if (slot == 0)
+            continue;
+        size_t i = home(slot, mask);
         while (table[i] != 0)
             i = (i + 1) & mask;
-        table[i] = (h & 0xFFFFFFFF00000000ull) | (quint64(id) + 1);
+        table[i] = slot;
     }
     m_slots.swap(table);
 }

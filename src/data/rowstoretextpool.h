@@ -36,11 +36,14 @@ public:
 
 private:
     static quint64 hashOf(const char* data, size_t size);
+    /// The first slot to look at for a hash whose upper half is in slot (the lower half is ignored).
+    static size_t home(quint64 slot, size_t mask) { return size_t(slot >> 32) & mask; }
     void grow();
 
     std::string m_bytes;
     std::vector<quint32> m_offsets{0};
-    // Open addressing: each slot holds the upper half of the hash and id + 1 (0 marks a free slot).
+    // Open addressing: each slot holds the upper half of the hash, which also gives its place, and
+    // id + 1 (0 marks a free slot).
     std::vector<quint64> m_slots;
     mutable std::vector<quint32> m_ranks;
 };

@@ -124,6 +124,11 @@ void SnapshotTable::open()
         throw DbError(QStringLiteral("The dataset has no connection"));
     if (d->sql.trimmed().isEmpty() && d->tableName.isEmpty())
         throw DbError(QStringLiteral("The dataset has neither a table name nor a statement"));
+    // Lookup fields read other snapshots: those are opened first, in the order of the fields.
+    for (Field* f : d->fields) {
+        if (f->isLookup() && !f->lookupTable()->active())
+            f->lookupTable()->open();
+    }
     d->connection->open();
     const QString statement = d->sql.trimmed().isEmpty()
                                   ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(d->tableName)

@@ -54,7 +54,8 @@ public:
     /// Throws DbError when the table has no such field.
     Field* fieldByName(const QString& fieldName) const;
 
-    /// Reads every row (SELECT * FROM the table, or the statement); throws DbError. Runs the
+    /// Reads every row (SELECT * FROM the table, or the statement); throws DbError. The tables of
+    /// its lookup fields that are not open are opened first, in the order of the fields. Runs the
     /// afterOpen event; the state becomes browse.
     void open();
     void close();

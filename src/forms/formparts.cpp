@@ -29,7 +29,8 @@ DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, i
     grid->setObjectName(QString::fromLatin1(objectName));
     grid->setDataSource(source);
     grid->setColumns(columns);
-    grid->setFixedWidth(width);
+    if (width > 0)
+        grid->setFixedWidth(width);
     QFont cells = grid->font();
     cells.setPixelSize(13);
     grid->setCellFont(cells);
@@ -41,4 +42,10 @@ QLabel* namedLabel(const char* objectName, const QString& caption)
     auto* label = new QLabel(caption);
     label->setObjectName(QString::fromLatin1(objectName));
     return label;
+}
+
+void displayOnly(QWidget* box)
+{
+    box->setEnabled(false);
+    box->setFocusPolicy(Qt::NoFocus);
 }

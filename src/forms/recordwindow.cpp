@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -110,6 +111,42 @@ QWidget* RecordWindow::dockGridLeft(QWidget* grid)
     layout->addWidget(grid);
     layout->addWidget(fields, 1);
     return fields;
+}
+
+QWidget* RecordWindow::dockUpperPanel(QWidget* masterGrid, QWidget* detailGrid, int height)
+{
+    auto* panel = new QWidget(m_body);
+    panel->setObjectName(QStringLiteral("pnlMaster"));
+    panel->setFixedHeight(height);
+    auto* fields = new QWidget(panel);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    if (masterGrid)
+        row->addWidget(masterGrid);
+    row->addWidget(fields, 1);
+
+    ProgressBar = new QProgressBar(m_body);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+    auto* column = new QVBoxLayout(m_body);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(panel);
+    column->addWidget(detailGrid, 1);
+    column->addWidget(ProgressBar);
+    return fields;
+}
+
+void RecordWindow::showOnlyButtons(const QList<QPushButton*>& shown)
+{
+    int index = 0;
+    for (QPushButton* b : {btnAdd, btnEdit, btnPost, btnCancel, btnDelete, btnExit}) {
+        b->setVisible(shown.contains(b));
+        if (shown.contains(b))
+            b->move(index++ * kButtonWidth, 0);
+    }
 }
 
 void RecordWindow::addFieldLine(QWidget* parent, QLabel* label, QWidget* box, int boxWidth)

@@ -15,6 +15,7 @@ class DBGrid;
 class DataSource;
 class QLabel;
 class QKeyEvent;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class SnapshotTable;
@@ -42,6 +43,8 @@ public:
     QPushButton* btnDelete;
     QPushButton* btnExit;
     QStatusBar* StatusBar;
+    /// Under the detail grid of the master/detail windows; only the course window fills it.
+    QProgressBar* ProgressBar = nullptr;
     TLanguageController* LangCtrl = nullptr;
 
     /// The table the buttons act on.
@@ -62,6 +65,12 @@ protected:
     QWidget* body() const { return m_body; }
     /// Docks grid at the left of the body and returns the panel to its right, for the fields.
     QWidget* dockGridLeft(QWidget* grid);
+    /// The master/detail layout: a panel height pixels high across the top of the body, with
+    /// masterGrid (if any) at its left and the returned fields area at its right; detailGrid fills
+    /// the rest, above the progress bar.
+    QWidget* dockUpperPanel(QWidget* masterGrid, QWidget* detailGrid, int height);
+    /// Shows only the given buttons, side by side from the left in their tab order; hides the rest.
+    void showOnlyButtons(const QList<QPushButton*>& shown);
     /// A label and its box on the next line of a field column inside parent: the label right-aligned
     /// before the box, lines 30 pixels apart.
     void addFieldLine(QWidget* parent, QLabel* label, QWidget* box, int boxWidth);

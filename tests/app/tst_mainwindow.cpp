@@ -8,6 +8,8 @@
 #include "forms/formclassroom.h"
 #include "forms/formstudent.h"
 #include "formdriver.h"
+#include "forms/formstudclass.h"
+#include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "ui/messagebox.h"
@@ -337,6 +339,21 @@ private slots:
         QVERIFY(corp);
         QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
         QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("不明錯誤: ")));
+    }
+
+    void pointWindowsFromTheMenu()
+    {
+        SandboxDb::reseed();
+        TfrmRynMain* w = open();
+        QVERIFY(w->mitBuy->isEnabled() && w->mitQuery->isEnabled());
+        w->mitBuy->trigger();
+        QVERIFY(qobject_cast<TfrmStudClass*>(w->mdiArea->activeSubWindow()->widget()));
+        w->mitQuery->trigger();
+        QVERIFY(qobject_cast<TfrmWatchlog*>(w->mdiArea->activeSubWindow()->widget()));
+        w->mitBuy->trigger();
+        QCOMPARE(w->mdiArea->subWindowList().size(), 2);
+        QVERIFY(qobject_cast<TfrmStudClass*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
     }
 
     void aboutBoxIsModal()

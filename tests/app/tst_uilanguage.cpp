@@ -5,6 +5,8 @@
 #include "data/connection.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
+#include "controls/dblookupcombobox.h"
+#include "forms/formstudclass.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
 #include "app/formchangepassword.h"
@@ -12,6 +14,7 @@
 #include "app/lang/languagecontroller.h"
 #include "controls/maskedit.h"
 #include "controls/dbgrid.h"
+#include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "ui/messagebox.h"
@@ -173,6 +176,25 @@ private slots:
         QCOMPARE(password->windowTitle(), QStringLiteral("修改密码"));
         QCOMPARE(password->btnOK->text(), QStringLiteral("确定修改密码 (&K)"));
         QCOMPARE(password->tblUser->recordCount(), 2);
+    }
+
+    void pointWindowsComeTranslatedAndStillBound()
+    {
+        SandboxDb::reseed();
+        auto main = startUp();
+        main->mitBuy->trigger();
+        auto* topUp = qobject_cast<TfrmStudClass*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(topUp);
+        QCOMPARE(topUp->windowTitle(), QStringLiteral("点数充值"));
+        QCOMPARE(topUp->lblUser->text(), QStringLiteral("经办人"));
+        QCOMPARE(topUp->tblStudClass->fieldByName("studname")->asString(), QStringLiteral("陳大文"));
+        QCOMPARE(topUp->cboClass->currentText(), QStringLiteral("Excel 入門"));
+        main->mitQuery->trigger();
+        auto* query = qobject_cast<TfrmWatchlog*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(query);
+        QCOMPARE(query->lblNowPoint->text(), QStringLiteral("剩余点数"));
+        QCOMPARE(query->txtSpkey->text(), QStringLiteral("A003"));
+        QCOMPARE(query->qryWatchlog->recordCount(), 3);
     }
 
     void aFileThatCannotBeReadStopsANewWindow()

@@ -117,7 +117,7 @@ private slots:
         QVERIFY(!t.active());
         auto again = bookings(m_connection);
         again->open();
-        QCOMPARE(again->recordCount(), 4);
+        QCOMPARE(again->recordCount(), 5);
     }
 
     void zeroDateHasNoValue()

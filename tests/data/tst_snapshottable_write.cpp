@@ -183,16 +183,16 @@ private slots:
         set(t, "buydate", QStringLiteral("2026/10/01 08:30:00"));
         set(t, "spkey", QStringLiteral("A003"));
         t.post();
-        QCOMPARE(text(t, "scpkey"), QStringLiteral("5"));
+        QCOMPARE(text(t, "scpkey"), QStringLiteral("6"));
         QCOMPARE(
-            scalar(QStringLiteral("SELECT DATE_FORMAT(buydate, '%Y-%m-%d %H:%i:%s') FROM studclass WHERE scpkey = 5"))
+            scalar(QStringLiteral("SELECT DATE_FORMAT(buydate, '%Y-%m-%d %H:%i:%s') FROM studclass WHERE scpkey = 6"))
                 .toString(),
             QStringLiteral("2026-10-01 08:30:00"));
         t.edit();
         set(t, "buydate", QStringLiteral("2027-01-02 03:04:05"));
         t.post();
         QCOMPARE(
-            scalar(QStringLiteral("SELECT DATE_FORMAT(buydate, '%Y-%m-%d %H:%i:%s') FROM studclass WHERE scpkey = 5"))
+            scalar(QStringLiteral("SELECT DATE_FORMAT(buydate, '%Y-%m-%d %H:%i:%s') FROM studclass WHERE scpkey = 6"))
                 .toString(),
             QStringLiteral("2027-01-02 03:04:05"));
     }

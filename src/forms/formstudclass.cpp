@@ -1,0 +1,138 @@
+#include "formstudclass.h"
+
+#include "app/rynconst.h"
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
+#include "controls/dblookupcombobox.h"
+#include "data/datasource.h"
+#include "data/snapshottable.h"
+#include "forms/formparts.h"
+
+#include <QDateTime>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+constexpr int kPanelHeight = 140;
+} // namespace
+
+TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
+    : RecordWindow(QStringLiteral("frmStudClass"), QStringLiteral("點數儲值"), parent)
+{
+    tblUser = namedTable(this, "tblUser", conn, "users");
+    tblUser->addField(QStringLiteral("uid"), FieldType::Text, 20);
+    tblUser->addField(QStringLiteral("uname"), FieldType::Text, 10);
+
+    // Only what the name lookup reads: a hundred thousand passwords would cost memory and time.
+    tblStud = namedTable(this, "tblStud", conn, "stud");
+    tblStud->addField(QStringLiteral("spkey"), FieldType::Text, 20);
+    tblStud->addField(QStringLiteral("studname"), FieldType::Text, 10);
+
+    tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
+    tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
+    tblClassroom->addField(QStringLiteral("classname"), FieldType::Text, 30);
+    tblClassroom->addField(QStringLiteral("teacher"), FieldType::Text, 10);
+    tblClassroom->addField(QStringLiteral("classpoint"), FieldType::Int32);
+    tblClassroom->addField(QStringLiteral("videopoint"), FieldType::UInt16);
+    tblClassroom->events.afterOpen = [this] { tblClassroomAfterOpen(); };
+    dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
+
+    // The lookup fields come in this order, so that opening the bookings opens the staff, the
+    // students and the classes, in that order.
+    tblStudClass = namedTable(this, "tblStudClass", conn, "studclass");
+    tblStudClass->addField(QStringLiteral("scpkey"), FieldType::Int64);
+    tblStudClass->addField(QStringLiteral("buydate"), FieldType::DateTime);
+    tblStudClass->addField(QStringLiteral("spkey"), FieldType::Text, 10);
+    Field* crpkey = tblStudClass->addField(QStringLiteral("crpkey"), FieldType::Int32);
+    tblStudClass->addField(QStringLiteral("watchpoint"), FieldType::Int32);
+    tblStudClass->addField(QStringLiteral("uid"), FieldType::Text, 20);
+    const QString uid = QStringLiteral("uid");
+    const QString spkey = QStringLiteral("spkey");
+    const QString key = QStringLiteral("crpkey");
+    tblStudClass->addLookupField(QStringLiteral("username"), FieldType::Text, 10, tblUser, uid, uid,
+                                 QStringLiteral("uname"));
+    tblStudClass->addLookupField(QStringLiteral("studname"), FieldType::Text, 10, tblStud, spkey, spkey,
+                                 QStringLiteral("studname"));
+    tblStudClass->addLookupField(QStringLiteral("uname"), FieldType::Text, 10, tblUser, uid, uid,
+                                 QStringLiteral("uname"));
+    tblStudClass->addLookupField(QStringLiteral("classname"), FieldType::Text, 30, tblClassroom, key, key,
+                                 QStringLiteral("classname"));
+    tblStudClass->addLookupField(QStringLiteral("classpoint"), FieldType::Int32, 0, tblClassroom, key, key,
+                                 QStringLiteral("classpoint"));
+    tblStudClass->setKeyField(QStringLiteral("scpkey"));
+    tblStudClass->events.onNewRecord = [this] { tblStudClassNewRecord(); };
+    crpkey->onChange = [this](Field&) { tblStudClasscrpkeyChange(); };
+    dsStudClass = namedSource(this, "dsStudClass", tblStudClass);
+
+    grdStudClass = namedGrid(body(), "grdStudClass", dsStudClass, 0,
+                             {{QStringLiteral("buydate"), QStringLiteral("購買日期"), 170},
+                              {QStringLiteral("watchpoint"), QStringLiteral("購買點數"), 80},
+                              {QStringLiteral("username"), QStringLiteral("承辦人"), 110},
+                              {QStringLiteral("studname"), QStringLiteral("學生姓名"), 110},
+                              {QStringLiteral("classname"), QStringLiteral("課程名稱"), 260}});
+    grdStudClass->setWholeRowSelection(false);
+    grdStudClass->setColumnsResizable(true);
+    QWidget* fields = dockUpperPanel(nullptr, grdStudClass, kPanelHeight);
+
+    txtSpkey = addEditLine(fields, &lblSpkey, "lblSpkey", QStringLiteral("學號"), "txtSpkey", dsStudClass, "spkey",
+                           ImeMode::Closed, 110);
+    DBEdit2 = new DBEdit(fields);
+    DBEdit2->setObjectName(QStringLiteral("DBEdit2"));
+    DBEdit2->setDataSource(dsStudClass);
+    DBEdit2->setDataField(QStringLiteral("studname"));
+    DBEdit2->setGeometry(txtSpkey->geometry().right() + 7, txtSpkey->y(), 130, txtSpkey->height());
+    displayOnly(DBEdit2);
+
+    lblCrpkey = namedLabel("lblCrpkey", QStringLiteral("班級名稱"));
+    cboClass = new DBLookupComboBox;
+    cboClass->setObjectName(QStringLiteral("cboClass"));
+    cboClass->setDataSource(dsStudClass);
+    cboClass->setDataField(QStringLiteral("crpkey"));
+    cboClass->setListSource(dsClassroom);
+    cboClass->setKeyField(QStringLiteral("crpkey"));
+    cboClass->setListField(QStringLiteral("classname"));
+    setImeMode(cboClass, ImeMode::Closed);
+    addFieldLine(fields, lblCrpkey, cboClass, 291);
+
+    txtWatchPoint = addEditLine(fields, &lblWatchPoint, "lblWatchPoint", QStringLiteral("加、扣點數"), "txtWatchPoint",
+                                dsStudClass, "watchpoint", ImeMode::Closed, 110);
+    txtUid = addEditLine(fields, &lblUser, "lblUser", QStringLiteral("承辦人"), "txtUid", dsStudClass, "uname",
+                         ImeMode::Closed, 130);
+    displayOnly(txtUid);
+
+    showOnlyButtons({btnAdd, btnPost, btnCancel, btnExit});
+    setTabOrder(btnExit, txtSpkey);
+    setTabOrder(txtSpkey, cboClass);
+    setTabOrder(cboClass, txtWatchPoint);
+
+    setMainTable(tblStudClass, dsStudClass);
+    setInputs({txtSpkey, cboClass, txtWatchPoint});
+    setGrids({grdStudClass});
+    setFirstField(txtSpkey);
+    finishCreate();
+}
+
+void TfrmStudClass::tblClassroomAfterOpen()
+{
+    tblClassroom->setSort(QStringLiteral("classname ASC"));
+}
+
+void TfrmStudClass::tblStudClassNewRecord()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    // Stored to the second, as the column holds it.
+    tblStudClass->fieldByName(QStringLiteral("buydate"))->setValue(now.addMSecs(-now.time().msec()));
+    tblStudClass->fieldByName(QStringLiteral("uid"))->setAsString(UID);
+}
+
+void TfrmStudClass::tblStudClasscrpkeyChange()
+{
+    // The class's total replaces whatever points were there; a class without a total leaves the
+    // points empty.
+    Field* total = tblStudClass->fieldByName(QStringLiteral("classpoint"));
+    Field* points = tblStudClass->fieldByName(QStringLiteral("watchpoint"));
+    if (total->isNull())
+        points->clear();
+    else
+        points->setValue(total->asInteger());
+}

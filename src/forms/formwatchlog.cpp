@@ -1,0 +1,240 @@
+#include "formwatchlog.h"
+
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
+#include "data/datasource.h"
+#include "data/snapshottable.h"
+#include "data/sqltext.h"
+#include "forms/formparts.h"
+#include "ui/busycursor.h"
+#include "ui/guard.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+namespace {
+constexpr int kPanelHeight = 190;
+const QColor kEvenRows(192, 220, 192);
+
+// grdCourseDrawColumnCell: the 2nd, 4th, 6th ... rows of the log are pale green, the selected
+// cell of such a row included; the other rows keep the grid's own colours.
+class AlternateRows : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if ((index.row() + 1) % 2 == 0) {
+            option->backgroundBrush = kEvenRows;
+            option->state &= ~QStyle::State_Selected;
+        }
+    }
+};
+} // namespace
+
+QString formatBalance(qint64 sum, const QLocale& locale)
+{
+    const QString digits = QString::number(sum < 0 ? -quint64(sum) : quint64(sum));
+    QString grouped;
+    for (int i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += locale.groupSeparator();
+        grouped += digits.at(i);
+    }
+    return sum < 0 ? QLatin1Char('-') + grouped : grouped;
+}
+
+QString TfrmWatchlog::watchlogStatement(const QString& spkey)
+{
+    const QString q = QuotedStr(spkey);
+    const QStringList lines = {
+        QStringLiteral("SELECT * FROM "),
+        QStringLiteral("("),
+        QStringLiteral("   SELECT coursename, mac, device, a.point, begintime, endtime FROM watchlog a "),
+        QStringLiteral("   LEFT JOIN course b ON a.cpkey=b.cpkey "),
+        QStringLiteral("       WHERE spkey=") + q,
+        QStringLiteral("   UNION ALL "),
+        QStringLiteral("   SELECT concat('購買 ',classname, ' 點數') coursename, null mac, null device, watchpoint "
+                       "point, buydate begintime, null endtime FROM studclass a "),
+        QStringLiteral("   LEFT JOIN classroom b ON a.crpkey=b.crpkey "),
+        QStringLiteral("       WHERE spkey=") + q,
+        QStringLiteral(") a "),
+        QStringLiteral("   ORDER BY begintime"),
+    };
+    QString statement;
+    for (const QString& line : lines)
+        statement += line + QStringLiteral("\r\n");
+    return statement;
+}
+
+TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
+    : RecordWindow(QStringLiteral("frmWatchlog"), QStringLiteral("點數查詢"), parent)
+{
+    // The students' passwords are not shown here, so they are not read.
+    tblStud = namedTable(this, "tblStud", conn, "stud");
+    tblStud->addField(QStringLiteral("spkey"), FieldType::Text, 20);
+    tblStud->addField(QStringLiteral("studname"), FieldType::Text, 10);
+    tblStud->events.afterScroll = [this] { tblStudAfterScroll(); };
+    dsStud = namedSource(this, "dsStud", tblStud);
+
+    qryWatchlog = new SnapshotTable(this);
+    qryWatchlog->setObjectName(QStringLiteral("qryWatchlog"));
+    qryWatchlog->setConnection(conn);
+    qryWatchlog->setSql(QStringLiteral("SELECT * FROM watchlog"));
+    qryWatchlog->addField(QStringLiteral("coursename"), FieldType::Text, 50);
+    qryWatchlog->addField(QStringLiteral("mac"), FieldType::Text, 20);
+    qryWatchlog->addField(QStringLiteral("device"), FieldType::Text, 30);
+    qryWatchlog->addField(QStringLiteral("point"), FieldType::Int32);
+    qryWatchlog->addField(QStringLiteral("begintime"), FieldType::DateTime);
+    qryWatchlog->addField(QStringLiteral("endtime"), FieldType::DateTime);
+    dsWatchlog = namedSource(this, "dsWatchlog", qryWatchlog);
+
+    grdStud =
+        namedGrid(body(), "grdStud", dsStud, 240, {{QStringLiteral("studname"), QStringLiteral("學生姓名"), 190}});
+    grdCourse = namedGrid(body(), "grdCourse", dsWatchlog, 0,
+                          {{QStringLiteral("coursename"), QStringLiteral("課程名稱"), 300},
+                           {QStringLiteral("mac"), QStringLiteral("網卡"), 150},
+                           {QStringLiteral("device"), QStringLiteral("Android 型號"), 160, Qt::AlignLeft},
+                           {QStringLiteral("point"), QStringLiteral("點數"), 60},
+                           {QStringLiteral("begintime"), QStringLiteral("開始時刻"), 160},
+                           {QStringLiteral("endtime"), QStringLiteral("結束時刻"), 160}});
+    grdCourse->setWholeRowSelection(false);
+    grdCourse->setColumnsResizable(true);
+    grdCourse->setItemDelegate(new AlternateRows(grdCourse));
+    QWidget* fields = dockUpperPanel(grdStud, grdCourse, kPanelHeight);
+
+    txtSpkey = addEditLine(fields, &lblSpkey, "lblSpkey", QStringLiteral("學號"), "txtSpkey", dsStud, "spkey",
+                           ImeMode::Closed, 195);
+    displayOnly(txtSpkey);
+    lblSpkey->installEventFilter(this);
+    Edit1 = new QLineEdit(QStringLiteral("Edit1"), fields);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(txtSpkey->geometry().right() + 7, txtSpkey->y(), 420, txtSpkey->height());
+    Edit1->hide();
+    txtStudName = addEditLine(fields, &lblStudName, "lblStudName", QStringLiteral("姓名"), "txtStudName", dsStud,
+                              "studname", ImeMode::Open, 195);
+    displayOnly(txtStudName);
+    lblNowPoint = namedLabel("lblNowPoint", QStringLiteral("剩餘點數"));
+    txtNowPoint = new QLineEdit(QStringLiteral("0"));
+    txtNowPoint->setObjectName(QStringLiteral("txtNowPoint"));
+    txtNowPoint->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtNowPoint->setReadOnly(true);
+    displayOnly(txtNowPoint);
+    addFieldLine(fields, lblNowPoint, txtNowPoint, 195);
+
+    showOnlyButtons({btnExit});
+    setMainTable(tblStud, dsStud);
+    setGrids({grdStud});
+    setDefaultSort(QStringLiteral("studname ASC"));
+    setSortingGrid(grdStud, tblStud);
+    finishCreate();
+    m_created = true;
+}
+
+void TfrmWatchlog::tblAfterOpen()
+{
+    // Sorting and going to the first row are part of opening: the log is loaded once, when the
+    // table has opened.
+    const QScopedValueRollback<bool> opening(m_opening, true);
+    RecordWindow::tblAfterOpen();
+}
+
+void TfrmWatchlog::tblStudAfterScroll()
+{
+    if (m_opening || tblStud->recordCount() == 0)
+        return;
+    ++m_selection;
+    if (!m_created) {
+        loadSelected();
+        return;
+    }
+    // The summing lets events run, among them one that frees this window or the grid that moved
+    // the selection. So the load runs from the event loop, not inside the handler of the key or
+    // click that moved it; a load that is waiting or running takes the newest selection.
+    if (m_loadWaiting || m_loading)
+        return;
+    m_loadWaiting = true;
+    const QPointer<TfrmWatchlog> self(this);
+    QTimer::singleShot(0, [self] {
+        if (self)
+            guarded([&] { self->loadSelected(); });
+    });
+}
+
+void TfrmWatchlog::loadSelected()
+{
+    m_loadWaiting = false;
+    m_loading = true;
+    const BusyCursor busy;
+    const QPointer<TfrmWatchlog> alive(this);
+    try {
+        quint64 selection;
+        do {
+            selection = m_selection;
+            if (!loadLog(selection))
+                return;
+        } while (selection != m_selection);
+    } catch (...) {
+        if (alive) {
+            m_loading = false;
+            // No balance for this student, and none of another student beside this one's name.
+            txtNowPoint->clear();
+        }
+        throw;
+    }
+    m_loading = false;
+}
+
+bool TfrmWatchlog::loadLog(quint64 selection)
+{
+    const QPointer<TfrmWatchlog> alive(this);
+    qint64 sum = 0; // the true figure, however many points the rows hold
+    qryWatchlog->close();
+    const QString statement = watchlogStatement(tblStud->fieldByName(QStringLiteral("spkey"))->asString());
+    qryWatchlog->setSql(statement);
+    Edit1->setText(statement);
+    qryWatchlog->open();
+    const int point = 3;
+    const int rows = qryWatchlog->recordCount();
+    for (int row = 0; row < rows; ++row) {
+        sum += qryWatchlog->cellValue(row, point).toLongLong();
+        // Other events wait while the window is being made: it is not among the main window's
+        // children yet, so its menu item would make a second one.
+        if (!m_created)
+            continue;
+        QApplication::processEvents();
+        if (!alive)
+            return false;
+        if (selection != m_selection)
+            return true;
+    }
+    if (rows > 0)
+        qryWatchlog->setRecNo(0);
+    txtNowPoint->setText(formatBalance(sum));
+    return true;
+}
+
+void TfrmWatchlog::lblSpkeyClick()
+{
+    Edit1->setHidden(!Edit1->isHidden());
+}
+
+bool TfrmWatchlog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblSpkey && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && lblSpkey->rect().contains(mouse->position().toPoint()))
+            guarded([this] { lblSpkeyClick(); });
+    }
+    return RecordWindow::eventFilter(watched, event);
+}

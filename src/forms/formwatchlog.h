@@ -1,0 +1,66 @@
+#pragma once
+// The point query window: for the student selected in the list, every point booking and every
+// viewing in one log in time order, and the balance of all of them. It only reads.
+
+#include "forms/recordwindow.h"
+
+#include <QLocale>
+
+class Connection;
+class DBEdit;
+class DBGrid;
+class QLabel;
+class QLineEdit;
+
+class TfrmWatchlog : public RecordWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmWatchlog(Connection* conn, QWidget* parent = nullptr);
+
+    SnapshotTable* tblStud;
+    DataSource* dsStud;
+    SnapshotTable* qryWatchlog;
+    DataSource* dsWatchlog;
+    DBGrid* grdStud;
+    DBGrid* grdCourse;
+    QLabel* lblSpkey;
+    DBEdit* txtSpkey;
+    QLabel* lblStudName;
+    DBEdit* txtStudName;
+    QLabel* lblNowPoint;
+    QLineEdit* txtNowPoint;
+    QLineEdit* Edit1;
+
+    /// Shows Edit1 when it is hidden, hides it when it is shown.
+    void lblSpkeyClick();
+
+    /// The statement that lists the bookings and viewings of the student spkey, oldest first.
+    static QString watchlogStatement(const QString& spkey);
+
+protected:
+    /// This window changes nothing, so no button follows an edit state.
+    void dsStateChange() override {}
+    void tblAfterOpen() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void tblStudAfterScroll();
+    /// Loads the log and the balance of the selected student, again as long as the selection moves
+    /// meanwhile; the busy cursor shows until it ends.
+    void loadSelected();
+    /// One load for the selected student; false when the window was freed meanwhile. Gives up,
+    /// leaving the balance alone, as soon as another student is selected.
+    bool loadLog(quint64 selection);
+
+    quint64 m_selection = 0; ///< counts the selections, so that a load can tell it is out of date
+    bool m_loadWaiting = false;
+    bool m_loading = false;
+    bool m_opening = false;
+    bool m_created = false; ///< the constructor has finished
+};
+
+/// A balance as the window shows it: digits grouped by threes with the locale's group separator,
+/// a leading minus sign when negative.
+QString formatBalance(qint64 sum, const QLocale& locale = QLocale());

@@ -1,0 +1,180 @@
+#include "app/rynconst.h"
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
+#include "controls/dblookupcombobox.h"
+#include "data/connection.h"
+#include "data/snapshottable.h"
+#include "formdriver.h"
+#include "forms/formstudclass.h"
+#include "platform/dialogseam.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+#include "ui/messagebox.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+
+using namespace FormDriver;
+
+// The point top-up window: bookings added with looked-up names, the class filling in the points.
+class TestStudClass : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Connection> m_conn;
+    QPointer<TfrmStudClass> m_form;
+
+    TfrmStudClass* open()
+    {
+        m_form = new TfrmStudClass(m_conn.get());
+        FormDriver::show(m_form);
+        return m_form;
+    }
+
+    void chooseClass(const QString& name)
+    {
+        m_form->cboClass->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_form->cboClass, Qt::Key_Home);
+        while (m_form->cboClass->currentText() != name
+               && m_form->cboClass->currentIndex() + 1 < m_form->cboClass->count())
+            QTest::keyClick(m_form->cboClass, Qt::Key_Down);
+        QCOMPARE(m_form->cboClass->currentText(), name);
+    }
+
+    static QVariant lastBooking(const char* column)
+    {
+        return SandboxDb::scalar(QStringLiteral("SELECT %1 FROM studclass ORDER BY scpkey DESC LIMIT 1").arg(column));
+    }
+
+private slots:
+    void initTestCase() { SandboxDb::require(); }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        DialogSeam::clear();
+        m_conn.reset(SandboxDb::programConnection(nullptr));
+        UID = QStringLiteral("staff");
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_conn.reset();
+        resetLoggedInUser();
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void opensWithLookedUpNames()
+    {
+        open();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("點數儲值"));
+        for (QPushButton* b : {m_form->btnAdd, m_form->btnPost, m_form->btnCancel, m_form->btnExit})
+            QVERIFY(b->isVisible());
+        QVERIFY(!m_form->btnEdit->isVisible() && !m_form->btnDelete->isVisible());
+        QCOMPARE(m_form->btnPost->x(), 75);
+        for (QWidget* input : {(QWidget*)m_form->txtSpkey, (QWidget*)m_form->cboClass, (QWidget*)m_form->txtWatchPoint,
+                               (QWidget*)m_form->DBEdit2, (QWidget*)m_form->txtUid})
+            QVERIFY(!input->isEnabled());
+        QCOMPARE(m_form->txtSpkey->maxLength(), 10);
+        QCOMPARE(m_form->grdStudClass->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("承辦人"));
+        QCOMPARE(column(m_form->grdStudClass, 0).first(), QStringLiteral("2026/09/01 10:00:00"));
+        QCOMPARE(column(m_form->grdStudClass, 2).first(), QStringLiteral("系統管理員"));
+        QCOMPARE(column(m_form->grdStudClass, 3), QStringList({"陳大文", "林美玲", "陳大文", "陳大文", "張志明"}));
+        QCOMPARE(column(m_form->grdStudClass, 4).first(), QStringLiteral("Excel 入門"));
+        QVERIFY(!m_form->grdStudClass->wholeRowSelection() && m_form->grdStudClass->columnsResizable());
+        QStringList classes;
+        for (int i = 0; i < m_form->cboClass->count(); ++i)
+            classes << m_form->cboClass->itemText(i);
+        QCOMPARE(classes, QStringList({"Excel 入門", "Photoshop 影像處理", "網頁設計"}));
+    }
+
+    void bookDeductionAfterChoosingClass()
+    {
+        open();
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        click(m_form->btnAdd);
+        QCOMPARE(focused(), m_form->txtSpkey);
+        QVERIFY(!m_form->btnAdd->isEnabled() && m_form->btnPost->isEnabled() && !m_form->grdStudClass->isEnabled());
+        QCOMPARE(m_form->txtUid->text(), QStringLiteral("王小明"));
+        typeText(m_form->txtSpkey, "A002");
+        pressEnter();
+        QCOMPARE(m_form->DBEdit2->text(), QStringLiteral("林美玲"));
+        typeInto(m_form->txtWatchPoint, "77");
+        chooseClass(QStringLiteral("網頁設計"));
+        QCOMPARE(m_form->txtWatchPoint->text(), QStringLiteral("150")); // the class's total replaces 77
+        typeInto(m_form->txtWatchPoint, "-5");
+        click(m_form->btnPost);
+        QVERIFY(m_form->btnAdd->isEnabled() && !m_form->txtSpkey->isEnabled());
+
+        QCOMPARE(lastBooking("spkey").toString(), QStringLiteral("A002"));
+        QCOMPARE(lastBooking("crpkey").toInt(), 3);
+        QCOMPARE(lastBooking("watchpoint").toInt(), -5);
+        QCOMPARE(lastBooking("uid").toString(), QStringLiteral("staff"));
+        const QDateTime stored = lastBooking("buydate").toDateTime();
+        QVERIFY2(stored >= before && stored <= QDateTime::currentDateTime(), qPrintable(stored.toString()));
+        QCOMPARE(column(m_form->grdStudClass, 3).last(), QStringLiteral("林美玲"));
+        QCOMPARE(column(m_form->grdStudClass, 2).last(), QStringLiteral("王小明"));
+    }
+
+    void classWithoutTotalLeavesPointsEmpty()
+    {
+        SandboxDb::exec(QStringLiteral("UPDATE classroom SET classpoint = NULL WHERE crpkey = 2"));
+        open();
+        click(m_form->btnAdd);
+        typeText(m_form->txtSpkey, "NOBODY");
+        typeInto(m_form->txtWatchPoint, "30");
+        chooseClass(QStringLiteral("Photoshop 影像處理"));
+        QCOMPARE(m_form->txtWatchPoint->text(), QString());
+        click(m_form->btnPost);
+        QCOMPARE(m_form->DBEdit2->text(), QString()); // an unknown student is accepted without a name
+        QCOMPARE(lastBooking("spkey").toString(), QStringLiteral("NOBODY"));
+        QVERIFY(lastBooking("watchpoint").isNull());
+        QCOMPARE(lastBooking("crpkey").toInt(), 2);
+    }
+
+    void pointsBoxTakesWholeNumbersOnly_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("letters refused") << "1a2b"
+                                         << "12" << true;
+        QTest::newRow("lowest") << "-2147483648"
+                                << "-2147483648" << true;
+        QTest::newRow("lone sign") << "-"
+                                   << "-" << false;
+        QTest::newRow("too large") << "2147483648"
+                                   << "2147483648" << false;
+    }
+
+    void pointsBoxTakesWholeNumbersOnly()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(bool, saved);
+        open();
+        const int before = SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM studclass")).toInt();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtWatchPoint, typed);
+        QCOMPARE(m_form->txtWatchPoint->text(), shown);
+        if (!saved)
+            DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM studclass")).toInt(), before + (saved ? 1 : 0));
+        if (saved) {
+            QCOMPARE(lastBooking("watchpoint").toString(), shown);
+            return;
+        }
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY(DialogSeam::last().text.contains("watchpoint"));
+        QCOMPARE(m_form->tblStudClass->state(), DataSetState::Insert);
+        QCOMPARE(focused(), m_form->txtWatchPoint);
+        QTest::keyClick(m_form->txtWatchPoint, Qt::Key_Escape); // drops the refused text
+        click(m_form->btnCancel);
+        QCOMPARE(m_form->grdStudClass->model()->rowCount(), before);
+    }
+};
+
+RYN_TEST_MAIN(TestStudClass)
+#include "tst_studclass.moc"

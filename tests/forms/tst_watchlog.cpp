@@ -1,0 +1,242 @@
+#include "controls/dbedit.h"
+#include "controls/dbgrid.h"
+#include "data/connection.h"
+#include "data/snapshottable.h"
+#include "formdriver.h"
+#include "forms/formwatchlog.h"
+#include "platform/dialogseam.h"
+#include "sandboxdb.h"
+#include "testsupport.h"
+#include "ui/messagebox.h"
+#include "wiretap.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace FormDriver;
+
+// The point query window: the statement on the wire, the log and the balance of the selected student.
+class TestWatchlog : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<WireTap> m_tap;
+    std::unique_ptr<Connection> m_conn;
+    QPointer<TfrmWatchlog> m_form;
+    QByteArray m_serverPort;
+
+    TfrmWatchlog* open()
+    {
+        m_form = new TfrmWatchlog(m_conn.get());
+        FormDriver::show(m_form);
+        return m_form;
+    }
+
+    // The log of a newly selected student loads from the event loop.
+    void select(const QString& spkey)
+    {
+        QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), spkey));
+        QCoreApplication::processEvents();
+    }
+
+    // Written out here rather than taken from the window, so that a changed byte shows.
+    static QString statementFor(const QString& literal)
+    {
+        return QStringLiteral("SELECT * FROM \r\n(\r\n"
+                              "   SELECT coursename, mac, device, a.point, begintime, endtime FROM watchlog a \r\n"
+                              "   LEFT JOIN course b ON a.cpkey=b.cpkey \r\n"
+                              "       WHERE spkey=%1\r\n"
+                              "   UNION ALL \r\n"
+                              "   SELECT concat('購買 ',classname, ' 點數') coursename, null mac, null device, "
+                              "watchpoint point, buydate begintime, null endtime FROM studclass a \r\n"
+                              "   LEFT JOIN classroom b ON a.crpkey=b.crpkey \r\n"
+                              "       WHERE spkey=%1\r\n"
+                              ") a \r\n"
+                              "   ORDER BY begintime\r\n")
+            .arg(literal);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SandboxDb::require();
+        m_serverPort = qgetenv("RYN_DB_PORT");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    void init()
+    {
+        SandboxDb::reseed();
+        DialogSeam::clear();
+        m_tap = std::make_unique<WireTap>(m_serverPort.toInt());
+        qputenv("RYN_DB_PORT", QByteArray::number(m_tap->port()));
+        m_conn.reset(SandboxDb::programConnection(nullptr));
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_conn.reset();
+        m_tap.reset();
+        qputenv("RYN_DB_PORT", m_serverPort);
+        QCOMPARE(DialogSeam::pending(), 0);
+    }
+
+    void opensOnFirstStudentByName()
+    {
+        open();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("點數查詢"));
+        QVERIFY(m_form->btnExit->isVisible() && !m_form->btnAdd->isVisible() && m_form->btnExit->x() == 0);
+        QCOMPARE(column(m_form->grdStud, 0), QStringList({"張志明", "林美玲", "陳大文", "黃小華"}));
+        QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A003"));
+        QCOMPARE(m_form->txtNowPoint->text(), QStringLiteral("1,450"));
+        QCOMPARE(m_form->txtNowPoint->alignment() & Qt::AlignRight, Qt::AlignRight);
+        QCOMPARE(column(m_form->grdCourse, 0), QStringList({"購買 網頁設計 點數", "第一課 HTML", "第一課 HTML"}));
+        QCOMPARE(column(m_form->grdCourse, 2), QStringList({"", "Redmi Note 12", "Redmi Note 12"}));
+        QCOMPARE(column(m_form->grdCourse, 5).first(), QString());
+        QCOMPARE(m_form->qryWatchlog->recNo(), 0);
+        QCOMPARE(m_form->grdCourse->model()->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & 0xf,
+                 int(Qt::AlignLeft));
+        QVERIFY(!m_form->grdCourse->wholeRowSelection() && m_form->grdCourse->columnsResizable());
+        QVERIFY(!m_form->txtSpkey->isEnabled() && !m_form->txtNowPoint->isEnabled());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+
+        // The 2nd row is pale green, the 1st keeps the grid's colour (cells without text sampled).
+        const QImage shot = m_form->grdCourse->viewport()->grab().toImage();
+        const auto colourAt = [&](int row) {
+            const QRect cell = m_form->grdCourse->visualRect(m_form->grdCourse->model()->index(row, 1));
+            return QColor(shot.pixel(cell.right() - 3, cell.center().y()));
+        };
+        QCOMPARE(colourAt(1), QColor(192, 220, 192));
+        QCOMPARE(colourAt(0), m_form->grdCourse->palette().color(QPalette::Base));
+        QCOMPARE(colourAt(2), m_form->grdCourse->palette().color(QPalette::Base));
+    }
+
+    void statementOnTheWireAndInEdit1()
+    {
+        open();
+        QVERIFY(m_tap->sawQuery(statementFor("'A003'")));
+        QCOMPARE(m_form->Edit1->text(), statementFor("'A003'"));
+        QVERIFY(m_form->Edit1->isHidden());
+        click(m_form->lblSpkey);
+        QVERIFY(m_form->Edit1->isVisible());
+        click(m_form->lblSpkey);
+        QVERIFY(m_form->Edit1->isHidden());
+    }
+
+    void balances_data()
+    {
+        QTest::addColumn<QString>("spkey");
+        QTest::addColumn<QStringList>("setup");
+        QTest::addColumn<QString>("balance");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("nothing booked or watched") << "B001" << QStringList() << "0" << 0;
+        QTest::newRow("deduction") << "A002"
+                                   << QStringList{"INSERT INTO studclass (buydate, spkey, crpkey, watchpoint) "
+                                                  "VALUES ('2026-12-01', 'A002', 1, -1690)"}
+                                   << "-1,500" << 3;
+        QTest::newRow("quote in the number")
+            << "Q'1"
+            << QStringList{"INSERT INTO stud (spkey, studname) VALUES ('Q''1', 'Quote')",
+                           "INSERT INTO studclass (buydate, spkey, crpkey, watchpoint) VALUES ('2026-12-01', 'Q''1', "
+                           "1, 30)",
+                           "INSERT INTO watchlog (cpkey, spkey, point, begintime) VALUES (1, 'Q''1', -5, '2026-12-02')"}
+            << "25" << 2;
+        QTest::newRow("deleted class and course")
+            << "A003" << QStringList{"DELETE FROM classroom WHERE crpkey = 3", "DELETE FROM course WHERE cpkey = 4"}
+            << "1,450" << 3;
+        QTest::newRow("beyond 32 bits") << "A001"
+                                        << QStringList{"UPDATE studclass SET watchpoint = 2147483647 WHERE spkey = "
+                                                       "'A001'"}
+                                        << "6,442,450,923" << 6;
+    }
+
+    void balances()
+    {
+        QFETCH(QString, spkey);
+        QFETCH(QStringList, setup);
+        QFETCH(QString, balance);
+        QFETCH(int, rows);
+        for (const QString& statement : setup)
+            SandboxDb::exec(statement);
+        open();
+        select(spkey);
+        QCOMPARE(m_form->txtNowPoint->text(), balance);
+        QCOMPARE(m_form->grdCourse->model()->rowCount(), rows);
+        QString literal = spkey;
+        QVERIFY(m_tap->sawQuery(statementFor(QLatin1Char('\'') + literal.replace("'", "''") + QLatin1Char('\''))));
+        if (QTest::currentDataTag() == QLatin1String("deleted class and course"))
+            QCOMPARE(column(m_form->grdCourse, 0), QStringList({"", "", ""}));
+    }
+
+    void newerSelectionAbandonsOlderSum()
+    {
+        open();
+        // The log of A001 is still being summed when A002 is chosen.
+        QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A001")));
+        QMetaObject::invokeMethod(
+            this, [this] { m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A002")); },
+            Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A002"));
+        QCOMPARE(m_form->txtNowPoint->text(), QStringLiteral("190"));
+        QCOMPARE(column(m_form->grdCourse, 3), QStringList({"200", "-10"}));
+        QCOMPARE(m_form->Edit1->text(), statementFor("'A002'"));
+    }
+
+    void freedWhileSumming()
+    {
+        open();
+        // Freed at once, as closing all windows does, while the log of A002 is being summed.
+        QTest::keyClick(m_form->grdStud, Qt::Key_Down);
+        QMetaObject::invokeMethod(
+            this, [this] { delete m_form; }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        QVERIFY(m_form.isNull());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void downArrowHeldEndsOnLastStudent()
+    {
+        open();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::postEvent(m_form->grdStud, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+        QTRY_COMPARE(m_form->txtSpkey->text(), QStringLiteral("B001"));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_form->txtNowPoint->text(), QStringLiteral("0"));
+        QCOMPARE(m_form->grdCourse->model()->rowCount(), 0);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void refusedStatementLeavesNoBalance()
+    {
+        open();
+        // A viewing whose points are not a number.
+        SandboxDb::exec(QStringLiteral("ALTER TABLE watchlog MODIFY point VARCHAR(20)"));
+        SandboxDb::exec(QStringLiteral("UPDATE watchlog SET point = 'x' WHERE spkey = 'A001'"));
+        DialogSeam::queueAnswer(Win::IDOK);
+        const QRect a001 = m_form->grdStud->visualRect(m_form->grdStud->model()->index(2, 0));
+        QTest::mouseClick(m_form->grdStud->viewport(), Qt::LeftButton, {}, a001.center());
+        QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A001"));
+        QCoreApplication::processEvents();
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY(DialogSeam::last().text.contains(QStringLiteral("'point'")));
+        QCOMPARE(m_form->grdCourse->model()->rowCount(), 0);
+        QCOMPARE(m_form->txtNowPoint->text(), QString());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void emptyStudentListLoadsNothing()
+    {
+        SandboxDb::exec(QStringLiteral("DELETE FROM stud"));
+        open();
+        QCOMPARE(m_form->txtNowPoint->text(), QStringLiteral("0"));
+        QCOMPARE(m_form->Edit1->text(), QStringLiteral("Edit1"));
+        QCOMPARE(m_form->grdCourse->model()->rowCount(), 0);
+    }
+};
+
+RYN_TEST_MAIN(TestWatchlog)
+#include "tst_watchlog.moc"
