@@ -249,107 +249,109 @@ void TfrmRynMain::mitPasswordClick()
 void TfrmRynMain::mitCourseClick()
 {
     bringUpChild<TfrmCourse>([this] { return new TfrmCourse(conn); });
-    void TfrmRynMain::mitBuyClick()
-    {
-        bringUpChild<TfrmStudClass>([this] { return new TfrmStudClass(conn); });
-    }
+}
 
-    void TfrmRynMain::mitQueryClick()
-    {
-        bringUpChild<TfrmWatchlog>([this] { return new TfrmWatchlog(conn); });
-    }
+void TfrmRynMain::mitBuyClick()
+{
+    bringUpChild<TfrmStudClass>([this] { return new TfrmStudClass(conn); });
+}
 
-    void TfrmRynMain::mitExitClick()
-    {
-        close();
-    }
+void TfrmRynMain::mitQueryClick()
+{
+    bringUpChild<TfrmWatchlog>([this] { return new TfrmWatchlog(conn); });
+}
 
-    void TfrmRynMain::mitCascadeClick()
-    {
-        mdiArea->cascadeSubWindows();
-    }
+void TfrmRynMain::mitExitClick()
+{
+    close();
+}
 
-    void TfrmRynMain::mitHorizontalClick()
-    {
-        tileSubWindows(mdiArea, TileMode::Horizontal);
-    }
+void TfrmRynMain::mitCascadeClick()
+{
+    mdiArea->cascadeSubWindows();
+}
 
-    void TfrmRynMain::mitVerticalClick()
-    {
-        tileSubWindows(mdiArea, TileMode::Vertical);
-    }
+void TfrmRynMain::mitHorizontalClick()
+{
+    tileSubWindows(mdiArea, TileMode::Horizontal);
+}
 
-    void TfrmRynMain::mitIconClick()
-    {
-        arrangeIcons(mdiArea);
-    }
+void TfrmRynMain::mitVerticalClick()
+{
+    tileSubWindows(mdiArea, TileMode::Vertical);
+}
 
-    void TfrmRynMain::mitCloseAllClick()
-    {
-        // Freed without their closing handlers: an unsaved row in any of them is dropped. A window in
-        // the middle of a transfer stays.
-        for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
-            if (childIsBusy(sub))
-                continue;
-            // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
-            sub->hide();
-            delete sub;
-        }
-    }
+void TfrmRynMain::mitIconClick()
+{
+    arrangeIcons(mdiArea);
+}
 
-    bool TfrmRynMain::childIsBusy(QMdiSubWindow * sub) const
-    {
-        auto* course = qobject_cast<TfrmCourse*>(sub->widget());
-        return course && course->transferRunning();
+void TfrmRynMain::mitCloseAllClick()
+{
+    // Freed without their closing handlers: an unsaved row in any of them is dropped. A window in
+    // the middle of a transfer stays.
+    for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (childIsBusy(sub))
+            continue;
+        // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
+        sub->hide();
+        delete sub;
     }
+}
 
-    void TfrmRynMain::mitAboutClick()
-    {
-        TfrmAbout frmAbout(this);
-        frmAbout.exec();
+bool TfrmRynMain::childIsBusy(QMdiSubWindow* sub) const
+{
+    auto* course = qobject_cast<TfrmCourse*>(sub->widget());
+    return course && course->transferRunning();
+}
+
+void TfrmRynMain::mitAboutClick()
+{
+    TfrmAbout frmAbout(this);
+    frmAbout.exec();
+}
+
+void TfrmRynMain::listChildWindows()
+{
+    qDeleteAll(m_windowList);
+    m_windowList.clear();
+    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    m_windowList << mitWindow->addSeparator();
+    int n = 0;
+    for (QMdiSubWindow* sub : windows) {
+        QAction* a = mitWindow->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(sub == mdiArea->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, sub] {
+            if (mdiArea->subWindowList().contains(sub))
+                raiseChild(sub);
+        });
+        m_windowList << a;
     }
+}
 
-    void TfrmRynMain::listChildWindows()
-    {
-        qDeleteAll(m_windowList);
-        m_windowList.clear();
-        const QList<QMdiSubWindow*> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
-        if (windows.isEmpty())
-            return;
-        m_windowList << mitWindow->addSeparator();
-        int n = 0;
-        for (QMdiSubWindow* sub : windows) {
-            QAction* a = mitWindow->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
-            a->setCheckable(true);
-            a->setChecked(sub == mdiArea->activeSubWindow());
-            connect(a, &QAction::triggered, this, [this, sub] {
-                if (mdiArea->subWindowList().contains(sub))
-                    raiseChild(sub);
-            });
-            m_windowList << a;
-        }
-    }
+bool TfrmRynMain::FormCloseQuery()
+{
+    return MessageBox(this, lblCloseQuery->text(), lblExit->text(),
+                      Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+           == Win::IDOK;
+}
 
-    bool TfrmRynMain::FormCloseQuery()
-    {
-        return MessageBox(this, lblCloseQuery->text(), lblExit->text(),
-                          Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
-               == Win::IDOK;
-    }
-
-    void TfrmRynMain::closeEvent(QCloseEvent * event)
-    {
-        // The program does not end in the middle of a video transfer.
-        for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
-            if (childIsBusy(sub)) {
-                event->ignore();
-                return;
-            }
-        }
-        bool canClose = false;
-        guarded([&] { canClose = FormCloseQuery(); });
-        if (canClose)
-            event->accept();
-        else
+void TfrmRynMain::closeEvent(QCloseEvent* event)
+{
+    // The program does not end in the middle of a video transfer.
+    for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
+        if (childIsBusy(sub)) {
             event->ignore();
+            return;
+        }
     }
+    bool canClose = false;
+    guarded([&] { canClose = FormCloseQuery(); });
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
