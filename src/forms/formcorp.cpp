@@ -171,12 +171,9 @@ void TfrmCorp::btnUploadClick()
     bool connected = false;
     std::exception_ptr failure;
     try {
-        ftpUpload->open();
-        connected = ftpUpload->connected();
-        if (connected) {
-            ftpUpload->client().changeDirectory(ftpUpload->directory());
+        connected = ftpUpload->openFolder();
+        if (connected)
             ftpUpload->client().store(file, QStringLiteral("logo.") + extension);
-        }
     } catch (...) {
         failure = std::current_exception();
     }
@@ -196,12 +193,11 @@ void TfrmCorp::btnDownloadClick()
     QString failure;
     {
         BusyCursor busy;
+        FtpUpload::Closer closer(ftpUpload);
         try {
-            ftpUpload->open();
-            connected = ftpUpload->connected();
+            connected = ftpUpload->openFolder();
             if (connected) {
                 FtpClient& ftp = ftpUpload->client();
-                ftp.changeDirectory(ftpUpload->directory());
                 const QStringList lines = ftp.list(kLogoName, true);
                 if (!lines.isEmpty() && lines.first().contains(kLogoName)) {
                     const QString local = localLogoPath();
@@ -216,7 +212,6 @@ void TfrmCorp::btnDownloadClick()
             failed = true;
             failure = QString::fromLocal8Bit(e.what());
         }
-        ftpUpload->close();
     }
     // Told once the hourglass is gone; the window opens normally, without a logo.
     if (failed)

@@ -7,8 +7,8 @@
 #include "data/datasource.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/ftpupload.h"
 #include "forms/videofile.h"
-#include "net/ftpsettings.h"
 #include "platform/errors.h"
 #include "ui/busycursor.h"
 #include "ui/guard.h"
@@ -68,6 +68,7 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     tblCourse->setKeyField(QStringLiteral("cpkey"));
     tblCourse->setMaster(tblClassroom, QStringLiteral("crpkey"), QStringLiteral("crpkey"));
     dsCourse = namedSource(this, "dsCourse", tblCourse);
+    ftpUpload = new FtpUpload(this);
 
     // Upper panel: the classes at the left, the fields at the right; the courses and the progress
     // bar across the window below it.
@@ -122,8 +123,8 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
                        {QStringLiteral("point"), QStringLiteral("請輸入點數"), txtPoint}});
     onEvent(btnUpload, &QPushButton::clicked, this, &TfrmCourse::btnUploadClick);
 
-    ftpUpload.setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
-    ftpUpload.setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
+    ftpUpload->client().setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
+    ftpUpload->client().setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
     finishCreate();
 }
 
@@ -253,28 +254,16 @@ void TfrmCourse::refreshCourses()
         tblCourse->locate(QStringLiteral("cpkey"), key);
 }
 
-void TfrmCourse::connectVideoServer()
-{
-    ftpUpload.setSettings(FtpSettings::videoServer());
-    ftpUpload.connectToHost();
-    ftpUpload.setPassive(true);
-}
-
 void TfrmCourse::tblCourseBeforeDelete()
 {
     BusyCursor busy;
-    struct Disconnect {
-        FtpClient& ftp;
-        ~Disconnect() { ftp.disconnectFromHost(); }
-    } disconnect{ftpUpload};
-    connectVideoServer();
-    if (!ftpUpload.isConnected()) {
+    FtpUpload::Closer closer(ftpUpload);
+    if (!ftpUpload->openFolder()) {
         ShowMessage(QStringLiteral("無法連線主機"));
         throw Abort();
     }
-    ftpUpload.changeDirectory(FtpSettings::videoServer().directory);
     // The file goes before the row: a refusal (no such file, no right) keeps the course.
-    ftpUpload.remove(tblCourse->fieldByName(QStringLiteral("videoname"))->asString());
+    ftpUpload->client().remove(tblCourse->fieldByName(QStringLiteral("videoname"))->asString());
 }
 
 void TfrmCourse::btnUploadClick()
@@ -311,7 +300,7 @@ void TfrmCourse::sendVideo(QFile& file)
         ~Transfer()
         {
             file.close();
-            form->ftpUpload.disconnectFromHost();
+            form->ftpUpload->close();
             form->m_transferring = false;
             form->ProgressBar->setValue(0);
             guarded([this] { form->dsStateChange(); });
@@ -320,17 +309,15 @@ void TfrmCourse::sendVideo(QFile& file)
     m_transferring = true;
     lockForTransfer();
 
-    connectVideoServer();
-    if (!ftpUpload.isConnected()) {
+    if (!ftpUpload->openFolder()) {
         ShowMessage(QStringLiteral("斷線, 失敗"));
         return;
     }
-    ftpUpload.changeDirectory(FtpSettings::videoServer().directory);
     const QString remoteName = txtVideoName->text();
     const qint64 size = file.size();
-    ftpUpload.store(file, remoteName);
+    ftpUpload->client().store(file, remoteName);
     // The server confirmed the store; its copy must also be whole before the row says so.
-    const qint64 onServer = ftpUpload.size(remoteName);
+    const qint64 onServer = ftpUpload->client().size(remoteName);
     if (onServer != size)
         throw AppError(QStringLiteral("The transfer of %1 broke off: the server holds %2 of its %3 bytes.")
                            .arg(remoteName)

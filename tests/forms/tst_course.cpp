@@ -1,3 +1,5 @@
+#include "app/lang/languagecontroller.h"
+#include "app/lang/langtables.h"
 #include "app/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
@@ -92,6 +94,8 @@ private slots:
         selectClass(QStringLiteral("網頁設計"));
         QCOMPARE(courses(), QStringList({"第一課 HTML"}));
         QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("web01.mp4"));
+        // Every component the translation table names exists under that name.
+        QCOMPARE(m_form->LangCtrl->langData().propertyCount(), LangTables::frmCourse().propertyCount());
     }
 
     void deleteAllButtonForTheAdminAccountOnly_data()

@@ -5,6 +5,7 @@
 #include "data/connection.h"
 #include "data/snapshottable.h"
 #include "forms/formcourse.h"
+#include "forms/ftpupload.h"
 #include "formdriver.h"
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
@@ -393,7 +394,7 @@ private slots:
         const QString path = localFile("clip.avi", 32 << 20);
         open();
         click(m_form->btnEdit);
-        m_form->ftpUpload.setBeginHandler([&](FtpClient::Direction d, qint64 total) {
+        m_form->ftpUpload->client().setBeginHandler([&](FtpClient::Direction d, qint64 total) {
             m_form->ftpUploadWorkBegin(d, total);
             if (how == "kill") {
                 server.kill();
@@ -401,7 +402,7 @@ private slots:
             }
         });
         // The server confirmed the store, but what it keeps is not the whole file.
-        m_form->ftpUpload.setEndHandler([&](FtpClient::Direction) {
+        m_form->ftpUpload->client().setEndHandler([&](FtpClient::Direction) {
             if (how == "short")
                 QFile::resize(folder + "clip.avi", 1000);
         });
