@@ -9,6 +9,7 @@
 #include "forms/formparts.h"
 #include "forms/ftpupload.h"
 #include "forms/videofile.h"
+#include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "ui/busycursor.h"
 #include "ui/guard.h"
@@ -39,20 +40,12 @@ const QString kConverted = QStringLiteral("converted");
 TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     : RecordWindow(QStringLiteral("frmCourse"), QStringLiteral("課程管理"), parent)
 {
-    btnDelAll = new QPushButton(QStringLiteral("全部刪除 (&L)"), pnlButton);
-    btnDelAll->setObjectName(QStringLiteral("btnDelAll"));
+    btnDelAll = namedButton(pnlButton, "btnDelAll", QStringLiteral("全部刪除 (&L)"));
     btnDelAll->setGeometry(6 * kButtonWidth, 0, kDelAllWidth, kButtonHeight);
-    btnDelAll->setAutoDefault(false);
     btnDelAll->hide();
     setTabOrder(btnExit, btnDelAll);
 
-    tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
-    tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-    tblClassroom->addField(QStringLiteral("classname"), FieldType::Text, 30);
-    tblClassroom->addField(QStringLiteral("teacher"), FieldType::Text, 10);
-    tblClassroom->addField(QStringLiteral("classpoint"), FieldType::Int32);
-    tblClassroom->addField(QStringLiteral("videopoint"), FieldType::UInt16);
-    tblClassroom->setKeyField(QStringLiteral("crpkey"));
+    tblClassroom = classroomTable(this, conn);
     tblClassroom->events.afterOpen = [this] { tblClassroomAfterOpen(); };
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 
@@ -84,18 +77,13 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     top->addWidget(fields, 1);
     buildFields(fields);
 
-    grdCourse = new DBGrid(body());
-    grdCourse->setObjectName(QStringLiteral("grdCourse"));
-    grdCourse->setDataSource(dsCourse);
-    grdCourse->setColumns({{QStringLiteral("coursename"), QStringLiteral("課程名稱"), 300},
+    grdCourse = namedGrid(body(), "grdCourse", dsCourse, 0,
+                          {{QStringLiteral("coursename"), QStringLiteral("課程名稱"), 300},
                            {QStringLiteral("videoname"), QStringLiteral("影片檔名"), 260},
                            {QStringLiteral("videolen"), QStringLiteral("片長"), 80},
                            {QStringLiteral("point"), QStringLiteral("點數"), 60},
                            {QStringLiteral("status"), QStringLiteral("影片狀態"), 120}});
     grdCourse->setWholeRowSelection(false);
-    QFont cells = grdCourse->font();
-    cells.setPixelSize(13);
-    grdCourse->setCellFont(cells);
 
     ProgressBar = new QProgressBar(body());
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
@@ -156,10 +144,8 @@ void TfrmCourse::buildFields(QWidget* panel)
     displayOnly(txtStatus);
 
     const int besideVideoName = txtVideoName->geometry().right() + 8;
-    btnUpload = new QPushButton(QStringLiteral("上傳檔案 (&U)"), panel);
-    btnUpload->setObjectName(QStringLiteral("btnUpload"));
+    btnUpload = namedButton(panel, "btnUpload", QStringLiteral("上傳檔案 (&U)"));
     btnUpload->setFocusPolicy(Qt::ClickFocus);
-    btnUpload->setAutoDefault(false);
     btnUpload->setGeometry(besideVideoName, txtVideoName->y() - 2, 120, 28);
     // A leftover of the layout: never shown, it does nothing; the language files still name it.
     btnFile = new QPushButton(QStringLiteral("選擇檔案 (&F)"), panel);
@@ -167,12 +153,7 @@ void TfrmCourse::buildFields(QWidget* panel)
     btnFile->setFocusPolicy(Qt::NoFocus);
     btnFile->hide();
 
-    Label1 = namedLabel("Label1", QStringLiteral("支援的影片格式：3gp、avi、flv、mkv、mov、mpeg、wmv"));
-    Label1->setParent(panel);
-    QFont bold = Label1->font();
-    bold.setBold(true);
-    Label1->setFont(bold);
-    Label1->setStyleSheet(QStringLiteral("color: blue;"));
+    Label1 = namedNote(panel, "Label1", QStringLiteral("支援的影片格式：3gp、avi、flv、mkv、mov、mpeg、wmv"));
     Label1->setGeometry(besideVideoName, btnUpload->geometry().bottom() + 4, 460, 24);
 
     chkOpen = new DBCheckBox(panel);
