@@ -4,9 +4,12 @@
 #include "app/uilanguage.h"
 #include "data/digest.h"
 #include "data/snapshottable.h"
+#include "forms/formparts.h"
 #include "forms/recordwindow.h"
+#include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "platform/programend.h"
+#include "ui/childframe.h"
 #include "ui/guard.h"
 #include "ui/inputmethod.h"
 #include "ui/keypreview.h"
@@ -19,27 +22,12 @@
 #include <QPushButton>
 
 namespace {
-template <typename T> T* named(T* object, const char* name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 QLineEdit* passwordEdit(QWidget* parent, const char* name)
 {
     auto* edit = named(new QLineEdit(parent), name);
-    edit->setEchoMode(QLineEdit::Password);
-    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    maskPassword(edit);
     setImeMode(edit, ImeMode::Closed);
     return edit;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = named(new QPushButton(caption, parent), name);
-    // Enter follows the window's Enter rule; no button is a default button.
-    b->setAutoDefault(false);
-    return b;
 }
 } // namespace
 
@@ -47,27 +35,14 @@ TfrmChangePassword::TfrmChangePassword(Connection* conn, QWidget* parent)
     : QWidget(parent)
 {
     buildLayout();
-    tblUser = named(new SnapshotTable(this), "tblUser");
-    tblUser->setConnection(conn);
-    tblUser->setTableName(QStringLiteral("users"));
-    tblUser->addField(QStringLiteral("upkey"), FieldType::AutoInc);
-    tblUser->addField(QStringLiteral("uid"), FieldType::Text, 20);
-    tblUser->addField(QStringLiteral("uname"), FieldType::Text, 10);
-    tblUser->addField(QStringLiteral("pwd"), FieldType::Text, 40);
-    tblUser->addField(QStringLiteral("isadmin"), FieldType::Int16);
-    tblUser->addField(QStringLiteral("pwdhint"), FieldType::Text, 10);
-    tblUser->setKeyField(QStringLiteral("upkey"));
+    tblUser = userTable(this, conn);
     tblUser->events.afterPost = [this] { tblUserAfterPost(); };
 
     onEvent(btnOK, &QPushButton::clicked, this, &TfrmChangePassword::btnOKClick);
     onEvent(btnReset, &QPushButton::clicked, this, &TfrmChangePassword::btnResetClick);
     onEvent(chkShowPassword, &QCheckBox::clicked, this, &TfrmChangePassword::chkShowPasswordClick);
     onEvent(btnExit, &QPushButton::clicked, this, &TfrmChangePassword::btnExitClick);
-    new KeyPreview(this, [this](QKeyEvent* e) {
-        bool consumed = false;
-        guarded([&] { consumed = FormKeyPress(e); });
-        return consumed;
-    });
+    new KeyPreview(this, [this](QKeyEvent* e) { return FormKeyPress(e); });
     LangCtrl = attachLanguageController(this);
     guarded([this] { FormCreate(); });
 }
@@ -93,12 +68,12 @@ void TfrmChangePassword::buildLayout()
     chkShowPassword = named(new QCheckBox(QStringLiteral("顯示密碼"), this), "chkShowPassword");
     chkShowPassword->setGeometry(180, 102, 130, 24);
     chkShowPassword->setFocusPolicy(Qt::ClickFocus);
-    btnOK = button(this, "btnOK", QStringLiteral("確定變更密碼 (&K)"));
+    btnOK = namedButton(this, "btnOK", QStringLiteral("確定變更密碼 (&K)"));
     btnOK->setGeometry(120, 142, 160, 33);
-    btnReset = button(this, "btnReset", QStringLiteral("清空重填 (&R)"));
+    btnReset = namedButton(this, "btnReset", QStringLiteral("清空重填 (&R)"));
     btnReset->setGeometry(290, 142, 110, 33);
     btnReset->setFocusPolicy(Qt::NoFocus);
-    btnExit = button(this, "btnExit", QStringLiteral("結束 (&X)"));
+    btnExit = namedButton(this, "btnExit", QStringLiteral("結束 (&X)"));
     btnExit->setGeometry(120, 185, 160, 33);
 
     setTabOrder(txtPassword1, txtPassword2);
@@ -178,10 +153,7 @@ void TfrmChangePassword::chkShowPasswordClick()
 void TfrmChangePassword::btnExitClick()
 {
     // Inside the main window the frame around this form is what closes (and so is minimised).
-    if (QWidget* frame = parentWidget(); frame && frame->inherits("QMdiSubWindow"))
-        frame->close();
-    else
-        close();
+    childFrame(this)->close();
 }
 
 bool TfrmChangePassword::FormKeyPress(QKeyEvent* event)
@@ -193,7 +165,6 @@ void TfrmChangePassword::closeEvent(QCloseEvent* event)
 {
     // A child window without a closing handler of its own is minimised, not destroyed: it keeps its
     // edits until it is brought back.
-    QWidget* frame = parentWidget() && parentWidget()->inherits("QMdiSubWindow") ? parentWidget() : this;
-    frame->showMinimized();
+    childFrame(this)->showMinimized();
     event->ignore();
 }

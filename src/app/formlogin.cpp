@@ -8,6 +8,8 @@
 #include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "data/sqltext.h"
+#include "forms/formparts.h"
+#include "forms/windowtables.h"
 #include "ui/guard.h"
 #include "ui/inputmethod.h"
 #include "ui/keypreview.h"
@@ -22,23 +24,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-
-namespace {
-template <typename T> T* named(T* object, const char* name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = named(new QPushButton(caption, parent), name);
-    // Enter follows the form's Enter rule; no button of this dialog is a default button.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-} // namespace
 
 TfrmLogin::TfrmLogin(QWidget* parent)
     : QDialog(parent)
@@ -69,14 +54,13 @@ void TfrmLogin::buildLayout()
     txtPassword = named(new QLineEdit(this), "txtPassword");
     txtPassword->setGeometry(90, 60, 170, 26);
     txtPassword->setMaxLength(20);
-    txtPassword->setEchoMode(QLineEdit::Password);
-    txtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    maskPassword(txtPassword);
     chkShowPassword = named(new QCheckBox(QStringLiteral("顯示密碼"), this), "chkShowPassword");
     chkShowPassword->setGeometry(90, 94, 170, 24);
     chkShowPassword->setFocusPolicy(Qt::ClickFocus);
-    btnLogin = button(this, "btnLogin", QStringLiteral("登入 (&L)"));
+    btnLogin = namedButton(this, "btnLogin", QStringLiteral("登入 (&L)"));
     btnLogin->setGeometry(60, 134, 85, 33);
-    btnExit = button(this, "btnExit", QStringLiteral("取消 (&X)"));
+    btnExit = namedButton(this, "btnExit", QStringLiteral("取消 (&X)"));
     btnExit->setGeometry(160, 134, 85, 33);
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
     Memo1->setPlainText(QStringLiteral("Memo1"));
@@ -101,12 +85,7 @@ void TfrmLogin::buildLayout()
     qryLogin->addField(QStringLiteral("uname"), FieldType::Text, 10);
     qryLogin->addField(QStringLiteral("isadmin"), FieldType::Int16);
     dsLogin = named(new DataSource(qryLogin, this), "dsLogin");
-    tblCorp = named(new SnapshotTable(this), "tblCorp");
-    tblCorp->setConnection(connRyn);
-    tblCorp->setTableName(QStringLiteral("corp"));
-    tblCorp->addField(QStringLiteral("invoiceno"), FieldType::Text, 8);
-    tblCorp->addField(QStringLiteral("corpname"), FieldType::Text, 30);
-    tblCorp->addField(QStringLiteral("watermark"), FieldType::Int16);
+    tblCorp = corpTable(this, connRyn);
 
     onEvent(btnLogin, &QPushButton::clicked, this, &TfrmLogin::btnLoginClick);
     onEvent(btnExit, &QPushButton::clicked, this, &TfrmLogin::btnExitClick);

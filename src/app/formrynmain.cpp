@@ -324,7 +324,7 @@ void TfrmRynMain::listChildWindows()
         QAction* a = mitWindow->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
         a->setCheckable(true);
         a->setChecked(sub == mdiArea->activeSubWindow());
-        connect(a, &QAction::triggered, this, [this, sub] {
+        onEvent(a, &QAction::triggered, this, [this, sub] {
             if (mdiArea->subWindowList().contains(sub))
                 raiseChild(sub);
         });

@@ -5,6 +5,7 @@
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/windowtables.h"
 #include "ui/inputmethod.h"
 
 #include <QLabel>
@@ -13,13 +14,7 @@
 TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     : RecordWindow(QStringLiteral("frmClassroom"), QStringLiteral("班級管理"), parent)
 {
-    tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
-    tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-    tblClassroom->addField(QStringLiteral("classname"), FieldType::Text, 30);
-    tblClassroom->addField(QStringLiteral("teacher"), FieldType::Text, 10);
-    tblClassroom->addField(QStringLiteral("classpoint"), FieldType::Int32);
-    tblClassroom->addField(QStringLiteral("videopoint"), FieldType::UInt16);
-    tblClassroom->setKeyField(QStringLiteral("crpkey"));
+    tblClassroom = classroomTable(this, conn);
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 
     grdClassroom = namedGrid(body(), "grdClassroom", dsClassroom, 393,

@@ -6,6 +6,7 @@
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
 #include "forms/ftpupload.h"
+#include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "ui/busycursor.h"
 #include "ui/guard.h"
@@ -46,10 +47,7 @@ QImage readPng(const QString& path)
 TfrmCorp::TfrmCorp(Connection* conn, QWidget* parent)
     : RecordWindow(QStringLiteral("frmCorp"), QStringLiteral("公司基本資料及預設值"), parent)
 {
-    tblCorp = namedTable(this, "tblCorp", conn, "corp");
-    tblCorp->addField(QStringLiteral("invoiceno"), FieldType::Text, 8);
-    tblCorp->addField(QStringLiteral("corpname"), FieldType::Text, 30);
-    tblCorp->addField(QStringLiteral("watermark"), FieldType::Int16);
+    tblCorp = corpTable(this, conn);
     dsCorp = namedSource(this, "dsCorp", tblCorp);
     ftpUpload = new FtpUpload(this);
 
@@ -62,9 +60,7 @@ TfrmCorp::TfrmCorp(Connection* conn, QWidget* parent)
                               "corpname", ImeMode::Open, 291);
 
     const int uploadTop = txtCorpName->y() + 42;
-    btnUpload = new QPushButton(QStringLiteral("上傳 logo 圖檔 (&U)"), fields);
-    btnUpload->setObjectName(QStringLiteral("btnUpload"));
-    btnUpload->setAutoDefault(false);
+    btnUpload = namedButton(fields, "btnUpload", QStringLiteral("上傳 logo 圖檔 (&U)"));
     // Reached by its accelerator or a click; Enter in the last box goes on to Save, as in every window.
     btnUpload->setFocusPolicy(Qt::ClickFocus);
     btnUpload->setGeometry(kBoxLeft, uploadTop, 170, 33);
@@ -106,12 +102,7 @@ TfrmCorp::TfrmCorp(Connection* conn, QWidget* parent)
 
 QLabel* TfrmCorp::addNote(const char* objectName, const QString& caption, int x, int y)
 {
-    QLabel* note = namedLabel(objectName, caption);
-    note->setParent(body());
-    QFont bold = note->font();
-    bold.setBold(true);
-    note->setFont(bold);
-    note->setStyleSheet(QStringLiteral("color: blue;"));
+    QLabel* note = namedNote(body(), objectName, caption);
     note->move(x, y);
     note->adjustSize();
     return note;
@@ -171,12 +162,9 @@ void TfrmCorp::btnUploadClick()
     bool connected = false;
     std::exception_ptr failure;
     try {
-        ftpUpload->open();
-        connected = ftpUpload->connected();
-        if (connected) {
-            ftpUpload->client().changeDirectory(ftpUpload->directory());
+        connected = ftpUpload->openFolder();
+        if (connected)
             ftpUpload->client().store(file, QStringLiteral("logo.") + extension);
-        }
     } catch (...) {
         failure = std::current_exception();
     }
@@ -196,12 +184,11 @@ void TfrmCorp::btnDownloadClick()
     QString failure;
     {
         BusyCursor busy;
+        FtpUpload::Closer closer(ftpUpload);
         try {
-            ftpUpload->open();
-            connected = ftpUpload->connected();
+            connected = ftpUpload->openFolder();
             if (connected) {
                 FtpClient& ftp = ftpUpload->client();
-                ftp.changeDirectory(ftpUpload->directory());
                 const QStringList lines = ftp.list(kLogoName, true);
                 if (!lines.isEmpty() && lines.first().contains(kLogoName)) {
                     const QString local = localLogoPath();
@@ -216,7 +203,6 @@ void TfrmCorp::btnDownloadClick()
             failed = true;
             failure = QString::fromLocal8Bit(e.what());
         }
-        ftpUpload->close();
     }
     // Told once the hourglass is gone; the window opens normally, without a logo.
     if (failed)

@@ -7,8 +7,9 @@
 #include "data/datasource.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/ftpupload.h"
 #include "forms/videofile.h"
-#include "net/ftpsettings.h"
+#include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "ui/busycursor.h"
 #include "ui/guard.h"
@@ -39,20 +40,12 @@ const QString kConverted = QStringLiteral("converted");
 TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     : RecordWindow(QStringLiteral("frmCourse"), QStringLiteral("課程管理"), parent)
 {
-    btnDelAll = new QPushButton(QStringLiteral("全部刪除 (&L)"), pnlButton);
-    btnDelAll->setObjectName(QStringLiteral("btnDelAll"));
+    btnDelAll = namedButton(pnlButton, "btnDelAll", QStringLiteral("全部刪除 (&L)"));
     btnDelAll->setGeometry(6 * kButtonWidth, 0, kDelAllWidth, kButtonHeight);
-    btnDelAll->setAutoDefault(false);
     btnDelAll->hide();
     setTabOrder(btnExit, btnDelAll);
 
-    tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
-    tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-    tblClassroom->addField(QStringLiteral("classname"), FieldType::Text, 30);
-    tblClassroom->addField(QStringLiteral("teacher"), FieldType::Text, 10);
-    tblClassroom->addField(QStringLiteral("classpoint"), FieldType::Int32);
-    tblClassroom->addField(QStringLiteral("videopoint"), FieldType::UInt16);
-    tblClassroom->setKeyField(QStringLiteral("crpkey"));
+    tblClassroom = classroomTable(this, conn);
     tblClassroom->events.afterOpen = [this] { tblClassroomAfterOpen(); };
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 
@@ -68,6 +61,7 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     tblCourse->setKeyField(QStringLiteral("cpkey"));
     tblCourse->setMaster(tblClassroom, QStringLiteral("crpkey"), QStringLiteral("crpkey"));
     dsCourse = namedSource(this, "dsCourse", tblCourse);
+    ftpUpload = new FtpUpload(this);
 
     // Upper panel: the classes at the left, the fields at the right; the courses and the progress
     // bar across the window below it.
@@ -83,18 +77,13 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     top->addWidget(fields, 1);
     buildFields(fields);
 
-    grdCourse = new DBGrid(body());
-    grdCourse->setObjectName(QStringLiteral("grdCourse"));
-    grdCourse->setDataSource(dsCourse);
-    grdCourse->setColumns({{QStringLiteral("coursename"), QStringLiteral("課程名稱"), 300},
+    grdCourse = namedGrid(body(), "grdCourse", dsCourse, 0,
+                          {{QStringLiteral("coursename"), QStringLiteral("課程名稱"), 300},
                            {QStringLiteral("videoname"), QStringLiteral("影片檔名"), 260},
                            {QStringLiteral("videolen"), QStringLiteral("片長"), 80},
                            {QStringLiteral("point"), QStringLiteral("點數"), 60},
                            {QStringLiteral("status"), QStringLiteral("影片狀態"), 120}});
     grdCourse->setWholeRowSelection(false);
-    QFont cells = grdCourse->font();
-    cells.setPixelSize(13);
-    grdCourse->setCellFont(cells);
 
     ProgressBar = new QProgressBar(body());
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
@@ -122,8 +111,8 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
                        {QStringLiteral("point"), QStringLiteral("請輸入點數"), txtPoint}});
     onEvent(btnUpload, &QPushButton::clicked, this, &TfrmCourse::btnUploadClick);
 
-    ftpUpload.setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
-    ftpUpload.setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
+    ftpUpload->client().setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
+    ftpUpload->client().setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
     finishCreate();
 }
 
@@ -155,10 +144,8 @@ void TfrmCourse::buildFields(QWidget* panel)
     displayOnly(txtStatus);
 
     const int besideVideoName = txtVideoName->geometry().right() + 8;
-    btnUpload = new QPushButton(QStringLiteral("上傳檔案 (&U)"), panel);
-    btnUpload->setObjectName(QStringLiteral("btnUpload"));
+    btnUpload = namedButton(panel, "btnUpload", QStringLiteral("上傳檔案 (&U)"));
     btnUpload->setFocusPolicy(Qt::ClickFocus);
-    btnUpload->setAutoDefault(false);
     btnUpload->setGeometry(besideVideoName, txtVideoName->y() - 2, 120, 28);
     // A leftover of the layout: never shown, it does nothing; the language files still name it.
     btnFile = new QPushButton(QStringLiteral("選擇檔案 (&F)"), panel);
@@ -166,12 +153,7 @@ void TfrmCourse::buildFields(QWidget* panel)
     btnFile->setFocusPolicy(Qt::NoFocus);
     btnFile->hide();
 
-    Label1 = namedLabel("Label1", QStringLiteral("支援的影片格式：3gp、avi、flv、mkv、mov、mpeg、wmv"));
-    Label1->setParent(panel);
-    QFont bold = Label1->font();
-    bold.setBold(true);
-    Label1->setFont(bold);
-    Label1->setStyleSheet(QStringLiteral("color: blue;"));
+    Label1 = namedNote(panel, "Label1", QStringLiteral("支援的影片格式：3gp、avi、flv、mkv、mov、mpeg、wmv"));
     Label1->setGeometry(besideVideoName, btnUpload->geometry().bottom() + 4, 460, 24);
 
     chkOpen = new DBCheckBox(panel);
@@ -253,28 +235,16 @@ void TfrmCourse::refreshCourses()
         tblCourse->locate(QStringLiteral("cpkey"), key);
 }
 
-void TfrmCourse::connectVideoServer()
-{
-    ftpUpload.setSettings(FtpSettings::videoServer());
-    ftpUpload.connectToHost();
-    ftpUpload.setPassive(true);
-}
-
 void TfrmCourse::tblCourseBeforeDelete()
 {
     BusyCursor busy;
-    struct Disconnect {
-        FtpClient& ftp;
-        ~Disconnect() { ftp.disconnectFromHost(); }
-    } disconnect{ftpUpload};
-    connectVideoServer();
-    if (!ftpUpload.isConnected()) {
+    FtpUpload::Closer closer(ftpUpload);
+    if (!ftpUpload->openFolder()) {
         ShowMessage(QStringLiteral("無法連線主機"));
         throw Abort();
     }
-    ftpUpload.changeDirectory(FtpSettings::videoServer().directory);
     // The file goes before the row: a refusal (no such file, no right) keeps the course.
-    ftpUpload.remove(tblCourse->fieldByName(QStringLiteral("videoname"))->asString());
+    ftpUpload->client().remove(tblCourse->fieldByName(QStringLiteral("videoname"))->asString());
 }
 
 void TfrmCourse::btnUploadClick()
@@ -311,7 +281,7 @@ void TfrmCourse::sendVideo(QFile& file)
         ~Transfer()
         {
             file.close();
-            form->ftpUpload.disconnectFromHost();
+            form->ftpUpload->close();
             form->m_transferring = false;
             form->ProgressBar->setValue(0);
             guarded([this] { form->dsStateChange(); });
@@ -320,17 +290,15 @@ void TfrmCourse::sendVideo(QFile& file)
     m_transferring = true;
     lockForTransfer();
 
-    connectVideoServer();
-    if (!ftpUpload.isConnected()) {
+    if (!ftpUpload->openFolder()) {
         ShowMessage(QStringLiteral("斷線, 失敗"));
         return;
     }
-    ftpUpload.changeDirectory(FtpSettings::videoServer().directory);
     const QString remoteName = txtVideoName->text();
     const qint64 size = file.size();
-    ftpUpload.store(file, remoteName);
+    ftpUpload->client().store(file, remoteName);
     // The server confirmed the store; its copy must also be whole before the row says so.
-    const qint64 onServer = ftpUpload.size(remoteName);
+    const qint64 onServer = ftpUpload->client().size(remoteName);
     if (onServer != size)
         throw AppError(QStringLiteral("The transfer of %1 broke off: the server holds %2 of its %3 bytes.")
                            .arg(remoteName)

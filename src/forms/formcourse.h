@@ -12,6 +12,7 @@ class Connection;
 class DBCheckBox;
 class DBEdit;
 class DBGrid;
+class FtpUpload;
 class QFile;
 class QLabel;
 class QProgressBar;
@@ -51,8 +52,9 @@ public:
     DBEdit* txtStatus;
     DBGrid* grdCourse;
     QProgressBar* ProgressBar;
-    /// The window's FTP client; every operation assigns the video server's settings before it connects.
-    FtpClient ftpUpload;
+    /// The window's FTP client component; every operation assigns the video server's settings before it
+    /// connects.
+    FtpUpload* ftpUpload;
 
     /// True while a video is being sent: the window then refuses to close and takes no other action.
     bool transferRunning() const { return m_transferring; }
@@ -82,8 +84,6 @@ private:
     void refreshCourses();
     /// Connects, changes to the video folder and stores file as the name in the video-name box.
     void sendVideo(QFile& file);
-    /// Connects to the video server with its settings and switches passive mode on.
-    void connectVideoServer();
     /// Everything off while a transfer runs; the state rule decides again once it has ended.
     void lockForTransfer();
 

@@ -1,15 +1,16 @@
 #include "formparts.h"
 
-#include "data/datasource.h"
 #include "controls/dbedit.h"
+#include "data/datasource.h"
 #include "data/snapshottable.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 SnapshotTable* namedTable(QObject* owner, const char* objectName, Connection* conn, const char* tableName)
 {
-    auto* table = new SnapshotTable(owner);
-    table->setObjectName(QString::fromLatin1(objectName));
+    auto* table = named(new SnapshotTable(owner), objectName);
     table->setConnection(conn);
     table->setTableName(QString::fromLatin1(tableName));
     return table;
@@ -17,16 +18,13 @@ SnapshotTable* namedTable(QObject* owner, const char* objectName, Connection* co
 
 DataSource* namedSource(QObject* owner, const char* objectName, SnapshotTable* table)
 {
-    auto* source = new DataSource(table, owner);
-    source->setObjectName(QString::fromLatin1(objectName));
-    return source;
+    return named(new DataSource(table, owner), objectName);
 }
 
 DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, int width,
                   const QList<GridColumn>& columns)
 {
-    auto* grid = new DBGrid(parent);
-    grid->setObjectName(QString::fromLatin1(objectName));
+    auto* grid = named(new DBGrid(parent), objectName);
     grid->setDataSource(source);
     grid->setColumns(columns);
     if (width > 0)
@@ -39,9 +37,30 @@ DBGrid* namedGrid(QWidget* parent, const char* objectName, DataSource* source, i
 
 QLabel* namedLabel(const char* objectName, const QString& caption)
 {
-    auto* label = new QLabel(caption);
-    label->setObjectName(QString::fromLatin1(objectName));
-    return label;
+    return named(new QLabel(caption), objectName);
+}
+
+QLabel* namedNote(QWidget* parent, const char* objectName, const QString& caption)
+{
+    auto* note = named(new QLabel(caption, parent), objectName);
+    QFont bold = note->font();
+    bold.setBold(true);
+    note->setFont(bold);
+    note->setStyleSheet(QStringLiteral("color: blue;"));
+    return note;
+}
+
+QPushButton* namedButton(QWidget* parent, const char* objectName, const QString& caption)
+{
+    auto* button = named(new QPushButton(caption, parent), objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void maskPassword(QLineEdit* edit)
+{
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
 }
 
 void displayOnly(QWidget* box)

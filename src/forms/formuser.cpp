@@ -8,6 +8,7 @@
 #include "data/digest.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "ui/messagebox.h"
 
@@ -21,14 +22,7 @@ const QString kRequired = QStringLiteral("必填欄位");
 TfrmUser::TfrmUser(Connection* conn, QWidget* parent)
     : RecordWindow(QStringLiteral("frmUser"), QStringLiteral("使用者管理"), parent)
 {
-    tblUser = namedTable(this, "tblUser", conn, "users");
-    tblUser->addField(QStringLiteral("upkey"), FieldType::AutoInc);
-    tblUser->addField(QStringLiteral("uid"), FieldType::Text, 20);
-    tblUser->addField(QStringLiteral("uname"), FieldType::Text, 10);
-    tblUser->addField(QStringLiteral("pwd"), FieldType::Text, 40);
-    tblUser->addField(QStringLiteral("isadmin"), FieldType::Int16);
-    tblUser->addField(QStringLiteral("pwdhint"), FieldType::Text, 10);
-    tblUser->setKeyField(QStringLiteral("upkey"));
+    tblUser = userTable(this, conn);
     // The reserved administrator's row is neither listed nor reachable.
     tblUser->setFilter(QStringLiteral("uid<>'admin'"));
     tblUser->setFiltered(true);

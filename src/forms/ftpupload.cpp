@@ -17,3 +17,12 @@ void FtpUpload::open()
     m_client.connectToHost();
     m_client.setPassive(true);
 }
+
+bool FtpUpload::openFolder()
+{
+    open();
+    if (!connected())
+        return false;
+    m_client.changeDirectory(directory());
+    return true;
+}

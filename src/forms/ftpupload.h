@@ -1,7 +1,7 @@
 #pragma once
 // The FTP client component of a window that talks to the video server ("ftpUpload"). Every operation
-// starts from open(), which assigns the fixed server settings, connects and switches passive mode on,
-// and ends with close(); no connection stays open between operations.
+// starts from open() or openFolder(), which assign the fixed server settings, connect and switch
+// passive mode on, and ends with close(); no connection stays open between operations.
 
 #include "net/ftpclient.h"
 
@@ -28,10 +28,30 @@ public:
     /// Assigns the video server's settings, connects and logs in, switches passive mode on. Throws
     /// FtpError when the server cannot be reached or refuses the login.
     void open();
+    /// open(), then, when the client reports the connection, changes to the video folder. False when
+    /// it reports no connection (the caller shows its own message). Throws as open() does, and FtpError
+    /// when the server refuses the folder.
+    bool openFolder();
     /// True once open() has returned and until close().
     bool connected() const { return m_client.isConnected(); }
     /// Disconnects; does nothing when no connection is open.
     void close() { m_client.disconnectFromHost(); }
+
+    /// Closes the component's connection when it goes: an operation's connection ends with the
+    /// operation, whatever its outcome.
+    class Closer
+    {
+    public:
+        explicit Closer(FtpUpload* ftp)
+            : m_ftp(ftp)
+        {}
+        ~Closer() { m_ftp->close(); }
+        Closer(const Closer&) = delete;
+        Closer& operator=(const Closer&) = delete;
+
+    private:
+        FtpUpload* m_ftp;
+    };
 
 private:
     FtpClient m_client;

@@ -5,7 +5,9 @@
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
+#include "forms/formparts.h"
 #include "platform/errors.h"
+#include "ui/childframe.h"
 #include "ui/guard.h"
 #include "ui/keypreview.h"
 #include "ui/messagebox.h"
@@ -84,11 +86,7 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget*
     onEvent(btnCancel, &QPushButton::clicked, this, &RecordWindow::btnCancelClick);
     onEvent(btnDelete, &QPushButton::clicked, this, &RecordWindow::btnDeleteClick);
     onEvent(btnExit, &QPushButton::clicked, this, &RecordWindow::btnExitClick);
-    new KeyPreview(this, [this](QKeyEvent* e) {
-        bool consumed = false;
-        guarded([&] { consumed = FormKeyPress(e); });
-        return consumed;
-    });
+    new KeyPreview(this, [this](QKeyEvent* e) { return FormKeyPress(e); });
 }
 
 RecordWindow::~RecordWindow() = default;
@@ -96,10 +94,8 @@ RecordWindow::~RecordWindow() = default;
 QPushButton* RecordWindow::addButton(const char* name, const QString& caption)
 {
     const int index = int(pnlButton->findChildren<QPushButton*>().size());
-    auto* button = new QPushButton(caption, pnlButton);
-    button->setObjectName(QString::fromLatin1(name));
+    QPushButton* button = namedButton(pnlButton, name, caption);
     button->setGeometry(index * kButtonWidth, 0, kButtonWidth, kButtonHeight);
-    button->setAutoDefault(false);
     return button;
 }
 
@@ -164,10 +160,8 @@ void RecordWindow::addFieldLine(QWidget* parent, QLabel* label, QWidget* box, in
 DBEdit* RecordWindow::addEditLine(QWidget* panel, QLabel** label, const char* labelName, const QString& caption,
                                   const char* editName, DataSource* source, const char* field, ImeMode mode, int width)
 {
-    *label = new QLabel(caption);
-    (*label)->setObjectName(QString::fromLatin1(labelName));
-    auto* edit = new DBEdit;
-    edit->setObjectName(QString::fromLatin1(editName));
+    *label = namedLabel(labelName, caption);
+    auto* edit = named(new DBEdit, editName);
     edit->setDataSource(source);
     edit->setDataField(QString::fromLatin1(field));
     setImeMode(edit, mode);
@@ -310,10 +304,7 @@ void RecordWindow::btnDeleteClick()
 void RecordWindow::btnExitClick()
 {
     // Inside the main window the frame around this form is what closes.
-    if (QWidget* frame = parentWidget(); frame && frame->inherits("QMdiSubWindow"))
-        frame->close();
-    else
-        close();
+    childFrame(this)->close();
 }
 
 bool RecordWindow::FormKeyPress(QKeyEvent* event)

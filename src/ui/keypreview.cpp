@@ -1,5 +1,7 @@
 #include "keypreview.h"
 
+#include "ui/guard.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -30,7 +32,9 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
     QWidget* focus = QApplication::focusWidget();
     if (widget != (focus ? focus : m_form))
         return false;
-    return m_handler(static_cast<QKeyEvent*>(event));
+    bool consumed = false;
+    guarded([&] { consumed = m_handler(static_cast<QKeyEvent*>(event)); });
+    return consumed;
 }
 
 namespace {

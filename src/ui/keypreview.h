@@ -14,6 +14,7 @@ class KeyPreview : public QObject
 
 public:
     /// handler gets every key press aimed at form or a widget inside it; returning true consumes it.
+    /// It runs under the guard: an error it raises is shown, and the key goes on to the control.
     KeyPreview(QWidget* form, std::function<bool(QKeyEvent*)> handler);
     ~KeyPreview() override;
 

@@ -330,7 +330,7 @@ private slots:
         TfrmRynMain* w = open();
         QVERIFY(w->mitCorp->isEnabled());
         // No logo on the private server: the listing's refusal is told once, on creation.
-        QFile::remove(qEnvironmentVariable("RYN_FTP_ROOT") + "/var/www/html/movies/logo.png");
+        QFile::remove(SandboxDb::videoFolder() + "logo.png");
         DialogSeam::queueAnswer(Win::IDOK);
         w->mitCorp->trigger();
         w->mitCorp->trigger();

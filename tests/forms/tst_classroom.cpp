@@ -9,6 +9,7 @@
 #include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QPushButton>
 #include <QStatusBar>
@@ -16,19 +17,9 @@
 using namespace FormDriver;
 
 // The record-window frame, through the classes window: states, checks, sorting, keys, writes.
-class TestClassroom : public QObject
+class TestClassroom : public QObject, WindowFixture<TfrmClassroom>
 {
     Q_OBJECT
-
-    std::unique_ptr<Connection> m_conn;
-    QPointer<TfrmClassroom> m_form;
-
-    TfrmClassroom* open()
-    {
-        m_form = new TfrmClassroom(m_conn.get());
-        FormDriver::show(m_form);
-        return m_form;
-    }
 
     QStringList names() { return column(m_form->grdClassroom, 0); }
 
@@ -62,19 +53,8 @@ class TestClassroom : public QObject
 private slots:
     void initTestCase() { SandboxDb::require(); }
 
-    void init()
-    {
-        SandboxDb::reseed();
-        DialogSeam::clear();
-        m_conn.reset(SandboxDb::programConnection(nullptr));
-    }
-
-    void cleanup()
-    {
-        delete m_form;
-        m_conn.reset();
-        QCOMPARE(DialogSeam::pending(), 0);
-    }
+    void init() { startCase(); }
+    void cleanup() { endCase(); }
 
     void opensSortedByNameInBrowse()
     {

@@ -9,6 +9,7 @@
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "ui/messagebox.h"
 
 #include <QImage>
@@ -20,21 +21,12 @@
 using namespace FormDriver;
 
 // The company window: its one row, and the logo sent to and fetched from the private FTP server.
-class TestCorp : public QObject
+class TestCorp : public QObject, WindowFixture<TfrmCorp>
 {
     Q_OBJECT
 
-    std::unique_ptr<Connection> m_conn;
-    QPointer<TfrmCorp> m_form;
     QTemporaryDir m_workDir;
     QString m_movies;
-
-    TfrmCorp* open()
-    {
-        m_form = new TfrmCorp(m_conn.get());
-        FormDriver::show(m_form);
-        return m_form;
-    }
 
     QString onServer(const QString& name) const { return m_movies + name; }
 
@@ -87,28 +79,21 @@ private slots:
     void initTestCase()
     {
         SandboxDb::require();
-        m_movies = qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
+        m_movies = SandboxDb::videoFolder();
         QVERIFY(QDir(m_movies).exists());
         QVERIFY(QDir::setCurrent(m_workDir.path()));
     }
 
     void init()
     {
-        SandboxDb::reseed();
-        DialogSeam::clear();
+        startCase();
         QDir(m_movies).removeRecursively();
         QDir().mkpath(m_movies);
         QFile::remove(TfrmCorp::localLogoPath());
         write(onServer("logo.png"), png(40, 30, Qt::red));
-        m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
-    void cleanup()
-    {
-        delete m_form;
-        m_conn.reset();
-        QCOMPARE(DialogSeam::pending(), 0);
-    }
+    void cleanup() { endCase(); }
 
     void opensOnTheRowWithTheServersLogo()
     {

@@ -1,3 +1,5 @@
+#include "app/lang/languagecontroller.h"
+#include "app/lang/langtables.h"
 #include "app/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
@@ -9,6 +11,7 @@
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "ui/messagebox.h"
 
 #include <QPushButton>
@@ -16,29 +19,13 @@
 
 using namespace FormDriver;
 
-namespace {
-QString movies()
-{
-    return qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
-}
-} // namespace
-
 // The courses window without a transfer: classes and their courses, the enabling rule, new rows,
 // and deleting a course together with its video on the FTP server.
-class TestCourse : public QObject
+class TestCourse : public QObject, WindowFixture<TfrmCourse>
 {
     Q_OBJECT
 
-    std::unique_ptr<Connection> m_conn;
-    QPointer<TfrmCourse> m_form;
     QByteArray m_ftpPort;
-
-    TfrmCourse* open()
-    {
-        m_form = new TfrmCourse(m_conn.get());
-        FormDriver::show(m_form);
-        return m_form;
-    }
 
     void selectClass(const QString& name) { QVERIFY(m_form->tblClassroom->locate("classname", name)); }
     QStringList courses() { return column(m_form->grdCourse, 0); }
@@ -61,19 +48,15 @@ private slots:
 
     void init()
     {
-        SandboxDb::reseed();
-        DialogSeam::clear();
+        startCase();
         UID = QStringLiteral("staff");
-        m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
     void cleanup()
     {
-        delete m_form;
-        m_conn.reset();
         qputenv("RYN_FTP_PORT", m_ftpPort);
         resetLoggedInUser();
-        QCOMPARE(DialogSeam::pending(), 0);
+        endCase();
     }
 
     void classesAsMasterOfTheirCourses()
@@ -92,6 +75,8 @@ private slots:
         selectClass(QStringLiteral("網頁設計"));
         QCOMPARE(courses(), QStringList({"第一課 HTML"}));
         QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("web01.mp4"));
+        // Every component the translation table names exists under that name.
+        QCOMPARE(m_form->LangCtrl->langData().propertyCount(), LangTables::frmCourse().propertyCount());
     }
 
     void deleteAllButtonForTheAdminAccountOnly_data()
@@ -185,7 +170,7 @@ private slots:
 
     void deleteRemovesTheVideoFirst()
     {
-        QFile video(movies() + "excel02.mp4");
+        QFile video(SandboxDb::videoFolder() + "excel02.mp4");
         QVERIFY(video.open(QIODevice::WriteOnly));
         video.write("video");
         video.close();
@@ -214,7 +199,7 @@ private slots:
             QVERIFY(closed.listen(QHostAddress::LocalHost));
             qputenv("RYN_FTP_PORT", QByteArray::number(closed.serverPort()));
         }
-        QFile::remove(movies() + "excel01.mp4");
+        QFile::remove(SandboxDb::videoFolder() + "excel01.mp4");
         open();
         DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueAnswer(Win::IDOK);

@@ -5,10 +5,12 @@
 #include "data/connection.h"
 #include "data/snapshottable.h"
 #include "forms/formcourse.h"
+#include "forms/ftpupload.h"
 #include "formdriver.h"
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -22,11 +24,6 @@
 using namespace FormDriver;
 
 namespace {
-QString movies()
-{
-    return qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
-}
-
 QByteArray fileBytes(const QString& path)
 {
     QFile f(path);
@@ -80,22 +77,18 @@ struct TransferProbe : QObject {
 
 // Sending a course's video to the private FTP server: the status cycle, the name rules, refusals,
 // and transfers that break off.
-class TestCourseUpload : public QObject
+class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
 {
     Q_OBJECT
 
     QTemporaryDir m_local;
     QString m_oldDir;
     QByteArray m_ftpPort;
-    std::unique_ptr<Connection> m_conn;
-    QPointer<TfrmCourse> m_form;
     TransferProbe m_probe;
 
     TfrmCourse* open()
     {
-        m_form = new TfrmCourse(m_conn.get());
-        FormDriver::show(m_form);
-        watch(m_form);
+        watch(WindowFixture::open());
         return m_form;
     }
 
@@ -122,7 +115,10 @@ class TestCourseUpload : public QObject
         click(m_form->btnUpload);
     }
 
-    QStringList moviesOnServer() { return QDir(movies()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot); }
+    QStringList moviesOnServer()
+    {
+        return QDir(SandboxDb::videoFolder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    }
 
     bool locked()
     {
@@ -180,25 +176,22 @@ private slots:
 
     void init()
     {
-        SandboxDb::reseed();
-        DialogSeam::clear();
+        startCase();
         m_probe.captions.clear();
         m_probe.seen = false;
         m_probe.during = nullptr;
-        for (const QFileInfo& entry : QDir(movies()).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QFileInfo& entry :
+             QDir(SandboxDb::videoFolder()).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath());
         UID = QStringLiteral("staff");
         WATERMARK = 1;
-        m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
     void cleanup()
     {
-        delete m_form;
-        m_conn.reset();
         qputenv("RYN_FTP_PORT", m_ftpPort);
         resetLoggedInUser();
-        QCOMPARE(DialogSeam::pending(), 0);
+        endCase();
     }
 
     void statusCycle_data()
@@ -250,7 +243,7 @@ private slots:
         QCOMPARE(q.value(1).toString(), sentAs);
         QCOMPARE(q.value(2).toString(), status);
         QCOMPARE(q.value(3).toInt(), 0);
-        QCOMPARE(fileBytes(movies() + sentAs), fileBytes(path));
+        QCOMPARE(fileBytes(SandboxDb::videoFolder() + sentAs), fileBytes(path));
         QCOMPARE(m_probe.captions.first(), "filename: " + sentAs.section('.', 0, 0));
         QCOMPARE(m_probe.captions.last(), QStringLiteral("100%"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("100%"));
@@ -311,7 +304,7 @@ private slots:
         } else {
             QCOMPARE(DialogSeam::last().text, QStringLiteral("上傳完畢"));
             QCOMPARE(moviesOnServer(), QStringList{sentAs});
-            QCOMPARE(fileBytes(movies() + sentAs), fileBytes(path));
+            QCOMPARE(fileBytes(SandboxDb::videoFolder() + sentAs), fileBytes(path));
             QCOMPARE(courseValue(1, "videoname"), sentAs);
             QCOMPARE(courseValue(1, "status"), QStringLiteral("uploaded"));
         }
@@ -334,9 +327,9 @@ private slots:
         QFETCH(QString, error);
         const QString away = qEnvironmentVariable("RYN_FTP_ROOT") + "/var/www/html/away";
         if (how == "folder")
-            QVERIFY(QDir().rename(movies(), away));
+            QVERIFY(QDir().rename(SandboxDb::videoFolder(), away));
         if (how == "store")
-            QVERIFY(QDir(movies()).mkdir("clip.avi"));
+            QVERIFY(QDir(SandboxDb::videoFolder()).mkdir("clip.avi"));
         if (how == "down") {
             QTcpServer closed;
             QVERIFY(closed.listen(QHostAddress::LocalHost));
@@ -348,7 +341,7 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         upload(path);
         if (how == "folder")
-            QVERIFY(QDir().rename(away, movies()));
+            QVERIFY(QDir().rename(away, SandboxDb::videoFolder()));
         expectFailedOnce();
         QVERIFY2(DialogSeam::last().text.startsWith(error), qPrintable(DialogSeam::last().text));
         // Refused before any data flowed: the row is still being edited with the new name, unsaved.
@@ -356,7 +349,7 @@ private slots:
         QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("clip.avi"));
         QCOMPARE(courseValue(1, "videoname"), QStringLiteral("excel01.mp4"));
         QCOMPARE(courseValue(1, "status"), QStringLiteral("converted"));
-        QCOMPARE(QFileInfo(movies() + "clip.avi").isFile(), false);
+        QCOMPARE(QFileInfo(SandboxDb::videoFolder() + "clip.avi").isFile(), false);
     }
 
     void requiredFieldStopsTheTransfer()
@@ -385,7 +378,7 @@ private slots:
         QFETCH(QString, how);
         QTemporaryDir root;
         QProcess server;
-        QString folder = movies();
+        QString folder = SandboxDb::videoFolder();
         if (how == "kill") {
             qputenv("RYN_FTP_PORT", QByteArray::number(startOwnServer(server, root.path())));
             folder = root.path() + "/var/www/html/movies/";
@@ -393,7 +386,7 @@ private slots:
         const QString path = localFile("clip.avi", 32 << 20);
         open();
         click(m_form->btnEdit);
-        m_form->ftpUpload.setBeginHandler([&](FtpClient::Direction d, qint64 total) {
+        m_form->ftpUpload->client().setBeginHandler([&](FtpClient::Direction d, qint64 total) {
             m_form->ftpUploadWorkBegin(d, total);
             if (how == "kill") {
                 server.kill();
@@ -401,7 +394,7 @@ private slots:
             }
         });
         // The server confirmed the store, but what it keeps is not the whole file.
-        m_form->ftpUpload.setEndHandler([&](FtpClient::Direction) {
+        m_form->ftpUpload->client().setEndHandler([&](FtpClient::Direction) {
             if (how == "short")
                 QFile::resize(folder + "clip.avi", 1000);
         });

@@ -13,6 +13,7 @@
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "ui/messagebox.h"
 
 #include <QFile>
@@ -58,12 +59,9 @@ QString sandboxDir()
 }
 } // namespace
 
-class TestReconnect : public QObject
+class TestReconnect : public QObject, WindowFixture<TfrmStudent>
 {
     Q_OBJECT
-
-    std::unique_ptr<Connection> m_conn;
-    QPointer<TfrmStudent> m_form;
 
     // Stops the private MariaDB server; args gets its command line, to start it again on the same
     // port with the same data.
@@ -130,18 +128,14 @@ private slots:
 
     void init()
     {
-        SandboxDb::reseed();
-        DialogSeam::clear();
+        startCase();
         resetLoggedInUser();
-        m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
     void cleanup()
     {
-        delete m_form;
-        m_conn.reset();
         SandboxDb::exec(QStringLiteral("SET GLOBAL wait_timeout = DEFAULT"));
-        QCOMPARE(DialogSeam::pending(), 0);
+        endCase();
     }
 
     void typedRowSavedOnceAfterLoss_data()
@@ -159,8 +153,7 @@ private slots:
             SandboxDb::exec(QStringLiteral("SET GLOBAL wait_timeout = 2"));
             m_conn.reset(SandboxDb::programConnection(nullptr));
         }
-        m_form = new TfrmStudent(m_conn.get());
-        FormDriver::show(m_form);
+        open();
         click(m_form->btnAdd);
         typeInto(m_form->txtSpkey, QStringLiteral("R1"));
         typeInto(m_form->txtStudName, QStringLiteral("先存"));

@@ -9,6 +9,7 @@
 #include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,19 +17,9 @@
 
 using namespace FormDriver;
 
-class TestStudent : public QObject
+class TestStudent : public QObject, WindowFixture<TfrmStudent>
 {
     Q_OBJECT
-
-    std::unique_ptr<Connection> m_conn;
-    QPointer<TfrmStudent> m_form;
-
-    TfrmStudent* open()
-    {
-        m_form = new TfrmStudent(m_conn.get());
-        FormDriver::show(m_form);
-        return m_form;
-    }
 
     static QString stored(const QString& spkey, const char* column)
     {
@@ -38,19 +29,8 @@ class TestStudent : public QObject
 private slots:
     void initTestCase() { SandboxDb::require(); }
 
-    void init()
-    {
-        SandboxDb::reseed();
-        DialogSeam::clear();
-        m_conn.reset(SandboxDb::programConnection(nullptr));
-    }
-
-    void cleanup()
-    {
-        delete m_form;
-        m_conn.reset();
-        QCOMPARE(DialogSeam::pending(), 0);
-    }
+    void init() { startCase(); }
+    void cleanup() { endCase(); }
 
     void opensSortedByNameWithEmptyHint()
     {

@@ -11,6 +11,7 @@
 #include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -19,19 +20,9 @@
 using namespace FormDriver;
 
 // The users window: the reserved account kept out, the checks before saving, the password box.
-class TestUser : public QObject
+class TestUser : public QObject, WindowFixture<TfrmUser>
 {
     Q_OBJECT
-
-    std::unique_ptr<Connection> m_conn;
-    QPointer<TfrmUser> m_form;
-
-    TfrmUser* open()
-    {
-        m_form = new TfrmUser(m_conn.get());
-        FormDriver::show(m_form);
-        return m_form;
-    }
 
     void fill(const QString& uid, const QString& uname, const QString& pwd, const QString& hint)
     {
@@ -53,19 +44,12 @@ private slots:
 
     void init()
     {
-        SandboxDb::reseed();
+        startCase();
         SandboxDb::exec("INSERT INTO users (uid, uname, pwd, isadmin, pwdhint) VALUES "
                         "('clerk', '李會計', MD5('clerk1'), 1, 'c')");
-        DialogSeam::clear();
-        m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
-    void cleanup()
-    {
-        delete m_form;
-        m_conn.reset();
-        QCOMPARE(DialogSeam::pending(), 0);
-    }
+    void cleanup() { endCase(); }
 
     void opensWithoutTheReservedAccount()
     {

@@ -1,5 +1,6 @@
 #include "coresupport.h"
 #include "net/ftpclient.h"
+#include "sandboxdb.h"
 #include "wiretap.h"
 
 #include <QProcess>
@@ -10,11 +11,6 @@
 #include <csignal>
 
 namespace {
-QString movies()
-{
-    return qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
-}
-
 QByteArray readFile(const QString& path)
 {
     QFile f(path);
@@ -75,12 +71,12 @@ private slots:
     void initTestCase()
     {
         SandboxDb::require();
-        QVERIFY2(QDir(movies()).exists(), "The FTP server's folder var/www/html/movies is missing");
+        QVERIFY2(QDir(SandboxDb::videoFolder()).exists(), "The FTP server's folder var/www/html/movies is missing");
     }
 
     void cleanup()
     {
-        for (const QFileInfo& entry : QDir(movies()).entryInfoList({"tst-*"}, QDir::Files | QDir::Dirs))
+        for (const QFileInfo& entry : QDir(SandboxDb::videoFolder()).entryInfoList({"tst-*"}, QDir::Files | QDir::Dirs))
             entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath());
     }
 
@@ -143,7 +139,7 @@ private slots:
             QVERIFY(events.msecs[i] - (i ? events.msecs[i - 1] : 0) >= FtpClient::kProgressIntervalMs);
         }
         QVERIFY(processedDuringStore);
-        QCOMPARE(readFile(movies() + name), bytes);
+        QCOMPARE(readFile(SandboxDb::videoFolder() + name), bytes);
         QCOMPARE(ftp.size(name), qint64(size));
 
         const QStringList listing = ftp.list(name);
@@ -154,7 +150,7 @@ private slots:
         QCOMPARE(readFile(local), bytes);
 
         ftp.remove(name);
-        QVERIFY(!QFile::exists(movies() + name));
+        QVERIFY(!QFile::exists(SandboxDb::videoFolder() + name));
         ftp.disconnectFromHost();
         QVERIFY(!ftp.isConnected());
     }
@@ -236,7 +232,7 @@ private slots:
     {
         QFETCH(QString, operation);
         QFETCH(QString, expected);
-        QVERIFY(QDir(movies()).mkdir("tst-folder"));
+        QVERIFY(QDir(SandboxDb::videoFolder()).mkdir("tst-folder"));
         const QString local = writeFile(m_local.filePath("kept"), "the local copy");
         QFile source(local);
         QVERIFY(source.open(QIODevice::ReadOnly));

@@ -108,3 +108,8 @@ void SandboxDb::reseed()
     runFile(source + QStringLiteral("/db/schema.sql"));
     runFile(source + QStringLiteral("/db/demo.sql"));
 }
+
+QString SandboxDb::videoFolder()
+{
+    return qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
+}

@@ -29,4 +29,7 @@ QVariant scalar(const QString& statement);
 void reseed();
 /// Runs the statements of an SQL file (split at semicolons at line ends).
 void runFile(const QString& path);
+/// The private FTP server's video folder ("/var/www/html/movies/" below its root) on the local disk,
+/// ending with "/".
+QString videoFolder();
 } // namespace SandboxDb

@@ -1,6 +1,7 @@
 #include "platform/dialogseam.h"
 #include "platform/errors.h"
 #include "ui/guard.h"
+#include "ui/keypreview.h"
 #include "ui/messagebox.h"
 #include "testsupport.h"
 
@@ -124,6 +125,24 @@ private slots:
         QVERIFY(!guarded([] { throw Abort(); }));
         QVERIFY(DialogSeam::prompts().isEmpty());
         QVERIFY(guarded([] {}));
+    }
+
+    void keyPreviewHandlerRunsUnderTheGuard()
+    {
+        DialogSeam::setScripted(true);
+        DialogSeam::clear();
+        QWidget form;
+        int seen = 0;
+        new KeyPreview(&form, [&seen](QKeyEvent*) -> bool {
+            ++seen;
+            throw AppError(QStringLiteral("key refused"));
+        });
+        DialogSeam::queueAnswer(Win::IDOK);
+        QTest::keyClick(&form, Qt::Key_A);
+        QCOMPARE(seen, 1);
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("key refused"));
+        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::pending(), 0);
     }
 };
 
