@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest>
 
 namespace {
 QString s_out;
@@ -115,11 +116,14 @@ void courseUploading(TfrmRynMain& main, const QString& video)
 void pointQueryWithBalance(TfrmRynMain& main)
 {
     QWidget* form = bringUp(main, main.mitQuery, "frmWatchlog");
-    auto* students = child<DBGrid>(form, "grdStudent");
-    auto* table = child<SnapshotTable>(form, "tblStudent");
-    if (table->locate(QStringLiteral("spkey"), QStringLiteral("A001")))
-        students->setCurrentIndex(students->model()->index(table->recNo(), 0));
+    auto* students = child<DBGrid>(form, "grdStud");
+    auto* table = child<SnapshotTable>(form, "tblStud");
+    if (!table->locate(QStringLiteral("spkey"), QStringLiteral("A003")))
+        qFatal("No student A003 in the demo data");
+    students->setFocus();
+    students->setCurrentIndex(students->model()->index(table->recNo(), 0));
     settle();
+    QTest::qWait(200);
     save(&main, "pointquery");
     closeChildren(main);
 }
