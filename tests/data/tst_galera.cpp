@@ -31,15 +31,7 @@ class GaleraTest : public QObject
         return connection;
     }
 
-    std::unique_ptr<SnapshotTable> students(Connection* connection)
-    {
-        auto t = declareTable(
-            connection, "stud",
-            {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}, {"studpwd", FieldType::Text, 40}},
-            "spkey");
-        t->open();
-        return t;
-    }
+    static std::unique_ptr<SnapshotTable> students(Connection* connection) { return openStudents(connection); }
 
     /// The tests' own root session on one node.
     QSqlDatabase root(int node)

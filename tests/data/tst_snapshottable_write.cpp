@@ -43,15 +43,7 @@ private:
         return t;
     }
 
-    std::unique_ptr<SnapshotTable> students(Connection* connection)
-    {
-        auto t = declareTable(
-            connection, "stud",
-            {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}, {"studpwd", FieldType::Text, 40}},
-            "spkey");
-        t->open();
-        return t;
-    }
+    static std::unique_ptr<SnapshotTable> students(Connection* connection) { return openStudents(connection); }
 
     static void set(SnapshotTable& t, const char* field, const QString& text)
     {

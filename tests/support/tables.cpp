@@ -12,3 +12,12 @@ std::unique_ptr<SnapshotTable> declareTable(Connection* connection, const char* 
         t->setKeyField(QString::fromLatin1(key));
     return t;
 }
+
+std::unique_ptr<SnapshotTable> openStudents(Connection* connection)
+{
+    auto t = declareTable(
+        connection, "stud",
+        {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}, {"studpwd", FieldType::Text, 40}}, "spkey");
+    t->open();
+    return t;
+}

@@ -18,3 +18,6 @@ struct FieldDecl {
 /// field that identifies a row, or nullptr for a table without one.
 std::unique_ptr<SnapshotTable> declareTable(Connection* connection, const char* tableName,
                                             std::initializer_list<FieldDecl> fields, const char* key = nullptr);
+
+/// The students table (spkey, studname, studpwd; key spkey) on connection, opened.
+std::unique_ptr<SnapshotTable> openStudents(Connection* connection);
