@@ -1,14 +1,11 @@
 #include "app/formrynmain.h"
 #include "app/rynconst.h"
 #include "controls/dbedit.h"
-#include "controls/dbgrid.h"
-#include "data/connection.h"
 #include "data/snapshottable.h"
+#include "controls/dbgrid.h"
 #include "forms/formcourse.h"
 #include "forms/ftpupload.h"
-#include "formdriver.h"
-#include "platform/dialogseam.h"
-#include "sandboxdb.h"
+#include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
 #include "ui/messagebox.h"
@@ -17,39 +14,26 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace FormDriver;
+using TestFiles::read;
 
 namespace {
-QByteArray fileBytes(const QString& path)
+/// videoname and status of course cpkey, as "videoname/status".
+QString videoAndStatus(int cpkey)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    return SandboxDb::scalar(
+               QStringLiteral("SELECT CONCAT_WS('/', videoname, status) FROM course WHERE cpkey=%1").arg(cpkey))
+        .toString();
 }
 
-QString courseValue(int cpkey, const char* column)
-{
-    return SandboxDb::scalar(QStringLiteral("SELECT %1 FROM course WHERE cpkey=%2").arg(column).arg(cpkey)).toString();
-}
-
-/// The message boxes since the last clear (the file-open dialog left out).
-QList<Prompt> messages()
-{
-    QList<Prompt> list;
-    for (const Prompt& p : DialogSeam::prompts())
-        if (p.kind == Prompt::Message)
-            list << p;
-    return list;
-}
-
-QStringList messageTexts()
+/// The texts of the message boxes since the last clear (the file-open dialog left out).
+QStringList messages()
 {
     QStringList texts;
-    for (const Prompt& p : messages())
-        texts << p.text;
+    for (const Prompt& p : DialogSeam::prompts())
+        if (p.kind == Prompt::Message)
+            texts << p.text;
     return texts;
 }
 
@@ -100,24 +84,17 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
 
     QString localFile(const QString& name, int size = 4096)
     {
-        QByteArray bytes(size, Qt::Uninitialized);
-        for (char& c : bytes)
-            c = char(QRandomGenerator::global()->bounded(256));
-        QFile f(m_local.filePath(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != size)
-            qFatal("cannot write %s", qPrintable(f.fileName()));
-        return f.fileName();
+        return TestFiles::write(m_local.filePath(name), TestFiles::random(size));
     }
 
-    void upload(const QString& path)
+    /// Edits the current course (or starts a new one) and sends path, an OK queued for the outcome.
+    void upload(const QString& path, QPushButton* start = nullptr)
     {
+        if (start)
+            click(start);
+        DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueFileName(path);
         click(m_form->btnUpload);
-    }
-
-    QStringList moviesOnServer()
-    {
-        return QDir(SandboxDb::videoFolder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     }
 
     bool locked()
@@ -135,32 +112,11 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
     {
         QCOMPARE(messages().size(), 1);
         QCOMPARE(DialogSeam::last().flags, 16);
-        QVERIFY(!messageTexts().contains(QStringLiteral("上傳完畢")));
+        QVERIFY(!messages().contains(QStringLiteral("上傳完畢")));
         QVERIFY(!m_form->transferRunning());
         QVERIFY(m_form->btnPost->isEnabled() == m_form->tblCourse->editing());
         QVERIFY(m_form->btnAdd->isEnabled() != m_form->tblCourse->editing());
         QCOMPARE(m_form->ProgressBar->value(), 0);
-    }
-
-    /// An FTP server of the test's own on a free port, as the sandbox runs it; returns the port.
-    int startOwnServer(QProcess& server, const QString& root)
-    {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost))
-            qFatal("no free port");
-        const int port = probe.serverPort();
-        probe.close();
-        QDir(root).mkpath("var/www/html/movies");
-        server.start("/usr/bin/python3", {qEnvironmentVariable("RYN_SOURCE_DIR") + "/scripts/ftpserver.py", root,
-                                          QString::number(port), "web", "58203146"});
-        for (int i = 0; i < 100; ++i) {
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-            if (socket.waitForConnected(100))
-                return port;
-            QTest::qWait(100);
-        }
-        qFatal("the test's own FTP server did not start");
     }
 
 private slots:
@@ -200,13 +156,13 @@ private slots:
         QTest::addColumn<int>("watermark");
         QTest::addColumn<QString>("sentAs");
         QTest::addColumn<QString>("status");
-        QTest::newRow("mp4, watermark on") << "Lesson 01.mp4" << 1 << "lesson01.mp4"
+        QTest::newRow("mp4, watermark on") << QStringLiteral("Lesson 01.mp4") << 1 << "lesson01.mp4"
                                            << "uploaded";
-        QTest::newRow("mp4, watermark off") << "Lesson 01.mp4" << 0 << "lesson01.mp4"
+        QTest::newRow("mp4, watermark off") << QStringLiteral("Lesson 01.mp4") << 0 << "lesson01.mp4"
                                             << "converted";
-        QTest::newRow("avi, watermark on") << "Clip.avi" << 1 << "clip.avi"
+        QTest::newRow("avi, watermark on") << QStringLiteral("Clip.avi") << 1 << "clip.avi"
                                            << "uploaded";
-        QTest::newRow("avi, watermark off") << "Clip.avi" << 0 << "clip.avi"
+        QTest::newRow("avi, watermark off") << QStringLiteral("Clip.avi") << 0 << "clip.avi"
                                             << "uploaded";
     }
     void statusCycle()
@@ -228,24 +184,17 @@ private slots:
             lockedDuring = locked();
             closedDuring = m_form->close();
         };
-        DialogSeam::queueAnswer(Win::IDOK);
         upload(path);
-        QCOMPARE(messageTexts(), QStringList{"上傳完畢"});
+        QCOMPARE(messages(), QStringList{"上傳完畢"});
         QCOMPARE(DialogSeam::last().flags, -1);
         QCOMPARE(statusDuring, QStringLiteral("uploading"));
-        QVERIFY(lockedDuring);
-        QVERIFY(!closedDuring);
-        QVERIFY(m_form);
-        QSqlQuery q(SandboxDb::root());
-        QVERIFY(q.exec("SELECT crpkey, videoname, status, point FROM course WHERE coursename='第三課 圖表'"));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
-        QCOMPARE(q.value(1).toString(), sentAs);
-        QCOMPARE(q.value(2).toString(), status);
-        QCOMPARE(q.value(3).toInt(), 0);
-        QCOMPARE(fileBytes(SandboxDb::videoFolder() + sentAs), fileBytes(path));
+        QVERIFY(lockedDuring && !closedDuring && m_form);
+        QCOMPARE(SandboxDb::scalar("SELECT CONCAT_WS('/', crpkey, videoname, status, point) FROM course "
+                                   "WHERE coursename='第三課 圖表'")
+                     .toString(),
+                 QStringLiteral("1/%1/%2/0").arg(sentAs, status));
+        QCOMPARE(read(SandboxDb::videoFolder() + sentAs), read(path));
         QCOMPARE(m_probe.captions.first(), "filename: " + sentAs.section('.', 0, 0));
-        QCOMPARE(m_probe.captions.last(), QStringLiteral("100%"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("100%"));
         QCOMPARE(m_form->ProgressBar->value(), 0);
         QCOMPARE(m_form->txtStatus->text(), status);
@@ -258,28 +207,22 @@ private slots:
         QTest::addColumn<QString>("sentAs");  ///< empty when refused
         QTest::addColumn<QString>("message"); ///< the refusal, or the start of it
         QTest::addColumn<QString>("caption"); ///< the caption after a refusal; empty: unchanged
-        const QString format = QStringLiteral("影片格式不支援");
-        const QString name = QStringLiteral("檔名需為英、數字");
-        QTest::newRow("spaces and capitals") << "Lesson 01.mp4"
-                                             << "lesson01.mp4" << QString() << QString();
-        QTest::newRow("ideographic space") << "AB　CD.avi"
-                                           << "abcd.avi" << QString() << QString();
-        QTest::newRow("every extension removed") << "abc.mp4.mp4"
-                                                 << "abc.mp4" << QString() << QString();
-        QTest::newRow("part of an extension in the list") << "a.mp"
-                                                          << "a.mp" << QString() << QString();
-        QTest::newRow("fifty characters")
-            << QString(46, 'a') + ".avi" << QString(46, 'a') + ".avi" << QString() << QString();
-        QTest::newRow("capital extension") << "Lesson 01.MP4" << QString() << format << QString();
-        QTest::newRow("mpeg of the hint") << "talk.mpeg" << QString() << format << QString();
-        QTest::newRow("no extension") << "talk" << QString() << format << QString();
-        QTest::newRow("hyphen") << "a-b.avi" << QString() << name << "filename: a-b";
-        QTest::newRow("underscore") << "a_b.avi" << QString() << name << "filename: a_b";
-        QTest::newRow("second dot") << "v.1.avi" << QString() << name << "filename: v.1";
-        QTest::newRow("Chinese") << "第一課.avi" << QString() << name << "filename: 第一課";
-        QTest::newRow("longer than the field")
-            << QString(47, 'a') + ".avi" << QString() << "The text for field 'videoname'"
-            << "filename: " + QString(47, 'a');
+        const QString format = QStringLiteral("影片格式不支援"), name = QStringLiteral("檔名需為英、數字");
+        const QString a46 = QString(46, 'a'), a47 = QString(47, 'a'), none;
+        QTest::newRow("spaces and capitals") << QStringLiteral("Lesson 01.mp4") << "lesson01.mp4" << none << none;
+        QTest::newRow("ideographic space") << QStringLiteral("AB　CD.avi") << "abcd.avi" << none << none;
+        QTest::newRow("every extension removed") << QStringLiteral("abc.mp4.mp4") << "abc.mp4" << none << none;
+        QTest::newRow("part of an extension in the list") << QStringLiteral("a.mp") << "a.mp" << none << none;
+        QTest::newRow("fifty characters") << a46 + ".avi" << a46 + ".avi" << none << none;
+        QTest::newRow("capital extension") << QStringLiteral("Lesson 01.MP4") << none << format << none;
+        QTest::newRow("mpeg of the hint") << QStringLiteral("talk.mpeg") << none << format << none;
+        QTest::newRow("no extension") << QStringLiteral("talk") << none << format << none;
+        QTest::newRow("hyphen") << QStringLiteral("a-b.avi") << none << name << "filename: a-b";
+        QTest::newRow("underscore") << QStringLiteral("a_b.avi") << none << name << "filename: a_b";
+        QTest::newRow("second dot") << QStringLiteral("v.1.avi") << none << name << "filename: v.1";
+        QTest::newRow("Chinese") << QStringLiteral("第一課.avi") << none << name << "filename: 第一課";
+        QTest::newRow("longer than the field") << a47 + ".avi" << none << "The text for field 'videoname'"
+                                               << "filename: " + a47;
     }
     void namesCleanedAndRefused()
     {
@@ -289,24 +232,23 @@ private slots:
         QFETCH(QString, caption);
         const QString path = localFile(file);
         open();
-        click(m_form->btnEdit);
-        DialogSeam::queueAnswer(Win::IDOK);
-        upload(path);
+        upload(path, m_form->btnEdit);
         QCOMPARE(messages().size(), 1);
+        const QStringList onServer =
+            QDir(SandboxDb::videoFolder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         if (sentAs.isEmpty()) {
             QVERIFY2(DialogSeam::last().text.startsWith(message), qPrintable(DialogSeam::last().text));
             QCOMPARE(DialogSeam::last().flags, message == QStringLiteral("影片格式不支援") ? -1 : 16);
             QCOMPARE(m_form->windowTitle(), caption.isEmpty() ? QStringLiteral("課程管理") : caption);
-            QCOMPARE(moviesOnServer(), QStringList());
+            QCOMPARE(onServer, QStringList());
             QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("excel01.mp4"));
             QCOMPARE(m_form->tblCourse->state(), DataSetState::Edit);
-            QCOMPARE(courseValue(1, "status"), QStringLiteral("converted"));
+            QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
         } else {
             QCOMPARE(DialogSeam::last().text, QStringLiteral("上傳完畢"));
-            QCOMPARE(moviesOnServer(), QStringList{sentAs});
-            QCOMPARE(fileBytes(SandboxDb::videoFolder() + sentAs), fileBytes(path));
-            QCOMPARE(courseValue(1, "videoname"), sentAs);
-            QCOMPARE(courseValue(1, "status"), QStringLiteral("uploaded"));
+            QCOMPARE(onServer, QStringList{sentAs});
+            QCOMPARE(read(SandboxDb::videoFolder() + sentAs), read(path));
+            QCOMPARE(videoAndStatus(1), sentAs + "/uploaded");
         }
     }
 
@@ -314,12 +256,9 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("error");
-        QTest::newRow("no video folder") << "folder"
-                                         << "FTP CWD";
-        QTest::newRow("store refused") << "store"
-                                       << "FTP STOR clip.avi";
-        QTest::newRow("server down") << "down"
-                                     << "FTP";
+        QTest::newRow("no video folder") << QStringLiteral("folder") << "FTP CWD";
+        QTest::newRow("store refused") << QStringLiteral("store") << "FTP STOR clip.avi";
+        QTest::newRow("server down") << QStringLiteral("down") << "FTP";
     }
     void serverRefuses()
     {
@@ -330,16 +269,11 @@ private slots:
             QVERIFY(QDir().rename(SandboxDb::videoFolder(), away));
         if (how == "store")
             QVERIFY(QDir(SandboxDb::videoFolder()).mkdir("clip.avi"));
-        if (how == "down") {
-            QTcpServer closed;
-            QVERIFY(closed.listen(QHostAddress::LocalHost));
-            qputenv("RYN_FTP_PORT", QByteArray::number(closed.serverPort()));
-        }
+        if (how == "down")
+            qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::closedPort()));
         const QString path = localFile("clip.avi");
         open();
-        click(m_form->btnEdit);
-        DialogSeam::queueAnswer(Win::IDOK);
-        upload(path);
+        upload(path, m_form->btnEdit);
         if (how == "folder")
             QVERIFY(QDir().rename(away, SandboxDb::videoFolder()));
         expectFailedOnce();
@@ -347,19 +281,16 @@ private slots:
         // Refused before any data flowed: the row is still being edited with the new name, unsaved.
         QCOMPARE(m_form->tblCourse->state(), DataSetState::Edit);
         QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("clip.avi"));
-        QCOMPARE(courseValue(1, "videoname"), QStringLiteral("excel01.mp4"));
-        QCOMPARE(courseValue(1, "status"), QStringLiteral("converted"));
-        QCOMPARE(QFileInfo(SandboxDb::videoFolder() + "clip.avi").isFile(), false);
+        QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
+        QVERIFY(!QFileInfo(SandboxDb::videoFolder() + "clip.avi").isFile());
     }
 
     void requiredFieldStopsTheTransfer()
     {
         const QString path = localFile("clip.avi");
         open();
-        click(m_form->btnAdd);
-        DialogSeam::queueAnswer(Win::IDOK);
-        upload(path);
-        QCOMPARE(messageTexts(), QStringList{"請輸入課程名稱"});
+        upload(path, m_form->btnAdd);
+        QCOMPARE(messages(), QStringList{"請輸入課程名稱"});
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("必填欄位"));
         QCOMPARE(m_form->tblCourse->state(), DataSetState::Insert);
         QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("clip.avi"));
@@ -380,7 +311,7 @@ private slots:
         QProcess server;
         QString folder = SandboxDb::videoFolder();
         if (how == "kill") {
-            qputenv("RYN_FTP_PORT", QByteArray::number(startOwnServer(server, root.path())));
+            qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::startFtpServer(server, root.path())));
             folder = root.path() + "/var/www/html/movies/";
         }
         const QString path = localFile("clip.avi", 32 << 20);
@@ -388,17 +319,14 @@ private slots:
         click(m_form->btnEdit);
         m_form->ftpUpload->client().setBeginHandler([&](FtpClient::Direction d, qint64 total) {
             m_form->ftpUploadWorkBegin(d, total);
-            if (how == "kill") {
-                server.kill();
-                server.waitForFinished();
-            }
+            if (how == "kill")
+                server.kill(), server.waitForFinished();
         });
         // The server confirmed the store, but what it keeps is not the whole file.
         m_form->ftpUpload->client().setEndHandler([&](FtpClient::Direction) {
             if (how == "short")
                 QFile::resize(folder + "clip.avi", 1000);
         });
-        DialogSeam::queueAnswer(Win::IDOK);
         upload(path);
         expectFailedOnce();
         if (how == "short")
@@ -406,8 +334,7 @@ private slots:
                 DialogSeam::last().text,
                 QStringLiteral("The transfer of clip.avi broke off: the server holds 1000 of its 33554432 bytes."));
         // The begin of the transfer was saved; its end never was.
-        QCOMPARE(courseValue(1, "status"), QStringLiteral("uploading"));
-        QCOMPARE(courseValue(1, "videoname"), QStringLiteral("clip.avi"));
+        QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploading"));
         QCOMPARE(m_form->tblCourse->state(), DataSetState::Browse);
     }
 
@@ -416,7 +343,7 @@ private slots:
         open();
         click(m_form->btnEdit);
         m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, 2000000000);
-        QCOMPARE(courseValue(1, "status"), QStringLiteral("uploading"));
+        QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/uploading"));
         QCOMPARE(m_form->ProgressBar->value(), 0);
         m_form->ftpUploadWork(FtpClient::Direction::Upload, 1500000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("75%"));
@@ -444,19 +371,16 @@ private slots:
         QVERIFY(m_form);
         watch(m_form);
         QCOMPARE(main.mdiArea->activeSubWindow()->windowTitle(), QStringLiteral("課程管理"));
-        click(m_form->btnEdit);
         bool mainClosed = true;
         m_probe.during = [&] {
             mainClosed = main.close();
             main.mitCloseAll->trigger();
             main.mdiArea->activeSubWindow()->close();
         };
-        DialogSeam::queueAnswer(Win::IDOK);
-        upload(localFile("clip.avi", 4 << 20));
-        QVERIFY(!mainClosed);
-        QVERIFY(m_form);
-        QCOMPARE(messageTexts(), QStringList{"上傳完畢"});
-        QCOMPARE(courseValue(1, "status"), QStringLiteral("uploaded"));
+        upload(localFile("clip.avi", 4 << 20), m_form->btnEdit);
+        QVERIFY(!mainClosed && m_form);
+        QCOMPARE(messages(), QStringList{"上傳完畢"});
+        QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploaded"));
         // Once the transfer is over, the window closes as before.
         main.mitCloseAll->trigger();
         QVERIFY(m_form.isNull());

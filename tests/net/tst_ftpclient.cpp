@@ -1,30 +1,14 @@
 #include "coresupport.h"
 #include "net/ftpclient.h"
-#include "sandboxdb.h"
+#include "testfiles.h"
 #include "wiretap.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QtTest>
 #include <csignal>
 
+using namespace TestFiles;
+
 namespace {
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-QString writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 /// The text of the FtpError that action throws.
 template <typename Action> QString errorOf(Action action)
 {
@@ -92,7 +76,6 @@ private slots:
         QTest::newRow("largest counts") << max - 1 << max << 99;
         QTest::newRow("no total") << qint64(7) << qint64(0) << 0;
     }
-
     void percent()
     {
         QFETCH(qint64, done);
@@ -111,17 +94,13 @@ private slots:
         QTest::newRow("name in Chinese with a space") << QStringLiteral("tst-課程 01.mp4") << 1000 << true;
         QTest::newRow("empty file") << QStringLiteral("tst-empty.bin") << 0 << true;
     }
-
     void roundTrip()
     {
         QFETCH(QString, name);
         QFETCH(int, size);
         QFETCH(bool, passive);
-        QByteArray block(4096, Qt::Uninitialized);
-        for (char& c : block)
-            c = char(QRandomGenerator::global()->bounded(256));
-        const QByteArray bytes = block.repeated(size / block.size() + 1).left(size);
-        QFile source(writeFile(m_local.filePath("source"), bytes));
+        const QByteArray bytes = random(size);
+        QFile source(write(m_local.filePath("source"), bytes));
         QVERIFY(source.open(QIODevice::ReadOnly));
         FtpClient ftp;
         Events events(ftp);
@@ -130,7 +109,6 @@ private slots:
         openSequence(ftp, FtpSettings::videoServer(), passive);
         ftp.store(source, name);
         QVERIFY(!source.isOpen());
-
         QCOMPARE(events.begins, QList<qint64>{size});
         QCOMPARE(events.ends, 1);
         QCOMPARE(events.progress.last(), qint64(size));
@@ -139,16 +117,13 @@ private slots:
             QVERIFY(events.msecs[i] - (i ? events.msecs[i - 1] : 0) >= FtpClient::kProgressIntervalMs);
         }
         QVERIFY(processedDuringStore);
-        QCOMPARE(readFile(SandboxDb::videoFolder() + name), bytes);
+        QCOMPARE(read(SandboxDb::videoFolder() + name), bytes);
         QCOMPARE(ftp.size(name), qint64(size));
-
         const QStringList listing = ftp.list(name);
-        QCOMPARE(listing.size(), 1);
-        QVERIFY2(listing.first().endsWith(name), qPrintable(listing.first()));
-        const QString local = writeFile(m_local.filePath("copy"), "an older and longer local copy");
+        QVERIFY2(listing.size() == 1 && listing.first().endsWith(name), qPrintable(listing.join('\n')));
+        const QString local = write(m_local.filePath("copy"), "an older and longer local copy");
         ftp.retrieve(name, local);
-        QCOMPARE(readFile(local), bytes);
-
+        QCOMPARE(read(local), bytes);
         ftp.remove(name);
         QVERIFY(!QFile::exists(SandboxDb::videoFolder() + name));
         ftp.disconnectFromHost();
@@ -160,7 +135,7 @@ private slots:
         FtpSettings settings = FtpSettings::videoServer();
         WireTap tap(settings.port);
         settings.port = tap.port();
-        QFile source(writeFile(m_local.filePath("order"), "0123456789"));
+        QFile source(write(m_local.filePath("order"), "0123456789"));
         QVERIFY(source.open(QIODevice::ReadOnly));
         FtpClient ftp;
         openSequence(ftp, settings);
@@ -172,9 +147,8 @@ private slots:
             commands << QString::fromUtf8(line.trimmed()).section(QLatin1Char(' '), 0, 0);
         QCOMPARE(commands, QStringList({"USER", "PASS", "PWD", "CWD", "PASV", "TYPE", "STOR", "QUIT"}));
         QVERIFY(tap.sent().contains("\r\nCWD /var/www/html/movies\r\nPASV\r\nTYPE I\r\nSTOR tst-order.bin\r\n"));
-
         // The server's own log of that session: login, then the folder, then the file, nothing between.
-        const QString log = QString::fromUtf8(readFile(qEnvironmentVariable("RYN_SANDBOX") + "/ftp.log"));
+        const QString log = QString::fromUtf8(read(qEnvironmentVariable("RYN_SANDBOX") + "/ftp.log"));
         QVERIFY(log.contains(
             QRegularExpression(R"(\[web\] USER 'web' logged in.\n.*\[web\] CWD \S+/var/www/html/movies 250)"
                                R"(\n.*\[web\] STOR \S+/var/www/html/movies/tst-order\.bin completed=1 bytes=10)")));
@@ -187,18 +161,14 @@ private slots:
         QTest::newRow("wrong password") << false << QStringLiteral("530 Authentication failed.");
         QTest::newRow("server down") << true << QStringLiteral("Failed to connect to 127.0.0.1 port");
     }
-
     void connectFailures()
     {
         QFETCH(bool, serverDown);
         QFETCH(QString, expected);
         FtpSettings settings = FtpSettings::videoServer();
         settings.password = QStringLiteral("58203147");
-        if (serverDown) {
-            QTcpServer closed;
-            QVERIFY(closed.listen(QHostAddress::LocalHost));
-            settings.port = closed.serverPort();
-        }
+        if (serverDown)
+            settings.port = SandboxDb::closedPort();
         FtpClient ftp;
         ftp.setSettings(settings);
         const QString error = errorOf([&] { ftp.connectToHost(); });
@@ -212,28 +182,25 @@ private slots:
     {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("expected");
+        const QString gone = QStringLiteral(": 550 No such file or directory.");
         QTest::newRow("missing folder") << "CWD"
-                                        << "FTP CWD /var/www/html/none/: 550 No such file or directory.";
+                                        << "FTP CWD /var/www/html/none/" + gone;
         QTest::newRow("delete missing file") << "DELE"
-                                             << "FTP DELE tst-none.mp4: 550 No such file or directory.";
-        QTest::newRow("size of missing file") << "SIZE"
-                                              << "FTP SIZE tst-none.mp4: 550 ";
+                                             << "FTP DELE tst-none.mp4" + gone;
+        QTest::newRow("size of missing file") << "SIZE" << QStringLiteral("FTP SIZE tst-none.mp4: 550 ");
         QTest::newRow("list of missing file") << "LIST"
-                                              << "FTP LIST tst-none.mp4: 550 No such file or directory.";
-        QTest::newRow("retrieve missing file") << "RETR"
-                                               << "FTP RETR tst-none.mp4: 550 ";
-        QTest::newRow("store onto a folder") << "STOR"
-                                             << "FTP STOR tst-folder: 550 ";
-        QTest::newRow("name outside the folder") << "STOR ../x"
-                                                 << "FTP STOR ../x: \"../x\" is not a plain file name";
+                                              << "FTP LIST tst-none.mp4" + gone;
+        QTest::newRow("retrieve missing file") << "RETR" << QStringLiteral("FTP RETR tst-none.mp4: 550 ");
+        QTest::newRow("store onto a folder") << "STOR" << QStringLiteral("FTP STOR tst-folder: 550 ");
+        QTest::newRow("name outside the folder")
+            << "STOR ../x" << QStringLiteral("FTP STOR ../x: \"../x\" is not a plain file name");
     }
-
     void refusals()
     {
         QFETCH(QString, operation);
         QFETCH(QString, expected);
         QVERIFY(QDir(SandboxDb::videoFolder()).mkdir("tst-folder"));
-        const QString local = writeFile(m_local.filePath("kept"), "the local copy");
+        const QString local = write(m_local.filePath("kept"), "the local copy");
         QFile source(local);
         QVERIFY(source.open(QIODevice::ReadOnly));
         FtpClient ftp;
@@ -256,7 +223,7 @@ private slots:
         });
         QVERIFY2(error.startsWith(expected), qPrintable(error));
         QVERIFY(!ftp.isConnected());
-        QCOMPARE(readFile(local), QByteArray("the local copy"));
+        QCOMPARE(read(local), QByteArray("the local copy"));
         QCOMPARE(events.begins.size() + events.ends, 0);
     }
 
@@ -267,34 +234,18 @@ private slots:
         QTest::newRow("server stops answering") << QStringLiteral("stop");
         QTest::newRow("disconnect during the transfer") << QStringLiteral("disconnect");
     }
-
     void brokenTransfer()
     {
         QFETCH(QString, how);
         FtpSettings settings = FtpSettings::videoServer();
         settings.stallSeconds = 2;
-        // A server of the test's own, to kill or stop.
         QTemporaryDir root;
-        QProcess server;
-        if (how != "disconnect") {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost));
-            settings.port = probe.serverPort();
-            probe.close();
-            QVERIFY(QDir(root.path()).mkpath("var/www/html/movies"));
-            server.start("/usr/bin/python3",
-                         {qEnvironmentVariable("RYN_SOURCE_DIR") + "/scripts/ftpserver.py", root.path(),
-                          QString::number(settings.port), settings.user, settings.password});
-            QTcpSocket socket;
-            for (int i = 0; i < 100 && socket.state() != QAbstractSocket::ConnectedState; ++i) {
-                socket.connectToHost(QHostAddress::LocalHost, quint16(settings.port));
-                if (!socket.waitForConnected(100))
-                    QTest::qWait(100);
-            }
-        }
+        QProcess server; // a server of the test's own, to kill or stop
+        if (how != "disconnect")
+            settings.port = SandboxDb::startFtpServer(server, root.path());
         QFile source(m_local.filePath("large"));
         if (!source.exists())
-            writeFile(source.fileName(), QByteArray(64 << 20, 'v'));
+            write(source.fileName(), QByteArray(64 << 20, 'v'));
         QVERIFY(source.open(QIODevice::ReadOnly));
         FtpClient ftp;
         Events events(ftp);

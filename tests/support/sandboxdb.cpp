@@ -3,11 +3,16 @@
 #include "data/connection.h"
 #include "data/serversettings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
 
 namespace {
 const char* kName = "sandbox-root";
@@ -112,4 +117,29 @@ void SandboxDb::reseed()
 QString SandboxDb::videoFolder()
 {
     return qEnvironmentVariable("RYN_FTP_ROOT") + QStringLiteral("/var/www/html/movies/");
+}
+
+int SandboxDb::closedPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost))
+        qFatal("No free loopback port");
+    return probe.serverPort();
+}
+
+int SandboxDb::startFtpServer(QProcess& server, const QString& root)
+{
+    const int port = closedPort();
+    QDir(root).mkpath(QStringLiteral("var/www/html/movies"));
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/scripts/ftpserver.py"), root,
+                  QString::number(port), QStringLiteral("web"), QStringLiteral("58203146")});
+    for (int i = 0; i < 100; ++i) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (socket.waitForConnected(100))
+            return port;
+        QTest::qWait(100);
+    }
+    qFatal("The test's own FTP server did not start");
 }

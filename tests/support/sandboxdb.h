@@ -10,6 +10,7 @@
 
 class Connection;
 class QObject;
+class QProcess;
 
 namespace SandboxDb {
 /// A connection made and opened as the program makes its own (the program's connection string).
@@ -32,4 +33,9 @@ void runFile(const QString& path);
 /// The private FTP server's video folder ("/var/www/html/movies/" below its root) on the local disk,
 /// ending with "/".
 QString videoFolder();
+/// A loopback port on which nothing listens: an FTP server that is down.
+int closedPort();
+/// Starts an FTP server of the test's own on a free port, as the sandbox runs it, serving root (its
+/// video folder made); returns the port once the server accepts connections.
+int startFtpServer(QProcess& server, const QString& root);
 } // namespace SandboxDb
