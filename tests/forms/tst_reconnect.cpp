@@ -55,12 +55,17 @@ class TestReconnect : public QObject, WindowFixture<TfrmStudent>
 
     // Stops the private MariaDB server; args gets its command line, to start it again on the same
     // port with the same data.
-    static void stopServer(QStringList& args)
+    static QString serverPidFile()
     {
         QString dir = qEnvironmentVariable("RYN_SANDBOX");
         if (dir.isEmpty())
             dir = QFileInfo(qEnvironmentVariable("RYN_SANDBOX_ENV")).path();
-        QFile pidFile(dir + QStringLiteral("/mariadb.pid"));
+        return dir + QStringLiteral("/mariadb.pid");
+    }
+
+    static void stopServer(QStringList& args)
+    {
+        QFile pidFile(serverPidFile());
         QVERIFY2(pidFile.open(QIODevice::ReadOnly), qPrintable(pidFile.fileName()));
         const qint64 pid = pidFile.readAll().trimmed().toLongLong();
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
@@ -82,7 +87,13 @@ class TestReconnect : public QObject, WindowFixture<TfrmStudent>
         server.setStandardInputFile(QProcess::nullDevice());
         server.setStandardOutputFile(QProcess::nullDevice());
         server.setStandardErrorFile(QProcess::nullDevice());
-        QVERIFY(server.startDetached());
+        qint64 pid = 0;
+        QVERIFY(server.startDetached(&pid));
+        // The sandbox stops the server by this file, so the restarted server is stopped with the rest.
+        QFile pidFile(serverPidFile());
+        QVERIFY(pidFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        pidFile.write(QByteArray::number(pid) + '\n');
+        pidFile.close();
         QSqlDatabase root = SandboxDb::root();
         QVERIFY2(QTest::qWaitFor([&root] { return reopened(root); }, 120000), "the server did not come back");
     }
