@@ -12,7 +12,6 @@
 #include "controls/dbgrid.h"
 #include "data/connection.h"
 #include "data/dberror.h"
-#include "data/serversettings.h"
 #include "data/snapshottable.h"
 #include "data/sqltext.h"
 #include "forms/formstudclass.h"
@@ -170,16 +169,14 @@ void holdDownArrow(TfrmWatchlog& w, Connection* c, int firstRow, int interval)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::offscreenUnlessAsked();
     QApplication app(argc, argv);
     Options defaults;
     defaults.viewings = 5000000;
     const Options o = parse(app.arguments(), defaults);
     try {
         Connection connection;
-        connection.setConnectionString(programConnectionString());
-        connection.open();
+        Bench::openAsProgram(connection);
         fill(connection, o);
         UID = QStringLiteral("admin");
 

@@ -11,7 +11,6 @@
 #include "data/datasource.h"
 #include "controls/dbgrid.h"
 #include "data/dberror.h"
-#include "data/serversettings.h"
 #include "data/snapshottable.h"
 
 #include <QApplication>
@@ -43,15 +42,12 @@ std::unique_ptr<SnapshotTable> bookingTable(Connection* c, SnapshotTable* stud)
 
 int main(int argc, char** argv)
 {
-    // The grid is painted off screen unless a display is asked for.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::offscreenUnlessAsked();
     QApplication app(argc, argv);
     const Options o = parse(app.arguments());
     try {
         Connection connection;
-        connection.setConnectionString(programConnectionString());
-        connection.open();
+        Bench::openAsProgram(connection);
         fill(connection, o);
 
         SnapshotTable stud;

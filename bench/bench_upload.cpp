@@ -7,7 +7,7 @@
 
 #include "app/rynconst.h"
 #include "data/connection.h"
-#include "data/serversettings.h"
+#include "benchdata.h"
 #include "data/snapshottable.h"
 #include "forms/formcourse.h"
 #include "net/ftpsettings.h"
@@ -106,8 +106,7 @@ double windowUpload(TfrmCourse& form, const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::offscreenUnlessAsked();
     QApplication app(argc, argv);
     const Options o = parse(app.arguments());
     DialogSeam::setScripted(true);
@@ -118,8 +117,7 @@ int main(int argc, char** argv)
         const double bytes = double(QFileInfo(path).size());
 
         Connection connection;
-        connection.setConnectionString(programConnectionString());
-        connection.open();
+        Bench::openAsProgram(connection);
         UID = QStringLiteral("admin");
         WATERMARK = 1;
         TfrmCourse form(&connection);

@@ -127,3 +127,15 @@ void Bench::line(const char* what, const QString& figure)
 {
     std::printf("| %-44s | %-34s |\n", what, qPrintable(figure));
 }
+
+void Bench::offscreenUnlessAsked()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void Bench::openAsProgram(Connection& connection)
+{
+    connection.setConnectionString(programConnectionString());
+    connection.open();
+}

@@ -10,6 +10,11 @@
 class Connection;
 
 namespace Bench {
+/// Windows and grids are painted off screen unless QT_QPA_PLATFORM asks for a display. Call before
+/// the application object is made.
+void offscreenUnlessAsked();
+/// Opens connection as the program opens its own (the program's connection string).
+void openAsProgram(Connection& connection);
 struct Options {
     int bookings = 1000000;
     int students = 100000;
