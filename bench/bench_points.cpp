@@ -6,7 +6,7 @@
 //
 //   bench_points [--bookings N] [--students N] [--classes N] [--viewings N] [--runs N]
 
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "benchdata.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"

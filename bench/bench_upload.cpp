@@ -5,7 +5,7 @@
 //
 //   bench_upload [--mib N] [--runs N]
 
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "data/connection.h"
 #include "benchdata.h"
 #include "data/snapshottable.h"

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the translation-table decoder. Whatever it accepts must encode back to
 // bytes that decode to the same tree and are never longer than the input.
 
-#include "app/lang/langdata.h"
-#include "app/lang/langtables.h"
+#include "lang/langdata.h"
+#include "lang/langtables.h"
 
 #include <QByteArray>
 #include <QDir>

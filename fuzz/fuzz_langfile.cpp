@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the language-file reader in both modes. Every input must end in a file
 // or in the reader's own error; a crash, a hang, a sanitizer report or a broken promise is a find.
 
-#include "app/lang/langfile.h"
+#include "lang/langfile.h"
 #include "platform/errors.h"
 
 #include <QByteArray>

@@ -5,7 +5,7 @@
 #include "app/formabout.h"
 #include "app/formlogin.h"
 #include "app/formrynmain.h"
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "formdriver.h"

@@ -1,6 +1,6 @@
 #include "formabout.h"
 
-#include "app/uilanguage.h"
+#include "ui/uilanguage.h"
 #include "ui/guard.h"
 #include "platform/versioninfo.h"
 #include "ui/weblink.h"

@@ -1,7 +1,7 @@
 #include "connection.h"
 
 #include "dberror.h"
-#include "serversettings.h"
+#include "platform/serversettings.h"
 
 #include <QAtomicInt>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "formcourse.h"
 
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"

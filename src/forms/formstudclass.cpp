@@ -1,6 +1,6 @@
 #include "formstudclass.h"
 
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "controls/dblookupcombobox.h"

@@ -1,6 +1,6 @@
 #include "recordwindow.h"
 
-#include "app/uilanguage.h"
+#include "ui/uilanguage.h"
 #include "data/datasource.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"

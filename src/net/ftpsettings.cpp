@@ -1,6 +1,6 @@
 #include "ftpsettings.h"
 
-#include "data/serversettings.h"
+#include "platform/serversettings.h"
 
 FtpSettings FtpSettings::videoServer()
 {

@@ -1,5 +1,5 @@
 #include "app/formlogin.h"
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "data/digest.h"
 #include "platform/dialogseam.h"
 #include "ui/messagebox.h"

@@ -1,6 +1,6 @@
 #include "app/formrynmain.h"
-#include "app/lang/languagemanager.h"
-#include "app/rynconst.h"
+#include "lang/languagemanager.h"
+#include "session/rynconst.h"
 #include "data/connection.h"
 #include "forms/formcorp.h"
 #include "controls/dbedit.h"

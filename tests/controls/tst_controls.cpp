@@ -10,7 +10,7 @@
 #include "controls/dbedit.h"
 #include "data/dberror.h"
 #include "controls/dblookupcombobox.h"
-#include "data/serversettings.h"
+#include "platform/serversettings.h"
 #include "data/snapshottable.h"
 #include "platform/dialogseam.h"
 #include "ui/messagebox.h"

@@ -7,7 +7,7 @@
 #include "data/connection.h"
 #include "data/datasource.h"
 #include "controls/dbgrid.h"
-#include "data/serversettings.h"
+#include "platform/serversettings.h"
 #include "data/snapshottable.h"
 #include "platform/dialogseam.h"
 #include "ui/messagebox.h"

@@ -5,7 +5,7 @@
 #include "coresupport.h"
 #include "data/connection.h"
 #include "data/dberror.h"
-#include "data/serversettings.h"
+#include "platform/serversettings.h"
 #include "data/snapshottable.h"
 #include "tables.h"
 

@@ -2,7 +2,7 @@
 
 #include "data/connection.h"
 #include "data/dberror.h"
-#include "data/serversettings.h"
+#include "platform/serversettings.h"
 #include "data/snapshottable.h"
 #include "sandboxdb.h"
 #include "tables.h"

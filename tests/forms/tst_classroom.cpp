@@ -1,7 +1,7 @@
 #include "data/connection.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
-#include "data/serversettings.h"
+#include "platform/serversettings.h"
 #include "data/snapshottable.h"
 #include "forms/formclassroom.h"
 #include "formdriver.h"

@@ -1,5 +1,5 @@
-#include "app/lang/langtables.h"
-#include "app/lang/languagecontroller.h"
+#include "lang/langtables.h"
+#include "ui/languagecontroller.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"

@@ -1,5 +1,5 @@
 #include "app/formrynmain.h"
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "controls/dbgrid.h"

@@ -4,7 +4,7 @@
 // all its settings.
 
 #include "app/formlogin.h"
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "forms/formstudent.h"

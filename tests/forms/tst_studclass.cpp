@@ -1,4 +1,4 @@
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "controls/dblookupcombobox.h"

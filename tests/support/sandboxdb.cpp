@@ -1,7 +1,7 @@
 #include "sandboxdb.h"
 
 #include "data/connection.h"
-#include "data/serversettings.h"
+#include "platform/serversettings.h"
 
 #include <QDir>
 #include <QFile>

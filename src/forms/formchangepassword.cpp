@@ -1,7 +1,7 @@
 #include "formchangepassword.h"
 
-#include "app/rynconst.h"
-#include "app/uilanguage.h"
+#include "session/rynconst.h"
+#include "ui/uilanguage.h"
 #include "data/digest.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"

@@ -1,6 +1,6 @@
-#include "app/formchangepassword.h"
+#include "forms/formchangepassword.h"
 #include "app/formrynmain.h"
-#include "app/rynconst.h"
+#include "session/rynconst.h"
 #include "data/digest.h"
 #include "platform/programend.h"
 #include "ui/messagebox.h"

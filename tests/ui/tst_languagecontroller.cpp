@@ -3,9 +3,9 @@
 
 #include "testsupport.h"
 
-#include "app/lang/langfile.h"
-#include "app/lang/languagecontroller.h"
-#include "app/lang/languagemanager.h"
+#include "lang/langfile.h"
+#include "ui/languagecontroller.h"
+#include "lang/languagemanager.h"
 #include "platform/errors.h"
 
 #include <QAction>

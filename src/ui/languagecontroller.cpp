@@ -1,7 +1,7 @@
 #include "languagecontroller.h"
 
-#include "langfile.h"
-#include "languagemanager.h"
+#include "lang/langfile.h"
+#include "lang/languagemanager.h"
 #include "propertypath.h"
 
 #include <QWidget>

@@ -3,8 +3,8 @@
 // table, binds it to the window's components when the window has loaded, keeps each listed
 // property's built-in (layout) value, and sets the properties to a language file's translations.
 
-#include "langdata.h"
-#include "translatable.h"
+#include "lang/langdata.h"
+#include "lang/translatable.h"
 
 #include <QList>
 #include <QObject>

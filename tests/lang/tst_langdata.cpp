@@ -3,8 +3,8 @@
 
 #include "coresupport.h"
 
-#include "app/lang/langdata.h"
-#include "app/lang/langtables.h"
+#include "lang/langdata.h"
+#include "lang/langtables.h"
 
 #include <QRandomGenerator>
 #include <QtEndian>

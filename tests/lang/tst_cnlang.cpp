@@ -3,9 +3,9 @@
 
 #include "coresupport.h"
 
-#include "app/lang/langfile.h"
-#include "app/lang/langtables.h"
-#include "app/lang/languagemanager.h"
+#include "lang/langfile.h"
+#include "lang/langtables.h"
+#include "lang/languagemanager.h"
 
 #include <QRegularExpression>
 

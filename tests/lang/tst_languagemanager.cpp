@@ -3,7 +3,7 @@
 
 #include "coresupport.h"
 
-#include "app/lang/languagemanager.h"
+#include "lang/languagemanager.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>

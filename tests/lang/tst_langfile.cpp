@@ -3,7 +3,7 @@
 
 #include "coresupport.h"
 
-#include "app/lang/langfile.h"
+#include "lang/langfile.h"
 #include "platform/errors.h"
 
 #include <QRandomGenerator>

@@ -1,8 +1,8 @@
 #include "uilanguage.h"
 
-#include "app/lang/langtables.h"
-#include "app/lang/languagecontroller.h"
-#include "app/lang/languagemanager.h"
+#include "lang/langtables.h"
+#include "ui/languagecontroller.h"
+#include "lang/languagemanager.h"
 #include "platform/inifile.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "testsupport.h"
 
-#include "app/lang/propertypath.h"
+#include "ui/propertypath.h"
 
 #include <QAction>
 #include <QCheckBox>
