@@ -81,6 +81,7 @@ void TfrmLogin::buildLayout()
     qryLogin = named(new SnapshotTable(this), "qryLogin");
     qryLogin->setConnection(connRyn);
     qryLogin->setSql(QStringLiteral("SELECT * FROM users"));
+    qryLogin->addField(QStringLiteral("upkey"), FieldType::AutoInc);
     qryLogin->addField(QStringLiteral("uid"), FieldType::Text, 20);
     qryLogin->addField(QStringLiteral("uname"), FieldType::Text, 10);
     qryLogin->addField(QStringLiteral("isadmin"), FieldType::Int16);
@@ -141,6 +142,9 @@ void TfrmLogin::btnLoginClick()
             done(mrAbort);
         }
     } else {
+        // Every value comes from the same (first) matched row, its key included: that row, whose
+        // name and password were typed, is the account's own when names are shared.
+        UPKEY = int(qryLogin->fieldByName(QStringLiteral("upkey"))->asInteger());
         UID = qryLogin->fieldByName(QStringLiteral("uid"))->asString();
         UNAME = qryLogin->fieldByName(QStringLiteral("uname"))->asString();
         ISADMIN = qint16(qryLogin->fieldByName(QStringLiteral("isadmin"))->asInteger());

@@ -156,6 +156,19 @@ void Connection::execute(const QString& statement)
     run(statement);
 }
 
+QVariant Connection::scalar(const QString& statement, const QVariantList& values)
+{
+    ready();
+    QSqlQuery query(QSqlDatabase::database(m_name, false));
+    if (!query.prepare(statement))
+        throw failure(query.lastError());
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw failure(query.lastError());
+    return query.next() ? query.value(0) : QVariant();
+}
+
 void Connection::noteError(const DbError& error)
 {
     if (error.connectionLost())

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QVariant>
 
 class DbError;
 struct st_mysql;
@@ -45,6 +46,9 @@ public:
 
     /// Runs a statement that returns no rows; throws DbError when the server refuses it.
     void execute(const QString& statement);
+    /// Runs a statement with values bound to its "?" marks in order and returns the first column of
+    /// its first row (an invalid value when there is no row); throws DbError when the server refuses it.
+    QVariant scalar(const QString& statement, const QVariantList& values = {});
 
     /// To be told of every error of a statement sent on this connection: when the error says that
     /// the connection is gone, the next statement opens it again.

@@ -174,6 +174,7 @@ void SnapshotTable::close()
     d->store.clear();
     std::vector<quint32>().swap(d->visible);
     d->buffer.clear();
+    d->uncertainInsert.reset();
     d->current = -1;
     d->linkIndex.clear();
     d->linkIndexBuilt = false;
@@ -316,8 +317,9 @@ void SnapshotTable::post()
     if (events.beforePost)
         events.beforePost();
     QString notice;
+    d->lastRecheck = InsertRecheck::None;
     if (d->state == DataSetState::Insert) {
-        const quint32 row = d->writeInsert(notice);
+        const quint32 row = d->insertRow(notice);
         d->bumpVersion();
         d->linkAdd(row);
         d->state = DataSetState::Browse;
@@ -370,10 +372,16 @@ void SnapshotTable::post()
         throw DbError(notice);
 }
 
+SnapshotTable::InsertRecheck SnapshotTable::lastInsertRecheck() const
+{
+    return d->lastRecheck;
+}
+
 void SnapshotTable::cancel()
 {
     if (!d->editing())
         return;
+    d->uncertainInsert.reset();
     if (d->state == DataSetState::Insert) {
         d->state = DataSetState::Browse;
         d->buffer.clear();

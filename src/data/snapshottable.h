@@ -79,6 +79,14 @@ public:
     /// server (insert reads back the server-assigned key), then state browse and afterPost. On any
     /// error the row stays in its editing state with its values.
     void post();
+    /// How the last post() ended when it followed an insert whose outcome was uncertain (the
+    /// connection broke after the INSERT may have reached the server). Such a post() first looks on
+    /// the server for a row holding exactly the values that were sent, under a key this snapshot
+    /// did not hold: when there is one, that row is taken into the snapshot and nothing is sent
+    /// again (FoundStored); otherwise the row is inserted (NowStored). The statement itself is never
+    /// sent twice blindly. Tables without a key field insert again (None).
+    enum class InsertRecheck { None, FoundStored, NowStored };
+    InsertRecheck lastInsertRecheck() const;
     void cancel(); ///< edit → browse with stored values; insert → the new row removed
     /// Deletes the current row in the server and the snapshot; a neighbouring row becomes current.
     void remove();

@@ -36,6 +36,10 @@ struct SnapshotTable::Private {
     quint32 editRow = 0;           ///< the store row being edited
     std::vector<CellValue> buffer; ///< by store column: the values of the row being edited or inserted
     bool inNewRecord = false;
+    /// The values (by store column) of an insert whose outcome is unknown: sent, but the connection
+    /// broke before the server's answer came; cleared when the new row is saved or given up.
+    std::optional<std::vector<CellValue>> uncertainInsert;
+    SnapshotTable::InsertRecheck lastRecheck = SnapshotTable::InsertRecheck::None;
 
     QString sortText;
     int sortField = -1;
@@ -139,6 +143,14 @@ struct SnapshotTable::Private {
     /// Inserts the row being added and adds it to the store; notice is set when the row was stored
     /// but the server's values of it could not be read back (the row then holds the typed values).
     quint32 writeInsert(QString& notice);
+    /// The insert step of post(): writeInsert(), or, after an insert of uncertain outcome, the row
+    /// that one stored when the server holds it (lastRecheck tells which).
+    quint32 insertRow(QString& notice);
+    /// The row that an uncertain insert stored, added to the store; nothing when the server holds
+    /// no row with the values sent under a key this snapshot did not already hold.
+    std::optional<quint32> findUncertainInsert();
+    /// Whether an insert statement carries this column of row (a value, and not server-assigned).
+    bool sentOnInsert(const std::vector<CellValue>& row, int col) const;
     std::optional<quint32> readBackByKey(const std::vector<CellValue>& row, int key);
     void readBackDefaults(std::vector<CellValue>& row);
     void writeUpdate(const std::vector<int>& changed);

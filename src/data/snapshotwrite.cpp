@@ -19,14 +19,18 @@ struct Outcome {
     QVariant insertId;
 };
 
-enum class Write { Save, Delete };
+// An insert into a table with a key is looked for on the server before it is sent again.
+enum class Write { Save, CheckedInsert, Delete };
 
 // The connection broke during a row write. Whether the statement can have reached the server
 // decides what the user is to do; the program itself never sends it again.
 DbError lostDuringWrite(const DbError& error, Write kind, bool maybeCarriedOut)
 {
     QString text;
-    if (kind == Write::Save)
+    if (kind == Write::CheckedInsert && maybeCarriedOut)
+        text = QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經儲存，畫面上的內容都還在。"
+                              "再按一次儲存時，程式會先到資料庫查看這筆資料是否已經存入：已經存入的不會再儲存一次。");
+    else if (kind != Write::Delete)
         text = maybeCarriedOut
                    ? QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經儲存，畫面上的內容都還在。"
                                     "請先確認這筆資料是否已存入資料庫，再決定是否重新儲存，以免重複儲存。")
@@ -40,7 +44,8 @@ DbError lostDuringWrite(const DbError& error, Write kind, bool maybeCarriedOut)
     return DbError(text + QLatin1Char('\n') + error.message(), error.code());
 }
 
-Outcome execute(Connection* connection, const QString& statement, const QVariantList& values, Write kind)
+Outcome execute(Connection* connection, const QString& statement, const QVariantList& values, Write kind,
+                bool* uncertain = nullptr)
 {
     if (!connection)
         throw DbError(QStringLiteral("The dataset has no connection"));
@@ -61,7 +66,11 @@ Outcome execute(Connection* connection, const QString& statement, const QVariant
         query.addBindValue(v);
     if (!query.exec()) {
         const DbError error = connection->failure(query.lastError());
-        throw error.connectionLost() ? lostDuringWrite(error, kind, true) : error;
+        if (!error.connectionLost())
+            throw error;
+        if (uncertain)
+            *uncertain = true;
+        throw lostDuringWrite(error, kind, true);
     }
     return {query.numRowsAffected(), query.lastInsertId()};
 }
@@ -105,7 +114,7 @@ quint32 SnapshotTable::Private::writeInsert(QString& notice)
     QVariantList values;
     for (int col = 0; col < int(fieldOf.size()); ++col) {
         const Field* f = fields[size_t(fieldOf[size_t(col)])];
-        if (buffer[size_t(col)].null || f->type() == FieldType::AutoInc)
+        if (!sentOnInsert(buffer, col))
             continue;
         names << quotedIdentifier(f->fieldName());
         marks << QStringLiteral("?");
@@ -115,10 +124,18 @@ quint32 SnapshotTable::Private::writeInsert(QString& notice)
     const QString statement =
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
             .arg(quotedIdentifier(tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    const Outcome outcome = execute(connection, statement, values, Write::Save);
+    const int key = keyColumn();
+    bool uncertain = false;
+    Outcome outcome;
+    try {
+        outcome = execute(connection, statement, values, key >= 0 ? Write::CheckedInsert : Write::Save, &uncertain);
+    } catch (...) {
+        if (uncertain)
+            uncertainInsert = buffer;
+        throw;
+    }
 
     std::vector<CellValue> row = buffer;
-    const int key = keyColumn();
     if (key >= 0 && row[size_t(key)].null && store.type(key) != FieldType::Text
         && store.type(key) != FieldType::DateTime && outcome.insertId.isValid())
         row[size_t(key)] = CellValue::ofNumber(outcome.insertId.toLongLong());
@@ -144,6 +161,61 @@ quint32 SnapshotTable::Private::writeInsert(QString& notice)
         notice = kNotReadBack + QLatin1Char('\n') + QString::fromLocal8Bit(e.what());
     }
     return store.appendRow(row);
+}
+
+quint32 SnapshotTable::Private::insertRow(QString& notice)
+{
+    // After an insert that may have been stored, the server is asked first: sending it again could
+    // store it twice.
+    const bool recheck = uncertainInsert && keyColumn() >= 0;
+    std::optional<quint32> found;
+    if (recheck) {
+        found = findUncertainInsert();
+        uncertainInsert.reset();
+    }
+    const quint32 row = found ? *found : writeInsert(notice);
+    if (recheck)
+        lastRecheck = found ? SnapshotTable::InsertRecheck::FoundStored : SnapshotTable::InsertRecheck::NowStored;
+    uncertainInsert.reset();
+    return row;
+}
+
+bool SnapshotTable::Private::sentOnInsert(const std::vector<CellValue>& row, int col) const
+{
+    return !row[size_t(col)].null && fields[size_t(fieldOf[size_t(col)])]->type() != FieldType::AutoInc;
+}
+
+std::optional<quint32> SnapshotTable::Private::findUncertainInsert()
+{
+    const int key = keyColumn();
+    const std::vector<CellValue>& sent = *uncertainInsert;
+    QString where;
+    for (int col = 0; col < int(fieldOf.size()); ++col) {
+        const Field* f = fields[size_t(fieldOf[size_t(col)])];
+        if (!sentOnInsert(sent, col))
+            continue;
+        // Text byte for byte, as the update and delete compare it.
+        where += where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
+        where += quotedIdentifier(f->fieldName())
+                 + (f->type() == FieldType::Text ? QLatin1String(" <=> BINARY ") : QLatin1String(" <=> "))
+                 + SnapshotValue::toSqlLiteral(sent[size_t(col)], f->type());
+    }
+    if (where.isEmpty())
+        return std::nullopt; // a row of defaults only cannot be told from any other
+    RowStore fresh;
+    std::vector<FieldType> types;
+    for (int col = 0; col < store.columnCount(); ++col)
+        types.push_back(store.type(col));
+    fresh.reset(types);
+    const QString keyName = quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName());
+    load(QStringLiteral("SELECT * FROM %1%2 ORDER BY %3").arg(quotedIdentifier(tableName), where, keyName),
+         loadColumns(), fresh);
+    // A row with the same values that this snapshot already holds was there before the insert.
+    for (quint32 r = 0; r < fresh.rowCount(); ++r) {
+        if (findRowByKey(key, fresh.cell(key, r)) < 0)
+            return store.appendRowFrom(fresh, r);
+    }
+    return std::nullopt;
 }
 
 std::optional<quint32> SnapshotTable::Private::readBackByKey(const std::vector<CellValue>& row, int key)

@@ -7,6 +7,7 @@
 #include "data/datasource.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "ui/messagebox.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -110,6 +111,27 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     setGrids({grdStudClass});
     setFirstField(txtSpkey);
     finishCreate();
+}
+
+void TfrmStudClass::btnPostClick()
+{
+    RecordWindow::btnPostClick();
+    // The window shows only new bookings: without this the clerk could not tell whether the
+    // booking of the broken save is in the database.
+    switch (tblStudClass->lastInsertRecheck()) {
+    case SnapshotTable::InsertRecheck::FoundStored:
+        MessageBox(this,
+                   QStringLiteral("連線中斷前送出的這筆儲值已經存入資料庫，這次沒有再儲存一次，以免重複。"
+                                  "表格中顯示的是資料庫裡的那一筆；如需更正，請另外新增一筆加、扣點數。"),
+                   QStringLiteral("儲值先前已存入"), Win::MB_ICONASTERISK);
+        break;
+    case SnapshotTable::InsertRecheck::NowStored:
+        MessageBox(this, QStringLiteral("連線中斷前送出的這筆儲值並沒有存入資料庫，這次已經儲存。"),
+                   QStringLiteral("儲值已儲存"), Win::MB_ICONASTERISK);
+        break;
+    case SnapshotTable::InsertRecheck::None:
+        break;
+    }
 }
 
 void TfrmStudClass::tblClassroomAfterOpen()

@@ -36,6 +36,9 @@ public:
     DBEdit* txtUid;
 
 protected:
+    /// Saves the booking; after a save whose outcome was uncertain, tells the clerk whether the
+    /// booking had been stored then or was stored now.
+    void btnPostClick() override;
     /// The bookings keep the order in which the server returns them.
     void tblAfterOpen() override {}
 

@@ -4,6 +4,7 @@
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "controls/maskedit.h"
+#include "data/connection.h"
 #include "data/datasource.h"
 #include "data/digest.h"
 #include "data/snapshottable.h"
@@ -104,6 +105,21 @@ void TfrmUser::refuse(const QString& text, const QString& title, int flags, QWid
     throw Abort();
 }
 
+bool TfrmUser::uidTakenElsewhere() const
+{
+    // Asked of the server at save time, so that accounts made elsewhere count and the name is
+    // compared as the column's collation compares it (letter case and trailing spaces ignored).
+    QString statement = QStringLiteral("SELECT COUNT(*) FROM users WHERE uid = ?");
+    QVariantList values{tblUser->fieldByName(QStringLiteral("uid"))->asString()};
+    const QVariant key = tblUser->fieldByName(QStringLiteral("upkey"))->value();
+    if (!key.isNull()) {
+        statement += QStringLiteral(" AND upkey <> ?");
+        values << key;
+    }
+    const QVariant taken = tblUser->connection()->scalar(statement, values);
+    return taken.toLongLong() > 0;
+}
+
 void TfrmUser::tblBeforePost()
 {
     auto trimmed = [this](const char* field) {
@@ -122,6 +138,15 @@ void TfrmUser::tblBeforePost()
     if (trimmed("uid").toLower() == QLatin1String("admin"))
         refuse(QStringLiteral("admin 為系統管理者，請改為其他帳號名"), QStringLiteral("帳號名不可與系統管理者相同"),
                Win::MB_ICONHAND, txtUID);
+    // The box takes letters and digits only as typed; whatever reached it otherwise must still not
+    // be digested into question marks.
+    if (!isPrintableAscii(password))
+        refuse(passwordCharactersMessage(), passwordCharactersTitle(), Win::MB_ICONHAND, txtPwd);
+    if (uidTakenElsewhere())
+        refuse(QStringLiteral("帳號「%1」已經有其他使用者使用，帳號不可重複（英文大小寫不同或尾端多了空白也視為相同），"
+                              "請改為其他帳號名")
+                   .arg(trimmed("uid")),
+               QStringLiteral("帳號重複"), Win::MB_ICONHAND, txtUID);
     // Set once every check has passed, so that a refused save leaves no digest behind for a later
     // save of the same account with an empty box (which keeps the stored password).
     if (!password.isEmpty())

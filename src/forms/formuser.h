@@ -43,6 +43,8 @@ protected:
 
 private:
     void tblUserNewRecord();
+    /// True when another account (the hidden administrator included) already has the name typed.
+    bool uidTakenElsewhere() const;
     /// Shows a failed check's message, puts the focus in box and stops the save.
     [[noreturn]] void refuse(const QString& text, const QString& title, int flags, QWidget* box);
 };

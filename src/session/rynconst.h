@@ -5,6 +5,7 @@
 #include <QString>
 
 extern QString UID;        ///< account name, as read back from users.uid
+extern int UPKEY;          ///< users.upkey of the row the login matched (the account's own row); 0 before login
 extern QString UNAME;      ///< display name
 extern qint16 ISADMIN;     ///< non-zero for an administrator
 extern qint16 WATERMARK;   ///< the company's watermark flag (corp.watermark); 0 without a corp row

@@ -1,4 +1,5 @@
 #include "forms/formchangepassword.h"
+#include "app/formlogin.h"
 #include "app/formrynmain.h"
 #include "session/rynconst.h"
 #include "data/digest.h"
@@ -44,6 +45,7 @@ private slots:
         startCase();
         resetLoggedInUser();
         UID = QStringLiteral("staff");
+        UPKEY = SandboxDb::scalar("SELECT upkey FROM users WHERE uid='staff'").toInt();
         ISADMIN = 0;
         m_ends = 0;
         setProgramEnd([this] { ++m_ends; });
@@ -87,6 +89,7 @@ private slots:
         QTest::newRow("first spaces") << "   " << "abc" << "密碼不可空白" << "密碼空白" << "txtPassword1" << false;
         QTest::newRow("second empty") << "abc" << " " << "確認密碼不可空白" << "確認密碼空白" << "txtPassword2" << false;
         QTest::newRow("letter case")  << "Abc" << "abc" << "新密碼 與 確認密碼 必須相符" << "密碼與確認密碼不同" << "txtPassword1" << true;
+        QTest::newRow("Chinese")      << "密碼1" << "密碼1" << passwordCharactersMessage() << passwordCharactersTitle() << "txtPassword1" << false;
         // clang-format on
     }
     void checks()
@@ -113,17 +116,9 @@ private slots:
         QCOMPARE(m_ends, 0);
     }
 
-    void noRowOfTheWholeAccountNameDoesNothing_data()
+    void noRowOfTheLoggedInKeyDoesNothing()
     {
-        QTest::addColumn<QString>("uid");
-        QTest::newRow("part of a name") << "staf";
-        QTest::newRow("other letter case") << "STAFF";
-        QTest::newRow("renamed since login") << "nobody";
-    }
-    void noRowOfTheWholeAccountNameDoesNothing()
-    {
-        QFETCH(QString, uid);
-        UID = uid;
+        SandboxDb::exec("DELETE FROM users WHERE uid='staff'");
         open();
         typeInto(m_form->txtPassword1, "abc1");
         typeInto(m_form->txtPassword2, "abc1");
@@ -131,6 +126,23 @@ private slots:
         QVERIFY(DialogSeam::prompts().isEmpty());
         QCOMPARE(m_ends, 0);
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM users WHERE pwd=MD5('abc1')").toInt(), 0);
+    }
+
+    // Two accounts share a name: the row changed is the one the login matched.
+    void changesTheRowTheLoginMatched()
+    {
+        SandboxDb::exec("INSERT INTO users (uid, uname, pwd) VALUES ('staff', '另一人', MD5('other1'))");
+        TfrmLogin login;
+        login.txtLogin->setText("staff");
+        login.txtPassword->setText("other1");
+        click(login.btnLogin);
+        open();
+        typeInto(m_form->txtPassword1, "new1");
+        typeInto(m_form->txtPassword2, "new1");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnOK);
+        const QString changed = "SELECT GROUP_CONCAT(pwd = MD5('new1') ORDER BY upkey) FROM users WHERE uid='staff'";
+        QCOMPARE(SandboxDb::scalar(changed).toString(), QStringLiteral("0,1"));
     }
 
     // A save the server refuses leaves the row for another try, which stores the trimmed digest and ends.

@@ -7,6 +7,7 @@
 #include "testsupport.h"
 #include "ui/messagebox.h"
 #include "windowfixture.h"
+#include "wiretap.h"
 
 #include <QPushButton>
 
@@ -83,6 +84,28 @@ private slots:
         QVERIFY2(stored >= before && stored <= QDateTime::currentDateTime(), qPrintable(stored.toString()));
         QCOMPARE(column(m_form->grdStudClass, 3).last(), QStringLiteral("林美玲"));
         QCOMPARE(column(m_form->grdStudClass, 2).last(), QStringLiteral("王小明"));
+    }
+
+    // The answer to the booking's INSERT is lost after the server stored it: the next Save finds the
+    // booking and does not store it again.
+    void uncertainBookingIsNotStoredTwice()
+    {
+        const QByteArray serverPort = qgetenv("RYN_DB_PORT");
+        WireTap tap(serverPort.toInt());
+        qputenv("RYN_DB_PORT", QByteArray::number(tap.port()));
+        m_conn.reset(SandboxDb::programConnection(nullptr)); // connected again later straight to the server
+        qputenv("RYN_DB_PORT", serverPort);
+        open();
+        click(m_form->btnAdd);
+        typeInto(m_form->txtWatchPoint, "-5");
+        tap.cutAfterExecuting("INSERT INTO `studclass`");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QVERIFY(tap.cutDone() && m_form->tblStudClass->state() == DataSetState::Insert);
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("儲值先前已存入"));
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM studclass WHERE watchpoint=-5").toInt(), 1);
     }
 
     void classWithoutTotalLeavesPointsEmpty()

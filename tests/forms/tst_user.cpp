@@ -78,6 +78,8 @@ private slots:
         QTest::newRow("ADMIN in spaces")  << " AdMiN  " << "n" << "p1" << "h" << reserved << 16 << "txtUID";
         QTest::newRow("admin2")           << "admin2" << "n" << "abc" << "h" << "" << 0 << "";
         QTest::newRow("spaces kept")      << " sp " << "名 " << "Xy9" << "h" << "" << 0 << "";
+        QTest::newRow("another's name")   << "sTaFF  " << "n" << "p1" << "h" << "帳號「sTaFF」已經有其他使用者使用，帳號不可重複（英文大小寫不同或尾端多了空白也視為相同），請改為其他帳號名" << 16 << "txtUID";
+        QTest::newRow("Chinese password") << "u1" << "n" << "密碼1" << "h" << passwordCharactersMessage() << 16 << "txtPwd";
         // clang-format on
     }
     void checksBeforeSaving()
@@ -89,11 +91,13 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, flags);
         QFETCH(QString, focus);
+        const QString reserved = QStringLiteral("admin 為系統管理者，請改為其他帳號名");
         open();
         click(m_form->btnAdd);
         typeInto(m_form->txtUID, uid);
         typeInto(m_form->txtUname, uname);
-        typeInto(m_form->txtPwd, pwd);
+        isPrintableAscii(pwd) ? typeInto(m_form->txtPwd, pwd)
+                              : m_form->txtPwd->setText(pwd); // the box takes no other keys
         typeInto(m_form->txtPwdHint, hint);
         if (!message.isEmpty())
             DialogSeam::queueAnswer(Win::IDOK);
@@ -101,8 +105,10 @@ private slots:
         if (!message.isEmpty()) {
             QCOMPARE(DialogSeam::prompts().size(), 1);
             QCOMPARE(DialogSeam::last().text, message);
-            QCOMPARE(DialogSeam::last().caption,
-                     flags == 16 ? QStringLiteral("帳號名不可與系統管理者相同") : QStringLiteral("必填欄位"));
+            QCOMPARE(DialogSeam::last().caption, flags == 48           ? QStringLiteral("必填欄位")
+                                                 : message == reserved ? QStringLiteral("帳號名不可與系統管理者相同")
+                                                 : message == passwordCharactersMessage() ? passwordCharactersTitle()
+                                                                                          : QStringLiteral("帳號重複"));
             QCOMPARE(DialogSeam::last().flags, flags);
             QCOMPARE(focused()->objectName(), focus);
             QCOMPARE(m_form->tblUser->state(), DataSetState::Insert);

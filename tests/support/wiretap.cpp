@@ -59,11 +59,21 @@ bool WireTap::sawQuery(const QString& statement) const
     return false;
 }
 
+void WireTap::cutAfterExecuting(const QByteArray& part)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_cutPart = part;
+}
+
 void WireTap::run()
 {
+    // A packet's command byte follows its four header bytes: 0x16 prepares a statement, 0x17 executes it.
+    auto command = [](const char* data, ssize_t n) { return n > 4 ? uchar(data[4]) : 0; };
     struct Pair {
         int client;
         int server;
+        bool prepared = false; ///< the statement to cut was prepared here
+        bool cutting = false;  ///< its execution went to the server: the answer ends the pair
     };
     std::vector<Pair> pairs;
     while (!m_stop) {
@@ -82,9 +92,19 @@ void WireTap::run()
                     continue;
                 char buffer[65536];
                 const ssize_t n = ::read(f.fd, buffer, sizeof buffer);
-                if (n <= 0) {
+                if (n <= 0 || (side == 1 && pairs[i].cutting)) {
                     closed = true;
                     break;
+                }
+                if (side == 0) {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    if (!m_cutPart.isEmpty() && command(buffer, n) == 0x16
+                        && QByteArray::fromRawData(buffer, n).contains(m_cutPart)) {
+                        pairs[i].prepared = true;
+                        m_cutPart.clear();
+                    } else if (pairs[i].prepared && command(buffer, n) == 0x17) {
+                        pairs[i].cutting = true;
+                    }
                 }
                 const int to = side == 0 ? pairs[i].server : pairs[i].client;
                 for (ssize_t off = 0; off < n;) {
@@ -101,6 +121,7 @@ void WireTap::run()
                 }
             }
             if (closed) {
+                m_cutDone = m_cutDone || pairs[i].cutting;
                 ::close(pairs[i].client);
                 ::close(pairs[i].server);
                 pairs.erase(pairs.begin() + long(i));
@@ -109,8 +130,9 @@ void WireTap::run()
             }
             ++i;
         }
-        // New connections last: fds describes the pairs as they were before this round.
-        if (fds[0].revents & POLLIN) {
+        // New connections last: fds describes the pairs as they were before this round (emptied when
+        // a pair closed; the listener is polled again in the next round).
+        if (!fds.empty() && (fds[0].revents & POLLIN)) {
             const int client = ::accept(m_listener, nullptr, nullptr);
             const int server = ::socket(AF_INET, SOCK_STREAM, 0);
             sockaddr_in a = loopback(m_serverPort);

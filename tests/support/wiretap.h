@@ -1,6 +1,6 @@
 #pragma once
 // A loopback relay between the program and the database server that keeps a copy of everything
-// the program sends, so that a test can check the exact bytes of a statement.
+// the program sends, so that a test can check the exact bytes of a statement, or cut a connection.
 
 #include <QByteArray>
 #include <atomic>
@@ -19,6 +19,10 @@ public:
     QByteArray sent() const;
     /// True when some query packet (command byte 3) carried exactly statement (UTF-8).
     bool sawQuery(const QString& statement) const;
+    /// Once: the execution of the next prepared statement containing part reaches the server, which
+    /// runs it; then the connection closes, the answer dropped: the program cannot know the outcome.
+    void cutAfterExecuting(const QByteArray& part);
+    bool cutDone() const { return m_cutDone; }
 
 private:
     void run();
@@ -30,4 +34,6 @@ private:
     std::thread m_thread;
     mutable std::mutex m_mutex;
     QByteArray m_sent;
+    QByteArray m_cutPart;
+    std::atomic<bool> m_cutDone{false};
 };
