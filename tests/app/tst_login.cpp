@@ -2,6 +2,7 @@
 #include "app/rynconst.h"
 #include "data/digest.h"
 #include "platform/dialogseam.h"
+#include "platform/inifile.h"
 #include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
@@ -10,7 +11,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpServer>
 
 class TestLogin : public QObject
 {
@@ -255,6 +255,8 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), d->txtPassword);
         QTest::keyClick(d->txtPassword, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), d->btnLogin);
+        // The style draws the focus mark of a button or check box only in a window marked so.
+        QVERIFY(d->testAttribute(Qt::WA_KeyboardFocusChange));
         d->btnExit->setFocus();
         QTest::keyClick(d->btnExit, Qt::Key_Return);
         QCOMPARE(d->result(), int(TfrmLogin::mrClose));
@@ -282,16 +284,24 @@ private slots:
         QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Password);
     }
 
+    // The error names the server and port tried, and where each was set, before the driver's words.
     void serverDownShowsErrorsAndCountsNothing()
     {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
-        qputenv("RYN_DB_PORT", QByteArray::number(port));
+        const int port = SandboxDb::closedPort();
+        qunsetenv("RYN_DB_PORT");
+        const QString settings = IniFile::userSettingsPath();
+        auto removeSettings = qScopeGuard([&] { QFile::remove(settings); });
+        QVERIFY(QDir().mkpath(QFileInfo(settings).path()));
+        IniFile::writeString(settings, "Server", "DbPort", QString::number(port));
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmLogin* d = open();
         QCOMPARE(DialogSeam::last().flags, 16);
+        QVERIFY2(DialogSeam::last().text.startsWith(QStringLiteral("無法連線到資料庫伺服器 127.0.0.1 連接埠 %1（位址取自環境變數 "
+                                                                   "RYN_SERVER，連接埠取自設定檔 %2）：")
+                                                        .arg(port)
+                                                        .arg(settings)),
+                 qPrintable(DialogSeam::last().text));
+        QVERIFY(DialogSeam::last().text.contains("Can't connect"));
         QVERIFY(d->isVisible());
         DialogSeam::queueAnswer(Win::IDOK);
         attempt(d, "admin", "admin123");

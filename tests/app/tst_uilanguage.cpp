@@ -27,7 +27,7 @@
 #include <QTemporaryDir>
 
 // The start-up language as the program chooses it: the login dialog finds the language file in the
-// working directory, the main window and the windows after it follow.
+// working directory or beside the program, the main window and the windows after it follow.
 class TestUiLanguage : public QObject
 {
     Q_OBJECT
@@ -63,6 +63,7 @@ private slots:
         resetLoggedInUser();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(m_dir->path());
+        QFile::remove(IniFile::userSettingsPath());
         QVERIFY(QFile::copy(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng", m_dir->filePath("cn.lng")));
     }
 
@@ -93,6 +94,21 @@ private slots:
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("结束"));
     }
 
+    // An installed copy started in an empty folder finds its language file beside the program, from
+    // the login dialog on.
+    void theFileBesideTheProgramFromTheFirstWindowOn()
+    {
+        QFile::remove(m_dir->filePath("cn.lng"));
+        const QString beside = QCoreApplication::applicationDirPath() + "/cn.lng";
+        QFile::remove(beside);
+        QVERIFY(QFile::copy(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng", beside));
+        auto removeFile = qScopeGuard([&] { QFile::remove(beside); });
+        std::unique_ptr<TfrmLogin> login;
+        auto main = startUp(&login);
+        QCOMPARE(login->windowTitle(), QStringLiteral("登录"));
+        QCOMPARE(main->windowTitle(), QStringLiteral("Korvel线上补课后台管理"));
+    }
+
     void twKeepsTheBuiltInTexts_data()
     {
         QTest::addColumn<QString>("setting");
@@ -119,7 +135,7 @@ private slots:
         auto main = startUp();
         DialogSeam::queueAnswer(Win::IDOK);
         main->mitTW->trigger();
-        QCOMPARE(IniFile::readString(ini(), "Language", "default", ""), QStringLiteral("tw"));
+        QCOMPARE(IniFile::readString(IniFile::userSettingsPath(), "Language", "default", ""), QStringLiteral("tw"));
         QCOMPARE(DialogSeam::last().text, QStringLiteral("请关闭程序再重新启动"));
         QCOMPARE(main->windowTitle(), QStringLiteral("Korvel线上补课后台管理"));
         QCOMPARE(main->mitBasic->title(), QStringLiteral("基本资料管理 (&S)"));

@@ -4,6 +4,10 @@
 
 #include <QTemporaryDir>
 
+namespace {
+const QStringList kFiles{"working", "user", "xdg", "etc"};
+}
+
 class TestIniFile : public QObject
 {
     Q_OBJECT
@@ -70,6 +74,68 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY_THROWS_EXCEPTION(AppError, IniFile::writeString(dir.filePath("no/such/dir/ryn.ini"), "A", "b", "c"));
+    }
+
+    // Each row names the files that exist (working directory, per-user, $XDG_CONFIG_DIRS, /etc) and
+    // their lines; a key comes from the first file holding it, and the menu's choice is written to
+    // the working directory's file or else the per-user one, never to the machine's.
+    void searchOrderAndWhereTheChoiceGoes_data()
+    {
+        QTest::addColumn<QStringList>("contents");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("writtenTo");
+        const QString tw = "[Language]\ndefault=tw\n", cn = "[Language]\ndefault=cn\n";
+        const QString etcHost = "[Server]\nHost=10.0.0.9\n";
+        QTest::newRow("working wins") << QStringList{tw, cn, cn, cn + etcHost} << "tw" << "working" << "10.0.0.9"
+                                      << "working";
+        QTest::newRow("user before system") << QStringList{"", cn, tw, tw + etcHost} << "cn" << "user" << "10.0.0.9"
+                                            << "user";
+        QTest::newRow("xdg before etc") << QStringList{"", "", tw, cn + etcHost} << "tw" << "xdg" << "10.0.0.9"
+                                        << "user";
+        QTest::newRow("etc last") << QStringList{"", "", "", cn + etcHost} << "cn" << "etc" << "10.0.0.9" << "user";
+        QTest::newRow("key by key") << QStringList{"[Server]\nHost=10.0.0.1\n", "", "", tw + etcHost} << "tw"
+                                    << "etc" << "10.0.0.1" << "working";
+        QTest::newRow("none") << QStringList{"", "", "", ""} << "" << "" << "" << "user";
+    }
+    void searchOrderAndWhereTheChoiceGoes()
+    {
+        QFETCH(QStringList, contents);
+        QTemporaryDir root;
+        const QString oldDir = QDir::currentPath();
+        auto restore = qScopeGuard([&] { QDir::setCurrent(oldDir); });
+        QVERIFY(QDir(root.path()).mkpath("working") && QDir::setCurrent(root.filePath("working")));
+        qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", root.filePath("xdg").toUtf8());
+        qputenv("RYN_SYSCONFDIR", root.filePath("etc").toUtf8());
+        QHash<QString, QString> path;
+        for (int i = 0; i < kFiles.size(); ++i) {
+            path[kFiles[i]] = root.filePath(kFiles[i] + (i ? "/ryn/ryn.ini" : "/ryn.ini"));
+            if (contents[i].isEmpty())
+                continue;
+            QDir().mkpath(QFileInfo(path[kFiles[i]]).path());
+            QFile f(path[kFiles[i]]);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(contents[i].toUtf8());
+        }
+        QCOMPARE(IniFile::settingsSearchPath().mid(0, 4), QStringList({path["working"], path["user"], path["xdg"], path["etc"]}));
+        const IniFile::Setting language = IniFile::findSetting("Language", "default");
+        QTEST(language.value, "language");
+        QFETCH(QString, from);
+        QCOMPARE(language.file, path.value(from));
+        QTEST(IniFile::findSetting("server", "host").value, "host");
+
+        IniFile::writeSetting("Language", "default", "chosen");
+        QFETCH(QString, writtenTo);
+        QCOMPARE(IniFile::findSetting("Language", "default").file, path[writtenTo]);
+        QCOMPARE(IniFile::findSetting("Language", "default").value, QStringLiteral("chosen"));
+        // The per-user file made for the choice does not hide the machine's server address.
+        QTEST(IniFile::findSetting("Server", "Host").value, "host");
+        for (int i = 1; i < kFiles.size(); ++i) {
+            if (kFiles[i] != writtenTo)
+                QCOMPARE(readAll(path[kFiles[i]]), contents[i]);
+        }
     }
 };
 
