@@ -91,7 +91,8 @@ void Connection::connectNow()
         // Which server was tried, and which setting named it, comes before the driver's words: a
         // workstation with no settings at all otherwise only hears of 127.0.0.1.
         const DbError driver = sqlError(db.lastError());
-        throw DbError(QStringLiteral("無法連線到") + server.describeDatabase() + QStringLiteral("：") + driver.message(),
+        throw DbError(QStringLiteral("無法連線到") + server.describeDatabase() + QStringLiteral("：")
+                          + driver.message(),
                       driver.code());
     }
     try {

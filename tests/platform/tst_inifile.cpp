@@ -82,26 +82,23 @@ private slots:
     void searchOrderAndWhereTheChoiceGoes_data()
     {
         QTest::addColumn<QStringList>("contents");
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("writtenTo");
+        QTest::addColumn<QStringList>("expected"); // the language, its file, the host, the file written
         const QString tw = "[Language]\ndefault=tw\n", cn = "[Language]\ndefault=cn\n";
-        const QString etcHost = "[Server]\nHost=10.0.0.9\n";
-        QTest::newRow("working wins") << QStringList{tw, cn, cn, cn + etcHost} << "tw" << "working" << "10.0.0.9"
-                                      << "working";
-        QTest::newRow("user before system") << QStringList{"", cn, tw, tw + etcHost} << "cn" << "user" << "10.0.0.9"
-                                            << "user";
-        QTest::newRow("xdg before etc") << QStringList{"", "", tw, cn + etcHost} << "tw" << "xdg" << "10.0.0.9"
-                                        << "user";
-        QTest::newRow("etc last") << QStringList{"", "", "", cn + etcHost} << "cn" << "etc" << "10.0.0.9" << "user";
-        QTest::newRow("key by key") << QStringList{"[Server]\nHost=10.0.0.1\n", "", "", tw + etcHost} << "tw"
-                                    << "etc" << "10.0.0.1" << "working";
-        QTest::newRow("none") << QStringList{"", "", "", ""} << "" << "" << "" << "user";
+        const QString host = "[Server]\nHost=10.0.0.9\n";
+        QTest::newRow("working wins") << QStringList{tw, cn, cn, cn + host}
+                                      << QStringList{"tw", "working", "10.0.0.9", "working"};
+        QTest::newRow("user, system") << QStringList{"", cn, tw, tw + host}
+                                      << QStringList{"cn", "user", "10.0.0.9", "user"};
+        QTest::newRow("xdg, etc") << QStringList{"", "", tw, cn + host} << QStringList{"tw", "xdg", "10.0.0.9", "user"};
+        QTest::newRow("etc last") << QStringList{"", "", "", cn + host} << QStringList{"cn", "etc", "10.0.0.9", "user"};
+        QTest::newRow("key by key") << QStringList{"[Server]\nHost=10.0.0.1\n", "", "", tw + host}
+                                    << QStringList{"tw", "etc", "10.0.0.1", "working"};
+        QTest::newRow("none") << QStringList{"", "", "", ""} << QStringList{"", "", "", "user"};
     }
     void searchOrderAndWhereTheChoiceGoes()
     {
         QFETCH(QStringList, contents);
+        QFETCH(QStringList, expected);
         QTemporaryDir root;
         const QString oldDir = QDir::currentPath();
         auto restore = qScopeGuard([&] { QDir::setCurrent(oldDir); });
@@ -119,21 +116,21 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(contents[i].toUtf8());
         }
-        QCOMPARE(IniFile::settingsSearchPath().mid(0, 4), QStringList({path["working"], path["user"], path["xdg"], path["etc"]}));
+        QCOMPARE(IniFile::settingsSearchPath().mid(0, 4),
+                 QStringList({path["working"], path["user"], path["xdg"], path["etc"]}));
         const IniFile::Setting language = IniFile::findSetting("Language", "default");
-        QTEST(language.value, "language");
-        QFETCH(QString, from);
-        QCOMPARE(language.file, path.value(from));
-        QTEST(IniFile::findSetting("server", "host").value, "host");
+        QCOMPARE(language.value, expected[0]);
+        QCOMPARE(language.file, path.value(expected[1]));
+        QCOMPARE(IniFile::findSetting("server", "host").value, expected[2]);
 
         IniFile::writeSetting("Language", "default", "chosen");
-        QFETCH(QString, writtenTo);
-        QCOMPARE(IniFile::findSetting("Language", "default").file, path[writtenTo]);
-        QCOMPARE(IniFile::findSetting("Language", "default").value, QStringLiteral("chosen"));
+        const IniFile::Setting chosen = IniFile::findSetting("Language", "default");
+        QCOMPARE(chosen.value, QStringLiteral("chosen"));
+        QCOMPARE(chosen.file, path[expected[3]]);
         // The per-user file made for the choice does not hide the machine's server address.
-        QTEST(IniFile::findSetting("Server", "Host").value, "host");
+        QCOMPARE(IniFile::findSetting("Server", "Host").value, expected[2]);
         for (int i = 1; i < kFiles.size(); ++i) {
-            if (kFiles[i] != writtenTo)
+            if (kFiles[i] != expected[3])
                 QCOMPARE(readAll(path[kFiles[i]]), contents[i]);
         }
     }
