@@ -64,7 +64,8 @@ QString ServerSettings::describeDatabase() const
     else
         text += QStringLiteral("（位址取自%1，連接埠取自%2）").arg(sourceText(hostSource), sourceText(dbPortSource));
     if (hostSource.isEmpty())
-        text += QStringLiteral("，可在 ryn.ini 的 [Server] 段以 Host 及 DbPort 設定");
+        text += QStringLiteral("，可在 %1 或 /etc/ryn/ryn.ini 的 [Server] 段以 Host 及 DbPort 設定")
+                    .arg(IniFile::userSettingsPath());
     return text;
 }
 

@@ -61,9 +61,6 @@ bool applyEnterRule(QWidget* form, QKeyEvent* event)
     }
     for (QWidget* next = focus->nextInFocusChain(); next && next != focus; next = next->nextInFocusChain()) {
         if (isTabStop(next, form)) {
-            // The style marks a focused button or check box only in a window the keys have moved
-            // through, which Qt notes for Tab alone; Enter moves the focus as Tab does.
-            form->window()->setAttribute(Qt::WA_KeyboardFocusChange);
             next->setFocus(Qt::TabFocusReason);
             break;
         }

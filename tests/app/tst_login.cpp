@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOption>
 
 class TestLogin : public QObject
 {
@@ -255,8 +256,6 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), d->txtPassword);
         QTest::keyClick(d->txtPassword, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), d->btnLogin);
-        // The style draws the focus mark of a button or check box only in a window marked so.
-        QVERIFY(d->testAttribute(Qt::WA_KeyboardFocusChange));
         d->btnExit->setFocus();
         QTest::keyClick(d->btnExit, Qt::Key_Return);
         QCOMPARE(d->result(), int(TfrmLogin::mrClose));
@@ -268,6 +267,10 @@ private slots:
         TfrmLogin* d = open();
         QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
         QCOMPARE(QApplication::focusWidget(), d->chkShowPassword);
+        // The clicked check box is drawn with its focus mark.
+        QStyleOption option;
+        option.initFrom(d->chkShowPassword);
+        QVERIFY(option.state.testFlags(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange));
         QTest::keyClick(d->chkShowPassword, Qt::Key_Return);
         QVERIFY(d->chkShowPassword->isChecked());
         QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Normal);
