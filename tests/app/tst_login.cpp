@@ -299,12 +299,9 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmLogin* d = open();
         QCOMPARE(DialogSeam::last().flags, 16);
-        QVERIFY2(DialogSeam::last().text.startsWith(
-                     QStringLiteral("無法連線到資料庫伺服器 127.0.0.1 連接埠 %1（位址取自環境變數 "
-                                    "RYN_SERVER，連接埠取自設定檔 %2）：")
-                         .arg(port)
-                         .arg(settings)),
-                 qPrintable(DialogSeam::last().text));
+        const QString named = QStringLiteral("無法連線到資料庫伺服器 127.0.0.1 連接埠 %1（位址取自環境變數 RYN_SERVER，"
+                                             "連接埠取自設定檔 %2）：");
+        QVERIFY(DialogSeam::last().text.startsWith(named.arg(port).arg(settings)));
         QVERIFY(DialogSeam::last().text.contains("Can't connect"));
         QVERIFY(d->isVisible());
         DialogSeam::queueAnswer(Win::IDOK);

@@ -283,7 +283,6 @@ private slots:
         QCOMPARE(w->mitTW->text(), titleBefore);
     }
 
-    // Without a ryn.ini in the working directory the choice goes to the per-user file.
     void languageItemsClick()
     {
         TfrmRynMain* w = open();

@@ -100,7 +100,6 @@ private slots:
     {
         QFile::remove(m_dir->filePath("cn.lng"));
         const QString beside = QCoreApplication::applicationDirPath() + "/cn.lng";
-        QFile::remove(beside);
         QVERIFY(QFile::copy(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng", beside));
         auto removeFile = qScopeGuard([&] { QFile::remove(beside); });
         std::unique_ptr<TfrmLogin> login;

@@ -1,12 +1,9 @@
 #include "platform/errors.h"
 #include "platform/inifile.h"
 #include "coresupport.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
-
-namespace {
-const QStringList kFiles{"working", "user", "xdg", "etc"};
-}
 
 class TestIniFile : public QObject
 {
@@ -76,24 +73,20 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(AppError, IniFile::writeString(dir.filePath("no/such/dir/ryn.ini"), "A", "b", "c"));
     }
 
-    // Each row names the files that exist (working directory, per-user, $XDG_CONFIG_DIRS, /etc) and
-    // their lines; a key comes from the first file holding it, and the menu's choice is written to
-    // the working directory's file or else the per-user one, never to the machine's.
+    // Each row gives the lines of the working directory's, the per-user, the $XDG_CONFIG_DIRS and the
+    // /etc file ("" for none); a key comes from the first file holding it, and the menu's choice is
+    // written to the working directory's file or else the per-user one, never to the machine's.
     void searchOrderAndWhereTheChoiceGoes_data()
     {
         QTest::addColumn<QStringList>("contents");
         QTest::addColumn<QStringList>("expected"); // the language, its file, the host, the file written
-        const QString tw = "[Language]\ndefault=tw\n", cn = "[Language]\ndefault=cn\n";
-        const QString host = "[Server]\nHost=10.0.0.9\n";
-        QTest::newRow("working wins") << QStringList{tw, cn, cn, cn + host}
-                                      << QStringList{"tw", "working", "10.0.0.9", "working"};
-        QTest::newRow("user, system") << QStringList{"", cn, tw, tw + host}
-                                      << QStringList{"cn", "user", "10.0.0.9", "user"};
-        QTest::newRow("xdg, etc") << QStringList{"", "", tw, cn + host} << QStringList{"tw", "xdg", "10.0.0.9", "user"};
-        QTest::newRow("etc last") << QStringList{"", "", "", cn + host} << QStringList{"cn", "etc", "10.0.0.9", "user"};
-        QTest::newRow("key by key") << QStringList{"[Server]\nHost=10.0.0.1\n", "", "", tw + host}
-                                    << QStringList{"tw", "etc", "10.0.0.1", "working"};
-        QTest::newRow("none") << QStringList{"", "", "", ""} << QStringList{"", "", "", "user"};
+        const QString tw = "[Language]\ndefault=tw\n", cn = "[Language]\ndefault=cn\n", host = "[Server]\nHost=10.9\n";
+        QTest::newRow("working wins") << QStringList{tw, cn, cn, cn + host} << QStringList{"tw", "0", "10.9", "0"};
+        QTest::newRow("user, system") << QStringList{"", cn, tw, tw + host} << QStringList{"cn", "1", "10.9", "1"};
+        QTest::newRow("xdg, etc") << QStringList{"", "", tw, cn + host} << QStringList{"tw", "2", "10.9", "1"};
+        QTest::newRow("key by key") << QStringList{"[Server]\nHost=10.1\n", "", "", tw + host}
+                                    << QStringList{"tw", "3", "10.1", "0"};
+        QTest::newRow("none") << QStringList{"", "", "", ""} << QStringList{"", "", "", "1"};
     }
     void searchOrderAndWhereTheChoiceGoes()
     {
@@ -102,37 +95,28 @@ private slots:
         QTemporaryDir root;
         const QString oldDir = QDir::currentPath();
         auto restore = qScopeGuard([&] { QDir::setCurrent(oldDir); });
-        QVERIFY(QDir(root.path()).mkpath("working") && QDir::setCurrent(root.filePath("working")));
+        QDir(root.path()).mkpath("working");
+        QDir::setCurrent(root.filePath("working"));
+        const QStringList files{root.filePath("working/ryn.ini"), root.filePath("user/ryn/ryn.ini"),
+                                root.filePath("xdg/ryn/ryn.ini"), root.filePath("etc/ryn/ryn.ini")};
         qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8());
         qputenv("XDG_CONFIG_DIRS", root.filePath("xdg").toUtf8());
         qputenv("RYN_SYSCONFDIR", root.filePath("etc").toUtf8());
-        QHash<QString, QString> path;
-        for (int i = 0; i < kFiles.size(); ++i) {
-            path[kFiles[i]] = root.filePath(kFiles[i] + (i ? "/ryn/ryn.ini" : "/ryn.ini"));
-            if (contents[i].isEmpty())
-                continue;
-            QDir().mkpath(QFileInfo(path[kFiles[i]]).path());
-            QFile f(path[kFiles[i]]);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(contents[i].toUtf8());
+        for (int i = 0; i < 4; ++i) {
+            if (!contents[i].isEmpty() && QDir().mkpath(QFileInfo(files[i]).path()))
+                TestFiles::write(files[i], contents[i].toUtf8());
         }
-        QCOMPARE(IniFile::settingsSearchPath().mid(0, 4),
-                 QStringList({path["working"], path["user"], path["xdg"], path["etc"]}));
         const IniFile::Setting language = IniFile::findSetting("Language", "default");
         QCOMPARE(language.value, expected[0]);
-        QCOMPARE(language.file, path.value(expected[1]));
+        QCOMPARE(language.file, expected[1].isEmpty() ? QString() : files[expected[1].toInt()]);
         QCOMPARE(IniFile::findSetting("server", "host").value, expected[2]);
 
         IniFile::writeSetting("Language", "default", "chosen");
-        const IniFile::Setting chosen = IniFile::findSetting("Language", "default");
-        QCOMPARE(chosen.value, QStringLiteral("chosen"));
-        QCOMPARE(chosen.file, path[expected[3]]);
+        QCOMPARE(IniFile::findSetting("Language", "default").file, files[expected[3].toInt()]);
         // The per-user file made for the choice does not hide the machine's server address.
         QCOMPARE(IniFile::findSetting("Server", "Host").value, expected[2]);
-        for (int i = 1; i < kFiles.size(); ++i) {
-            if (kFiles[i] != expected[3])
-                QCOMPARE(readAll(path[kFiles[i]]), contents[i]);
-        }
+        for (int i = 2; i < 4; ++i)
+            QCOMPARE(TestFiles::read(files[i]), contents[i].isEmpty() ? "(missing)" : contents[i].toUtf8());
     }
 };
 
