@@ -293,7 +293,6 @@ private slots:
         const int port = SandboxDb::closedPort();
         qunsetenv("RYN_DB_PORT");
         const QString settings = IniFile::userSettingsPath();
-        auto removeSettings = qScopeGuard([&] { QFile::remove(settings); });
         QVERIFY(QDir().mkpath(QFileInfo(settings).path()));
         IniFile::writeString(settings, "Server", "DbPort", QString::number(port));
         DialogSeam::queueAnswer(Win::IDOK);

@@ -75,8 +75,19 @@ private slots:
         QCOMPARE(DialogSeam::pending(), 0);
     }
 
+    void withoutSettingTheFileIsUsed_data()
+    {
+        QTest::addColumn<bool>("besideTheProgram");
+        QTest::newRow("in the working directory") << false;
+        QTest::newRow("beside the program, as installed") << true;
+    }
     void withoutSettingTheFileIsUsed()
     {
+        QFETCH(bool, besideTheProgram);
+        const QString beside = QCoreApplication::applicationDirPath() + "/cn.lng";
+        auto removeFile = qScopeGuard([&] { QFile::remove(beside); });
+        if (besideTheProgram)
+            QVERIFY(QFile::copy(m_dir->filePath("cn.lng"), beside) && QFile::remove(m_dir->filePath("cn.lng")));
         std::unique_ptr<TfrmLogin> login;
         auto main = startUp(&login);
         QCOMPARE(login->windowTitle(), QStringLiteral("登录"));
@@ -92,20 +103,6 @@ private slots:
         main->close();
         QCOMPARE(DialogSeam::last().text, QStringLiteral("确定结束本系统?"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("结束"));
-    }
-
-    // An installed copy started in an empty folder finds its language file beside the program, from
-    // the login dialog on.
-    void theFileBesideTheProgramFromTheFirstWindowOn()
-    {
-        QFile::remove(m_dir->filePath("cn.lng"));
-        const QString beside = QCoreApplication::applicationDirPath() + "/cn.lng";
-        QVERIFY(QFile::copy(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng", beside));
-        auto removeFile = qScopeGuard([&] { QFile::remove(beside); });
-        std::unique_ptr<TfrmLogin> login;
-        auto main = startUp(&login);
-        QCOMPARE(login->windowTitle(), QStringLiteral("登录"));
-        QCOMPARE(main->windowTitle(), QStringLiteral("Korvel线上补课后台管理"));
     }
 
     void twKeepsTheBuiltInTexts_data()

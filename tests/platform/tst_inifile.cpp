@@ -73,9 +73,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(AppError, IniFile::writeString(dir.filePath("no/such/dir/ryn.ini"), "A", "b", "c"));
     }
 
-    // Each row gives the lines of the working directory's, the per-user, the $XDG_CONFIG_DIRS and the
-    // /etc file ("" for none); a key comes from the first file holding it, and the menu's choice is
-    // written to the working directory's file or else the per-user one, never to the machine's.
+    // The lines of the working directory's, the per-user, the $XDG_CONFIG_DIRS and the /etc file: a key
+    // comes from the first file holding it; the choice goes to the working directory's or the user's file.
     void searchOrderAndWhereTheChoiceGoes_data()
     {
         QTest::addColumn<QStringList>("contents");
@@ -86,7 +85,6 @@ private slots:
         QTest::newRow("xdg, etc") << QStringList{"", "", tw, cn + host} << QStringList{"tw", "2", "10.9", "1"};
         QTest::newRow("key by key") << QStringList{"[Server]\nHost=10.1\n", "", "", tw + host}
                                     << QStringList{"tw", "3", "10.1", "0"};
-        QTest::newRow("none") << QStringList{"", "", "", ""} << QStringList{"", "", "", "1"};
     }
     void searchOrderAndWhereTheChoiceGoes()
     {
@@ -95,9 +93,8 @@ private slots:
         QTemporaryDir root;
         const QString oldDir = QDir::currentPath();
         auto restore = qScopeGuard([&] { QDir::setCurrent(oldDir); });
-        QDir(root.path()).mkpath("working");
-        QDir::setCurrent(root.filePath("working"));
-        const QStringList files{root.filePath("working/ryn.ini"), root.filePath("user/ryn/ryn.ini"),
+        QDir::setCurrent(root.path());
+        const QStringList files{root.filePath("ryn.ini"), root.filePath("user/ryn/ryn.ini"),
                                 root.filePath("xdg/ryn/ryn.ini"), root.filePath("etc/ryn/ryn.ini")};
         qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8());
         qputenv("XDG_CONFIG_DIRS", root.filePath("xdg").toUtf8());
@@ -106,14 +103,12 @@ private slots:
             if (!contents[i].isEmpty() && QDir().mkpath(QFileInfo(files[i]).path()))
                 TestFiles::write(files[i], contents[i].toUtf8());
         }
-        const IniFile::Setting language = IniFile::findSetting("Language", "default");
-        QCOMPARE(language.value, expected[0]);
-        QCOMPARE(language.file, expected[1].isEmpty() ? QString() : files[expected[1].toInt()]);
-        QCOMPARE(IniFile::findSetting("server", "host").value, expected[2]);
-
+        QCOMPARE(IniFile::findSetting("Language", "default").value, expected[0]);
+        QCOMPARE(IniFile::findSetting("language", "DEFAULT").file, files[expected[1].toInt()]);
+        QCOMPARE(IniFile::findSetting("Server", "Host").value, expected[2]);
         IniFile::writeSetting("Language", "default", "chosen");
         QCOMPARE(IniFile::findSetting("Language", "default").file, files[expected[3].toInt()]);
-        // The per-user file made for the choice does not hide the machine's server address.
+        // Nor does a per-user file made for the choice hide the machine's server address.
         QCOMPARE(IniFile::findSetting("Server", "Host").value, expected[2]);
         for (int i = 2; i < 4; ++i)
             QCOMPARE(TestFiles::read(files[i]), contents[i].isEmpty() ? "(missing)" : contents[i].toUtf8());
