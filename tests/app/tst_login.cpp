@@ -267,9 +267,8 @@ private slots:
         TfrmLogin* d = open();
         QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
         QCOMPARE(QApplication::focusWidget(), d->chkShowPassword);
-        // The clicked check box is drawn with its focus mark.
         QStyleOption option;
-        option.initFrom(d->chkShowPassword);
+        option.initFrom(d->chkShowPassword); // the states from which the style draws the focus mark
         QVERIFY(option.state.testFlags(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange));
         QTest::keyClick(d->chkShowPassword, Qt::Key_Return);
         QVERIFY(d->chkShowPassword->isChecked());
@@ -292,9 +291,8 @@ private slots:
     {
         const int port = SandboxDb::closedPort();
         qunsetenv("RYN_DB_PORT");
-        const QString settings = IniFile::userSettingsPath();
-        QVERIFY(QDir().mkpath(QFileInfo(settings).path()));
-        IniFile::writeString(settings, "Server", "DbPort", QString::number(port));
+        IniFile::writeSetting("Server", "DbPort", QString::number(port));
+        const QString settings = IniFile::findSetting("Server", "DbPort").file;
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmLogin* d = open();
         QCOMPARE(DialogSeam::last().flags, 16);
