@@ -17,7 +17,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,7 +112,7 @@ void TfrmLogin::GetUILanguage()
 
 void TfrmLogin::FormCreate()
 {
-    scanForLanguageFiles(QDir::currentPath());
+    registerLanguageFiles();
     // A language file that cannot be read costs the translation only: its error is shown, the
     // built-in texts stay, and the connection is still set up so that staff can log in.
     guarded([this] { GetUILanguage(); });

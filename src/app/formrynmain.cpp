@@ -15,14 +15,12 @@
 #include "forms/formwatchlog.h"
 #include "ui/framekeys.h"
 #include "ui/guard.h"
-#include "platform/inifile.h"
 #include "ui/mdiarrange.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -159,7 +157,7 @@ void TfrmRynMain::buildMenus()
 
 void TfrmRynMain::FormCreate()
 {
-    scanForLanguageFiles(QCoreApplication::applicationDirPath());
+    registerLanguageFiles();
     // As in the login dialog: an unreadable language file must not leave the windows without
     // their connection.
     guarded([this] { GetUILanguage(); });
@@ -186,7 +184,7 @@ void TfrmRynMain::SetDefaultLang(const QString& caption)
         mitCN->setChecked(true);
     }
     UILANGUAGE = choice;
-    IniFile::writeString(settingsFilePath(), QStringLiteral("Language"), QStringLiteral("default"), choice);
+    storeLanguageChoice(choice);
     ShowMessage(lblRestart->text());
 }
 

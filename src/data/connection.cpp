@@ -70,8 +70,14 @@ void Connection::connectNow()
     // The handle of a lost connection is of no further use; opening anew reads every setting again.
     db.close();
     m_lost = false;
-    db.setHostName(settings.value(QStringLiteral("SERVER")));
-    db.setPort(ServerSettings::load().dbPort);
+    ServerSettings server = ServerSettings::load();
+    const QString host = settings.value(QStringLiteral("SERVER"));
+    if (host != server.host) {
+        server.host = host;
+        server.hostSource = QStringLiteral("連線字串");
+    }
+    db.setHostName(host);
+    db.setPort(server.dbPort);
     db.setDatabaseName(settings.value(QStringLiteral("DATABASE")));
     db.setUserName(settings.value(QStringLiteral("UID")));
     db.setPassword(settings.value(QStringLiteral("PASSWORD")));
@@ -81,8 +87,14 @@ void Connection::connectNow()
     // hang the program.
     db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_RECONNECT=0;MYSQL_OPT_CONNECT_TIMEOUT=10;"
                                         "MYSQL_OPT_READ_TIMEOUT=120;MYSQL_OPT_WRITE_TIMEOUT=120"));
-    if (!db.open())
-        throw sqlError(db.lastError());
+    if (!db.open()) {
+        // Which server was tried, and which setting named it, comes before the driver's words: a
+        // workstation with no settings at all otherwise only hears of 127.0.0.1.
+        const DbError driver = sqlError(db.lastError());
+        throw DbError(QStringLiteral("無法連線到") + server.describeDatabase() + QStringLiteral("：")
+                          + driver.message(),
+                      driver.code());
+    }
     try {
         // A backslash is an ordinary character in string literals, so that quoting (doubling single
         // quotes) is all a typed value needs.

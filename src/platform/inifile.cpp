@@ -4,8 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
-#include <QStringList>
+#include <QStandardPaths>
 
 namespace {
 QStringList readLines(const QString& path)
@@ -101,4 +102,47 @@ void IniFile::writeString(const QString& path, const QString& section, const QSt
 QString IniFile::settingsPath()
 {
     return QDir::currentPath() + QStringLiteral("/ryn.ini");
+}
+
+namespace {
+const QString kOwnFile = QStringLiteral("/ryn/ryn.ini");
+}
+
+QString IniFile::userSettingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + kOwnFile;
+}
+
+QStringList IniFile::settingsSearchPath()
+{
+    QStringList files{settingsPath(), userSettingsPath()};
+    // The first configuration folder is the user's own; the others are the machine's.
+    const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    for (qsizetype i = 1; i < folders.size(); ++i)
+        files << folders[i] + kOwnFile;
+    const QString etc = qEnvironmentVariable("RYN_SYSCONFDIR", QStringLiteral("/etc"));
+    files << etc + kOwnFile;
+    return files;
+}
+
+IniFile::Setting IniFile::findSetting(const QString& section, const QString& key)
+{
+    for (const QString& file : settingsSearchPath()) {
+        // A value no file can hold: tells "missing" from "empty".
+        const QString missing(1, QChar(0));
+        const QString value = readString(file, section, key, missing);
+        if (value != missing)
+            return {value, file};
+    }
+    return {};
+}
+
+void IniFile::writeSetting(const QString& section, const QString& key, const QString& value)
+{
+    QString path = settingsPath();
+    if (!QFileInfo::exists(path)) {
+        path = userSettingsPath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    }
+    writeString(path, section, key, value);
 }

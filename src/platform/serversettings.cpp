@@ -10,24 +10,63 @@ int portFrom(const QString& text, int fallback)
     return ok && port > 0 && port < 65536 ? port : fallback;
 }
 
-QString fromEnv(const char* name, const QString& fallback)
+// The environment variable when it is set, else the settings files' key; source names which.
+QString lookUp(const char* variable, const QString& key, QString* source)
 {
-    const QString value = qEnvironmentVariable(name);
-    return value.isEmpty() ? fallback : value;
+    const QString fromEnv = qEnvironmentVariable(variable);
+    if (!fromEnv.isEmpty()) {
+        *source = QString::fromLatin1(variable);
+        return fromEnv;
+    }
+    const IniFile::Setting setting = IniFile::findSetting(QStringLiteral("Server"), key);
+    *source = setting.file;
+    return setting.value;
+}
+
+QString sourceText(const QString& source)
+{
+    if (source.isEmpty())
+        return QStringLiteral("程式內定值");
+    if (source.startsWith(QLatin1String("RYN_")))
+        return QStringLiteral("環境變數 ") + source;
+    if (source.startsWith(QLatin1Char('/')))
+        return QStringLiteral("設定檔 ") + source;
+    return source;
 }
 } // namespace
 
 ServerSettings ServerSettings::load()
 {
     ServerSettings s;
-    const QString ini = IniFile::settingsPath();
-    const QString section = QStringLiteral("Server");
-    s.host = fromEnv("RYN_SERVER", IniFile::readString(ini, section, QStringLiteral("Host"), s.host));
-    s.dbPort =
-        portFrom(fromEnv("RYN_DB_PORT", IniFile::readString(ini, section, QStringLiteral("DbPort"), {})), s.dbPort);
-    s.ftpPort =
-        portFrom(fromEnv("RYN_FTP_PORT", IniFile::readString(ini, section, QStringLiteral("FtpPort"), {})), s.ftpPort);
+    const QString host = lookUp("RYN_SERVER", QStringLiteral("Host"), &s.hostSource);
+    if (!host.isEmpty())
+        s.host = host;
+    else
+        s.hostSource.clear();
+    const int dbPort = portFrom(lookUp("RYN_DB_PORT", QStringLiteral("DbPort"), &s.dbPortSource), 0);
+    if (dbPort)
+        s.dbPort = dbPort;
+    else
+        s.dbPortSource.clear();
+    const int ftpPort = portFrom(lookUp("RYN_FTP_PORT", QStringLiteral("FtpPort"), &s.ftpPortSource), 0);
+    if (ftpPort)
+        s.ftpPort = ftpPort;
+    else
+        s.ftpPortSource.clear();
     return s;
+}
+
+QString ServerSettings::describeDatabase() const
+{
+    QString text = QStringLiteral("資料庫伺服器 %1 連接埠 %2").arg(host).arg(dbPort);
+    if (hostSource == dbPortSource)
+        text += QStringLiteral("（位址及連接埠取自%1）").arg(sourceText(hostSource));
+    else
+        text += QStringLiteral("（位址取自%1，連接埠取自%2）").arg(sourceText(hostSource), sourceText(dbPortSource));
+    if (hostSource.isEmpty())
+        text += QStringLiteral("，可在 %1 或 /etc/ryn/ryn.ini 的 [Server] 段以 Host 及 DbPort 設定")
+                    .arg(IniFile::userSettingsPath());
+    return text;
 }
 
 namespace {

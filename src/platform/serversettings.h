@@ -1,7 +1,7 @@
 #pragma once
-// Where the database and video servers are. The address comes from ryn.ini in the current working
-// directory (section "Server": Host, DbPort, FtpPort); RYN_SERVER, RYN_DB_PORT and RYN_FTP_PORT
-// override the file.
+// Where the database and video servers are: section "Server" (Host, DbPort, FtpPort) of the
+// settings files, each key from the first file that holds it (IniFile::findSetting); RYN_SERVER,
+// RYN_DB_PORT and RYN_FTP_PORT override the files.
 
 #include <QString>
 
@@ -9,8 +9,16 @@ struct ServerSettings {
     QString host = QStringLiteral("127.0.0.1");
     int dbPort = 3306;
     int ftpPort = 21;
+    /// Where each value came from: a settings file's path, "RYN_..." for an environment variable,
+    /// or empty for the built-in default.
+    QString hostSource;
+    QString dbPortSource;
+    QString ftpPortSource;
 
     static ServerSettings load();
+    /// The database server as the user should read it when it cannot be reached: its address and
+    /// port and where each was set, in Traditional Chinese.
+    QString describeDatabase() const;
 };
 
 /// The program's connection string, with the server's address in it.

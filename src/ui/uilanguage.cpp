@@ -5,28 +5,40 @@
 #include "lang/languagemanager.h"
 #include "platform/inifile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QWidget>
 
-QString settingsFilePath()
-{
-    return IniFile::settingsPath();
-}
+namespace {
+const QString kSection = QStringLiteral("Language");
+const QString kKey = QStringLiteral("default");
+} // namespace
 
-int scanForLanguageFiles(const QString& dir)
+int registerLanguageFiles()
 {
-    return LangManager().ScanForLangFiles(dir, QStringLiteral("*.lng"), false);
+    const QString mask = QStringLiteral("*.lng");
+    TLanguageManager& manager = LangManager();
+    // An installed program is started from the home folder, its language files beside it; the
+    // working directory may still hold a file of its own, and that one is meant.
+    int count = manager.ScanForLangFiles(QCoreApplication::applicationDirPath(), mask, false);
+    if (QDir(QDir::currentPath()) != QDir(QCoreApplication::applicationDirPath()))
+        count += manager.ScanForLangFiles(QDir::currentPath(), mask, false);
+    return count;
 }
 
 bool applyStartupLanguage()
 {
-    const QString value =
-        IniFile::readString(settingsFilePath(), QStringLiteral("Language"), QStringLiteral("default"), QString());
+    const QString value = IniFile::findSetting(kSection, kKey).value;
     const bool builtIn = value == QLatin1String("tw");
     TLanguageManager& manager = LangManager();
     // Without a registered language file there is no index 1: the built-in texts stay.
     manager.setLanguageID(manager.LanguageIDs(builtIn ? 0 : 1));
     return manager.LanguageID() == TLanguageManager::DefaultLanguageID;
+}
+
+void storeLanguageChoice(const QString& choice)
+{
+    IniFile::writeSetting(kSection, kKey, choice);
 }
 
 TLanguageController* attachLanguageController(QWidget* window)

@@ -2,6 +2,7 @@
 #include "session/rynconst.h"
 #include "data/digest.h"
 #include "platform/dialogseam.h"
+#include "platform/inifile.h"
 #include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
@@ -10,7 +11,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpServer>
+#include <QStyleOption>
 
 class TestLogin : public QObject
 {
@@ -266,6 +267,9 @@ private slots:
         TfrmLogin* d = open();
         QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
         QCOMPARE(QApplication::focusWidget(), d->chkShowPassword);
+        QStyleOption option;
+        option.initFrom(d->chkShowPassword); // the states from which the style draws the focus mark
+        QVERIFY(option.state.testFlags(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange));
         QTest::keyClick(d->chkShowPassword, Qt::Key_Return);
         QVERIFY(d->chkShowPassword->isChecked());
         QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Normal);
@@ -282,16 +286,20 @@ private slots:
         QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Password);
     }
 
+    // The error names the server and port tried, and where each was set, before the driver's words.
     void serverDownShowsErrorsAndCountsNothing()
     {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
-        qputenv("RYN_DB_PORT", QByteArray::number(port));
+        const int port = SandboxDb::closedPort();
+        qunsetenv("RYN_DB_PORT");
+        IniFile::writeSetting("Server", "DbPort", QString::number(port));
+        const QString settings = IniFile::findSetting("Server", "DbPort").file;
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmLogin* d = open();
         QCOMPARE(DialogSeam::last().flags, 16);
+        const QString named = QStringLiteral("無法連線到資料庫伺服器 127.0.0.1 連接埠 %1（位址取自環境變數 RYN_SERVER，"
+                                             "連接埠取自設定檔 %2）：");
+        QVERIFY(DialogSeam::last().text.startsWith(named.arg(port).arg(settings)));
+        QVERIFY(DialogSeam::last().text.contains("Can't connect"));
         QVERIFY(d->isVisible());
         DialogSeam::queueAnswer(Win::IDOK);
         attempt(d, "admin", "admin123");

@@ -95,6 +95,7 @@ private slots:
         LangManager().reset();
         DialogSeam::clear();
         QFile::remove(m_dir.filePath("ryn.ini"));
+        QFile::remove(IniFile::userSettingsPath());
         resetLoggedInUser();
     }
 
@@ -287,10 +288,11 @@ private slots:
         TfrmRynMain* w = open();
         DialogSeam::queueAnswer(Win::IDOK);
         w->mitCN->trigger();
-        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), QStringLiteral("cn"));
+        QCOMPARE(IniFile::readString(IniFile::userSettingsPath(), "Language", "default", ""), QStringLiteral("cn"));
         DialogSeam::queueAnswer(Win::IDOK);
         w->mitTW->trigger();
-        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), QStringLiteral("tw"));
+        QCOMPARE(IniFile::readString(IniFile::userSettingsPath(), "Language", "default", ""), QStringLiteral("tw"));
+        QVERIFY(!QFile::exists(m_dir.filePath("ryn.ini")));
     }
 
     void startupTicksTheSetting()

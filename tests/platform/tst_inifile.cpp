@@ -1,6 +1,7 @@
 #include "platform/errors.h"
 #include "platform/inifile.h"
 #include "coresupport.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 
@@ -70,6 +71,47 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY_THROWS_EXCEPTION(AppError, IniFile::writeString(dir.filePath("no/such/dir/ryn.ini"), "A", "b", "c"));
+    }
+
+    // The lines of the working directory's, the per-user, the $XDG_CONFIG_DIRS and the /etc file: a key
+    // comes from the first file holding it; the choice goes to the working directory's or the user's file.
+    void searchOrderAndWhereTheChoiceGoes_data()
+    {
+        QTest::addColumn<QStringList>("contents");
+        QTest::addColumn<QStringList>("expected"); // the language, its file, the host, the file written
+        const QString tw = "[Language]\ndefault=tw\n", cn = "[Language]\ndefault=cn\n", host = "[Server]\nHost=10.9\n";
+        QTest::newRow("working wins") << QStringList{tw, cn, cn, cn + host} << QStringList{"tw", "0", "10.9", "0"};
+        QTest::newRow("user, system") << QStringList{"", cn, tw, tw + host} << QStringList{"cn", "1", "10.9", "1"};
+        QTest::newRow("xdg, etc") << QStringList{"", "", tw, cn + host} << QStringList{"tw", "2", "10.9", "1"};
+        QTest::newRow("key by key") << QStringList{"[Server]\nHost=10.1\n", "", "", tw + host}
+                                    << QStringList{"tw", "3", "10.1", "0"};
+    }
+    void searchOrderAndWhereTheChoiceGoes()
+    {
+        QFETCH(QStringList, contents);
+        QFETCH(QStringList, expected);
+        QTemporaryDir root;
+        const QString oldDir = QDir::currentPath();
+        auto restore = qScopeGuard([&] { QDir::setCurrent(oldDir); });
+        QDir::setCurrent(root.path());
+        const QStringList files{root.filePath("ryn.ini"), root.filePath("user/ryn/ryn.ini"),
+                                root.filePath("xdg/ryn/ryn.ini"), root.filePath("etc/ryn/ryn.ini")};
+        qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", root.filePath("xdg").toUtf8());
+        qputenv("RYN_SYSCONFDIR", root.filePath("etc").toUtf8());
+        for (int i = 0; i < 4; ++i) {
+            if (!contents[i].isEmpty() && QDir().mkpath(QFileInfo(files[i]).path()))
+                TestFiles::write(files[i], contents[i].toUtf8());
+        }
+        QCOMPARE(IniFile::findSetting("Language", "default").value, expected[0]);
+        QCOMPARE(IniFile::findSetting("language", "DEFAULT").file, files[expected[1].toInt()]);
+        QCOMPARE(IniFile::findSetting("Server", "Host").value, expected[2]);
+        IniFile::writeSetting("Language", "default", "chosen");
+        QCOMPARE(IniFile::findSetting("Language", "default").file, files[expected[3].toInt()]);
+        // Nor does a per-user file made for the choice hide the machine's server address.
+        QCOMPARE(IniFile::findSetting("Server", "Host").value, expected[2]);
+        for (int i = 2; i < 4; ++i)
+            QCOMPARE(TestFiles::read(files[i]), contents[i].isEmpty() ? "(missing)" : contents[i].toUtf8());
     }
 };
 

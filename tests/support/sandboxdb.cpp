@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -28,6 +29,12 @@ Connection* SandboxDb::programConnection(QObject* parent)
 
 void SandboxDb::loadEnvironment()
 {
+    // No settings file of the user's or of the machine's reaches a test: the per-user and the
+    // system-wide folders are empty ones of the test program's own.
+    static QTemporaryDir settingsFolders;
+    qputenv("XDG_CONFIG_HOME", settingsFolders.filePath(QStringLiteral("user")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", settingsFolders.filePath(QStringLiteral("xdg")).toUtf8());
+    qputenv("RYN_SYSCONFDIR", settingsFolders.filePath(QStringLiteral("etc")).toUtf8());
     if (!qEnvironmentVariableIsEmpty("RYN_DB_PORT"))
         return;
     const QString path = qEnvironmentVariable("RYN_SANDBOX_ENV");

@@ -16,7 +16,8 @@ namespace SandboxDb {
 /// A connection made and opened as the program makes its own (the program's connection string).
 Connection* programConnection(QObject* parent);
 /// Takes the private servers' addresses from the environment file that the CTest fixture wrote
-/// (RYN_SANDBOX_ENV), unless they are in the environment already.
+/// (RYN_SANDBOX_ENV), unless they are in the environment already; points the per-user and the
+/// system-wide settings folders at empty ones of the test program's own.
 void loadEnvironment();
 /// Stops the test program with the reason when no private server is known: such a test fails, never skips.
 void require();

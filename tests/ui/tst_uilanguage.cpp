@@ -27,7 +27,7 @@
 #include <QTemporaryDir>
 
 // The start-up language as the program chooses it: the login dialog finds the language file in the
-// working directory, the main window and the windows after it follow.
+// working directory or beside the program, the main window and the windows after it follow.
 class TestUiLanguage : public QObject
 {
     Q_OBJECT
@@ -63,6 +63,7 @@ private slots:
         resetLoggedInUser();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(m_dir->path());
+        QFile::remove(IniFile::userSettingsPath());
         QVERIFY(QFile::copy(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng", m_dir->filePath("cn.lng")));
     }
 
@@ -74,8 +75,19 @@ private slots:
         QCOMPARE(DialogSeam::pending(), 0);
     }
 
+    void withoutSettingTheFileIsUsed_data()
+    {
+        QTest::addColumn<bool>("besideTheProgram");
+        QTest::newRow("in the working directory") << false;
+        QTest::newRow("beside the program, as installed") << true;
+    }
     void withoutSettingTheFileIsUsed()
     {
+        QFETCH(bool, besideTheProgram);
+        const QString beside = QCoreApplication::applicationDirPath() + "/cn.lng";
+        auto removeFile = qScopeGuard([&] { QFile::remove(beside); });
+        if (besideTheProgram)
+            QVERIFY(QFile::copy(m_dir->filePath("cn.lng"), beside) && QFile::remove(m_dir->filePath("cn.lng")));
         std::unique_ptr<TfrmLogin> login;
         auto main = startUp(&login);
         QCOMPARE(login->windowTitle(), QStringLiteral("登录"));
@@ -119,7 +131,7 @@ private slots:
         auto main = startUp();
         DialogSeam::queueAnswer(Win::IDOK);
         main->mitTW->trigger();
-        QCOMPARE(IniFile::readString(ini(), "Language", "default", ""), QStringLiteral("tw"));
+        QCOMPARE(IniFile::readString(IniFile::userSettingsPath(), "Language", "default", ""), QStringLiteral("tw"));
         QCOMPARE(DialogSeam::last().text, QStringLiteral("请关闭程序再重新启动"));
         QCOMPARE(main->windowTitle(), QStringLiteral("Korvel线上补课后台管理"));
         QCOMPARE(main->mitBasic->title(), QStringLiteral("基本资料管理 (&S)"));
