@@ -6,6 +6,7 @@
 #include "connection.h"
 #include "dberror.h"
 #include "snapshottableprivate.h"
+#include "transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,28 +20,7 @@ struct Outcome {
     QVariant insertId;
 };
 
-enum class Write { Save, Delete };
-
-// The connection broke during a row write. Whether the statement can have reached the server
-// decides what the user is to do; the program itself never sends it again.
-DbError lostDuringWrite(const DbError& error, Write kind, bool maybeCarriedOut)
-{
-    QString text;
-    if (kind == Write::Save)
-        text = maybeCarriedOut
-                   ? QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經儲存，畫面上的內容都還在。"
-                                    "請先確認這筆資料是否已存入資料庫，再決定是否重新儲存，以免重複儲存。")
-                   : QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有儲存，畫面上的內容都還在。"
-                                    "請再按一次儲存，程式會重新連線。");
-    else
-        text = maybeCarriedOut
-                   ? QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經刪除。"
-                                    "請先確認，再決定是否重新刪除。")
-                   : QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有刪除。請再刪除一次，程式會重新連線。");
-    return DbError(text + QLatin1Char('\n') + error.message(), error.code());
-}
-
-Outcome execute(Connection* connection, const QString& statement, const QVariantList& values, Write kind)
+Outcome execute(Connection* connection, const QString& statement, const QVariantList& values, WriteKind kind)
 {
     if (!connection)
         throw DbError(QStringLiteral("The dataset has no connection"));
@@ -115,7 +95,7 @@ quint32 SnapshotTable::Private::writeInsert(QString& notice)
     const QString statement =
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
             .arg(quotedIdentifier(tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    const Outcome outcome = execute(connection, statement, values, Write::Save);
+    const Outcome outcome = execute(connection, statement, values, WriteKind::Save);
 
     std::vector<CellValue> row = buffer;
     const int key = keyColumn();
@@ -218,7 +198,7 @@ void SnapshotTable::Private::writeUpdate(const std::vector<int>& changed)
                             .arg(quotedIdentifier(tableName), assignments.join(QLatin1String(", ")), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values, Write::Save).rows == 0)
+    if (execute(connection, statement, values, WriteKind::Save).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("nothing was saved.")));
 }
 
@@ -237,6 +217,6 @@ void SnapshotTable::Private::writeDelete(quint32 row)
     QString statement = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedIdentifier(tableName), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values, Write::Delete).rows == 0)
+    if (execute(connection, statement, values, WriteKind::Delete).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("it was not deleted.")));
 }

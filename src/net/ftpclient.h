@@ -63,14 +63,19 @@ public:
     /// directory is taken from the login directory.
     void changeDirectory(const QString& directory);
     /// STOR of the rest of source (open for reading) as remoteName, in type I, replacing a file of that
-    /// name. Returns when the server has confirmed the whole file. Raises the transfer events; the end
+    /// name. Returns when the server has confirmed the store and curl has sent every byte of the source;
+    /// anything less is an error. Raises the transfer events; the end
     /// event comes also when the transfer breaks off after its begin event, before the error is thrown.
     /// source is closed when store returns, whatever the outcome.
     void store(QIODevice& source, const QString& remoteName);
     /// DELE; replies other than 250 are errors.
     void remove(const QString& remoteName);
-    /// The size in bytes of a file on the server (SIZE).
+    /// The size in bytes of a file on the server (SIZE, in type I), or -1 when the server does not offer
+    /// SIZE (an extension of FTP that a server may lack). Other refusals are errors.
     qint64 size(const QString& remoteName);
+    /// RNFR and RNTO in the current directory: from takes the name to, replacing a file of that name in
+    /// one step on servers that rename over an existing file.
+    void rename(const QString& from, const QString& to);
     /// LIST (detailed) or NLST of the specifier, one entry per line of the listing.
     QStringList list(const QString& specifier, bool detailed = true);
     /// RETR into the local file, which is replaced only once the whole file has arrived (no resume).
