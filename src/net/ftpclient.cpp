@@ -228,16 +228,7 @@ void FtpClient::remove(const QString& remoteName)
     const QString operation = QStringLiteral("DELE ") + remoteName;
     requireIdle(operation);
     checkName(operation, remoteName);
-    SList quote;
-    quote.list = curl_slist_append(nullptr, operation.toUtf8().constData());
-    startRequest();
-    CURL* curl = handle(m_curl);
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    // Sent after the CWD that curl may need, as the last command of the request.
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, quote.list);
-    const bool ok = perform(directoryUrl(m_directory));
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, nullptr);
-    if (!ok)
+    if (!performCommands({operation}))
         fail(operation);
     requireReply(operation, {250});
 }
@@ -247,19 +238,10 @@ qint64 FtpClient::size(const QString& remoteName)
     const QString operation = QStringLiteral("SIZE ") + remoteName;
     requireIdle(operation);
     checkName(operation, remoteName);
-    // Sent as commands of their own so that the reply to SIZE itself can be read: "*" lets curl go
-    // on when the server does not know the command. TYPE I first, since servers refuse SIZE in
-    // ASCII mode; curl only ever needs type I again for a store, so its own record stays right.
-    SList quote;
-    quote.list = curl_slist_append(nullptr, "TYPE I");
-    quote.list = curl_slist_append(quote.list, ("*" + operation).toUtf8().constData());
-    startRequest();
-    CURL* curl = handle(m_curl);
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, quote.list);
-    const bool ok = perform(directoryUrl(m_directory));
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, nullptr);
-    if (!ok)
+    // "*" lets curl go on when the server does not know the command; its reply is read below. TYPE I
+    // first, since servers refuse SIZE in ASCII mode; curl only ever needs type I again for a store,
+    // so its own record of the type stays right.
+    if (!performCommands({QStringLiteral("TYPE I"), QLatin1Char('*') + operation}))
         fail(operation);
     // 500 and 502: command unknown or not implemented; 504: not for this parameter.
     if (m_replyCode == 500 || m_replyCode == 502 || m_replyCode == 504)
@@ -278,16 +260,7 @@ void FtpClient::rename(const QString& from, const QString& to)
     requireIdle(operation);
     checkName(operation, from);
     checkName(operation, to);
-    SList quote;
-    quote.list = curl_slist_append(nullptr, ("RNFR " + from).toUtf8().constData());
-    quote.list = curl_slist_append(quote.list, ("RNTO " + to).toUtf8().constData());
-    startRequest();
-    CURL* curl = handle(m_curl);
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, quote.list);
-    const bool ok = perform(directoryUrl(m_directory));
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, nullptr);
-    if (!ok)
+    if (!performCommands({QStringLiteral("RNFR ") + from, QStringLiteral("RNTO ") + to}))
         fail(operation);
     requireReply(operation, {250});
 }
@@ -388,6 +361,22 @@ void FtpClient::startRequest()
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
+}
+
+bool FtpClient::performCommands(const QStringList& commands)
+{
+    SList quote;
+    for (const QString& command : commands)
+        quote.list = curl_slist_append(quote.list, command.toUtf8().constData());
+    startRequest();
+    CURL* curl = handle(m_curl);
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    // Sent after the CWD that curl may need, as the last commands of the request: the last reply is
+    // the last command's.
+    curl_easy_setopt(curl, CURLOPT_PREQUOTE, quote.list);
+    const bool ok = perform(directoryUrl(m_directory));
+    curl_easy_setopt(curl, CURLOPT_PREQUOTE, nullptr);
+    return ok;
 }
 
 bool FtpClient::perform(const QByteArray& url)

@@ -111,6 +111,8 @@ private:
     void requireIdle(const QString& operation) const;
     void startRequest();
     bool perform(const QByteArray& url);
+    /// Runs the commands in the current directory as one request without data; false when curl failed.
+    bool performCommands(const QStringList& commands);
     /// Closes the connection and throws: a transfer handler's error, else the local, server's or curl's text.
     [[noreturn]] void fail(const QString& operation);
     [[noreturn]] void fail(const QString& operation, const QString& text);

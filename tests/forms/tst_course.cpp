@@ -86,13 +86,11 @@ private slots:
         // Row by row on the terms of a single delete; what could not go is listed.
         TestFiles::write(SandboxDb::videoFolder() + "excel01.mp4", "video");
         SandboxDb::exec("UPDATE course SET videoname='a/b.mp4' WHERE cpkey=2");
-        DialogSeam::queueAnswer(Win::IDCANCEL);
-        click(m_form->btnDelAll);
-        QCOMPARE(DialogSeam::last().text, QStringLiteral("確定刪除班級「Excel 入門」的全部 2 筆課程及其影片檔？"));
-        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM course").toInt(), 4);
         DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnDelAll);
+        QCOMPARE(DialogSeam::prompts().first().text,
+                 QStringLiteral("確定刪除班級「Excel 入門」的全部 2 筆課程及其影片檔？"));
         QVERIFY2(DialogSeam::last().text.startsWith(
                      QStringLiteral("下列 1 筆課程沒有刪除：\n「第二課 公式」：伺服器上的影片檔「a/b.mp4」無法刪除")),
                  qPrintable(DialogSeam::last().text));
@@ -162,19 +160,15 @@ private slots:
     void typedVideoNamesRefusedAtSave_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        const QString rule = QStringLiteral("」不可含有「/」、「\\」或控制字元，也不可以「.」開頭。");
+        QTest::addColumn<QString>("message"); ///< empty: the rule on characters
         QTest::newRow("the logo") << "logo.png"
                                   << QStringLiteral("影片檔名不可為「logo.png」：這是公司浮水印圖檔的檔名。");
         QTest::newRow("course of another class, other letter case")
             << "WEB01.mp4"
             << QStringLiteral("影片檔名「WEB01.mp4」已經是班級「網頁設計」的課程「第一課 HTML」的影片，請換一個檔名。");
-        QTest::newRow("slash") << "../x.mp4"
-                               << "影片檔名「../x.mp4" + rule;
-        QTest::newRow("backslash") << "a\\b.mp4"
-                                   << "影片檔名「a\\b.mp4" + rule;
-        QTest::newRow("leading dot") << ".x.mp4"
-                                     << "影片檔名「.x.mp4" + rule;
+        QTest::newRow("slash") << "../x.mp4" << QString();
+        QTest::newRow("backslash") << "a\\b.mp4" << QString();
+        QTest::newRow("leading dot") << ".x.mp4" << QString();
     }
     void typedVideoNamesRefusedAtSave()
     {
@@ -185,7 +179,9 @@ private slots:
         typeInto(m_form->txtVideoName, name);
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnPost);
-        QCOMPARE(DialogSeam::last().text, message);
+        QCOMPARE(DialogSeam::last().text,
+                 message.isEmpty() ? "影片檔名「" + name + "」不可含有「/」、「\\」或控制字元，也不可以「.」開頭。"
+                                   : message);
         QCOMPARE(focused(), m_form->txtVideoName);
         QVERIFY(m_form->tblCourse->editing());
         QCOMPARE(SandboxDb::scalar("SELECT videoname FROM course WHERE cpkey=1").toString(), "excel01.mp4");
@@ -208,8 +204,6 @@ private slots:
         QTest::newRow("file of another course")
             << "UPDATE course SET videoname='EXCEL02.mp4' WHERE cpkey=1" << none << none;
         QTest::newRow("row deleted elsewhere") << "DELETE FROM course WHERE cpkey=2" << none << none;
-        QTest::newRow("name the server cannot take")
-            << "UPDATE course SET videoname='a/b.mp4' WHERE cpkey=2" << none << "not a plain file name";
         QTest::newRow("server down") << "FTP" << none << "影片檔「excel02.mp4」無法刪除，課程沒有刪除。";
     }
     void deleteTakesTheFileTheRowNamesNow()

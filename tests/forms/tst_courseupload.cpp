@@ -296,6 +296,7 @@ private slots:
 
     void refusedSaveSendsNothing()
     {
+        // The course's own video name passes the name rule; the empty course name stops the save.
         const QByteArray watched = TestFiles::random(5000);
         TestFiles::write(SandboxDb::videoFolder() + "excel01.mp4", watched);
         const QString path = localFile("Excel01.mp4");
@@ -314,38 +315,19 @@ private slots:
         QVERIFY(m_form->btnPost->isEnabled());
     }
 
-    void takenNamesRefusedBeforeSending_data()
+    void nameOfAnotherClassRefusedBeforeSending()
     {
-        QTest::addColumn<int>("cpkey");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("course of another class") << 3 << true;
-        QTest::newRow("another course of the class") << 2 << true;
-        QTest::newRow("the course's own video again") << 1 << false;
-    }
-    void takenNamesRefusedBeforeSending()
-    {
-        QFETCH(int, cpkey);
-        QFETCH(bool, refused);
         const QByteArray before = TestFiles::random(1000);
         TestFiles::write(SandboxDb::videoFolder() + "excel01.mp4", before);
-        const QString path = localFile("Excel01.mp4");
-        const QString row = videoAndStatus(cpkey);
         open();
-        QVERIFY(m_form->tblClassroom->locate("crpkey", cpkey == 3 ? 2 : 1));
-        QVERIFY(m_form->tblCourse->locate("cpkey", cpkey));
-        upload(path, m_form->btnEdit);
-        QCOMPARE(onServer(), QStringList{"excel01.mp4"});
-        if (!refused) {
-            QCOMPARE(messages(), QStringList{"上傳完畢"});
-            QCOMPARE(read(SandboxDb::videoFolder() + "excel01.mp4"), read(path));
-            return;
-        }
+        QVERIFY(m_form->tblClassroom->locate("crpkey", 2));
+        upload(localFile("Excel01.mp4"), m_form->btnEdit);
         QCOMPARE(messages(),
                  QStringList{"影片檔名「excel01.mp4」已經是班級「Excel 入門」的課程「第一課 儲存格」的影片，"
                              "請換一個檔名。"});
+        QCOMPARE(onServer(), QStringList{"excel01.mp4"});
         QCOMPARE(read(SandboxDb::videoFolder() + "excel01.mp4"), before);
-        QCOMPARE(videoAndStatus(cpkey), row);
-        QCOMPARE(m_form->txtVideoName->text(), row.section('/', 0, 0));
+        QCOMPARE(videoAndStatus(3), QStringLiteral("ps01.mp4/uploaded"));
     }
 
     void serverWithoutSize()
@@ -357,9 +339,7 @@ private slots:
         open();
         upload(path, m_form->btnEdit);
         QCOMPARE(messages(), QStringList{"上傳完畢"});
-        const QString folder = root.path() + "/var/www/html/movies/";
-        QCOMPARE(onServer(folder), QStringList{"clip.avi"});
-        QCOMPARE(read(folder + "clip.avi"), read(path));
+        QCOMPARE(read(root.path() + "/var/www/html/movies/clip.avi"), read(path));
         QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploaded"));
     }
 
