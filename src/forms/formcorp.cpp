@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -186,15 +185,15 @@ QImage TfrmCorp::fetchLogo(FtpClient& ftp)
     // The local copy changes in one step, and only to a picture: the file arrives beside it under a
     // name of its own, is decoded, and is then renamed over it. rename() replaces a symbolic link
     // named logo.png itself and never writes where it points.
-    QTemporaryFile part(QDir::current().absoluteFilePath(kLogoName + QStringLiteral(".part-XXXXXX")));
-    if (!part.open())
-        throw AppError(QStringLiteral("Cannot write %1: %2")
-                           .arg(QDir::toNativeSeparators(part.fileTemplate()), part.errorString()));
-    part.close();
-    ftp.retrieve(kLogoName, part.fileName());
-    const QImage image = readPng(part.fileName());
-    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(localLogoPath()).constData())
-        != 0)
+    // A name of its own, made with the usual permissions of a new file; gone again unless renamed.
+    const QString part = QDir::current().absoluteFilePath(FtpUpload::temporaryName(kLogoName));
+    struct Leftover {
+        const QString& path;
+        ~Leftover() { QFile::remove(path); }
+    } leftover{part};
+    ftp.retrieve(kLogoName, part);
+    const QImage image = readPng(part);
+    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(localLogoPath()).constData()) != 0)
         throw AppError(
             QStringLiteral("Cannot replace %1: %2")
                 .arg(QDir::toNativeSeparators(localLogoPath()), QString::fromLocal8Bit(std::strerror(errno))));

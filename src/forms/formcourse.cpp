@@ -112,6 +112,8 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
                        {QStringLiteral("point"), QStringLiteral("請輸入點數"), txtPoint}});
     onEvent(btnUpload, &QPushButton::clicked, this, &TfrmCourse::btnUploadClick);
     onEvent(btnDelAll, &QPushButton::clicked, this, &TfrmCourse::btnDelAllClick);
+    // Another class shows other courses, or none: the state rule decides again.
+    onEvent(tblCourse, &SnapshotTable::rowsReset, this, &TfrmCourse::dsStateChange);
 
     ftpUpload->client().setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
     ftpUpload->client().setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });

@@ -108,6 +108,8 @@ private slots:
         QCOMPARE(m_form->txtClassName->text(), QStringLiteral("AAA 空班"));
         QCOMPARE(courses(), QStringList());
         QVERIFY(!m_form->btnEdit->isEnabled() && !m_form->btnDelete->isEnabled() && m_form->btnAdd->isEnabled());
+        QVERIFY(m_form->tblClassroom->locate("crpkey", 1));
+        QVERIFY(m_form->btnEdit->isEnabled() && m_form->btnDelete->isEnabled());
     }
 
     void newCourseOfTheSelectedClass()
