@@ -1,7 +1,7 @@
 #pragma once
 // The program's FTP client, on libcurl. A window uses it for one sequence at a time: assign the
 // settings, connect, switch passive mode on, ask whether connected, change directory, then store,
-// delete, size, or list and retrieve, then disconnect. The sequence runs on one control connection,
+// delete, size, rename, or list and retrieve, then disconnect. The sequence runs on one control connection,
 // which disconnect closes; nothing stays open between sequences. A client must outlive a store it runs.
 
 #include "net/ftpsettings.h"
