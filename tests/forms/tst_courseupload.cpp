@@ -305,14 +305,12 @@ private slots:
         typeInto(m_form->txtCourseName, "");
         upload(path);
         QCOMPARE(messages(), QStringList{"請輸入課程名稱"});
-        QCOMPARE(DialogSeam::last().caption, QStringLiteral("必填欄位"));
         QCOMPARE(focused(), m_form->txtCourseName);
         QCOMPARE(m_form->tblCourse->state(), DataSetState::Edit);
         QCOMPARE(m_form->txtStatus->text(), QStringLiteral("converted"));
         QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
         QCOMPARE(onServer(), QStringList{"excel01.mp4"});
         QCOMPARE(read(SandboxDb::videoFolder() + "excel01.mp4"), watched);
-        QVERIFY(m_form->btnPost->isEnabled());
     }
 
     void nameOfAnotherClassRefusedBeforeSending()
