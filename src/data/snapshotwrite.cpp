@@ -6,6 +6,7 @@
 #include "connection.h"
 #include "dberror.h"
 #include "snapshottableprivate.h"
+#include "transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,32 +20,7 @@ struct Outcome {
     QVariant insertId;
 };
 
-// An insert into a table with a key is looked for on the server before it is sent again.
-enum class Write { Save, CheckedInsert, Delete };
-
-// The connection broke during a row write. Whether the statement can have reached the server
-// decides what the user is to do; the program itself never sends it again.
-DbError lostDuringWrite(const DbError& error, Write kind, bool maybeCarriedOut)
-{
-    QString text;
-    if (kind == Write::CheckedInsert && maybeCarriedOut)
-        text = QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經儲存，畫面上的內容都還在。"
-                              "再按一次儲存時，程式會先到資料庫查看這筆資料是否已經存入：已經存入的不會再儲存一次。");
-    else if (kind != Write::Delete)
-        text = maybeCarriedOut
-                   ? QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經儲存，畫面上的內容都還在。"
-                                    "請先確認這筆資料是否已存入資料庫，再決定是否重新儲存，以免重複儲存。")
-                   : QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有儲存，畫面上的內容都還在。"
-                                    "請再按一次儲存，程式會重新連線。");
-    else
-        text = maybeCarriedOut
-                   ? QStringLiteral("與資料庫伺服器的連線中斷，無法確定這筆資料是否已經刪除。"
-                                    "請先確認，再決定是否重新刪除。")
-                   : QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有刪除。請再刪除一次，程式會重新連線。");
-    return DbError(text + QLatin1Char('\n') + error.message(), error.code());
-}
-
-Outcome execute(Connection* connection, const QString& statement, const QVariantList& values, Write kind,
+Outcome execute(Connection* connection, const QString& statement, const QVariantList& values, WriteKind kind,
                 bool* uncertain = nullptr)
 {
     if (!connection)
@@ -128,7 +104,8 @@ quint32 SnapshotTable::Private::writeInsert(QString& notice)
     bool uncertain = false;
     Outcome outcome;
     try {
-        outcome = execute(connection, statement, values, key >= 0 ? Write::CheckedInsert : Write::Save, &uncertain);
+        outcome =
+            execute(connection, statement, values, key >= 0 ? WriteKind::CheckedInsert : WriteKind::Save, &uncertain);
     } catch (...) {
         if (uncertain)
             uncertainInsert = buffer;
@@ -290,7 +267,7 @@ void SnapshotTable::Private::writeUpdate(const std::vector<int>& changed)
                             .arg(quotedIdentifier(tableName), assignments.join(QLatin1String(", ")), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values, Write::Save).rows == 0)
+    if (execute(connection, statement, values, WriteKind::Save).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("nothing was saved.")));
 }
 
@@ -309,6 +286,6 @@ void SnapshotTable::Private::writeDelete(quint32 row)
     QString statement = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedIdentifier(tableName), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values, Write::Delete).rows == 0)
+    if (execute(connection, statement, values, WriteKind::Delete).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("it was not deleted.")));
 }

@@ -19,6 +19,9 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -164,7 +167,7 @@ void TfrmCorp::btnUploadClick()
     try {
         connected = ftpUpload->openFolder();
         if (connected)
-            ftpUpload->client().store(file, QStringLiteral("logo.") + extension);
+            ftpUpload->storeWhole(file, QStringLiteral("logo.") + extension);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -175,6 +178,26 @@ void TfrmCorp::btnUploadClick()
         std::rethrow_exception(failure);
     if (!connected)
         ShowMessage(kDisconnected);
+}
+
+QImage TfrmCorp::fetchLogo(FtpClient& ftp)
+{
+    // The local copy changes in one step, and only to a picture: the file arrives beside it under a
+    // name of its own, is decoded, and is then renamed over it. rename() replaces a symbolic link
+    // named logo.png itself and never writes where it points.
+    // A name of its own, made with the usual permissions of a new file; gone again unless renamed.
+    const QString part = QDir::current().absoluteFilePath(FtpUpload::temporaryName(kLogoName));
+    struct Leftover {
+        const QString& path;
+        ~Leftover() { QFile::remove(path); }
+    } leftover{part};
+    ftp.retrieve(kLogoName, part);
+    const QImage image = readPng(part);
+    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(localLogoPath()).constData()) != 0)
+        throw AppError(
+            QStringLiteral("Cannot replace %1: %2")
+                .arg(QDir::toNativeSeparators(localLogoPath()), QString::fromLocal8Bit(std::strerror(errno))));
+    return image;
 }
 
 void TfrmCorp::btnDownloadClick()
@@ -190,11 +213,8 @@ void TfrmCorp::btnDownloadClick()
             if (connected) {
                 FtpClient& ftp = ftpUpload->client();
                 const QStringList lines = ftp.list(kLogoName, true);
-                if (!lines.isEmpty() && lines.first().contains(kLogoName)) {
-                    const QString local = localLogoPath();
-                    ftp.retrieve(kLogoName, local);
-                    imgLogo->setPixmap(QPixmap::fromImage(readPng(local)));
-                }
+                if (!lines.isEmpty() && lines.first().contains(kLogoName))
+                    imgLogo->setPixmap(QPixmap::fromImage(fetchLogo(ftp)));
             }
         } catch (const AppError& e) {
             failed = true;

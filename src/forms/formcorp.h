@@ -8,7 +8,9 @@
 class Connection;
 class DBCheckBox;
 class DBEdit;
+class FtpClient;
 class FtpUpload;
+class QImage;
 class QLabel;
 
 class TfrmCorp : public RecordWindow
@@ -45,5 +47,7 @@ protected:
     void dsStateChange() override;
 
 private:
+    /// Fetches logo.png into the local copy, which is replaced only by a whole PNG; returns the picture.
+    QImage fetchLogo(FtpClient& ftp);
     QLabel* addNote(const char* objectName, const QString& caption, int x, int y);
 };

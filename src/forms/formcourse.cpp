@@ -6,6 +6,7 @@
 #include "controls/dbgrid.h"
 #include "data/datasource.h"
 #include "data/snapshottable.h"
+#include "forms/coursevideos.h"
 #include "forms/formparts.h"
 #include "forms/ftpupload.h"
 #include "forms/videofile.h"
@@ -23,6 +24,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -101,7 +103,6 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     setMainTable(tblCourse, dsCourse);
     tblCourse->events.afterInsert = [this] { tblCourseAfterInsert(); };
     tblCourse->events.afterPost = [this] { tblCourseAfterPost(); };
-    tblCourse->events.beforeDelete = [this] { tblCourseBeforeDelete(); };
     setInputs({txtCourseName, txtVideoName, txtPoint, chkOpen, btnUpload});
     setGrids({grdClassroom, grdCourse});
     setFirstField(txtCourseName);
@@ -110,6 +111,9 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
                        {QStringLiteral("videoname"), QStringLiteral("請輸入影片檔名"), txtVideoName},
                        {QStringLiteral("point"), QStringLiteral("請輸入點數"), txtPoint}});
     onEvent(btnUpload, &QPushButton::clicked, this, &TfrmCourse::btnUploadClick);
+    onEvent(btnDelAll, &QPushButton::clicked, this, &TfrmCourse::btnDelAllClick);
+    // Another class shows other courses, or none: the state rule decides again.
+    onEvent(tblCourse, &SnapshotTable::rowsReset, this, &TfrmCourse::dsStateChange);
 
     ftpUpload->client().setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
     ftpUpload->client().setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
@@ -171,7 +175,7 @@ void TfrmCourse::buildFields(QWidget* panel)
 
 void TfrmCourse::FormCreate()
 {
-    // Only the account named exactly "admin" sees the button; it has no action.
+    // Only the account named exactly "admin" sees the button.
     btnDelAll->setVisible(UID == QStringLiteral("admin"));
     if (!tblClassroom->active())
         tblClassroom->open();
@@ -194,6 +198,11 @@ void TfrmCourse::tblAfterOpen()
 void TfrmCourse::dsStateChange()
 {
     RecordWindow::dsStateChange();
+    const bool editing = tblCourse->editing();
+    if (editing && !m_wasEditing)
+        m_videoNameBefore = tblCourse->fieldByName(QStringLiteral("videoname"))->asString();
+    m_wasEditing = editing;
+    btnDelAll->setEnabled(btnDelete->isEnabled());
     if (m_transferring)
         lockForTransfer();
 }
@@ -212,8 +221,29 @@ void TfrmCourse::tblBeforePost()
 
 void TfrmCourse::tblClassroomBeforePost()
 {
-    // The course row's required fields, whatever asks for the save (Save, or a transfer's status).
+    // The course row's required fields and its video name, whatever asks for the save (Save, or a
+    // transfer's status). A name kept from before is not asked about again.
     RecordWindow::tblBeforePost();
+    const QString name = tblCourse->fieldByName(QStringLiteral("videoname"))->asString();
+    if (name != m_videoNameBefore)
+        refuseVideoName(name);
+}
+
+void TfrmCourse::refuseVideoName(const QString& name)
+{
+    const QString why = CourseVideos::refusal(tblCourse->connection(), name, courseKey());
+    if (why.isEmpty())
+        return;
+    MessageBox(this, why, QStringLiteral("影片檔名"), Win::MB_ICONEXCLAMATION);
+    txtVideoName->setFocus();
+    throw Abort();
+}
+
+QVariant TfrmCourse::courseKey() const
+{
+    if (tblCourse->state() == DataSetState::Insert || tblCourse->isEmpty())
+        return QVariant();
+    return tblCourse->fieldByName(QStringLiteral("cpkey"))->value();
 }
 
 void TfrmCourse::tblCourseAfterInsert()
@@ -235,16 +265,52 @@ void TfrmCourse::refreshCourses()
         tblCourse->locate(QStringLiteral("cpkey"), key);
 }
 
-void TfrmCourse::tblCourseBeforeDelete()
+void TfrmCourse::btnDeleteClick()
 {
+    if (!confirmDelete())
+        return;
+    tblCourse->cancel();
+    if (tblCourse->isEmpty())
+        return;
     BusyCursor busy;
-    FtpUpload::Closer closer(ftpUpload);
-    if (!ftpUpload->openFolder()) {
-        ShowMessage(QStringLiteral("無法連線主機"));
-        throw Abort();
+    CourseVideos::deleteCourse(tblCourse->connection(), ftpUpload, courseKey());
+    refreshCourses();
+    dsStateChange();
+}
+
+void TfrmCourse::btnDelAllClick()
+{
+    if (tblCourse->editing() || tblCourse->isEmpty())
+        return;
+    const QString className = tblClassroom->fieldByName(QStringLiteral("classname"))->asString();
+    const int count = tblCourse->recordCount();
+    if (MessageBox(this, QStringLiteral("確定刪除班級「%1」的全部 %2 筆課程及其影片檔？").arg(className).arg(count),
+                   QStringLiteral("全部刪除"), Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+        != Win::IDOK)
+        return;
+    QList<QPair<QVariant, QString>> courses;
+    const auto& fields = tblCourse->fields();
+    const int keyField = int(std::find(fields.begin(), fields.end(), tblCourse->fieldByName("cpkey")) - fields.begin());
+    const int nameField =
+        int(std::find(fields.begin(), fields.end(), tblCourse->fieldByName("coursename")) - fields.begin());
+    for (int row = 0; row < count; ++row)
+        courses.append({tblCourse->cellValue(row, keyField), tblCourse->cellText(row, nameField)});
+    QStringList kept;
+    {
+        BusyCursor busy;
+        for (const auto& [key, name] : courses) {
+            try {
+                CourseVideos::deleteCourse(tblCourse->connection(), ftpUpload, key);
+            } catch (const AppError& e) {
+                kept << QStringLiteral("「%1」：%2").arg(name, e.message());
+            }
+        }
+        refreshCourses();
+        dsStateChange();
     }
-    // The file goes before the row: a refusal (no such file, no right) keeps the course.
-    ftpUpload->client().remove(tblCourse->fieldByName(QStringLiteral("videoname"))->asString());
+    if (!kept.isEmpty())
+        MessageBox(this, QStringLiteral("下列 %1 筆課程沒有刪除：\n").arg(kept.size()) + kept.join(QLatin1Char('\n')),
+                   QStringLiteral("全部刪除"), Win::MB_ICONHAND);
 }
 
 void TfrmCourse::btnUploadClick()
@@ -266,9 +332,29 @@ void TfrmCourse::btnUploadClick()
     setWindowTitle(QStringLiteral("filename: ") + baseName);
     if (VideoFile::firstRefusedCharacter(baseName) >= 0)
         throw AppError(QStringLiteral("檔名需為英、數字"));
+    // Nothing is sent, and the row keeps its name, while another course or the logo holds the name.
+    const QString name = baseName + QLatin1Char('.') + extension;
+    refuseVideoName(name);
     // The field refuses a name longer than it holds, before any connection is made.
-    tblCourse->fieldByName(QStringLiteral("videoname"))->setAsString(baseName + QLatin1Char('.') + extension);
+    tblCourse->fieldByName(QStringLiteral("videoname"))->setAsString(name);
+    // The row says "uploading" before the server is touched; a refused save sends nothing.
+    saveUploading();
     sendVideo(file);
+}
+
+void TfrmCourse::saveUploading()
+{
+    Field* status = tblCourse->fieldByName(QStringLiteral("status"));
+    tblCourse->edit();
+    const QVariant before = status->value();
+    status->setAsString(kUploading);
+    try {
+        tblCourse->post();
+    } catch (...) {
+        if (tblCourse->editing())
+            status->setValue(before);
+        throw;
+    }
 }
 
 void TfrmCourse::sendVideo(QFile& file)
@@ -294,24 +380,13 @@ void TfrmCourse::sendVideo(QFile& file)
         ShowMessage(QStringLiteral("斷線, 失敗"));
         return;
     }
-    const QString remoteName = txtVideoName->text();
-    const qint64 size = file.size();
-    ftpUpload->client().store(file, remoteName);
-    // The server confirmed the store; its copy must also be whole before the row says so.
-    const qint64 onServer = ftpUpload->client().size(remoteName);
-    if (onServer != size)
-        throw AppError(QStringLiteral("The transfer of %1 broke off: the server holds %2 of its %3 bytes.")
-                           .arg(remoteName)
-                           .arg(onServer)
-                           .arg(size));
+    // The viewing side sees the new video whole or not at all; a broken transfer keeps the old one.
+    ftpUpload->storeWhole(file, txtVideoName->text());
     ftpUploadWorkEnd(FtpClient::Direction::Upload);
 }
 
 void TfrmCourse::ftpUploadWorkBegin(FtpClient::Direction, qint64 total)
 {
-    tblCourse->edit();
-    tblCourse->fieldByName(QStringLiteral("status"))->setAsString(kUploading);
-    tblCourse->post();
     // The bar counts in int; a file of 2 GiB or more is shown in coarser steps.
     m_transferTotal = total;
     m_progressShift = 0;

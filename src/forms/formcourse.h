@@ -1,7 +1,7 @@
 #pragma once
 // The courses window: the lesson videos of each class, with their price in points, public flag and
 // video status. A course's video is sent to the video server from here, and deleting a course
-// deletes its video there first.
+// deletes its video there, both in one step as far as the rest of the service can see.
 
 #include "forms/recordwindow.h"
 #include "net/ftpclient.h"
@@ -60,6 +60,11 @@ public:
     bool transferRunning() const { return m_transferring; }
 
     void btnUploadClick();
+    /// Deletes the current course and its video together (see CourseVideos::deleteCourse).
+    void btnDeleteClick() override;
+    /// Deletes the courses of the selected class one by one on the same terms, after a confirmation,
+    /// and lists those it could not delete.
+    void btnDelAllClick();
     /// The transfer events of ftpUpload's store.
     void ftpUploadWorkBegin(FtpClient::Direction direction, qint64 total);
     void ftpUploadWork(FtpClient::Direction direction, qint64 done);
@@ -79,15 +84,23 @@ private:
     void tblClassroomBeforePost();
     void tblCourseAfterInsert();
     void tblCourseAfterPost();
-    void tblCourseBeforeDelete();
+    /// Shows why name cannot be the current course's video, puts the focus in the video-name box and
+    /// aborts; does nothing when it can.
+    void refuseVideoName(const QString& name);
+    /// The status "uploading" saved, with the before-save checks; on a refusal the row keeps its status.
+    void saveUploading();
     /// Re-reads the courses from the server, keeping the same course current.
     void refreshCourses();
     /// Connects, changes to the video folder and stores file as the name in the video-name box.
     void sendVideo(QFile& file);
+    QVariant courseKey() const;
     /// Everything off while a transfer runs; the state rule decides again once it has ended.
     void lockForTransfer();
 
     bool m_transferring = false;
+    bool m_wasEditing = false;
+    /// The video name when the current edit began, to know whether the save changes it.
+    QString m_videoNameBefore;
     qint64 m_transferTotal = 0;
     int m_progressShift = 0;
 };

@@ -2,6 +2,9 @@
 
 #include "net/ftpsettings.h"
 
+#include <QIODevice>
+#include <QRandomGenerator>
+
 FtpUpload::FtpUpload(QObject* parent)
     : QObject(parent)
     , m_host(FtpSettings().host)
@@ -25,4 +28,49 @@ bool FtpUpload::openFolder()
         return false;
     m_client.changeDirectory(directory());
     return true;
+}
+
+QString FtpUpload::temporaryName(const QString& finalName)
+{
+    // In the same folder, so that the rename is one step on the server. The ending is no video or
+    // picture extension, and "-" is refused in every name a course can take.
+    return finalName + QStringLiteral(".part-") + QString::number(QRandomGenerator::global()->generate64(), 16);
+}
+
+QString FtpUpload::notWholeMessage()
+{
+    return QStringLiteral("檔案沒有完整傳到伺服器，伺服器上原有的檔案沒有更動。");
+}
+
+void FtpUpload::storeWhole(QIODevice& source, const QString& finalName)
+{
+    const qint64 size = source.size() - source.pos();
+    const QString temporary = temporaryName(finalName);
+    try {
+        m_client.store(source, temporary);
+        const qint64 onServer = m_client.size(temporary);
+        if (onServer >= 0 && onServer != size)
+            throw FtpError(QStringLiteral("FTP SIZE %1: the server holds %2 of the file's %3 bytes")
+                               .arg(temporary)
+                               .arg(onServer)
+                               .arg(size));
+        m_client.rename(temporary, finalName);
+    } catch (const AppError& e) {
+        removeLeftover(temporary);
+        throw AppError(notWholeMessage() + QLatin1Char('\n') + e.message());
+    } catch (...) {
+        removeLeftover(temporary);
+        throw;
+    }
+}
+
+void FtpUpload::removeLeftover(const QString& temporary)
+{
+    // A failure closes the connection; a server that is gone keeps the leftover, which no course names.
+    try {
+        if (connected() || openFolder())
+            m_client.remove(temporary);
+    } catch (const AppError&) {
+    }
+    close();
 }

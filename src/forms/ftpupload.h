@@ -6,6 +6,8 @@
 #include "net/ftpclient.h"
 
 #include <QObject>
+
+class QIODevice;
 #include <QString>
 
 class FtpUpload : public QObject
@@ -32,6 +34,19 @@ public:
     /// it reports no connection (the caller shows its own message). Throws as open() does, and FtpError
     /// when the server refuses the folder.
     bool openFolder();
+    /// Sends source (open for reading) into the current folder as finalName without ever leaving a partial
+    /// file under that name: it is stored under temporaryName() and renamed over finalName only once
+    /// whole (the server confirmed the store, every byte was sent, and the server's SIZE, where it
+    /// offers SIZE, matches). Otherwise the temporary file is deleted where the server still lets us,
+    /// the file of finalName stays as it was, and an AppError in Traditional Chinese with the technical
+    /// detail after it is thrown. The connection may be closed afterwards.
+    void storeWhole(QIODevice& source, const QString& finalName);
+    /// A name in the same folder that neither a course nor the viewing side takes for a video or the
+    /// logo: finalName, ".part-" and random hexadecimal digits.
+    static QString temporaryName(const QString& finalName);
+    /// The start of the message for a transfer that did not arrive whole.
+    static QString notWholeMessage();
+
     /// True once open() has returned and until close().
     bool connected() const { return m_client.isConnected(); }
     /// Disconnects; does nothing when no connection is open.
@@ -54,6 +69,8 @@ public:
     };
 
 private:
+    void removeLeftover(const QString& temporary);
+
     FtpClient m_client;
     QString m_host;
 };

@@ -291,11 +291,16 @@ void RecordWindow::btnCancelClick()
     m_table->cancel();
 }
 
+bool RecordWindow::confirmDelete()
+{
+    return MessageBox(this, QStringLiteral("確定刪除此筆記錄？"), QStringLiteral("刪除"),
+                      Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+           == Win::IDOK;
+}
+
 void RecordWindow::btnDeleteClick()
 {
-    if (MessageBox(this, QStringLiteral("確定刪除此筆記錄？"), QStringLiteral("刪除"),
-                   Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
-        != Win::IDOK)
+    if (!confirmDelete())
         return;
     m_table->remove();
     dsStateChange();

@@ -105,6 +105,8 @@ protected:
     virtual void dsStateChange();
     /// The buttons that keepButtons() hid stay disabled whatever the state.
     void disableHiddenButtons();
+    /// The question before a delete; true when the user confirmed.
+    bool confirmDelete();
     /// The required-field check (the main table's beforePost).
     virtual void tblBeforePost();
     /// Sets the default sort (the main table's afterOpen).

@@ -193,6 +193,18 @@ void FtpClient::store(QIODevice& source, const QString& remoteName)
     // An empty file is sent without curl ever asking for data.
     if (ok && !r.begun)
         ok = beginTransfer();
+    if (ok) {
+        // Whole means confirmed by the server and every byte of the file sent, not fewer.
+        curl_off_t sent = -1;
+        curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+        if (m_replyCode != 226 && m_replyCode != 250) {
+            r.localError = QStringLiteral("the server did not confirm the store (%1)").arg(m_reply);
+            ok = false;
+        } else if (qint64(sent) != r.total) {
+            r.localError = QStringLiteral("%1 of the file's %2 bytes were sent").arg(qint64(sent)).arg(r.total);
+            ok = false;
+        }
+    }
     if (ok && r.reported < r.total)
         ok = reportProgress(r.total);
     source.close();
@@ -216,16 +228,7 @@ void FtpClient::remove(const QString& remoteName)
     const QString operation = QStringLiteral("DELE ") + remoteName;
     requireIdle(operation);
     checkName(operation, remoteName);
-    SList quote;
-    quote.list = curl_slist_append(nullptr, operation.toUtf8().constData());
-    startRequest();
-    CURL* curl = handle(m_curl);
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    // Sent after the CWD that curl may need, as the last command of the request.
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, quote.list);
-    const bool ok = perform(directoryUrl(m_directory));
-    curl_easy_setopt(curl, CURLOPT_PREQUOTE, nullptr);
-    if (!ok)
+    if (!performCommands({operation}))
         fail(operation);
     requireReply(operation, {250});
 }
@@ -234,16 +237,32 @@ qint64 FtpClient::size(const QString& remoteName)
 {
     const QString operation = QStringLiteral("SIZE ") + remoteName;
     requireIdle(operation);
-    const QByteArray url = fileUrl(operation, remoteName);
-    startRequest();
-    curl_easy_setopt(handle(m_curl), CURLOPT_NOBODY, 1L);
-    if (!perform(url))
+    checkName(operation, remoteName);
+    // "*" lets curl go on when the server does not know the command; its reply is read below. TYPE I
+    // first, since servers refuse SIZE in ASCII mode; curl only ever needs type I again for a store,
+    // so its own record of the type stays right.
+    if (!performCommands({QStringLiteral("TYPE I"), QLatin1Char('*') + operation}))
         fail(operation);
-    curl_off_t length = -1;
-    curl_easy_getinfo(handle(m_curl), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (length < 0)
-        fail(operation, QStringLiteral("the server did not tell the size"));
-    return qint64(length);
+    // 500 and 502: command unknown or not implemented; 504: not for this parameter.
+    if (m_replyCode == 500 || m_replyCode == 502 || m_replyCode == 504)
+        return -1;
+    requireReply(operation, {213});
+    bool number = false;
+    const qint64 length = m_reply.mid(4).trimmed().toLongLong(&number);
+    if (!number || length < 0)
+        fail(operation, QStringLiteral("the server's size is not a number: ") + m_reply);
+    return length;
+}
+
+void FtpClient::rename(const QString& from, const QString& to)
+{
+    const QString operation = QStringLiteral("RNFR %1, RNTO %2").arg(from, to);
+    requireIdle(operation);
+    checkName(operation, from);
+    checkName(operation, to);
+    if (!performCommands({QStringLiteral("RNFR ") + from, QStringLiteral("RNTO ") + to}))
+        fail(operation);
+    requireReply(operation, {250});
 }
 
 QStringList FtpClient::list(const QString& specifier, bool detailed)
@@ -344,6 +363,22 @@ void FtpClient::startRequest()
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
 }
 
+bool FtpClient::performCommands(const QStringList& commands)
+{
+    SList quote;
+    for (const QString& command : commands)
+        quote.list = curl_slist_append(quote.list, command.toUtf8().constData());
+    startRequest();
+    CURL* curl = handle(m_curl);
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    // Sent after the CWD that curl may need, as the last commands of the request: the last reply is
+    // the last command's.
+    curl_easy_setopt(curl, CURLOPT_PREQUOTE, quote.list);
+    const bool ok = perform(directoryUrl(m_directory));
+    curl_easy_setopt(curl, CURLOPT_PREQUOTE, nullptr);
+    return ok;
+}
+
 bool FtpClient::perform(const QByteArray& url)
 {
     CURL* curl = handle(m_curl);
@@ -398,7 +433,8 @@ void FtpClient::requireReply(const QString& operation, std::initializer_list<int
 void FtpClient::checkName(const QString& operation, const QString& name)
 {
     // The server directory is fixed: a name never reaches into another one.
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || hasControlCharacter(name))
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/'))
+        || name.contains(QLatin1Char('\\')) || hasControlCharacter(name))
         fail(operation, QStringLiteral("\"%1\" is not a plain file name").arg(name));
 }
 

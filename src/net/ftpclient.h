@@ -1,7 +1,7 @@
 #pragma once
 // The program's FTP client, on libcurl. A window uses it for one sequence at a time: assign the
 // settings, connect, switch passive mode on, ask whether connected, change directory, then store,
-// delete, size, or list and retrieve, then disconnect. The sequence runs on one control connection,
+// delete, size, rename, or list and retrieve, then disconnect. The sequence runs on one control connection,
 // which disconnect closes; nothing stays open between sequences. A client must outlive a store it runs.
 
 #include "net/ftpsettings.h"
@@ -63,14 +63,19 @@ public:
     /// directory is taken from the login directory.
     void changeDirectory(const QString& directory);
     /// STOR of the rest of source (open for reading) as remoteName, in type I, replacing a file of that
-    /// name. Returns when the server has confirmed the whole file. Raises the transfer events; the end
+    /// name. Returns when the server has confirmed the store and curl has sent every byte of the source;
+    /// anything less is an error. Raises the transfer events; the end
     /// event comes also when the transfer breaks off after its begin event, before the error is thrown.
     /// source is closed when store returns, whatever the outcome.
     void store(QIODevice& source, const QString& remoteName);
     /// DELE; replies other than 250 are errors.
     void remove(const QString& remoteName);
-    /// The size in bytes of a file on the server (SIZE).
+    /// The size in bytes of a file on the server (SIZE, in type I), or -1 when the server does not offer
+    /// SIZE (an extension of FTP that a server may lack). Other refusals are errors.
     qint64 size(const QString& remoteName);
+    /// RNFR and RNTO in the current directory: from takes the name to, replacing a file of that name in
+    /// one step on servers that rename over an existing file.
+    void rename(const QString& from, const QString& to);
     /// LIST (detailed) or NLST of the specifier, one entry per line of the listing.
     QStringList list(const QString& specifier, bool detailed = true);
     /// RETR into the local file, which is replaced only once the whole file has arrived (no resume).
@@ -106,6 +111,8 @@ private:
     void requireIdle(const QString& operation) const;
     void startRequest();
     bool perform(const QByteArray& url);
+    /// Runs the commands in the current directory as one request without data; false when curl failed.
+    bool performCommands(const QStringList& commands);
     /// Closes the connection and throws: a transfer handler's error, else the local, server's or curl's text.
     [[noreturn]] void fail(const QString& operation);
     [[noreturn]] void fail(const QString& operation, const QString& text);

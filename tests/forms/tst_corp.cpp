@@ -4,6 +4,7 @@
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "forms/formcorp.h"
+#include "forms/ftpupload.h"
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
@@ -11,6 +12,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -222,6 +224,7 @@ private slots:
     {
         QFETCH(QByteArray, serverLogo);
         QFETCH(QString, reason);
+        write(TfrmCorp::localLogoPath(), "the last good copy");
         QFile::remove(onServer("logo.png"));
         if (!serverLogo.isEmpty())
             write(onServer("logo.png"), serverLogo);
@@ -235,6 +238,8 @@ private slots:
         QCOMPARE(DialogSeam::last().flags, -1);
         QVERIFY(m_form->imgLogo->pixmap().isNull() && !QApplication::overrideCursor());
         QCOMPARE(m_form->txtInvoiceno->text(), QStringLiteral("12345678"));
+        QCOMPARE(read(TfrmCorp::localLogoPath()), QByteArray("the last good copy"));
+        QCOMPARE(QDir::current().entryList({"logo.png*"}, QDir::Files), QStringList{"logo.png"});
         if (reason != "FTP login")
             return;
         // With the server down, a failed upload is an error, and the box shows the chosen file all the same.
@@ -245,6 +250,34 @@ private slots:
         QCOMPARE(DialogSeam::last().flags, 16);
         QCOMPARE(shownLogo(), QSize(10, 12));
         QCOMPARE(read(onServer("logo.png")), png(40, 30, Qt::red));
+    }
+
+    void localLinkReplacedNotFollowed()
+    {
+        const QString target = write(m_workDir.filePath("elsewhere.txt"), "not to be written");
+        QVERIFY(QFile::link(target, TfrmCorp::localLogoPath()));
+        open();
+        QCOMPARE(shownLogo(), QSize(40, 30));
+        QVERIFY(!QFileInfo(TfrmCorp::localLogoPath()).isSymLink());
+        QCOMPARE(read(TfrmCorp::localLogoPath()), read(onServer("logo.png")));
+        QCOMPARE(read(target), QByteArray("not to be written"));
+    }
+
+    void cutUploadKeepsTheServersLogo()
+    {
+        QTemporaryDir root;
+        QProcess server;
+        qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::startFtpServer(server, root.path())));
+        const QString logo = write(root.path() + "/var/www/html/movies/logo.png", png(40, 30, Qt::red));
+        open();
+        click(m_form->btnEdit);
+        m_form->ftpUpload->client().setBeginHandler(
+            [&](FtpClient::Direction, qint64) { server.kill(), server.waitForFinished(); });
+        DialogSeam::queueAnswer(Win::IDOK);
+        upload(write(m_workDir.filePath("big.png"), png(3000, 3000, Qt::blue)));
+        QVERIFY2(DialogSeam::last().text.startsWith(FtpUpload::notWholeMessage() + "\nFTP STOR logo.png.part-"),
+                 qPrintable(DialogSeam::last().text));
+        QCOMPARE(read(logo), png(40, 30, Qt::red));
     }
 };
 

@@ -81,11 +81,23 @@ private slots:
         UID = uid;
         open();
         QCOMPARE(m_form->btnDelAll->isVisible(), uid == "admin");
-        if (uid == "admin") {
-            click(m_form->btnDelAll);
-            QCOMPARE(courses().size(), 2);
-            QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM course").toInt(), 4);
-        }
+        if (uid != "admin")
+            return;
+        // Row by row on the terms of a single delete; what could not go is listed.
+        TestFiles::write(SandboxDb::videoFolder() + "excel01.mp4", "video");
+        SandboxDb::exec("UPDATE course SET videoname='a/b.mp4' WHERE cpkey=2");
+        DialogSeam::queueAnswer(Win::IDOK);
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnDelAll);
+        QCOMPARE(DialogSeam::prompts().first().text,
+                 QStringLiteral("確定刪除班級「Excel 入門」的全部 2 筆課程及其影片檔？"));
+        QVERIFY2(DialogSeam::last().text.startsWith(
+                     QStringLiteral("下列 1 筆課程沒有刪除：\n「第二課 公式」：伺服器上的影片檔「a/b.mp4」無法刪除")),
+                 qPrintable(DialogSeam::last().text));
+        QCOMPARE(SandboxDb::scalar("SELECT GROUP_CONCAT(cpkey) FROM course WHERE crpkey=1").toString(), "2");
+        QVERIFY(!QFile::exists(SandboxDb::videoFolder() + "excel01.mp4"));
+        QCOMPARE(courses(), QStringList{"第二課 公式"});
+        QVERIFY(m_form->btnDelAll->isEnabled());
     }
 
     void classWithoutCoursesDisablesEditAndDelete()
@@ -96,6 +108,8 @@ private slots:
         QCOMPARE(m_form->txtClassName->text(), QStringLiteral("AAA 空班"));
         QCOMPARE(courses(), QStringList());
         QVERIFY(!m_form->btnEdit->isEnabled() && !m_form->btnDelete->isEnabled() && m_form->btnAdd->isEnabled());
+        QVERIFY(m_form->tblClassroom->locate("crpkey", 1));
+        QVERIFY(m_form->btnEdit->isEnabled() && m_form->btnDelete->isEnabled());
     }
 
     void newCourseOfTheSelectedClass()
@@ -145,24 +159,69 @@ private slots:
                  QStringLiteral("3/0"));
     }
 
-    void deleteRemovesTheVideoFirst_data()
+    void typedVideoNamesRefusedAtSave_data()
     {
-        QTest::addColumn<QString>("refusal"); ///< part of the error; empty when the delete goes through
-        QTest::newRow("video on the server") << QString();
-        QTest::newRow("no such file on the server") << "excel02.mp4";
-        QTest::newRow("server down") << "FTP";
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message"); ///< empty: the rule on characters
+        QTest::newRow("the logo") << "logo.png"
+                                  << QStringLiteral("影片檔名不可為「logo.png」：這是公司浮水印圖檔的檔名。");
+        QTest::newRow("course of another class, other letter case")
+            << "WEB01.mp4"
+            << QStringLiteral("影片檔名「WEB01.mp4」已經是班級「網頁設計」的課程「第一課 HTML」的影片，請換一個檔名。");
+        QTest::newRow("slash") << "../x.mp4" << QString();
+        QTest::newRow("backslash") << "a\\b.mp4" << QString();
+        QTest::newRow("leading dot") << ".x.mp4" << QString();
     }
-    void deleteRemovesTheVideoFirst()
+    void typedVideoNamesRefusedAtSave()
     {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        open();
+        click(m_form->btnEdit);
+        typeInto(m_form->txtVideoName, name);
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(DialogSeam::last().text,
+                 message.isEmpty() ? "影片檔名「" + name + "」不可含有「/」、「\\」或控制字元，也不可以「.」開頭。"
+                                   : message);
+        QCOMPARE(focused(), m_form->txtVideoName);
+        QVERIFY(m_form->tblCourse->editing());
+        QCOMPARE(SandboxDb::scalar("SELECT videoname FROM course WHERE cpkey=1").toString(), "excel01.mp4");
+    }
+
+    void deleteTakesTheFileTheRowNamesNow_data()
+    {
+        QTest::addColumn<QString>("meanwhile"); ///< run once the window shows the course
+        QTest::addColumn<QString>("gone");      ///< the server file deleted with the row
+        QTest::addColumn<QString>("refusal");   ///< part of the error; empty when the delete goes through
+        const QString none;
+        QTest::newRow("video on the server") << none << "excel02.mp4" << none;
+        QTest::newRow("no such file on the server")
+            << "UPDATE course SET videoname='none.mp4' WHERE cpkey=2" << none << none;
+        QTest::newRow("length set by the conversion") << "UPDATE course SET videolen=99 WHERE cpkey=2"
+                                                      << "excel02.mp4" << none;
+        QTest::newRow("video renamed elsewhere") << "UPDATE course SET videoname='excel09.mp4' WHERE cpkey=2"
+                                                 << "excel09.mp4" << none;
+        QTest::newRow("named after the logo") << "UPDATE course SET videoname='logo.png' WHERE cpkey=2" << none << none;
+        QTest::newRow("file of another course")
+            << "UPDATE course SET videoname='EXCEL02.mp4' WHERE cpkey=1" << none << none;
+        QTest::newRow("row deleted elsewhere") << "DELETE FROM course WHERE cpkey=2" << none << none;
+        QTest::newRow("server down") << "FTP" << none << "影片檔「excel02.mp4」無法刪除，課程沒有刪除。";
+    }
+    void deleteTakesTheFileTheRowNamesNow()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, gone);
         QFETCH(QString, refusal);
-        const QString video = SandboxDb::videoFolder() + "excel02.mp4";
-        QFile::remove(video);
-        if (refusal.isEmpty())
-            TestFiles::write(video, "video");
-        if (refusal == "FTP")
-            qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::closedPort()));
+        const QStringList files{"excel02.mp4", "excel09.mp4", "logo.png"};
+        for (const QString& file : files)
+            TestFiles::write(SandboxDb::videoFolder() + file, file.toUtf8());
         open();
         QVERIFY(m_form->tblCourse->locate("cpkey", 2));
+        if (meanwhile == "FTP")
+            qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::closedPort()));
+        else if (!meanwhile.isEmpty())
+            SandboxDb::exec(meanwhile);
         DialogSeam::queueAnswer(Win::IDOK);
         if (!refusal.isEmpty())
             DialogSeam::queueAnswer(Win::IDOK);
@@ -170,8 +229,9 @@ private slots:
         QCOMPARE(DialogSeam::prompts().first().flags, 289);
         QCOMPARE(DialogSeam::prompts().size(), refusal.isEmpty() ? 1 : 2);
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM course WHERE cpkey=2").toInt(), refusal.isEmpty() ? 0 : 1);
+        for (const QString& file : files)
+            QVERIFY2(QFile::exists(SandboxDb::videoFolder() + file) == (file != gone), qPrintable(file));
         if (refusal.isEmpty()) {
-            QVERIFY(!QFile::exists(video));
             QCOMPARE(courses(), QStringList({"第一課 儲存格"}));
         } else {
             QCOMPARE(DialogSeam::last().flags, 16);

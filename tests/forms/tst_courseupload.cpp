@@ -117,6 +117,13 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
         QVERIFY(m_form->btnPost->isEnabled() == m_form->tblCourse->editing());
         QVERIFY(m_form->btnAdd->isEnabled() != m_form->tblCourse->editing());
         QCOMPARE(m_form->ProgressBar->value(), 0);
+        QVERIFY(m_form->btnDelAll->isEnabled() != m_form->tblCourse->editing());
+    }
+
+    /// The file names in the server's video folder (or another folder).
+    static QStringList onServer(const QString& folder = SandboxDb::videoFolder())
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     }
 
 private slots:
@@ -139,7 +146,7 @@ private slots:
         for (const QFileInfo& entry :
              QDir(SandboxDb::videoFolder()).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath());
-        UID = QStringLiteral("staff");
+        UID = QStringLiteral("admin");
         WATERMARK = 1;
     }
 
@@ -199,6 +206,7 @@ private slots:
         QCOMPARE(m_form->ProgressBar->value(), 0);
         QCOMPARE(m_form->txtStatus->text(), status);
         QVERIFY(!m_form->tblCourse->editing() && m_form->btnAdd->isEnabled() && m_form->grdCourse->isEnabled());
+        QVERIFY(m_form->btnDelAll->isEnabled());
     }
 
     void namesCleanedAndRefused_data()
@@ -257,7 +265,8 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("error");
         QTest::newRow("no video folder") << QStringLiteral("folder") << "FTP CWD";
-        QTest::newRow("store refused") << QStringLiteral("store") << "FTP STOR clip.avi";
+        QTest::newRow("rename over a folder refused")
+            << QStringLiteral("store") << FtpUpload::notWholeMessage() + "\nFTP RNFR clip.avi.part-";
         QTest::newRow("server down") << QStringLiteral("down") << "FTP";
     }
     void serverRefuses()
@@ -278,24 +287,58 @@ private slots:
             QVERIFY(QDir().rename(away, SandboxDb::videoFolder()));
         expectFailedOnce();
         QVERIFY2(DialogSeam::last().text.startsWith(error), qPrintable(DialogSeam::last().text));
-        // Refused before any data flowed: the row is still being edited with the new name, unsaved.
-        QCOMPARE(m_form->tblCourse->state(), DataSetState::Edit);
-        QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("clip.avi"));
-        QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
+        // The row said "uploading" before the server was asked; no file, whole or partial, is left.
+        QCOMPARE(m_form->tblCourse->state(), DataSetState::Browse);
+        QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploading"));
+        QCOMPARE(onServer(), how == "store" ? QStringList{"clip.avi"} : QStringList());
         QVERIFY(!QFileInfo(SandboxDb::videoFolder() + "clip.avi").isFile());
     }
 
-    void requiredFieldStopsTheTransfer()
+    void refusedSaveSendsNothing()
     {
-        const QString path = localFile("clip.avi");
+        // The course's own video name passes the name rule; the empty course name stops the save.
+        const QByteArray watched = TestFiles::random(5000);
+        TestFiles::write(SandboxDb::videoFolder() + "excel01.mp4", watched);
+        const QString path = localFile("Excel01.mp4");
         open();
-        upload(path, m_form->btnAdd);
+        click(m_form->btnEdit);
+        typeInto(m_form->txtCourseName, "");
+        upload(path);
         QCOMPARE(messages(), QStringList{"請輸入課程名稱"});
-        QCOMPARE(DialogSeam::last().caption, QStringLiteral("必填欄位"));
-        QCOMPARE(m_form->tblCourse->state(), DataSetState::Insert);
-        QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("clip.avi"));
-        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM course").toInt(), 4);
-        QVERIFY(m_form->btnPost->isEnabled());
+        QCOMPARE(focused(), m_form->txtCourseName);
+        QCOMPARE(m_form->tblCourse->state(), DataSetState::Edit);
+        QCOMPARE(m_form->txtStatus->text(), QStringLiteral("converted"));
+        QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
+        QCOMPARE(onServer(), QStringList{"excel01.mp4"});
+        QCOMPARE(read(SandboxDb::videoFolder() + "excel01.mp4"), watched);
+    }
+
+    void nameOfAnotherClassRefusedBeforeSending()
+    {
+        const QByteArray before = TestFiles::random(1000);
+        TestFiles::write(SandboxDb::videoFolder() + "excel01.mp4", before);
+        open();
+        QVERIFY(m_form->tblClassroom->locate("crpkey", 2));
+        upload(localFile("Excel01.mp4"), m_form->btnEdit);
+        QCOMPARE(messages(),
+                 QStringList{"影片檔名「excel01.mp4」已經是班級「Excel 入門」的課程「第一課 儲存格」的影片，"
+                             "請換一個檔名。"});
+        QCOMPARE(onServer(), QStringList{"excel01.mp4"});
+        QCOMPARE(read(SandboxDb::videoFolder() + "excel01.mp4"), before);
+        QCOMPARE(videoAndStatus(3), QStringLiteral("ps01.mp4/uploaded"));
+    }
+
+    void serverWithoutSize()
+    {
+        QTemporaryDir root;
+        QProcess server;
+        qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::startFtpServer(server, root.path(), {"SIZE"})));
+        const QString path = localFile("clip.avi", 1 << 20);
+        open();
+        upload(path, m_form->btnEdit);
+        QCOMPARE(messages(), QStringList{"上傳完畢"});
+        QCOMPARE(read(root.path() + "/var/www/html/movies/clip.avi"), read(path));
+        QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploaded"));
     }
 
     void brokenTransfer_data()
@@ -314,6 +357,8 @@ private slots:
             qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::startFtpServer(server, root.path())));
             folder = root.path() + "/var/www/html/movies/";
         }
+        const QByteArray previous = TestFiles::random(3000);
+        TestFiles::write(folder + "clip.avi", previous);
         const QString path = localFile("clip.avi", 32 << 20);
         open();
         click(m_form->btnEdit);
@@ -324,15 +369,20 @@ private slots:
         });
         // The server confirmed the store, but what it keeps is not the whole file.
         m_form->ftpUpload->client().setEndHandler([&](FtpClient::Direction) {
-            if (how == "short")
-                QFile::resize(folder + "clip.avi", 1000);
+            for (const QFileInfo& part : QDir(folder).entryInfoList({"clip.avi.part-*"}, QDir::Files))
+                if (how == "short")
+                    QFile::resize(part.filePath(), 1000);
         });
         upload(path);
         expectFailedOnce();
-        if (how == "short")
-            QCOMPARE(
-                DialogSeam::last().text,
-                QStringLiteral("The transfer of clip.avi broke off: the server holds 1000 of its 33554432 bytes."));
+        QVERIFY2(DialogSeam::last().text.startsWith(FtpUpload::notWholeMessage() + "\nFTP "),
+                 qPrintable(DialogSeam::last().text));
+        if (how == "short") {
+            QVERIFY(DialogSeam::last().text.endsWith("the server holds 1000 of the file's 33554432 bytes"));
+            QCOMPARE(onServer(folder), QStringList{"clip.avi"});
+        }
+        // The video the students watch is as it was.
+        QCOMPARE(read(folder + "clip.avi"), previous);
         // The begin of the transfer was saved; its end never was.
         QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploading"));
         QCOMPARE(m_form->tblCourse->state(), DataSetState::Browse);
@@ -343,7 +393,6 @@ private slots:
         open();
         click(m_form->btnEdit);
         m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, 2000000000);
-        QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/uploading"));
         QCOMPARE(m_form->ProgressBar->value(), 0);
         m_form->ftpUploadWork(FtpClient::Direction::Upload, 1500000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("75%"));

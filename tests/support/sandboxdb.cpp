@@ -134,12 +134,19 @@ int SandboxDb::closedPort()
     return probe.serverPort();
 }
 
-int SandboxDb::startFtpServer(QProcess& server, const QString& root)
+int SandboxDb::startFtpServer(QProcess& server, const QString& root, const QStringList& without)
 {
     const int port = closedPort();
     QDir(root).mkpath(QStringLiteral("var/www/html/movies"));
+    // The sandbox's own server script, run after the listed commands are taken out of the handler.
+    const QString script = QStringLiteral("import sys, runpy\n"
+                                          "from pyftpdlib.handlers import FTPHandler\n"
+                                          "for c in sys.argv[1].split(','): FTPHandler.proto_cmds.pop(c, None)\n"
+                                          "sys.argv = sys.argv[2:]\n"
+                                          "runpy.run_path(sys.argv[0], run_name='__main__')\n");
     server.start(QStringLiteral("/usr/bin/python3"),
-                 {qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/scripts/ftpserver.py"), root,
+                 {QStringLiteral("-c"), script, without.join(QLatin1Char(',')),
+                  qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/scripts/ftpserver.py"), root,
                   QString::number(port), QStringLiteral("web"), QStringLiteral("58203146")});
     for (int i = 0; i < 100; ++i) {
         QTcpSocket socket;

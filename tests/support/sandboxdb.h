@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class Connection;
@@ -37,6 +38,7 @@ QString videoFolder();
 /// A loopback port on which nothing listens: an FTP server that is down.
 int closedPort();
 /// Starts an FTP server of the test's own on a free port, as the sandbox runs it, serving root (its
-/// video folder made); returns the port once the server accepts connections.
-int startFtpServer(QProcess& server, const QString& root);
+/// video folder made), without the commands listed in without (as a server that lacks them answers
+/// 500); returns the port once the server accepts connections.
+int startFtpServer(QProcess& server, const QString& root, const QStringList& without = {});
 } // namespace SandboxDb
