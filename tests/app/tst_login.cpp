@@ -133,7 +133,7 @@ private slots:
             attempt(d, "admin", "wrong");
             QCOMPARE(DialogSeam::last().text, QStringLiteral("帳號或密碼錯誤，請重新輸入"));
             QCOMPARE(DialogSeam::last().caption, QStringLiteral("帳號或密碼錯誤"));
-            QCOMPARE(DialogSeam::last().flags, 48);
+            QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONEXCLAMATION));
             QVERIFY(d->txtLogin->text().isEmpty());
             QVERIFY(d->txtPassword->text().isEmpty());
             QVERIFY(d->isVisible());
@@ -154,7 +154,7 @@ private slots:
         attempt(d, "c", "3");
         QCOMPARE(DialogSeam::last().text, QStringLiteral("帳號或密碼錯誤達三次，系統將強制退出"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("帳號或密碼錯誤"));
-        QCOMPARE(DialogSeam::last().flags, 0);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_OK));
         QCOMPARE(d->result(), int(TfrmLogin::mrAbort));
         QVERIFY(!d->isVisible());
         QCOMPARE(d->txtLogin->text(), QStringLiteral("c"));
@@ -196,7 +196,7 @@ private slots:
         attempt(d, name, password);
         QCOMPARE(d->result(), 0);
         QCOMPARE(d->errcnt, 1);
-        QCOMPARE(DialogSeam::last().flags, 48);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONEXCLAMATION));
         QVERIFY(m_tap->sawQuery(expected(name, password)));
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM users").toInt(), 2);
     }
@@ -291,11 +291,11 @@ private slots:
         qputenv("RYN_DB_PORT", QByteArray::number(port));
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmLogin* d = open();
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(d->isVisible());
         DialogSeam::queueAnswer(Win::IDOK);
         attempt(d, "admin", "admin123");
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(d->errcnt, 0);
         QVERIFY(d->isVisible());
         QVERIFY(UID.isEmpty());
