@@ -1,7 +1,7 @@
 #include "field.h"
 
 #include "dberror.h"
-#include "snapshottableprivate.h"
+#include "snapshottable.h"
 
 #include <limits>
 
@@ -105,26 +105,26 @@ void Field::setLookup(SnapshotTable* lookupTable, const QString& keyFields, cons
 
 bool Field::isNull() const
 {
-    const int index = m_table->d->fieldIndex(this);
-    return index < 0 || m_table->d->currentValue(index).null;
+    const int index = m_table->fieldIndex(this);
+    return index < 0 || m_table->currentValue(index).null;
 }
 
 QVariant Field::value() const
 {
-    const int index = m_table->d->fieldIndex(this);
-    return index < 0 ? QVariant() : SnapshotValue::toVariant(m_table->d->currentValue(index), m_type);
+    const int index = m_table->fieldIndex(this);
+    return index < 0 ? QVariant() : SnapshotValue::toVariant(m_table->currentValue(index), m_type);
 }
 
 QString Field::asString() const
 {
-    const int index = m_table->d->fieldIndex(this);
-    return index < 0 ? QString() : SnapshotValue::toText(m_table->d->currentValue(index), m_type);
+    const int index = m_table->fieldIndex(this);
+    return index < 0 ? QString() : SnapshotValue::toText(m_table->currentValue(index), m_type);
 }
 
 qint64 Field::asInteger() const
 {
-    const int index = m_table->d->fieldIndex(this);
-    const CellValue v = index < 0 ? CellValue() : m_table->d->currentValue(index);
+    const int index = m_table->fieldIndex(this);
+    const CellValue v = index < 0 ? CellValue() : m_table->currentValue(index);
     if (v.null)
         return 0;
     if (isNumeric())
@@ -138,10 +138,10 @@ qint64 Field::asInteger() const
 
 void Field::setAsString(const QString& text)
 {
-    const int index = m_table->d->fieldIndex(this);
+    const int index = m_table->fieldIndex(this);
     if (index < 0)
         throw DbError(QStringLiteral("Field '%1' does not belong to a dataset").arg(m_fieldName));
-    m_table->d->checkStore(index);
+    m_table->checkStorable(index);
     CellValue v;
     if (m_type == FieldType::Text) {
         if (!text.isEmpty())
@@ -173,18 +173,18 @@ void Field::setAsString(const QString& text)
     if (m_type == FieldType::Text && m_size > 0 && !v.null && characterCount(v.text) > m_size)
         throw DbError(
             QStringLiteral("The text for field '%1' is longer than its %2 characters.").arg(m_fieldName).arg(m_size));
-    m_table->d->storeField(index, v);
+    m_table->storeValue(index, v);
 }
 
 void Field::setValue(const QVariant& value)
 {
-    const int index = m_table->d->fieldIndex(this);
+    const int index = m_table->fieldIndex(this);
     if (index < 0)
         throw DbError(QStringLiteral("Field '%1' does not belong to a dataset").arg(m_fieldName));
-    m_table->d->checkStore(index);
+    m_table->checkStorable(index);
     // A null QString is no value, as it was before Qt 6 made QVariant::isNull() ignore it.
     if (!value.isValid() || value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull())) {
-        m_table->d->storeField(index, CellValue());
+        m_table->storeValue(index, CellValue());
         return;
     }
     const int typeId = value.typeId();
@@ -194,7 +194,7 @@ void Field::setValue(const QVariant& value)
             throw DbError(QStringLiteral("The text for field '%1' is longer than its %2 characters.")
                               .arg(m_fieldName)
                               .arg(m_size));
-        m_table->d->storeField(index, CellValue::ofText(text));
+        m_table->storeValue(index, CellValue::ofText(text));
         return;
     }
     if (m_type == FieldType::DateTime) {
@@ -202,7 +202,7 @@ void Field::setValue(const QVariant& value)
             const QDateTime dt = value.toDateTime();
             if (!dt.isValid())
                 throw DbError(QStringLiteral("Not a valid date and time for field '%1'.").arg(m_fieldName));
-            m_table->d->storeField(index, CellValue::ofNumber(SnapshotValue::fromDateTime(dt)));
+            m_table->storeValue(index, CellValue::ofNumber(SnapshotValue::fromDateTime(dt)));
             return;
         }
         setAsString(value.toString());

@@ -1,5 +1,6 @@
 #include "snapshotloader.h"
 
+#include "connection.h"
 #include "dberror.h"
 #include "rowstore.h"
 
@@ -147,4 +148,15 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
     // A null row also ends the loop when the connection broke in the middle of the result.
     if (mysql_errno(mysql) != 0)
         throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)), int(mysql_errno(mysql)));
+}
+
+void SnapshotLoader::read(Connection* connection, const QString& statement, const std::vector<LoadColumn>& columns,
+                          RowStore& store, const QString& what)
+{
+    try {
+        read(connection->nativeHandle(), statement, columns, store, what);
+    } catch (const DbError& e) {
+        connection->noteError(e);
+        throw;
+    }
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <vector>
 
+class Connection;
 class RowStore;
 struct st_mysql;
 
@@ -22,5 +23,9 @@ namespace SnapshotLoader {
 /// column, or the connection breaks while reading; the result is consumed in every case, so that
 /// the connection stays usable. what names the rows in messages ("table 'stud'").
 void read(st_mysql* mysql, const QString& statement, const std::vector<LoadColumn>& columns, RowStore& store,
+          const QString& what);
+/// The same on the connection's handle; an error is also noted on the connection, so that a lost
+/// connection is opened again by the next statement.
+void read(Connection* connection, const QString& statement, const std::vector<LoadColumn>& columns, RowStore& store,
           const QString& what);
 } // namespace SnapshotLoader

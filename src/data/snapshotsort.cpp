@@ -1,5 +1,10 @@
 #include "snapshotsort.h"
 
+#include "dberror.h"
+#include "rowstore.h"
+#include "snapshotfields.h"
+#include "snapshotlookup.h"
+
 #include <algorithm>
 #include <array>
 #include <numeric>
@@ -65,4 +70,68 @@ void SnapshotSort::radixSort(std::vector<quint32>& rows, std::vector<quint32>& k
 void SnapshotSort::radixSort(std::vector<quint32>& rows, std::vector<quint64>& keys)
 {
     lsdRadixSort(rows, keys);
+}
+
+void SortOrder::set(const QString& text, const SnapshotFields& fields)
+{
+    const QStringList parts = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    int field = -1;
+    bool descending = false;
+    if (!parts.isEmpty()) {
+        field = fields.indexByName(parts[0]);
+        if (field < 0)
+            throw DbError(QStringLiteral("Field '%1' not found").arg(parts[0]));
+        if (parts.size() > 2
+            || (parts.size() == 2 && parts[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) != 0
+                && parts[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) != 0))
+            throw DbError(QStringLiteral("'%1' is not a valid sort order").arg(text));
+        descending = parts.size() == 2 && parts[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    }
+    m_text = text;
+    m_field = field;
+    m_descending = descending;
+}
+
+void SortOrder::apply(std::vector<quint32>& rows, const RowStore& store, const SnapshotFields& fields,
+                      const LookupFields& lookups) const
+{
+    if (m_field < 0 || rows.size() < 2)
+        return;
+    const RowStore* source = &store;
+    int col = fields.column(m_field);
+    const bool lookup = col < 0;
+    if (lookup && !lookups.resultSource(m_field, source, col))
+        return;
+    // The row of source that holds a row's value: itself, or its lookup row.
+    const auto sourceRow = [&](quint32 row) -> qint64 {
+        return lookup ? lookups.rowOfStored(m_field, row) : qint64(row);
+    };
+    const RowStore& s = *source;
+    const FieldType type = s.type(col);
+    if (type == FieldType::Text) {
+        const std::vector<quint32>& ranks = s.pool(col).ranks();
+        SnapshotSort::sortRows<quint32>(rows, m_descending, [&](quint32 row, quint32& key) {
+            const qint64 r = sourceRow(row);
+            if (r < 0 || s.isNull(col, quint32(r)))
+                return false;
+            key = ranks[s.textId(col, quint32(r))];
+            return true;
+        });
+    } else if (SnapshotValue::isNarrow(type)) {
+        SnapshotSort::sortRows<quint32>(rows, m_descending, [&](quint32 row, quint32& key) {
+            const qint64 r = sourceRow(row);
+            if (r < 0 || s.isNull(col, quint32(r)))
+                return false;
+            key = SnapshotSort::signedKey(qint32(s.number(col, quint32(r))));
+            return true;
+        });
+    } else {
+        SnapshotSort::sortRows<quint64>(rows, m_descending, [&](quint32 row, quint64& key) {
+            const qint64 r = sourceRow(row);
+            if (r < 0 || s.isNull(col, quint32(r)))
+                return false;
+            key = SnapshotSort::signedKey(s.number(col, quint32(r)));
+            return true;
+        });
+    }
 }

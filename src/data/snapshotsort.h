@@ -3,8 +3,13 @@
 // key that orders as the values do (text ids into their rank), then the keys are radix-sorted, which
 // is stable and does a million rows in a few passes over memory.
 
+#include <QString>
 #include <QtGlobal>
 #include <vector>
+
+class LookupFields;
+class RowStore;
+class SnapshotFields;
 
 namespace SnapshotSort {
 /// Sorts rows by keys (parallel arrays), stably.
@@ -49,3 +54,20 @@ template <typename Key, typename KeyOf> void sortRows(std::vector<quint32>& rows
     }
 }
 } // namespace SnapshotSort
+
+/// The sort order of a snapshot table: one field, ascending or descending; none keeps reading order.
+class SortOrder
+{
+public:
+    QString text() const { return m_text; }
+    /// Reads "field", "field ASC" or "field DESC"; throws DbError (the order unchanged) for another text.
+    void set(const QString& text, const SnapshotFields& fields);
+    /// Sorts stored row numbers (a lookup field by the values it shows).
+    void apply(std::vector<quint32>& rows, const RowStore& store, const SnapshotFields& fields,
+               const LookupFields& lookups) const;
+
+private:
+    QString m_text;
+    int m_field = -1;
+    bool m_descending = false;
+};

@@ -1,111 +1,107 @@
+// The table's declaration, opening and closing, moving between rows, and the interface its fields
+// and the parts of other tables use.
+
 #include "snapshottable.h"
 
 #include "connection.h"
 #include "dberror.h"
-#include "snapshottableprivate.h"
+#include "snapshotparts.h"
 
-#include <algorithm>
+#include <atomic>
 
 namespace {
-// The row current after the rows changed: the wanted one, kept within the visible rows.
-int clampedRow(int wanted, int count)
-{
-    if (count == 0)
-        return -1;
-    return std::clamp(wanted, 0, count - 1);
-}
+// One counter for all tables, so that a table closed and opened again never repeats a version
+// that an index of another table still remembers.
+std::atomic<quint64> s_versions{0};
 } // namespace
 
 SnapshotTable::SnapshotTable(QObject* parent)
     : QObject(parent)
-    , d(std::make_unique<Private>(this))
+    , m(std::make_unique<Parts>())
 {}
 
 SnapshotTable::~SnapshotTable()
 {
-    d->detachFromMaster();
+    detachFromMaster();
 }
 
 void SnapshotTable::setConnection(Connection* connection)
 {
-    d->connection = connection;
+    m->connection = connection;
 }
 
 Connection* SnapshotTable::connection() const
 {
-    return d->connection;
+    return m->connection;
 }
 
 QString SnapshotTable::tableName() const
 {
-    return d->tableName;
+    return m->tableName;
 }
 
 void SnapshotTable::setTableName(const QString& name)
 {
-    d->tableName = name.trimmed();
+    m->tableName = name.trimmed();
 }
 
 QString SnapshotTable::sql() const
 {
-    return d->sql;
+    return m->sql;
 }
 
 void SnapshotTable::setSql(const QString& statement)
 {
-    d->sql = statement;
+    m->sql = statement;
+}
+
+Field* SnapshotTable::declareField(const QString& fieldName, FieldType type, int size, bool lookup,
+                                   SnapshotTable* lookupTable)
+{
+    if (m->state != DataSetState::Inactive)
+        throw DbError(QStringLiteral("Cannot add fields to an open dataset"));
+    if (m->fields.indexByName(fieldName) >= 0)
+        throw DbError(QStringLiteral("Duplicate field name '%1'").arg(fieldName));
+    if (lookup && !lookupTable)
+        throw DbError(QStringLiteral("Lookup field '%1' has no lookup table").arg(fieldName));
+    auto* field = new Field(this, fieldName, type, size);
+    field->setObjectName(objectName() + fieldName);
+    m->fields.add(field, !lookup);
+    return field;
 }
 
 Field* SnapshotTable::addField(const QString& fieldName, FieldType type, int size)
 {
-    if (d->state != DataSetState::Inactive)
-        throw DbError(QStringLiteral("Cannot add fields to an open dataset"));
-    if (d->fieldIndexByName(fieldName) >= 0)
-        throw DbError(QStringLiteral("Duplicate field name '%1'").arg(fieldName));
-    auto* field = new Field(this, fieldName, type, size);
-    field->setObjectName(objectName() + fieldName);
-    d->columnOf.push_back(int(d->fieldOf.size()));
-    d->fieldOf.push_back(int(d->fields.size()));
-    d->fields.push_back(field);
-    return field;
+    return declareField(fieldName, type, size, false, nullptr);
 }
 
 Field* SnapshotTable::addLookupField(const QString& fieldName, FieldType type, int size, SnapshotTable* lookupTable,
                                      const QString& keyFields, const QString& lookupKeyFields,
                                      const QString& lookupResultField)
 {
-    if (d->state != DataSetState::Inactive)
-        throw DbError(QStringLiteral("Cannot add fields to an open dataset"));
-    if (d->fieldIndexByName(fieldName) >= 0)
-        throw DbError(QStringLiteral("Duplicate field name '%1'").arg(fieldName));
-    if (!lookupTable)
-        throw DbError(QStringLiteral("Lookup field '%1' has no lookup table").arg(fieldName));
-    auto* field = new Field(this, fieldName, type, size);
-    field->setObjectName(objectName() + fieldName);
+    Field* field = declareField(fieldName, type, size, true, lookupTable);
     field->setLookup(lookupTable, keyFields, lookupKeyFields, lookupResultField);
     // Windows destroy their tables in any order; a lookup whose table is gone shows no value.
     connect(lookupTable, &QObject::destroyed, field, [field] {
         field->setLookup(nullptr, field->keyFields(), field->lookupKeyFields(), field->lookupResultField());
     });
-    d->columnOf.push_back(-1);
-    d->fields.push_back(field);
     return field;
 }
 
 void SnapshotTable::setKeyField(const QString& fieldName)
 {
-    d->keyFieldName = fieldName.trimmed();
+    m->writer.setKeyField(fieldName);
 }
 
 const std::vector<Field*>& SnapshotTable::fields() const
 {
-    return d->fields;
+    return m->fields.all();
 }
 
 Field* SnapshotTable::findField(const QString& fieldName) const
 {
-    const int i = d->fieldIndexByName(fieldName);
-    return i < 0 ? nullptr : d->fields[size_t(i)];
+    const int i = m->fields.indexByName(fieldName);
+    return i < 0 ? nullptr : m->fields.at(i);
 }
 
 Field* SnapshotTable::fieldByName(const QString& fieldName) const
@@ -118,40 +114,36 @@ Field* SnapshotTable::fieldByName(const QString& fieldName) const
 
 void SnapshotTable::open()
 {
-    if (d->state != DataSetState::Inactive)
+    if (m->state != DataSetState::Inactive)
         return;
-    if (!d->connection)
+    if (!m->connection)
         throw DbError(QStringLiteral("The dataset has no connection"));
-    if (d->sql.trimmed().isEmpty() && d->tableName.isEmpty())
+    if (m->sql.trimmed().isEmpty() && m->tableName.isEmpty())
         throw DbError(QStringLiteral("The dataset has neither a table name nor a statement"));
     // Lookup fields read other snapshots: those are opened first, in the order of the fields.
-    for (Field* f : d->fields) {
+    for (Field* f : m->fields.all()) {
         if (f->isLookup() && !f->lookupTable()->active())
             f->lookupTable()->open();
     }
-    d->connection->open();
-    const QString statement = d->sql.trimmed().isEmpty()
-                                  ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(d->tableName)
-                                  : d->sql;
-    std::vector<FieldType> types;
-    for (const int f : d->fieldOf)
-        types.push_back(d->fields[size_t(f)]->type());
-    d->store.reset(types);
+    m->connection->open();
+    const QString statement = m->sql.trimmed().isEmpty()
+                                  ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(m->tableName)
+                                  : m->sql;
+    m->store.reset(m->fields.columnTypes());
     try {
-        d->load(statement, d->loadColumns(), d->store);
-        d->state = DataSetState::Browse;
-        d->bumpVersion();
-        d->linkIndexBuilt = false;
-        d->rebuildVisible(std::nullopt);
+        SnapshotLoader::read(m->connection, statement, m->fields.loadColumns(), m->store, what());
+        m->state = DataSetState::Browse;
+        bumpVersion();
+        m->link.reset();
+        rebuildVisible(std::nullopt);
     } catch (...) {
-        d->store.clear();
-        d->visible.clear();
-        d->state = DataSetState::Inactive;
+        m->store.clear();
+        m->visible.clear();
+        m->state = DataSetState::Inactive;
         throw;
     }
-    d->current = d->visible.empty() ? -1 : 0;
-    d->masterApplied = true;
-    d->appliedMasterValue = d->masterValue();
+    m->current = m->visible.empty() ? -1 : 0;
+    m->link.choose(m->link.masterValue(m->fields));
     emit rowsReset();
     emit currentChanged();
     try {
@@ -168,21 +160,18 @@ void SnapshotTable::open()
 
 void SnapshotTable::close()
 {
-    if (d->state == DataSetState::Inactive)
+    if (m->state == DataSetState::Inactive)
         return;
-    d->state = DataSetState::Inactive;
-    d->store.clear();
-    std::vector<quint32>().swap(d->visible);
-    d->buffer.clear();
-    d->uncertainInsert.reset();
-    d->current = -1;
-    d->linkIndex.clear();
-    d->linkIndexBuilt = false;
-    d->keyIndexes.clear();
-    d->lookupCaches.clear();
-    d->masterPending = false;
-    d->masterApplied = false;
-    d->bumpVersion();
+    m->state = DataSetState::Inactive;
+    m->store.clear();
+    std::vector<quint32>().swap(m->visible);
+    m->buffer.clear();
+    m->writer.forgetUncertainInsert();
+    m->current = -1;
+    m->link.reset();
+    m->keys.clear();
+    m->lookups.clear();
+    bumpVersion();
     emit rowsReset();
     emit currentChanged();
     emit stateChanged();
@@ -190,22 +179,22 @@ void SnapshotTable::close()
 
 bool SnapshotTable::active() const
 {
-    return d->state != DataSetState::Inactive;
+    return m->state != DataSetState::Inactive;
 }
 
 DataSetState SnapshotTable::state() const
 {
-    return d->state;
+    return m->state;
 }
 
 bool SnapshotTable::editing() const
 {
-    return d->editing();
+    return m->editing();
 }
 
 int SnapshotTable::recordCount() const
 {
-    return int(d->visible.size()) + (d->state == DataSetState::Insert ? 1 : 0);
+    return int(m->visible.size()) + (m->state == DataSetState::Insert ? 1 : 0);
 }
 
 bool SnapshotTable::isEmpty() const
@@ -215,27 +204,27 @@ bool SnapshotTable::isEmpty() const
 
 int SnapshotTable::recNo() const
 {
-    return d->current;
+    return m->current;
 }
 
 void SnapshotTable::setRecNo(int row)
 {
-    d->requireBrowse();
-    if (row < 0 || row >= int(d->visible.size()))
+    requireBrowse();
+    if (row < 0 || row >= int(m->visible.size()))
         throw DbError(QStringLiteral("There is no record %1").arg(row + 1));
-    if (row == d->current)
+    if (row == m->current)
         return;
-    d->current = row;
-    d->notifyCurrent();
+    m->current = row;
+    notifyCurrent();
 }
 
 bool SnapshotTable::locate(const QString& fieldName, const QVariant& value)
 {
-    d->requireActive();
-    const int field = d->fieldIndexByName(fieldName);
+    requireActive();
+    const int field = m->fields.indexByName(fieldName);
     if (field < 0)
         throw DbError(QStringLiteral("Field '%1' not found").arg(fieldName));
-    const FieldType type = d->fields[size_t(field)]->type();
+    const FieldType type = m->fields.type(field);
     CellValue wanted;
     if (value.isValid() && !value.isNull()) {
         if (type == FieldType::Text)
@@ -245,8 +234,8 @@ bool SnapshotTable::locate(const QString& fieldName, const QVariant& value)
         else
             wanted = SnapshotValue::convert(CellValue::ofText(value.toString()), FieldType::Text, type);
     }
-    for (int row = 0; row < int(d->visible.size()); ++row) {
-        if (d->rowValue(row, field) == wanted) {
+    for (int row = 0; row < int(m->visible.size()); ++row) {
+        if (rowValue(row, field) == wanted) {
             setRecNo(row);
             return true;
         }
@@ -254,328 +243,94 @@ bool SnapshotTable::locate(const QString& fieldName, const QVariant& value)
     return false;
 }
 
-void SnapshotTable::append()
-{
-    d->requireActive();
-    d->requireWritable();
-    if (d->editing())
-        post();
-    d->savedCurrent = d->current;
-    d->buffer.assign(d->fieldOf.size(), CellValue());
-    if (d->master) {
-        const int link = d->fieldIndexByName(d->detailField);
-        const std::optional<CellValue> value = d->masterValue();
-        if (link >= 0 && d->columnOf[size_t(link)] >= 0 && value)
-            d->buffer[size_t(d->columnOf[size_t(link)])] = *value;
-    }
-    d->state = DataSetState::Insert;
-    d->current = int(d->visible.size());
-    d->inNewRecord = true;
-    try {
-        if (events.onNewRecord)
-            events.onNewRecord();
-    } catch (...) {
-        d->inNewRecord = false;
-        d->state = DataSetState::Browse;
-        d->buffer.clear();
-        d->current = d->savedCurrent;
-        throw;
-    }
-    d->inNewRecord = false;
-    emit rowsReset();
-    emit currentChanged();
-    emit stateChanged();
-    if (events.afterInsert)
-        events.afterInsert();
-}
-
-void SnapshotTable::edit()
-{
-    d->requireActive();
-    d->requireWritable();
-    if (d->editing())
-        return;
-    if (d->current < 0)
-        throw DbError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    d->editRow = d->visible[size_t(d->current)];
-    d->buffer.resize(d->fieldOf.size());
-    for (int col = 0; col < int(d->fieldOf.size()); ++col)
-        d->buffer[size_t(col)] = d->store.cell(col, d->editRow);
-    d->state = DataSetState::Edit;
-    emit stateChanged();
-}
-
-void SnapshotTable::post()
-{
-    d->requireActive();
-    if (!d->editing())
-        return;
-    // A hook may remove itself or others while running.
-    const std::map<int, std::function<void()>> hooks = d->hooks;
-    for (const auto& hook : hooks)
-        hook.second();
-    if (events.beforePost)
-        events.beforePost();
-    QString notice;
-    d->lastRecheck = InsertRecheck::None;
-    if (d->state == DataSetState::Insert) {
-        const quint32 row = d->insertRow(notice);
-        d->bumpVersion();
-        d->linkAdd(row);
-        d->state = DataSetState::Browse;
-        d->buffer.clear();
-        if (d->stillVisible(row)) {
-            d->visible.push_back(row);
-            d->current = int(d->visible.size()) - 1;
-        } else {
-            d->current = clampedRow(d->savedCurrent, int(d->visible.size()));
-        }
-        emit rowsReset();
-        emit currentChanged();
-    } else {
-        std::vector<int> changed;
-        for (int col = 0; col < int(d->fieldOf.size()); ++col) {
-            if (!d->store.holds(col, d->editRow, d->buffer[size_t(col)]))
-                changed.push_back(col);
-        }
-        if (!changed.empty()) {
-            d->writeUpdate(changed);
-            d->linkRemove(d->editRow);
-            for (const int col : changed)
-                d->store.setCell(col, d->editRow, d->buffer[size_t(col)]);
-            d->linkAdd(d->editRow);
-            d->bumpVersion();
-        }
-        d->state = DataSetState::Browse;
-        d->buffer.clear();
-        if (d->stillVisible(d->editRow)) {
-            emit rowChanged(d->current);
-        } else {
-            d->visible.erase(d->visible.begin() + d->current);
-            d->current = clampedRow(d->current, int(d->visible.size()));
-            emit rowsReset();
-            emit currentChanged();
-        }
-    }
-    try {
-        if (events.afterPost)
-            events.afterPost();
-    } catch (...) {
-        emit stateChanged();
-        d->finishEditing();
-        throw;
-    }
-    emit stateChanged();
-    d->finishEditing();
-    // The row is saved and the table is back in browse; what could not be read back is told last.
-    if (!notice.isEmpty())
-        throw DbError(notice);
-}
-
-SnapshotTable::InsertRecheck SnapshotTable::lastInsertRecheck() const
-{
-    return d->lastRecheck;
-}
-
-void SnapshotTable::cancel()
-{
-    if (!d->editing())
-        return;
-    d->uncertainInsert.reset();
-    if (d->state == DataSetState::Insert) {
-        d->state = DataSetState::Browse;
-        d->buffer.clear();
-        d->current = clampedRow(d->savedCurrent, int(d->visible.size()));
-        emit rowsReset();
-        emit currentChanged();
-    } else {
-        d->state = DataSetState::Browse;
-        d->buffer.clear();
-        emit rowChanged(d->current);
-    }
-    emit stateChanged();
-    d->finishEditing();
-}
-
-void SnapshotTable::remove()
-{
-    d->requireActive();
-    d->requireWritable();
-    if (d->state == DataSetState::Insert) {
-        cancel();
-        return;
-    }
-    cancel();
-    if (d->current < 0)
-        throw DbError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    if (events.beforeDelete)
-        events.beforeDelete();
-    const quint32 row = d->visible[size_t(d->current)];
-    d->writeDelete(row);
-    d->linkRemove(row);
-    d->store.markDeleted(row);
-    d->bumpVersion();
-    d->visible.erase(d->visible.begin() + d->current);
-    d->current = clampedRow(d->current, int(d->visible.size()));
-    emit rowsReset();
-    d->notifyCurrent();
-}
-
-QString SnapshotTable::sort() const
-{
-    return d->sortText;
-}
-
-void SnapshotTable::setSort(const QString& sortText)
-{
-    const QStringList parts = sortText.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    int field = -1;
-    bool descending = false;
-    if (!parts.isEmpty()) {
-        field = d->fieldIndexByName(parts[0]);
-        if (field < 0)
-            throw DbError(QStringLiteral("Field '%1' not found").arg(parts[0]));
-        if (parts.size() > 2
-            || (parts.size() == 2 && parts[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) != 0
-                && parts[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) != 0))
-            throw DbError(QStringLiteral("'%1' is not a valid sort order").arg(sortText));
-        descending = parts.size() == 2 && parts[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
-    }
-    d->sortText = sortText;
-    d->sortField = field;
-    d->sortDescending = descending;
-    if (d->state == DataSetState::Inactive)
-        return;
-    std::optional<quint32> anchor;
-    const int anchorIndex = d->state == DataSetState::Insert ? d->savedCurrent : d->current;
-    if (anchorIndex >= 0 && anchorIndex < int(d->visible.size()))
-        anchor = d->visible[size_t(anchorIndex)];
-    d->rebuildVisible(anchor);
-    if (d->state == DataSetState::Insert) {
-        d->savedCurrent = d->current;
-        d->current = int(d->visible.size());
-    }
-    emit rowsReset();
-    emit currentChanged();
-}
-
-QString SnapshotTable::filter() const
-{
-    return d->filterText;
-}
-
-void SnapshotTable::setFilter(const QString& expression)
-{
-    const QString previous = d->filterText;
-    d->filterText = expression;
-    if (d->state == DataSetState::Inactive || !d->filtered)
-        return;
-    try {
-        d->requireBrowse();
-        d->parsedFilter();
-    } catch (...) {
-        d->filterText = previous;
-        throw;
-    }
-    d->rebuildVisible(d->current >= 0 ? std::optional<quint32>(d->visible[size_t(d->current)]) : std::nullopt);
-    emit rowsReset();
-    d->notifyCurrent();
-}
-
-bool SnapshotTable::filtered() const
-{
-    return d->filtered;
-}
-
-void SnapshotTable::setFiltered(bool on)
-{
-    if (on == d->filtered)
-        return;
-    if (d->state != DataSetState::Inactive) {
-        d->requireBrowse();
-        if (on) {
-            d->filtered = true;
-            try {
-                d->parsedFilter();
-            } catch (...) {
-                d->filtered = false;
-                throw;
-            }
-        }
-    }
-    d->filtered = on;
-    if (d->state == DataSetState::Inactive)
-        return;
-    d->rebuildVisible(d->current >= 0 ? std::optional<quint32>(d->visible[size_t(d->current)]) : std::nullopt);
-    emit rowsReset();
-    d->notifyCurrent();
-}
-
-void SnapshotTable::setMaster(SnapshotTable* master, const QString& masterField, const QString& detailField)
-{
-    d->detachFromMaster();
-    d->master = master;
-    d->masterField = masterField.trimmed();
-    d->detailField = detailField.trimmed();
-    d->linkIndexBuilt = false;
-    if (master) {
-        d->masterMoved = connect(master, &SnapshotTable::currentChanged, this, [this] { d->refreshFromMaster(); });
-        d->masterReset = connect(master, &SnapshotTable::rowsReset, this, [this] { d->refreshFromMaster(); });
-        // A typed master key takes the detail rows with it, as the master's value is what they follow.
-        d->masterRowChanged = connect(master, &SnapshotTable::rowChanged, this, [this] { d->refreshFromMaster(); });
-        master->d->details.push_back(this);
-    }
-    d->masterApplied = false;
-    d->refreshFromMaster();
-}
-
-QString SnapshotTable::masterFields() const
-{
-    return d->masterField;
-}
-
-void SnapshotTable::setMasterFields(const QString& fields)
-{
-    d->masterField = fields.trimmed();
-    d->masterApplied = false;
-    d->refreshFromMaster();
-}
-
-QString SnapshotTable::indexFieldNames() const
-{
-    return d->detailField;
-}
-
-void SnapshotTable::setIndexFieldNames(const QString& fields)
-{
-    d->detailField = fields.trimmed();
-    d->linkIndexBuilt = false;
-    d->masterApplied = false;
-    d->refreshFromMaster();
-}
-
-QVariant SnapshotTable::cellValue(int row, int fieldIndex) const
-{
-    if (row < 0 || row >= recordCount() || fieldIndex < 0 || fieldIndex >= int(d->fields.size()))
-        return QVariant();
-    return SnapshotValue::toVariant(d->rowValue(row, fieldIndex), d->fields[size_t(fieldIndex)]->type());
-}
-
-QString SnapshotTable::cellText(int row, int fieldIndex) const
-{
-    if (row < 0 || row >= recordCount() || fieldIndex < 0 || fieldIndex >= int(d->fields.size()))
-        return QString();
-    return d->rowText(row, fieldIndex);
-}
-
 int SnapshotTable::addUpdateHook(std::function<void()> hook)
 {
-    const int id = d->nextHookId++;
-    d->hooks.emplace(id, std::move(hook));
+    const int id = m->nextHookId++;
+    m->hooks.emplace(id, std::move(hook));
     return id;
 }
 
 void SnapshotTable::removeUpdateHook(int id)
 {
-    d->hooks.erase(id);
+    m->hooks.erase(id);
+}
+
+int SnapshotTable::fieldIndex(const Field* field) const
+{
+    return m->fields.indexOf(field);
+}
+
+int SnapshotTable::fieldIndexByName(const QString& name) const
+{
+    return m->fields.indexByName(name);
+}
+
+const RowStore& SnapshotTable::rows() const
+{
+    return m->store;
+}
+
+quint64 SnapshotTable::rowsVersion() const
+{
+    return m->version;
+}
+
+int SnapshotTable::columnOf(int field) const
+{
+    return m->fields.column(field);
+}
+
+qint64 SnapshotTable::findRow(int column, const CellValue& key) const
+{
+    if (m->state == DataSetState::Inactive)
+        return -1;
+    return m->keys.find(m->store, m->version, column, key);
+}
+
+qint64 SnapshotTable::findRowByTextId(int column, quint32 id) const
+{
+    if (m->state == DataSetState::Inactive)
+        return -1;
+    return m->keys.findTextId(m->store, m->version, column, id);
+}
+
+void SnapshotTable::requireActive() const
+{
+    if (m->state == DataSetState::Inactive)
+        throw DbError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void SnapshotTable::requireWritable() const
+{
+    if (!m->sql.isEmpty() || m->tableName.isEmpty())
+        throw DbError(QStringLiteral("The rows of a query cannot be changed"));
+}
+
+void SnapshotTable::requireBrowse() const
+{
+    requireActive();
+    if (m->editing())
+        throw DbError(QStringLiteral("Save or cancel the changes to the current record first"));
+    for (const QPointer<SnapshotTable>& detail : m->details) {
+        if (detail && detail->editing())
+            throw DbError(QStringLiteral("Save or cancel the changes to the detail records first"));
+    }
+}
+
+void SnapshotTable::bumpVersion()
+{
+    m->version = ++s_versions;
+}
+
+void SnapshotTable::notifyCurrent()
+{
+    emit currentChanged();
+    if (events.afterScroll)
+        events.afterScroll();
+}
+
+QString SnapshotTable::what() const
+{
+    return m->tableName.isEmpty() || !m->sql.isEmpty() ? QStringLiteral("the query")
+                                                       : QStringLiteral("table '%1'").arg(m->tableName);
 }

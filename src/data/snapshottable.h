@@ -5,17 +5,26 @@
 //
 // Rows are held column by column in compact arrays (text values interned per column), so that a
 // million bookings fit in a few tens of megabytes; the visible rows are an index over them.
+//
+// The table joins parts that each keep their own state: the fields (snapshotfields), the row store
+// (rowstore), the filter (snapshotfilter), the sort order (snapshotsort), the master link
+// (snapshotlink), the lookup indexes (snapshotlookup) and the row writer (snapshotwrite). The table
+// itself keeps the state, the visible rows, the current row and the edit buffer
+// (snapshottable.cpp, snapshotedit.cpp, snapshotview.cpp).
 
 #include "field.h"
+#include "snapshotvalue.h"
 
 #include <QObject>
 #include <QString>
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Connection;
+class RowStore;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
@@ -129,6 +138,30 @@ public:
         std::function<void()> afterScroll;
     } events;
 
+    // For the table's fields and for the parts of other tables (lookups, master links).
+
+    /// The index of one of this table's fields; -1 for another field.
+    int fieldIndex(const Field* field) const;
+    /// The index of the field of that name (case-insensitive); -1 when there is none.
+    int fieldIndexByName(const QString& name) const;
+    /// A field's value in the current row (the edit buffer while editing); no value without one.
+    CellValue currentValue(int field) const;
+    /// Throws DbError unless the field can take a value now: the table editing, the field stored and
+    /// not read-only.
+    void checkStorable(int field) const;
+    /// Stores a value into a field of the row being edited (checked as by checkStorable()), then
+    /// tells the bound controls and runs the field's onChange.
+    void storeValue(int field, const CellValue& value);
+    /// The rows as read, deleted ones included, and their version, which changes whenever they do.
+    const RowStore& rows() const;
+    quint64 rowsVersion() const;
+    /// The store column of a field; -1 for a lookup field.
+    int columnOf(int field) const;
+    /// The first stored row whose column holds key (an index built on first use); -1 when there is
+    /// none or the table is closed.
+    qint64 findRow(int column, const CellValue& key) const;
+    qint64 findRowByTextId(int column, quint32 id) const;
+
 signals:
     void stateChanged();
     /// The visible rows were rebuilt (open, sort, filter, master moved, insert, delete).
@@ -141,7 +174,26 @@ signals:
     void fieldChanged(Field* field);
 
 private:
-    friend class Field;
-    struct Private;
-    std::unique_ptr<Private> d;
+    // snapshottable.cpp
+    Field* declareField(const QString& fieldName, FieldType type, int size, bool lookup, SnapshotTable* lookupTable);
+    void requireActive() const;
+    void requireWritable() const;
+    void requireBrowse() const;
+    void bumpVersion();
+    void notifyCurrent();
+    QString what() const;
+    // snapshotedit.cpp
+    bool bufferRow(int row) const;
+    void finishEditing();
+    void notifyLookups(int keyField);
+    // snapshotview.cpp
+    void rebuildVisible(std::optional<quint32> anchor);
+    void rebuildKeepingCurrent();
+    bool stillVisible(quint32 row) const;
+    void followMaster();
+    void detachFromMaster();
+    CellValue rowValue(int row, int field) const;
+
+    struct Parts;
+    std::unique_ptr<Parts> m;
 };

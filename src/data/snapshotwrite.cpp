@@ -3,9 +3,13 @@
 // workstation changed or deleted meanwhile is not overwritten: the statement then matches no row
 // (the connection counts matched rows, not changed ones) and the user is told.
 
+#include "snapshotwrite.h"
+
 #include "connection.h"
 #include "dberror.h"
-#include "snapshottableprivate.h"
+#include "rowstore.h"
+#include "snapshotfields.h"
+#include "snapshotloader.h"
 #include "transaction.h"
 
 #include <QSqlError>
@@ -60,15 +64,22 @@ const QString kNotReadBack =
                    "請關閉視窗再開啟，重新讀取之後再修改或刪除這筆資料。");
 } // namespace
 
-int SnapshotTable::Private::keyColumn() const
+int RowWriter::keyColumn(const SnapshotFields& fields) const
 {
-    if (keyFieldName.isEmpty())
+    if (m_keyField.isEmpty())
         return -1;
-    const int field = fieldIndexByName(keyFieldName);
-    if (field < 0 || columnOf[size_t(field)] < 0)
-        throw DbError(QStringLiteral("Key field '%1' not found").arg(keyFieldName));
-    return columnOf[size_t(field)];
+    const int column = fields.columnByName(m_keyField);
+    if (column < 0)
+        throw DbError(QStringLiteral("Key field '%1' not found").arg(m_keyField));
+    return column;
 }
+
+namespace {
+QString what(const RowWriter::Target& target)
+{
+    return QStringLiteral("table '%1'").arg(target.tableName);
+}
+} // namespace
 
 namespace {
 // Text is compared byte for byte: the columns' collation would take 'abc' and 'ABC' for the same.
@@ -82,37 +93,99 @@ void appendOriginal(QString& where, QVariantList& values, const Field* field, co
 }
 } // namespace
 
-quint32 SnapshotTable::Private::writeInsert(QString& notice)
+namespace {
+// Whether an insert statement carries this column of row: a value, and not one the server assigns.
+bool sentOnInsert(const SnapshotFields& fields, const std::vector<CellValue>& row, int col)
 {
-    requireWritable();
+    return !row[size_t(col)].null && fields.ofColumn(col)->type() != FieldType::AutoInc;
+}
+} // namespace
+
+quint32 RowWriter::insert(const Target& target, const std::vector<CellValue>& values, QString& notice)
+{
+    // After an insert that may have been stored, the server is asked first: sending it again could
+    // store it twice.
+    m_lastRecheck = Recheck::None;
+    const int key = keyColumn(target.fields);
+    if (!m_uncertain || key < 0) {
+        m_uncertain.reset();
+        return send(target, values, notice);
+    }
+    const std::optional<quint32> found = findUncertainInsert(target, key);
+    m_uncertain.reset();
+    const quint32 row = found ? *found : send(target, values, notice);
+    m_lastRecheck = found ? Recheck::FoundStored : Recheck::NowStored;
+    return row;
+}
+
+std::optional<quint32> RowWriter::findUncertainInsert(const Target& target, int key) const
+{
+    const std::vector<CellValue>& sent = *m_uncertain;
+    QString where;
+    for (int col = 0; col < target.fields.columnCount(); ++col) {
+        if (!sentOnInsert(target.fields, sent, col))
+            continue;
+        // Text byte for byte, as the update and delete compare it.
+        const Field* f = target.fields.ofColumn(col);
+        where += where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
+        where += quotedIdentifier(f->fieldName())
+                 + (f->type() == FieldType::Text ? QLatin1String(" <=> BINARY ") : QLatin1String(" <=> "))
+                 + SnapshotValue::toSqlLiteral(sent[size_t(col)], f->type());
+    }
+    if (where.isEmpty())
+        return std::nullopt; // a row of defaults only cannot be told from any other
+    RowStore fresh;
+    fresh.reset(target.fields.columnTypes());
+    SnapshotLoader::read(
+        target.connection,
+        QStringLiteral("SELECT * FROM %1%2 ORDER BY %3")
+            .arg(quotedIdentifier(target.tableName), where, quotedIdentifier(target.fields.ofColumn(key)->fieldName())),
+        target.fields.loadColumns(), fresh, what(target));
+    // A row with the same values that the store already holds was there before the insert. This
+    // runs only after a lost connection, so a plain scan of the store will do.
+    RowStore& store = target.store;
+    for (quint32 r = 0; r < fresh.rowCount(); ++r) {
+        bool held = false;
+        for (quint32 s = 0; s < store.rowCount() && !held; ++s)
+            held = store.holds(key, s, fresh.cell(key, r));
+        if (!held)
+            return store.appendRowFrom(fresh, r);
+    }
+    return std::nullopt;
+}
+
+quint32 RowWriter::send(const Target& target, const std::vector<CellValue>& values, QString& notice)
+{
+    const SnapshotFields& fields = target.fields;
+    RowStore& store = target.store;
     QStringList names;
     QStringList marks;
-    QVariantList values;
-    for (int col = 0; col < int(fieldOf.size()); ++col) {
-        const Field* f = fields[size_t(fieldOf[size_t(col)])];
-        if (!sentOnInsert(buffer, col))
+    QVariantList binds;
+    for (int col = 0; col < fields.columnCount(); ++col) {
+        const Field* f = fields.ofColumn(col);
+        if (!sentOnInsert(fields, values, col))
             continue;
         names << quotedIdentifier(f->fieldName());
         marks << QStringLiteral("?");
-        values << toBindValue(buffer[size_t(col)], f->type());
+        binds << toBindValue(values[size_t(col)], f->type());
     }
     // Columns left without a value are left out, so that the server's defaults apply.
     const QString statement =
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(quotedIdentifier(tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    const int key = keyColumn();
+            .arg(quotedIdentifier(target.tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    const int key = keyColumn(fields);
     bool uncertain = false;
     Outcome outcome;
     try {
-        outcome =
-            execute(connection, statement, values, key >= 0 ? WriteKind::CheckedInsert : WriteKind::Save, &uncertain);
+        outcome = execute(target.connection, statement, binds, key >= 0 ? WriteKind::CheckedInsert : WriteKind::Save,
+                          &uncertain);
     } catch (...) {
         if (uncertain)
-            uncertainInsert = buffer;
+            m_uncertain = values;
         throw;
     }
 
-    std::vector<CellValue> row = buffer;
+    std::vector<CellValue> row = values;
     if (key >= 0 && row[size_t(key)].null && store.type(key) != FieldType::Text
         && store.type(key) != FieldType::DateTime && outcome.insertId.isValid())
         row[size_t(key)] = CellValue::ofNumber(outcome.insertId.toLongLong());
@@ -124,13 +197,13 @@ quint32 SnapshotTable::Private::writeInsert(QString& notice)
         if (key >= 0) {
             if (row[size_t(key)].null) {
                 notice = kNotReadBack;
-            } else if (std::optional<quint32> stored = readBackByKey(row, key)) {
+            } else if (std::optional<quint32> stored = readBackByKey(target, row, key)) {
                 return *stored;
             } else {
                 notice = kNotReadBack;
             }
         } else {
-            readBackDefaults(row);
+            readBackDefaults(target, row);
         }
     } catch (const DbError& e) {
         notice = kNotReadBack + QLatin1Char('\n') + e.message();
@@ -140,84 +213,29 @@ quint32 SnapshotTable::Private::writeInsert(QString& notice)
     return store.appendRow(row);
 }
 
-quint32 SnapshotTable::Private::insertRow(QString& notice)
+std::optional<quint32> RowWriter::readBackByKey(const Target& target, const std::vector<CellValue>& row, int key) const
 {
-    // After an insert that may have been stored, the server is asked first: sending it again could
-    // store it twice.
-    const bool recheck = uncertainInsert && keyColumn() >= 0;
-    std::optional<quint32> found;
-    if (recheck) {
-        found = findUncertainInsert();
-        uncertainInsert.reset();
-    }
-    const quint32 row = found ? *found : writeInsert(notice);
-    if (recheck)
-        lastRecheck = found ? SnapshotTable::InsertRecheck::FoundStored : SnapshotTable::InsertRecheck::NowStored;
-    uncertainInsert.reset();
-    return row;
-}
-
-bool SnapshotTable::Private::sentOnInsert(const std::vector<CellValue>& row, int col) const
-{
-    return !row[size_t(col)].null && fields[size_t(fieldOf[size_t(col)])]->type() != FieldType::AutoInc;
-}
-
-std::optional<quint32> SnapshotTable::Private::findUncertainInsert()
-{
-    const int key = keyColumn();
-    const std::vector<CellValue>& sent = *uncertainInsert;
-    QString where;
-    for (int col = 0; col < int(fieldOf.size()); ++col) {
-        const Field* f = fields[size_t(fieldOf[size_t(col)])];
-        if (!sentOnInsert(sent, col))
-            continue;
-        // Text byte for byte, as the update and delete compare it.
-        where += where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
-        where += quotedIdentifier(f->fieldName())
-                 + (f->type() == FieldType::Text ? QLatin1String(" <=> BINARY ") : QLatin1String(" <=> "))
-                 + SnapshotValue::toSqlLiteral(sent[size_t(col)], f->type());
-    }
-    if (where.isEmpty())
-        return std::nullopt; // a row of defaults only cannot be told from any other
+    RowStore& store = target.store;
     RowStore fresh;
-    std::vector<FieldType> types;
-    for (int col = 0; col < store.columnCount(); ++col)
-        types.push_back(store.type(col));
-    fresh.reset(types);
-    const QString keyName = quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName());
-    load(QStringLiteral("SELECT * FROM %1%2 ORDER BY %3").arg(quotedIdentifier(tableName), where, keyName),
-         loadColumns(), fresh);
-    // A row with the same values that this snapshot already holds was there before the insert.
-    for (quint32 r = 0; r < fresh.rowCount(); ++r) {
-        if (findRowByKey(key, fresh.cell(key, r)) < 0)
-            return store.appendRowFrom(fresh, r);
-    }
-    return std::nullopt;
-}
-
-std::optional<quint32> SnapshotTable::Private::readBackByKey(const std::vector<CellValue>& row, int key)
-{
-    RowStore fresh;
-    std::vector<FieldType> types;
-    for (int col = 0; col < store.columnCount(); ++col)
-        types.push_back(store.type(col));
-    fresh.reset(types);
-    load(QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
-             .arg(quotedIdentifier(tableName), quotedIdentifier(fields[size_t(fieldOf[size_t(key)])]->fieldName()),
-                  SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
-         loadColumns(), fresh);
+    fresh.reset(target.fields.columnTypes());
+    SnapshotLoader::read(target.connection,
+                         QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
+                             .arg(quotedIdentifier(target.tableName),
+                                  quotedIdentifier(target.fields.ofColumn(key)->fieldName()),
+                                  SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
+                         target.fields.loadColumns(), fresh, what(target));
     if (fresh.rowCount() != 1)
         return std::nullopt;
     return store.appendRowFrom(fresh, 0);
 }
 
-void SnapshotTable::Private::readBackDefaults(std::vector<CellValue>& row)
+void RowWriter::readBackDefaults(const Target& target, std::vector<CellValue>& row) const
 {
     // Without a key the row cannot be found again; the columns left out take the server's defaults.
     std::vector<LoadColumn> omitted;
     std::vector<int> omittedColumns;
     QStringList defaults;
-    const std::vector<LoadColumn> all = loadColumns();
+    const std::vector<LoadColumn> all = target.fields.loadColumns();
     for (int col = 0; col < int(all.size()); ++col) {
         if (!row[size_t(col)].null)
             continue;
@@ -232,60 +250,64 @@ void SnapshotTable::Private::readBackDefaults(std::vector<CellValue>& row)
         types.push_back(c.type);
     RowStore fresh;
     fresh.reset(types);
-    load(QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
-             .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(tableName)),
-         omitted, fresh);
+    SnapshotLoader::read(target.connection,
+                         QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
+                             .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(target.tableName)),
+                         omitted, fresh, what(target));
     if (fresh.rowCount() != 1)
-        throw DbError(QStringLiteral("The defaults of %1 could not be read.").arg(what()));
+        throw DbError(QStringLiteral("The defaults of %1 could not be read.").arg(what(target)));
     for (size_t i = 0; i < omittedColumns.size(); ++i)
         row[size_t(omittedColumns[i])] = fresh.cell(int(i), 0);
 }
 
-void SnapshotTable::Private::writeUpdate(const std::vector<int>& changed)
+void RowWriter::update(const Target& target, quint32 row, const std::vector<CellValue>& values,
+                       const std::vector<int>& changed) const
 {
-    requireWritable();
+    const SnapshotFields& fields = target.fields;
+    const RowStore& store = target.store;
     QStringList assignments;
-    QVariantList values;
+    QVariantList binds;
     for (const int col : changed) {
-        const Field* f = fields[size_t(fieldOf[size_t(col)])];
+        const Field* f = fields.ofColumn(col);
         assignments << quotedIdentifier(f->fieldName()) + QStringLiteral(" = ?");
-        values << toBindValue(buffer[size_t(col)], f->type());
+        binds << toBindValue(values[size_t(col)], f->type());
     }
     QString where;
-    const int key = keyColumn();
+    const int key = keyColumn(fields);
     if (key >= 0) {
-        appendOriginal(where, values, fields[size_t(fieldOf[size_t(key)])], store.cell(key, editRow));
+        appendOriginal(where, binds, fields.ofColumn(key), store.cell(key, row));
         for (const int col : changed) {
             if (col != key)
-                appendOriginal(where, values, fields[size_t(fieldOf[size_t(col)])], store.cell(col, editRow));
+                appendOriginal(where, binds, fields.ofColumn(col), store.cell(col, row));
         }
     } else {
         for (int col = 0; col < store.columnCount(); ++col)
-            appendOriginal(where, values, fields[size_t(fieldOf[size_t(col)])], store.cell(col, editRow));
+            appendOriginal(where, binds, fields.ofColumn(col), store.cell(col, row));
     }
     QString statement = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                            .arg(quotedIdentifier(tableName), assignments.join(QLatin1String(", ")), where);
+                            .arg(quotedIdentifier(target.tableName), assignments.join(QLatin1String(", ")), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values, WriteKind::Save).rows == 0)
+    if (execute(target.connection, statement, binds, WriteKind::Save).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("nothing was saved.")));
 }
 
-void SnapshotTable::Private::writeDelete(quint32 row)
+void RowWriter::remove(const Target& target, quint32 row) const
 {
-    requireWritable();
+    const SnapshotFields& fields = target.fields;
+    const RowStore& store = target.store;
     QString where;
-    QVariantList values;
-    const int key = keyColumn();
+    QVariantList binds;
+    const int key = keyColumn(fields);
     if (key >= 0)
-        appendOriginal(where, values, fields[size_t(fieldOf[size_t(key)])], store.cell(key, row));
+        appendOriginal(where, binds, fields.ofColumn(key), store.cell(key, row));
     for (int col = 0; col < store.columnCount(); ++col) {
         if (col != key)
-            appendOriginal(where, values, fields[size_t(fieldOf[size_t(col)])], store.cell(col, row));
+            appendOriginal(where, binds, fields.ofColumn(col), store.cell(col, row));
     }
-    QString statement = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedIdentifier(tableName), where);
+    QString statement = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quotedIdentifier(target.tableName), where);
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
-    if (execute(connection, statement, values, WriteKind::Delete).rows == 0)
+    if (execute(target.connection, statement, binds, WriteKind::Delete).rows == 0)
         throw DbError(kChangedMeanwhile.arg(QStringLiteral("it was not deleted.")));
 }

@@ -7,10 +7,11 @@
 
 struct Prompt {
     enum Kind { Message, FileOpen };
+    static constexpr int PlainNotice = -1; ///< the flags of the plain notice
     Kind kind = Message;
     QString text;    ///< message text, or the dialog's filter for a file-open prompt
     QString caption; ///< title of the box
-    int flags = 0;   ///< Windows-style flags; -1 for the plain notice
+    int flags = 0;   ///< Windows-style flags; PlainNotice for the plain notice
 };
 
 class DialogSeam

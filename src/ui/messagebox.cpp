@@ -56,7 +56,7 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, int
 void ShowMessage(const QString& text)
 {
     int answer = 0;
-    if (DialogSeam::take({Prompt::Message, text, QString(), -1}, answer))
+    if (DialogSeam::take({Prompt::Message, text, QString(), Prompt::PlainNotice}, answer))
         return;
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral(" "), text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();

@@ -134,7 +134,7 @@ private slots:
             attempt(d, "admin", "wrong");
             QCOMPARE(DialogSeam::last().text, QStringLiteral("帳號或密碼錯誤，請重新輸入"));
             QCOMPARE(DialogSeam::last().caption, QStringLiteral("帳號或密碼錯誤"));
-            QCOMPARE(DialogSeam::last().flags, 48);
+            QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONEXCLAMATION));
             QVERIFY(d->txtLogin->text().isEmpty());
             QVERIFY(d->txtPassword->text().isEmpty());
             QVERIFY(d->isVisible());
@@ -155,7 +155,7 @@ private slots:
         attempt(d, "c", "3");
         QCOMPARE(DialogSeam::last().text, QStringLiteral("帳號或密碼錯誤達三次，系統將強制退出"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("帳號或密碼錯誤"));
-        QCOMPARE(DialogSeam::last().flags, 0);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_OK));
         QCOMPARE(d->result(), int(TfrmLogin::mrAbort));
         QVERIFY(!d->isVisible());
         QCOMPARE(d->txtLogin->text(), QStringLiteral("c"));
@@ -197,7 +197,7 @@ private slots:
         attempt(d, name, password);
         QCOMPARE(d->result(), 0);
         QCOMPARE(d->errcnt, 1);
-        QCOMPARE(DialogSeam::last().flags, 48);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONEXCLAMATION));
         QVERIFY(m_tap->sawQuery(expected(name, password)));
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM users").toInt(), 2);
     }
@@ -295,7 +295,7 @@ private slots:
         const QString settings = IniFile::findSetting("Server", "DbPort").file;
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmLogin* d = open();
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         const QString named = QStringLiteral("無法連線到資料庫伺服器 127.0.0.1 連接埠 %1（位址取自環境變數 RYN_SERVER，"
                                              "連接埠取自設定檔 %2）：");
         QVERIFY(DialogSeam::last().text.startsWith(named.arg(port).arg(settings)));
@@ -303,7 +303,7 @@ private slots:
         QVERIFY(d->isVisible());
         DialogSeam::queueAnswer(Win::IDOK);
         attempt(d, "admin", "admin123");
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(d->errcnt, 0);
         QVERIFY(d->isVisible());
         QVERIFY(UID.isEmpty());

@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(DialogSeam::prompts().size(), 1);
         QCOMPARE(DialogSeam::last().text, QStringLiteral("確定結束本系統?"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("結束"));
-        QCOMPARE(DialogSeam::last().flags, 289);
+        QCOMPARE(DialogSeam::last().flags, TestSupport::kConfirmFlags);
         QCOMPARE(w->isVisible(), !closes);
     }
 
@@ -279,7 +279,7 @@ private slots:
         QCOMPARE(w->mitTW->isChecked(), stored == "tw");
         QCOMPARE(w->mitCN->isChecked(), stored == "cn");
         QCOMPARE(DialogSeam::last().text, QStringLiteral("請關閉程式再重新啟動"));
-        QCOMPARE(DialogSeam::last().flags, -1);
+        QCOMPARE(DialogSeam::last().flags, Prompt::PlainNotice);
         QCOMPARE(w->mitTW->text(), titleBefore);
     }
 
@@ -382,7 +382,7 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmRynMain* w = open(0);
         qputenv("RYN_DB_PORT", saved);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(!w->conn->connected());
         QVERIFY(w->isVisible());
         QVERIFY(!w->mitUser->isVisible());
@@ -429,7 +429,9 @@ private slots:
         QTest::keyClick(form->txtStudpwd, Qt::Key_S, Qt::AltModifier);
         QCOMPARE(SandboxDb::scalar("SELECT studname FROM stud WHERE spkey='S900'").toString(),
                  QStringLiteral("王小明"));
-        QVERIFY(!form->btnPost->isEnabled());
+        QCOMPARE(FormDriver::frameRuleBroken(form, false, {form->txtSpkey, form->txtStudName, form->txtStudpwd},
+                                             {form->grdStudent}),
+                 QString());
         QVERIFY(!w->mitBasic->isVisible());
         QVERIFY(DialogSeam::prompts().isEmpty());
     }

@@ -11,6 +11,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <future>
 #include <thread>
 
 class SnapshotLoadTest : public QObject
@@ -139,21 +140,26 @@ private slots:
         const qlonglong id = idQuery.value(0).toLongLong();
         idQuery.finish();
 
-        // Another session stops the statement while its rows are on the way.
-        std::thread killer([id] {
+        // Another session, connected before the read starts, stops the statement once it runs.
+        std::promise<void> connected;
+        std::thread killer([id, &connected] {
             {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("killer"));
-                db.setHostName(QStringLiteral("127.0.0.1"));
-                db.setPort(qEnvironmentVariableIntValue("RYN_DB_PORT"));
-                db.setUserName(QStringLiteral("root"));
-                db.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
-                if (db.open()) {
-                    QThread::msleep(60);
-                    QSqlQuery(db).exec(QStringLiteral("KILL QUERY %1").arg(id));
-                }
+                QSqlQuery q(SandboxDb::rootSession(QStringLiteral("killer")));
+                connected.set_value();
+                const bool running = QTest::qWaitFor(
+                    [&] {
+                        return q.exec(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = "
+                                                     "%1 AND INFO LIKE 'SELECT%'")
+                                          .arg(id))
+                               && q.next() && q.value(0).toInt() > 0;
+                    },
+                    30000);
+                if (running)
+                    q.exec(QStringLiteral("KILL QUERY %1").arg(id));
             }
             QSqlDatabase::removeDatabase(QStringLiteral("killer"));
         });
+        connected.get_future().wait();
         auto t = bookings(m_connection);
         bool failed = false;
         try {

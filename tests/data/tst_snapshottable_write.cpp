@@ -11,7 +11,6 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <thread>
 
 class SnapshotWriteTest : public QObject
@@ -74,23 +73,16 @@ private:
     static void killWhenInserting(qlonglong id)
     {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("killer"));
-            db.setHostName(qEnvironmentVariable("RYN_SERVER", QStringLiteral("127.0.0.1")));
-            db.setPort(qEnvironmentVariableIntValue("RYN_DB_PORT"));
-            db.setUserName(QStringLiteral("root"));
-            db.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
-            if (db.open()) {
-                QSqlQuery q(db);
-                for (int i = 0; i < 400; ++i) {
-                    if (q.exec(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1 "
-                                              "AND INFO LIKE 'INSERT%'")
-                                   .arg(id))
-                        && q.next() && q.value(0).toInt() > 0)
-                        break;
-                    QThread::msleep(25);
-                }
-                q.exec(QStringLiteral("KILL CONNECTION %1").arg(id));
-            }
+            QSqlQuery q(SandboxDb::rootSession(QStringLiteral("killer")));
+            QTest::qWaitFor(
+                [&] {
+                    return q.exec(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1 "
+                                                 "AND INFO LIKE 'INSERT%'")
+                                      .arg(id))
+                           && q.next() && q.value(0).toInt() > 0;
+                },
+                20000);
+            q.exec(QStringLiteral("KILL CONNECTION %1").arg(id));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("killer"));
     }

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(DialogSeam::prompts().size(), 1);
         QCOMPARE(DialogSeam::last().text, text);
         QCOMPARE(DialogSeam::last().caption, title);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(focused()->objectName(), focus);
         QCOMPARE(m_form->txtPassword1->text(), emptied ? QString() : first);
         QCOMPARE(m_form->txtPassword2->text(), emptied ? QString() : second);
@@ -154,7 +154,7 @@ private slots:
         typeInto(m_form->txtPassword2, "New9  ");
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnOK);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(m_ends, 0);
         QCOMPARE(storedPwd("staff"), MD5("meanwhile"));
         SandboxDb::exec("UPDATE users SET pwd=MD5('staff123') WHERE uid='staff'");
@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(DialogSeam::prompts().size(), 1);
         QCOMPARE(DialogSeam::last().text, QStringLiteral("密碼變更成功，請重新登入"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("密碼變更成功"));
-        QCOMPARE(DialogSeam::last().flags, 64);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONASTERISK));
         QCOMPARE(m_ends, 1);
         QCOMPARE(storedPwd("staff"), MD5("New9"));
         QCOMPARE(storedPwd("admin"), MD5("admin123"));

@@ -23,22 +23,11 @@ class TestClassroom : public QObject, WindowFixture<TfrmClassroom>
 
     QStringList names() { return column(m_form->grdClassroom, 0); }
 
-    void expectButtons(bool add, bool edit, bool post, bool cancel, bool del, bool exit)
+    QString frameRule(bool editing, bool hasRows = true)
     {
-        QCOMPARE(m_form->btnAdd->isEnabled(), add);
-        QCOMPARE(m_form->btnEdit->isEnabled(), edit);
-        QCOMPARE(m_form->btnPost->isEnabled(), post);
-        QCOMPARE(m_form->btnCancel->isEnabled(), cancel);
-        QCOMPARE(m_form->btnDelete->isEnabled(), del);
-        QCOMPARE(m_form->btnExit->isEnabled(), exit);
-    }
-
-    void expectBrowsing(bool hasRows)
-    {
-        expectButtons(true, hasRows, false, false, hasRows, true);
-        for (QWidget* box : {m_form->txtClassName, m_form->txtTeacher, m_form->txtClassPoint, m_form->txtVideoPoint})
-            QVERIFY(!box->isEnabled());
-        QVERIFY(m_form->grdClassroom->isEnabled());
+        return frameRuleBroken(m_form, editing,
+                               {m_form->txtClassName, m_form->txtTeacher, m_form->txtClassPoint, m_form->txtVideoPoint},
+                               {m_form->grdClassroom}, hasRows);
     }
 
     void addClass(const QString& name, const QString& teacher, const QString& total, const QString& perView)
@@ -62,7 +51,7 @@ private slots:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("班級管理"));
         QCOMPARE(names(), QStringList({"Excel 入門", "Photoshop 影像處理", "網頁設計"}));
         QCOMPARE(m_form->tblClassroom->sort(), QStringLiteral("classname ASC"));
-        expectBrowsing(true);
+        QCOMPARE(frameRule(false), QString());
         QVERIFY(!m_form->txtBpkey->isVisible());
     }
 
@@ -70,14 +59,13 @@ private slots:
     {
         SandboxDb::exec("DELETE FROM classroom");
         open();
-        expectBrowsing(false);
+        QCOMPARE(frameRule(false, false), QString());
         QCOMPARE(names(), QStringList());
         click(m_form->btnAdd);
-        expectButtons(false, false, true, true, false, false);
+        QCOMPARE(frameRule(true), QString());
         QCOMPARE(focused(), m_form->txtClassName);
-        QVERIFY(!m_form->grdClassroom->isEnabled());
         click(m_form->btnCancel);
-        expectBrowsing(false);
+        QCOMPARE(frameRule(false, false), QString());
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM classroom").toInt(), 0);
     }
 
@@ -96,7 +84,7 @@ private slots:
         pressEnter();
         QCOMPARE(focused(), m_form->btnPost);
         pressEnter();
-        expectBrowsing(true);
+        QCOMPARE(frameRule(false), QString());
         QSqlQuery q(SandboxDb::root());
         QVERIFY(q.exec("SELECT crpkey, teacher, classpoint, videopoint FROM classroom WHERE classname='Word 文書'"));
         QVERIFY(q.next());
@@ -162,7 +150,7 @@ private slots:
         QCOMPARE(DialogSeam::prompts().size(), 1);
         QCOMPARE(DialogSeam::last().text, message);
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("必填欄位"));
-        QCOMPARE(DialogSeam::last().flags, 48);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONEXCLAMATION));
         QCOMPARE(focused()->objectName(), focus);
         QCOMPARE(m_form->tblClassroom->state(), DataSetState::Insert);
         QCOMPARE(m_form->txtClassName->text(), name);
@@ -213,7 +201,7 @@ private slots:
             QCOMPARE(SandboxDb::scalar("SELECT videopoint FROM classroom WHERE classname='Range'").toString(), perView);
         } else {
             QCOMPARE(DialogSeam::prompts().size(), 1);
-            QCOMPARE(DialogSeam::last().flags, 16);
+            QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
             QVERIFY(m_form->tblClassroom->editing());
             // Corrected (the refused box keeps the focus), the next click saves.
             QWidget* refused = focused();
@@ -231,7 +219,7 @@ private slots:
         typeInto(m_form->txtVideoPoint, "70000");
         DialogSeam::queueAnswer(Win::IDOK);
         m_form->txtClassName->setFocus(Qt::TabFocusReason);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(DialogSeam::last().text.contains("videopoint"));
         QVERIFY(DialogSeam::last().text.contains("65535"));
         QCOMPARE(focused(), m_form->txtVideoPoint);
@@ -264,10 +252,10 @@ private slots:
         open();
         m_form->tblClassroom->locate("classname", QStringLiteral("網頁設計"));
         click(m_form->btnEdit);
-        expectButtons(false, false, true, true, false, false);
+        QCOMPARE(frameRule(true), QString());
         typeInto(m_form->txtTeacher, QStringLiteral("新老師"));
         click(m_form->btnPost);
-        expectBrowsing(true);
+        QCOMPARE(frameRule(false), QString());
         QCOMPARE(SandboxDb::scalar("SELECT teacher FROM classroom WHERE crpkey=3").toString(),
                  QStringLiteral("新老師"));
         QCOMPARE(SandboxDb::scalar("SELECT teacher FROM classroom WHERE crpkey=1").toString(),
@@ -282,7 +270,7 @@ private slots:
         typeInto(m_form->txtTeacher, "zzz");
         click(m_form->btnCancel);
         QCOMPARE(m_form->txtTeacher->text(), before);
-        expectBrowsing(true);
+        QCOMPARE(frameRule(false), QString());
     }
 
     void titleClicksSort()
@@ -306,7 +294,7 @@ private slots:
         click(m_form->btnDelete);
         QCOMPARE(DialogSeam::last().text, QStringLiteral("確定刪除此筆記錄？"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("刪除"));
-        QCOMPARE(DialogSeam::last().flags, 289);
+        QCOMPARE(DialogSeam::last().flags, TestSupport::kConfirmFlags);
         QCOMPARE(names().size(), 3);
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnDelete);
@@ -323,7 +311,7 @@ private slots:
         open();
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnDelete);
-        expectBrowsing(false);
+        QCOMPARE(frameRule(false, false), QString());
     }
 
     void escClosesOnlyWhileBrowsing()
@@ -376,7 +364,7 @@ private slots:
         typeInto(second->txtTeacher, "second");
         DialogSeam::queueAnswer(Win::IDOK);
         click(second->btnPost);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(second->tblClassroom->state(), DataSetState::Edit);
         QCOMPARE(second->txtTeacher->text(), QStringLiteral("second"));
         QCOMPARE(SandboxDb::scalar("SELECT teacher FROM classroom WHERE crpkey=1").toString(), QStringLiteral("first"));
@@ -392,7 +380,7 @@ private slots:
         m_form = new TfrmClassroom(broken.get());
         m_form->show();
         SandboxDb::exec("RENAME TABLE classroom_gone TO classroom");
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(m_form->isVisible());
         delete m_form;
     }

@@ -24,13 +24,12 @@ class TestCourse : public QObject, WindowFixture<TfrmCourse>
 
     QStringList courses() { return column(m_form->grdCourse, 0); }
 
-    void expectEditing(bool editing)
+    QString frameRule(bool editing, bool hasRows = true)
     {
-        for (QWidget* w : QList<QWidget*>{m_form->btnPost, m_form->btnCancel, m_form->txtCourseName,
-                                          m_form->txtVideoName, m_form->txtPoint, m_form->chkOpen, m_form->btnUpload})
-            QVERIFY2(w->isEnabled() == editing, qPrintable(w->objectName()));
-        for (QWidget* w : QList<QWidget*>{m_form->btnAdd, m_form->btnExit, m_form->grdClassroom, m_form->grdCourse})
-            QVERIFY2(w->isEnabled() != editing, qPrintable(w->objectName()));
+        return frameRuleBroken(
+            m_form, editing,
+            {m_form->txtCourseName, m_form->txtVideoName, m_form->txtPoint, m_form->chkOpen, m_form->btnUpload},
+            {m_form->grdClassroom, m_form->grdCourse}, hasRows);
     }
 
 private slots:
@@ -60,7 +59,7 @@ private slots:
         QCOMPARE(column(m_form->grdClassroom, 0), QStringList({"Excel 入門", "Photoshop 影像處理", "網頁設計"}));
         QCOMPARE(courses(), QStringList({"第一課 儲存格", "第二課 公式"}));
         QCOMPARE(m_form->txtBpkey->text() + m_form->txtClassName->text(), QStringLiteral("1Excel 入門"));
-        expectEditing(false);
+        QCOMPARE(frameRule(false), QString());
         QVERIFY(m_form->tblClassroom->locate("classname", QStringLiteral("網頁設計")));
         QCOMPARE(courses(), QStringList({"第一課 HTML"}));
         QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("web01.mp4"));
@@ -117,7 +116,7 @@ private slots:
         open();
         QVERIFY(m_form->tblClassroom->locate("classname", QStringLiteral("Photoshop 影像處理")));
         click(m_form->btnAdd);
-        expectEditing(true);
+        QCOMPARE(frameRule(true), QString());
         QCOMPARE(m_form->txtPoint->text(), QStringLiteral("0"));
         // Enter walks the boxes in order and ends on the save button.
         for (QWidget* next : QList<QWidget*>{m_form->txtCourseName, m_form->txtVideoName, m_form->txtPoint,
@@ -129,7 +128,7 @@ private slots:
                 typeText(next, "ps02.mp4");
             pressEnter();
         }
-        expectEditing(false);
+        QCOMPARE(frameRule(false), QString());
         QCOMPARE(SandboxDb::scalar("SELECT CONCAT_WS('/', crpkey, videoname, point, status, IFNULL(isopen, 'null')) "
                                    "FROM course WHERE coursename='第二課 遮色片'")
                      .toString(),
@@ -226,7 +225,7 @@ private slots:
         if (!refusal.isEmpty())
             DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnDelete);
-        QCOMPARE(DialogSeam::prompts().first().flags, 289);
+        QCOMPARE(DialogSeam::prompts().first().flags, TestSupport::kConfirmFlags);
         QCOMPARE(DialogSeam::prompts().size(), refusal.isEmpty() ? 1 : 2);
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM course WHERE cpkey=2").toInt(), refusal.isEmpty() ? 0 : 1);
         for (const QString& file : files)
@@ -234,7 +233,7 @@ private slots:
         if (refusal.isEmpty()) {
             QCOMPARE(courses(), QStringList({"第一課 儲存格"}));
         } else {
-            QCOMPARE(DialogSeam::last().flags, 16);
+            QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
             QVERIFY2(DialogSeam::last().text.contains(refusal), qPrintable(DialogSeam::last().text));
             QCOMPARE(courses().size(), 2);
             QVERIFY(m_form->btnDelete->isEnabled());

@@ -1,5 +1,6 @@
 #include "app/formrynmain.h"
 #include "session/rynconst.h"
+#include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "controls/dbgrid.h"
@@ -107,15 +108,22 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
         return true;
     }
 
+    QString frameRule()
+    {
+        return frameRuleBroken(
+            m_form, m_form->tblCourse->editing(),
+            {m_form->txtCourseName, m_form->txtVideoName, m_form->txtPoint, m_form->chkOpen, m_form->btnUpload},
+            {m_form->grdClassroom, m_form->grdCourse}, m_form->tblCourse->recordCount() > 0);
+    }
+
     /// A failed transfer: one error in the standard box, no "上傳完畢", the window usable again.
     void expectFailedOnce()
     {
         QCOMPARE(messages().size(), 1);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(!messages().contains(QStringLiteral("上傳完畢")));
         QVERIFY(!m_form->transferRunning());
-        QVERIFY(m_form->btnPost->isEnabled() == m_form->tblCourse->editing());
-        QVERIFY(m_form->btnAdd->isEnabled() != m_form->tblCourse->editing());
+        QCOMPARE(frameRule(), QString());
         QCOMPARE(m_form->ProgressBar->value(), 0);
         QVERIFY(m_form->btnDelAll->isEnabled() != m_form->tblCourse->editing());
     }
@@ -193,7 +201,7 @@ private slots:
         };
         upload(path);
         QCOMPARE(messages(), QStringList{"上傳完畢"});
-        QCOMPARE(DialogSeam::last().flags, -1);
+        QCOMPARE(DialogSeam::last().flags, Prompt::PlainNotice);
         QCOMPARE(statusDuring, QStringLiteral("uploading"));
         QVERIFY(lockedDuring && !closedDuring && m_form);
         QCOMPARE(SandboxDb::scalar("SELECT CONCAT_WS('/', crpkey, videoname, status, point) FROM course "
@@ -205,7 +213,8 @@ private slots:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("100%"));
         QCOMPARE(m_form->ProgressBar->value(), 0);
         QCOMPARE(m_form->txtStatus->text(), status);
-        QVERIFY(!m_form->tblCourse->editing() && m_form->btnAdd->isEnabled() && m_form->grdCourse->isEnabled());
+        QVERIFY(!m_form->tblCourse->editing());
+        QCOMPARE(frameRule(), QString());
         QVERIFY(m_form->btnDelAll->isEnabled());
     }
 
@@ -246,7 +255,8 @@ private slots:
             QDir(SandboxDb::videoFolder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         if (sentAs.isEmpty()) {
             QVERIFY2(DialogSeam::last().text.startsWith(message), qPrintable(DialogSeam::last().text));
-            QCOMPARE(DialogSeam::last().flags, message == QStringLiteral("影片格式不支援") ? -1 : 16);
+            QCOMPARE(DialogSeam::last().flags,
+                     message == QStringLiteral("影片格式不支援") ? Prompt::PlainNotice : int(Win::MB_ICONHAND));
             QCOMPARE(m_form->windowTitle(), caption.isEmpty() ? QStringLiteral("課程管理") : caption);
             QCOMPARE(onServer, QStringList());
             QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("excel01.mp4"));

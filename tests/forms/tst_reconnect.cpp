@@ -12,12 +12,7 @@
 #include "windowfixture.h"
 #include "ui/messagebox.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QPushButton>
-#include <csignal>
-#include <sys/types.h>
 
 using namespace FormDriver;
 
@@ -30,80 +25,22 @@ qlonglong sessionId(Connection* connection)
     return id.value(0).toLongLong();
 }
 
-bool processGone(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    // "pid (name) state ...": a zombie has ended too.
-    const QByteArray line = stat.readAll();
-    const int end = line.lastIndexOf(')');
-    return end < 0 || line.mid(end + 2, 1) == "Z";
-}
-
-bool reopened(QSqlDatabase& db)
-{
-    db.close();
-    return db.open() && QSqlQuery(db).exec(QStringLiteral("SET NAMES utf8mb4"));
-}
-
 } // namespace
 
 class TestReconnect : public QObject, WindowFixture<TfrmStudent>
 {
     Q_OBJECT
 
-    // Stops the private MariaDB server; args gets its command line, to start it again on the same
-    // port with the same data.
-    static QString serverPidFile()
-    {
-        QString dir = qEnvironmentVariable("RYN_SANDBOX");
-        if (dir.isEmpty())
-            dir = QFileInfo(qEnvironmentVariable("RYN_SANDBOX_ENV")).path();
-        return dir + QStringLiteral("/mariadb.pid");
-    }
-
-    static void stopServer(QStringList& args)
-    {
-        QFile pidFile(serverPidFile());
-        QVERIFY2(pidFile.open(QIODevice::ReadOnly), qPrintable(pidFile.fileName()));
-        const qint64 pid = pidFile.readAll().trimmed().toLongLong();
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        QVERIFY2(cmdline.open(QIODevice::ReadOnly), qPrintable(cmdline.fileName()));
-        for (const QByteArray& arg : cmdline.readAll().split('\0')) {
-            if (!arg.isEmpty())
-                args << QString::fromLocal8Bit(arg);
-        }
-        QVERIFY(!args.isEmpty());
-        QCOMPARE(::kill(pid_t(pid), SIGTERM), 0);
-        QVERIFY2(QTest::qWaitFor([pid] { return processGone(pid); }, 120000), "the server did not stop");
-    }
-
-    static void startServer(QStringList args)
-    {
-        QProcess server;
-        server.setProgram(args.takeFirst());
-        server.setArguments(args);
-        server.setStandardInputFile(QProcess::nullDevice());
-        server.setStandardOutputFile(QProcess::nullDevice());
-        server.setStandardErrorFile(QProcess::nullDevice());
-        qint64 pid = 0;
-        QVERIFY(server.startDetached(&pid));
-        // The sandbox stops the server by this file, so the restarted server is stopped with the rest.
-        QFile pidFile(serverPidFile());
-        QVERIFY(pidFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        pidFile.write(QByteArray::number(pid) + '\n');
-        pidFile.close();
-        QSqlDatabase root = SandboxDb::root();
-        QVERIFY2(QTest::qWaitFor([&root] { return reopened(root); }, 120000), "the server did not come back");
-    }
+    // The restart stops a server of the case's own: stopping the suite's server would fail every
+    // later test when the case failed between the stop and the start.
+    SandboxDb::OwnServers m_own{QStringLiteral("test-restart-sandbox")};
 
     // A Save that cannot reach the server fails, says that nothing was saved, and keeps the row.
     void saveFails()
     {
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnPost);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY2(DialogSeam::last().text.startsWith(QStringLiteral("與資料庫伺服器的連線中斷，這筆資料沒有儲存")),
                  qPrintable(DialogSeam::last().text));
         QCOMPARE(m_form->tblStudent->state(), DataSetState::Insert);
@@ -117,6 +54,10 @@ private slots:
 
     void init()
     {
+        if (QTest::currentDataTag() == QLatin1String("server restarted")) {
+            const QString failed = m_own.start();
+            QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        }
         startCase();
         resetLoggedInUser();
     }
@@ -125,6 +66,7 @@ private slots:
     {
         SandboxDb::exec(QStringLiteral("SET GLOBAL wait_timeout = DEFAULT"));
         endCase();
+        m_own.discard();
     }
 
     void typedRowSavedOnceAfterLoss_data()
@@ -159,15 +101,24 @@ private slots:
             SandboxDb::exec(QStringLiteral("KILL CONNECTION %1").arg(before));
             saveFails();
         } else if (loss == QLatin1String("restart")) {
-            QStringList server;
-            stopServer(server);
-            if (QTest::currentTestFailed())
-                return;
+            QString failed = m_own.stop();
+            QVERIFY2(failed.isEmpty(), qPrintable(failed));
             saveFails(); // finds the connection gone
             saveFails(); // cannot open it again yet
-            startServer(server);
+            // The server comes back with its data on another free port, which the program reads
+            // when it opens its connection again, as it would read a changed ryn.ini.
+            failed = m_own.start();
+            QVERIFY2(failed.isEmpty(), qPrintable(failed));
         } else {
-            QTest::qWait(3500);
+            // The server drops the session once it has been idle for wait_timeout.
+            const auto dropped = [before] {
+                return SandboxDb::scalar(
+                           QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1")
+                               .arg(before))
+                           .toInt()
+                       == 0;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(dropped(), 60000);
         }
         if (QTest::currentTestFailed())
             return;
@@ -201,7 +152,7 @@ private slots:
         dialog.txtPassword->setText(QStringLiteral("admin123"));
         DialogSeam::queueAnswer(Win::IDOK);
         QTest::mouseClick(dialog.btnLogin, Qt::LeftButton);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(dialog.isVisible());
         QCOMPARE(UID, QString());
         DialogSeam::clear();

@@ -155,7 +155,7 @@ private slots:
             QCOMPARE(lastBooking("watchpoint").toString(), shown);
             return;
         }
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(DialogSeam::last().text.contains("watchpoint"));
         QCOMPARE(m_form->tblStudClass->state(), DataSetState::Insert);
         QCOMPARE(focused(), m_form->txtWatchPoint);

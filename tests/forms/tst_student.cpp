@@ -165,7 +165,7 @@ private slots:
         typeInto(m_form->txtStudName, "dup");
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnPost);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(m_form->tblStudent->state(), DataSetState::Insert);
         QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A001"));
         QCOMPARE(stored("A001", "studname"), QStringLiteral("陳大文"));
@@ -190,7 +190,7 @@ private slots:
         typeInto(second->txtStudName, QStringLiteral("張二"));
         DialogSeam::queueAnswer(Win::IDOK);
         click(second->btnPost);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(second->tblStudent->state(), DataSetState::Edit);
         QCOMPARE(stored("A003", "studname"), QStringLiteral("張一"));
         // Deleting a row another workstation changed fails the same way and keeps it.
@@ -198,7 +198,7 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueAnswer(Win::IDOK);
         click(second->btnDelete);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(stored("A003", "studname"), QStringLiteral("張一"));
     }
 

@@ -51,9 +51,9 @@ private slots:
             SandboxDb::exec(setup);
         open();
         QCOMPARE(column(m_form->grdUser, 0), accounts);
-        QCOMPARE(m_form->btnEdit->isEnabled(), !accounts.isEmpty());
-        QCOMPARE(m_form->btnDelete->isEnabled(), !accounts.isEmpty());
-        QVERIFY(m_form->btnAdd->isEnabled() && !m_form->txtPwd->isEnabled());
+        QCOMPARE(frameRuleBroken(m_form, false, {m_form->txtUID, m_form->txtUname, m_form->txtPwd, m_form->txtPwdHint},
+                                 {m_form->grdUser}, !accounts.isEmpty()),
+                 QString());
     }
 
     void checksBeforeSaving_data()
@@ -66,20 +66,23 @@ private slots:
         QTest::addColumn<int>("flags");
         QTest::addColumn<QString>("focus");
         const QString reserved = QStringLiteral("admin 為系統管理者，請改為其他帳號名");
+        const int warning = Win::MB_ICONEXCLAMATION;
+        const int error = Win::MB_ICONHAND;
+        const int none = Win::MB_OK;
         // clang-format off
-        QTest::newRow("all empty")        << "" << "" << "" << "" << "請輸入帳號" << 48 << "txtUID";
-        QTest::newRow("account spaces")   << "   " << "n" << "p1" << "h" << "請輸入帳號" << 48 << "txtUID";
-        QTest::newRow("no name")          << "u1" << "" << "p1" << "h" << "請輸入姓名" << 48 << "txtUname";
-        QTest::newRow("no password")      << "u1" << "n" << "" << "h" << "請輸入密碼" << 48 << "txtPwd";
-        QTest::newRow("no hint")          << "u1" << "n" << "p1" << " " << "請輸入密碼提示" << 48 << "txtPwdHint";
-        QTest::newRow("admin, no name")   << "admin" << "" << "p1" << "h" << "請輸入姓名" << 48 << "txtUname";
-        QTest::newRow("admin, no hint")   << "admin" << "n" << "p1" << "" << "請輸入密碼提示" << 48 << "txtPwdHint";
-        QTest::newRow("admin")            << "admin" << "n" << "p1" << "h" << reserved << 16 << "txtUID";
-        QTest::newRow("ADMIN in spaces")  << " AdMiN  " << "n" << "p1" << "h" << reserved << 16 << "txtUID";
-        QTest::newRow("admin2")           << "admin2" << "n" << "abc" << "h" << "" << 0 << "";
-        QTest::newRow("spaces kept")      << " sp " << "名 " << "Xy9" << "h" << "" << 0 << "";
-        QTest::newRow("another's name")   << "sTaFF  " << "n" << "p1" << "h" << "帳號「sTaFF」已經有其他使用者使用，帳號不可重複（英文大小寫不同或尾端多了空白也視為相同），請改為其他帳號名" << 16 << "txtUID";
-        QTest::newRow("Chinese password") << "u1" << "n" << "密碼1" << "h" << passwordCharactersMessage() << 16 << "txtPwd";
+        QTest::newRow("all empty")        << "" << "" << "" << "" << "請輸入帳號" << warning << "txtUID";
+        QTest::newRow("account spaces")   << "   " << "n" << "p1" << "h" << "請輸入帳號" << warning << "txtUID";
+        QTest::newRow("no name")          << "u1" << "" << "p1" << "h" << "請輸入姓名" << warning << "txtUname";
+        QTest::newRow("no password")      << "u1" << "n" << "" << "h" << "請輸入密碼" << warning << "txtPwd";
+        QTest::newRow("no hint")          << "u1" << "n" << "p1" << " " << "請輸入密碼提示" << warning << "txtPwdHint";
+        QTest::newRow("admin, no name")   << "admin" << "" << "p1" << "h" << "請輸入姓名" << warning << "txtUname";
+        QTest::newRow("admin, no hint")   << "admin" << "n" << "p1" << "" << "請輸入密碼提示" << warning << "txtPwdHint";
+        QTest::newRow("admin")            << "admin" << "n" << "p1" << "h" << reserved << error << "txtUID";
+        QTest::newRow("ADMIN in spaces")  << " AdMiN  " << "n" << "p1" << "h" << reserved << error << "txtUID";
+        QTest::newRow("admin2")           << "admin2" << "n" << "abc" << "h" << "" << none << "";
+        QTest::newRow("spaces kept")      << " sp " << "名 " << "Xy9" << "h" << "" << none << "";
+        QTest::newRow("another's name")   << "sTaFF  " << "n" << "p1" << "h" << "帳號「sTaFF」已經有其他使用者使用，帳號不可重複（英文大小寫不同或尾端多了空白也視為相同），請改為其他帳號名" << error << "txtUID";
+        QTest::newRow("Chinese password") << "u1" << "n" << "密碼1" << "h" << passwordCharactersMessage() << error << "txtPwd";
         // clang-format on
     }
     void checksBeforeSaving()
@@ -105,7 +108,7 @@ private slots:
         if (!message.isEmpty()) {
             QCOMPARE(DialogSeam::prompts().size(), 1);
             QCOMPARE(DialogSeam::last().text, message);
-            QCOMPARE(DialogSeam::last().caption, flags == 48           ? QStringLiteral("必填欄位")
+            QCOMPARE(DialogSeam::last().caption, flags == int(Win::MB_ICONEXCLAMATION) ? QStringLiteral("必填欄位")
                                                  : message == reserved ? QStringLiteral("帳號名不可與系統管理者相同")
                                                  : message == passwordCharactersMessage() ? passwordCharactersTitle()
                                                                                           : QStringLiteral("帳號重複"));

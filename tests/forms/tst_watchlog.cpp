@@ -191,7 +191,7 @@ private slots:
         QTest::mouseClick(m_form->grdStud->viewport(), Qt::LeftButton, {}, a001.center());
         QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A001"));
         QCoreApplication::processEvents();
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(DialogSeam::last().text.contains(QStringLiteral("'point'")));
         QCOMPARE(m_form->grdCourse->model()->rowCount(), 0);
         QCOMPARE(m_form->txtNowPoint->text(), QString());

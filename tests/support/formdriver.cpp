@@ -1,5 +1,7 @@
 #include "formdriver.h"
 
+#include "forms/recordwindow.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
@@ -58,4 +60,23 @@ QStringList FormDriver::column(QAbstractItemView* grid, int column)
 QWidget* FormDriver::focused()
 {
     return QApplication::focusWidget();
+}
+
+QString FormDriver::frameRuleBroken(const RecordWindow* window, bool editing, const QList<QWidget*>& inputs,
+                                    const QList<QWidget*>& grids, bool hasRows, const QList<QWidget*>& off)
+{
+    QList<QPair<QWidget*, bool>> rule{
+        {window->btnPost, editing},  {window->btnCancel, editing},           {window->btnAdd, !editing},
+        {window->btnExit, !editing}, {window->btnEdit, !editing && hasRows}, {window->btnDelete, !editing && hasRows}};
+    for (QWidget* input : inputs)
+        rule.append({input, editing});
+    for (QWidget* grid : grids)
+        rule.append({grid, !editing});
+    QStringList broken;
+    for (const auto& [widget, enabled] : rule) {
+        const bool wanted = enabled && !off.contains(widget);
+        if (widget->isEnabled() != wanted)
+            broken << widget->objectName() + (wanted ? QStringLiteral(" disabled") : QStringLiteral(" enabled"));
+    }
+    return broken.join(QStringLiteral(", "));
 }

@@ -35,12 +35,16 @@ void SandboxDb::loadEnvironment()
     qputenv("XDG_CONFIG_HOME", settingsFolders.filePath(QStringLiteral("user")).toUtf8());
     qputenv("XDG_CONFIG_DIRS", settingsFolders.filePath(QStringLiteral("xdg")).toUtf8());
     qputenv("RYN_SYSCONFDIR", settingsFolders.filePath(QStringLiteral("etc")).toUtf8());
-    if (!qEnvironmentVariableIsEmpty("RYN_DB_PORT"))
-        return;
-    const QString path = qEnvironmentVariable("RYN_SANDBOX_ENV");
+    if (qEnvironmentVariableIsEmpty("RYN_DB_PORT") && !qEnvironmentVariableIsEmpty("RYN_SANDBOX_ENV"))
+        applyEnvironment(qEnvironmentVariable("RYN_SANDBOX_ENV"));
+}
+
+QHash<QByteArray, QByteArray> SandboxDb::applyEnvironment(const QString& path)
+{
+    QHash<QByteArray, QByteArray> before;
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return before;
     // Lines of the form: export NAME=value
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
@@ -51,8 +55,12 @@ void SandboxDb::loadEnvironment()
         QString value = m.captured(2);
         if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
             value = value.mid(1, value.size() - 2);
-        qputenv(m.captured(1).toLatin1().constData(), value.toUtf8());
+        const QByteArray name = m.captured(1).toLatin1();
+        if (!before.contains(name))
+            before.insert(name, qgetenv(name.constData()));
+        qputenv(name.constData(), value.toUtf8());
     }
+    return before;
 }
 
 void SandboxDb::require()
@@ -65,16 +73,26 @@ void SandboxDb::require()
 
 QSqlDatabase SandboxDb::root()
 {
-    if (QSqlDatabase::contains(kName))
-        return QSqlDatabase::database(kName);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), kName);
+    return rootSession(QString::fromLatin1(kName));
+}
+
+QSqlDatabase SandboxDb::rootSession(const QString& name, int port)
+{
+    if (port == 0)
+        port = qEnvironmentVariableIntValue("RYN_DB_PORT");
+    const bool known = QSqlDatabase::contains(name);
+    QSqlDatabase db =
+        known ? QSqlDatabase::database(name, false) : QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name);
+    if (known && db.isOpen() && db.port() == port)
+        return db;
+    db.close();
     db.setHostName(qEnvironmentVariable("RYN_SERVER", QStringLiteral("127.0.0.1")));
-    db.setPort(qEnvironmentVariableIntValue("RYN_DB_PORT"));
+    db.setPort(port);
     db.setUserName(QStringLiteral("root"));
     db.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
     db.setDatabaseName(QStringLiteral("ryn"));
     if (!db.open())
-        qFatal("Cannot reach the sandbox server: %s", qPrintable(db.lastError().text()));
+        qFatal("Cannot reach the private server on port %d: %s", port, qPrintable(db.lastError().text()));
     QSqlQuery(db).exec(QStringLiteral("SET NAMES utf8mb4"));
     return db;
 }
@@ -148,12 +166,68 @@ int SandboxDb::startFtpServer(QProcess& server, const QString& root, const QStri
                  {QStringLiteral("-c"), script, without.join(QLatin1Char(',')),
                   qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/scripts/ftpserver.py"), root,
                   QString::number(port), QStringLiteral("web"), QStringLiteral("58203146")});
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (socket.waitForConnected(100))
-            return port;
-        QTest::qWait(100);
+    const bool listening = QTest::qWaitFor(
+        [port] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+            return socket.waitForConnected(100);
+        },
+        20000);
+    if (!listening)
+        qFatal("The test's own FTP server did not start");
+    return port;
+}
+
+// A folder of the build folder, which a server running as another account can reach (a mktemp
+// folder it could not).
+SandboxDb::OwnServers::OwnServers(const QString& name)
+    : m_dir(qEnvironmentVariable("RYN_BUILD_DIR", QDir::currentPath()) + QLatin1Char('/') + name)
+{}
+
+QString SandboxDb::OwnServers::sandbox(const QString& command)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/scripts/sandbox"), {command, m_dir});
+    if (p.waitForFinished(300000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return QString();
+    return QStringLiteral("scripts/sandbox %1 %2 failed: %3").arg(command, m_dir, QString::fromLocal8Bit(p.readAll()));
+}
+
+QString SandboxDb::OwnServers::start()
+{
+    if (!m_started && QDir(m_dir).exists()) {
+        // Left by an earlier run that did not finish: started afresh.
+        sandbox(QStringLiteral("stop"));
+        QDir(m_dir).removeRecursively();
     }
-    qFatal("The test's own FTP server did not start");
+    const QString failed = sandbox(QStringLiteral("start"));
+    if (!failed.isEmpty())
+        return failed;
+    const QHash<QByteArray, QByteArray> before = applyEnvironment(m_dir + QStringLiteral("/env"));
+    if (!m_started)
+        m_before = before;
+    m_started = true;
+    return QString();
+}
+
+QString SandboxDb::OwnServers::stop()
+{
+    return m_started ? sandbox(QStringLiteral("stop")) : QString();
+}
+
+void SandboxDb::OwnServers::discard()
+{
+    if (!m_started)
+        return;
+    stop();
+    QDir(m_dir).removeRecursively();
+    for (auto it = m_before.cbegin(); it != m_before.cend(); ++it) {
+        if (it.value().isNull())
+            qunsetenv(it.key().constData());
+        else
+            qputenv(it.key().constData(), it.value());
+    }
+    m_before.clear();
+    m_started = false;
 }

@@ -2,6 +2,7 @@
 // The tests' own access to the private MariaDB server (as root, beside the program's connection):
 // reseeding the demo data and reading rows back with their own queries.
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,10 +21,16 @@ Connection* programConnection(QObject* parent);
 /// (RYN_SANDBOX_ENV), unless they are in the environment already; points the per-user and the
 /// system-wide settings folders at empty ones of the test program's own.
 void loadEnvironment();
+/// Sets the variables of a sandbox's env file in this process; returns their values before.
+QHash<QByteArray, QByteArray> applyEnvironment(const QString& path);
 /// Stops the test program with the reason when no private server is known: such a test fails, never skips.
 void require();
-/// A root connection to the database ryn.
+/// A root connection to the database ryn of the private server named by the environment.
 QSqlDatabase root();
+/// A root session (this thread's, by name) to the database ryn on a port (0: the private server's),
+/// open and speaking utf8mb4; one closed or left on another port is opened again. A failure stops
+/// the test program with the server's text.
+QSqlDatabase rootSession(const QString& name, int port = 0);
 /// Runs a statement as root; a failure stops the test program with the server's text.
 void exec(const QString& statement);
 /// The first column of the first row, or an invalid value when there is no row.
@@ -41,4 +48,25 @@ int closedPort();
 /// video folder made), without the commands listed in without (as a server that lacks them answers
 /// 500); returns the port once the server accepts connections.
 int startFtpServer(QProcess& server, const QString& root, const QStringList& without = {});
+
+/// Private servers of a test's own, started by scripts/sandbox in a folder of the build folder. While
+/// they run, their env file is applied to the process: the program's settings and root() reach them.
+class OwnServers
+{
+public:
+    explicit OwnServers(const QString& name);
+    ~OwnServers() { discard(); }
+    /// Starts them (again, with their data); returns what failed, empty on success.
+    QString start();
+    /// Stops them (the folder and the environment stay); returns what failed.
+    QString stop();
+    /// Stops them, removes the folder and gives the environment back.
+    void discard();
+
+private:
+    QString sandbox(const QString& command);
+    QString m_dir;
+    bool m_started = false;
+    QHash<QByteArray, QByteArray> m_before;
+};
 } // namespace SandboxDb

@@ -2,10 +2,16 @@
 // What every test program shares: the application set up as the program sets it up (fonts,
 // title), prompts answered by the test, and a way to act inside modal windows.
 
+#include "platform/dialogseam.h"
+#include "ui/messagebox.h"
+
 #include <QtTest>
 #include <functional>
 
 namespace TestSupport {
+/// The flags of a confirmation: OK and Cancel, the question icon, Cancel the default.
+constexpr int kConfirmFlags = Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2;
+
 /// Scripted prompts, the interface font, the application's name. Called by RYN_TEST_MAIN.
 void setUp();
 /// Runs action once the next modal window is up (polled on a zero-delay timer, up to 10 s).

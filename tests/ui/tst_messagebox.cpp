@@ -91,8 +91,8 @@ private slots:
         DialogSeam::setScripted(true);
         DialogSeam::clear();
         DialogSeam::queueAnswer(Win::IDCANCEL);
-        QCOMPARE(MessageBox(nullptr, "q", "t", 289), int(Win::IDCANCEL));
-        QCOMPARE(DialogSeam::last().flags, 289);
+        QCOMPARE(MessageBox(nullptr, "q", "t", TestSupport::kConfirmFlags), int(Win::IDCANCEL));
+        QCOMPARE(DialogSeam::last().flags, TestSupport::kConfirmFlags);
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("t"));
         QCOMPARE(DialogSeam::pending(), 0);
     }
@@ -111,7 +111,7 @@ private slots:
         QVERIFY(!after);
         QCOMPARE(DialogSeam::last().text, QStringLiteral("server gone"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("App"));
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         // Whatever else is thrown is shown too, and goes no further.
         DialogSeam::queueAnswer(Win::IDOK);
         QVERIFY(!guarded([] { throw std::logic_error("bad state"); }));
@@ -119,7 +119,7 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         QVERIFY(!guarded([] { throw 42; }));
         QCOMPARE(DialogSeam::last().text, QStringLiteral("發生不明的錯誤，這個動作沒有完成。"));
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         // Abort is silent.
         DialogSeam::clear();
         QVERIFY(!guarded([] { throw Abort(); }));
@@ -141,7 +141,7 @@ private slots:
         QTest::keyClick(&form, Qt::Key_A);
         QCOMPARE(seen, 1);
         QCOMPARE(DialogSeam::last().text, QStringLiteral("key refused"));
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(DialogSeam::pending(), 0);
     }
 };

@@ -218,7 +218,7 @@ private slots:
         file.close();
         DialogSeam::queueAnswer(Win::IDOK);
         main->mitStudent->trigger();
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(DialogSeam::last().text.startsWith("Loading translations failed.\r\nLine "));
         QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
         QVERIFY(main->mdiArea->subWindowList().isEmpty());
@@ -235,7 +235,7 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         auto login = std::make_unique<TfrmLogin>();
         QCOMPARE(DialogSeam::prompts().size(), 1);
-        QCOMPARE(DialogSeam::last().flags, 16);
+        QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(DialogSeam::last().text.startsWith("Loading translations failed.\r\nLine "));
         QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
         QCOMPARE(login->windowTitle(), QStringLiteral("登入"));

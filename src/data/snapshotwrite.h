@@ -1,0 +1,61 @@
+#pragma once
+// Writes one row of a snapshot table to the server at the moment of saving or deleting.
+
+#include "snapshotvalue.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+class Connection;
+class RowStore;
+class SnapshotFields;
+
+class RowWriter
+{
+public:
+    /// The field that names a row in updates and deletes; empty: all its original values do.
+    QString keyField() const { return m_keyField; }
+    void setKeyField(const QString& name) { m_keyField = name.trimmed(); }
+
+    /// The table written to and the rows written from.
+    struct Target {
+        Connection* connection;
+        QString tableName;
+        const SnapshotFields& fields;
+        RowStore& store;
+    };
+    /// Inserts a row (one value per store column) and adds it to the store, with the key the server
+    /// assigned and the server's values read back; returns its number. notice is set when the row
+    /// was stored but could not be read back (the row then holds the values as given).
+    quint32 insert(const Target& target, const std::vector<CellValue>& values, QString& notice);
+    /// How the last insert() ended when it followed an insert of uncertain outcome (the connection
+    /// broke after the INSERT may have reached the server). Such an insert() first looks on the
+    /// server for a row holding exactly the values that were sent, under a key the store did not
+    /// hold: when there is one, that row is added to the store and nothing is sent again
+    /// (FoundStored); otherwise the row is inserted (NowStored). The statement itself is never sent
+    /// twice blindly. Without a key field the row is inserted again (None).
+    enum class Recheck { None, FoundStored, NowStored };
+    Recheck lastRecheck() const { return m_lastRecheck; }
+    /// The row being added was given up: an uncertain insert is no longer looked for.
+    void forgetUncertainInsert() { m_uncertain.reset(); }
+    /// Writes the changed columns of a stored row; throws DbError when the row on the server no
+    /// longer holds the values it was read with.
+    void update(const Target& target, quint32 row, const std::vector<CellValue>& values,
+                const std::vector<int>& changed) const;
+    /// Deletes a stored row on the server, under the same condition as update().
+    void remove(const Target& target, quint32 row) const;
+
+private:
+    int keyColumn(const SnapshotFields& fields) const;
+    quint32 send(const Target& target, const std::vector<CellValue>& values, QString& notice);
+    std::optional<quint32> findUncertainInsert(const Target& target, int key) const;
+    std::optional<quint32> readBackByKey(const Target& target, const std::vector<CellValue>& row, int key) const;
+    void readBackDefaults(const Target& target, std::vector<CellValue>& row) const;
+
+    QString m_keyField;
+    /// The values (by store column) of an insert whose outcome is unknown: sent, but the connection
+    /// broke before the server's answer came.
+    std::optional<std::vector<CellValue>> m_uncertain;
+    Recheck m_lastRecheck = Recheck::None;
+};
