@@ -1,4 +1,8 @@
-"""The sandbox's FTP server: one account on one loopback port, rooted in a folder of the sandbox."""
+"""The sandbox's FTP server: one account on one loopback port, rooted in a folder of the sandbox.
+
+Arguments: root port [user password]; without the last two, the account comes from the environment
+(RYN_FTP_USER, RYN_FTP_PASSWORD), so that the password stays off the command line."""
+import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -7,7 +11,11 @@ from pyftpdlib.servers import FTPServer
 
 
 def main():
-    root, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+    root, port = sys.argv[1], int(sys.argv[2])
+    if len(sys.argv) > 4:
+        user, password = sys.argv[3], sys.argv[4]
+    else:
+        user, password = os.environ["RYN_FTP_USER"], os.environ["RYN_FTP_PASSWORD"]
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmwMT")
     handler = FTPHandler

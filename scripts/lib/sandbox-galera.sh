@@ -1,14 +1,15 @@
 # shellcheck shell=bash disable=SC2034,SC2154  # variables shared with scripts/sandbox
 # A Galera cluster for scripts/sandbox (sourced by it): N MariaDB nodes on loopback ports, node I with
-# its data directory, socket, pid file and log in DIR/nodeI, full state transfers by rsync. The
+# its pid file, port and log in DIR/nodeI and its data directory and socket in DIR/data/nodeI, full
+# state transfers by rsync. The
 # schema and the demo data are loaded once, into node 1, and reach the others by state transfer.
 #
 # Ports: one block of free ports per start of the whole cluster, its first port in DIR/ports; node I
 # takes first + 4(I-1) for clients, the next three for group communication, incremental and full
 # state transfers. A node started again alone keeps its ports, so DIR/env stays true.
 #
-# As root the nodes run as the unprivileged `mysql` account (`nobody` where there is none): the rsync
-# daemon of a node running as root drops to `nobody` and cannot write the joining node's data.
+# Like the single server, the nodes never run as root (the rsync daemon of a node running as root
+# drops to `nobody` and could not write the joining node's data anyway).
 
 GALERA_PROVIDER=""
 for f in /usr/lib/galera/libgalera_smm.so /usr/lib/libgalera_smm.so /usr/lib64/galera-4/libgalera_smm.so \
@@ -23,22 +24,6 @@ cluster_ports() {
   local i ports=()
   for ((i = 1; i <= $(cluster_size); i++)); do ports+=("$(node_port "$i")"); done
   echo "${ports[*]}"
-}
-
-cluster_user() { # as root: the account the nodes run as, with the folders it needs
-  local nd
-  [ "$(id -u)" -eq 0 ] || return 0
-  run_user=mysql
-  id -u mysql >/dev/null 2>&1 || run_user=nobody
-  user_opt=(--user="$run_user")
-  chmod o+x "$dir"
-  for nd in "$dir"/node[1-9]; do
-    chown "$run_user:" "$nd" "$nd/db"
-    runuser -u "$run_user" -- test -w "$nd/db" || {
-      echo "scripts/sandbox: the nodes run as $run_user, who cannot reach $nd; use a folder it can reach" >&2
-      exit 1
-    }
-  done
 }
 
 start_node() { # node, more server options
@@ -85,7 +70,7 @@ wait_cluster() { # node, size, seconds: until that node sees a cluster of that s
 bootstrap_node() { # of a stopped cluster: the node stopped last (safe_to_bootstrap), else the one furthest on
   local i best=1 seqno top_seqno=-2 state
   for ((i = 1; i <= $(cluster_size); i++)); do
-    state="$(node_dir "$i")/db/grastate.dat"
+    state="$(srv "$(node_dir "$i")")/db/grastate.dat"
     [ -f "$state" ] || continue
     grep -q '^safe_to_bootstrap: *1' "$state" && { echo "$i"; return; }
     seqno="$(sed -n 's/^seqno: *//p' "$state")"
@@ -96,7 +81,7 @@ bootstrap_node() { # of a stopped cluster: the node stopped last (safe_to_bootst
 
 start_bootstrap() { # node: starts a new cluster from it (of a cluster set up before)
   local state
-  state="$(node_dir "$1")/db/grastate.dat"
+  state="$(srv "$(node_dir "$1")")/db/grastate.dat"
   # Written in place, so that the file keeps its owner.
   [ ! -f "$state" ] || sed 's/^safe_to_bootstrap: *0/safe_to_bootstrap: 1/' "$state" >"$state.new"
   [ ! -f "$state.new" ] || { cat "$state.new" >"$state"; rm -f "$state.new"; }
@@ -111,8 +96,7 @@ set_up_cluster() { # nodes
   command -v rsync >/dev/null || { echo "scripts/sandbox: rsync is missing; scripts/deps installs it" >&2; exit 1; }
   echo "$1" >"$dir/nodes"
   free_port >"$dir/ports"
-  for ((i = 1; i <= $1; i++)); do mkdir -p "$(node_dir "$i")/db"; done
-  cluster_user
+  for ((i = 2; i <= $1; i++)); do make_server_folder "$(node_dir "$i")"; done
   install_db "$(node_dir 1)"
   start_node 1 --wsrep-new-cluster
   wait_ping "$(node_dir 1)" 60 || fail_db "$(node_dir 1)" "the first node did not start"
@@ -130,7 +114,6 @@ start_cluster() { # nodes
   if [ ! -f "$dir/setup.done" ]; then
     set_up_cluster "$n"
   else
-    cluster_user
     for ((i = 1; i <= n; i++)); do db_pid "$(node_dir "$i")" >/dev/null && first="$i"; done
     if [ -z "$first" ]; then
       free_port >"$dir/ports"
@@ -146,7 +129,6 @@ start_cluster() { # nodes
 
 start_node_again() { # node: back into the running cluster, or a new cluster from it when no node runs
   local i others=0
-  cluster_user
   if db_pid "$(node_dir "$1")" >/dev/null; then return 0; fi
   for ((i = 1; i <= $(cluster_size); i++)); do db_pid "$(node_dir "$i")" >/dev/null && others=$((others + 1)); done
   if [ "$others" -eq 0 ]; then
