@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QValueAxis>
+#include <cmath>
 
 namespace {
 constexpr int kButtonWidth = 75;
@@ -56,7 +57,7 @@ QLabel* hiddenLabel(QWidget* parent, const char* objectName, const QString& capt
 
 // Replaces the chart's series and axes: bars of sets over categories, values from zero up.
 void showBars(QChart* chart, QAbstractBarSeries* series, const QList<QBarSet*>& sets, const QStringList& categories,
-              bool horizontal)
+              bool horizontal, const QString& axisTitle = QString())
 {
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes())
@@ -70,8 +71,20 @@ void showBars(QChart* chart, QAbstractBarSeries* series, const QList<QBarSet*>& 
     chart->addSeries(series);
     auto* names = new QBarCategoryAxis;
     names->append(categories);
+    names->setTitleText(axisTitle);
+    // Twelve months share a third of the window: small labels keep them whole.
+    QFont small = names->labelsFont();
+    small.setPixelSize(12);
+    names->setLabelsFont(small);
+    // Whole numbers: ticks a step of 1, 2 or 5 times a power of ten apart, about five of them.
+    qreal step = 1;
+    while (top / step > 5)
+        step *= (QString::number(step).startsWith(QLatin1Char('2')) ? 2.5 : 2);
     auto* values = new QValueAxis;
-    values->setRange(0, top > 0 ? top * 1.1 : 1);
+    values->setTickType(QValueAxis::TicksDynamic);
+    values->setTickAnchor(0);
+    values->setTickInterval(step);
+    values->setRange(0, step * std::ceil(qMax<qreal>(top, 1) / step));
     values->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(names, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
@@ -212,20 +225,27 @@ void TfrmStatistics::btnRefreshClick()
 
 void TfrmStatistics::drawCharts()
 {
-    QStringList months;
+    QStringList months; // the month's number on the axis, the year in the axis title
+    QString firstMonth;
+    QString lastMonth;
     auto* sold = new QBarSet(lblSold->text());
     auto* used = new QBarSet(lblUsed->text());
     auto* students = new QBarSet(lblStudents->text());
     for (int row = 0; qryMonths->active() && row < qryMonths->recordCount(); ++row) {
-        months << qryMonths->cellText(row, 0);
+        const QString month = qryMonths->cellText(row, 0);
+        months << month.right(2);
+        if (row == 0)
+            firstMonth = month;
+        lastMonth = month;
         *sold << qryMonths->cellValue(row, 1).toDouble();
         *used << qryMonths->cellValue(row, 2).toDouble();
         *students << qryMonths->cellValue(row, 3).toDouble();
     }
     chtPoints->chart()->setTitle(lblPointsChart->text());
-    showBars(chtPoints->chart(), new QBarSeries, {sold, used}, months, false);
+    const QString span = months.isEmpty() ? QString() : firstMonth + QStringLiteral(" – ") + lastMonth;
+    showBars(chtPoints->chart(), new QBarSeries, {sold, used}, months, false, span);
     chtStudents->chart()->setTitle(lblStudentsChart->text());
-    showBars(chtStudents->chart(), new QBarSeries, {students}, months, false);
+    showBars(chtStudents->chart(), new QBarSeries, {students}, months, false, span);
 
     // The most viewed course at the top.
     QStringList courses;
