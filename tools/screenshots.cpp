@@ -159,6 +159,8 @@ void statistics(TfrmRynMain& main)
     auto* form = qobject_cast<TfrmStatistics*>(bringUp(main, main.mitStatistics, "frmStatistics"));
     form->chooseMonth(QDate(2026, 11, 1));
     form->btnRefreshClick();
+    // The charts free their old axes' pictures later; without the program's event loop, now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     save(form->window(), "statistics");
     closeChildren(main);
 }

@@ -60,8 +60,11 @@ void showBars(QChart* chart, QAbstractBarSeries* series, const QList<QBarSet*>& 
               bool horizontal, const QString& axisTitle = QString())
 {
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    // A removed axis is no longer the chart's: freed here, it takes its labels off the picture too.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     qreal top = 0;
     for (QBarSet* set : sets) {
         for (int i = 0; i < set->count(); ++i)
