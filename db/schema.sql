@@ -1,6 +1,8 @@
 -- Tables of the ryn database. Load into an empty database named ryn:
 --   mariadb -u root -p ryn < db/schema.sql
 -- Text is utf8mb4; sizes are characters. Keys marked AUTO_INCREMENT are assigned by the server.
+-- The date indexes of studclass and watchlog serve the monthly statistics (db/indexes.sql adds
+-- them to a database made before they were here).
 
 SET NAMES utf8mb4;
 
@@ -58,7 +60,8 @@ CREATE TABLE IF NOT EXISTS studclass (
   watchpoint  INT         NULL,
   uid         VARCHAR(20) NULL,
   PRIMARY KEY (scpkey),
-  KEY studclass_spkey (spkey)
+  KEY studclass_spkey (spkey),
+  KEY studclass_buydate (buydate, watchpoint)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE IF NOT EXISTS watchlog (
@@ -69,5 +72,6 @@ CREATE TABLE IF NOT EXISTS watchlog (
   point      INT         NULL,
   begintime  DATETIME    NULL,
   endtime    DATETIME    NULL,
-  KEY watchlog_spkey (spkey)
+  KEY watchlog_spkey (spkey),
+  KEY watchlog_begintime (begintime, cpkey, point, spkey)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

@@ -9,6 +9,8 @@
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "formdriver.h"
+#include "forms/formstatistics.h"
+#include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "sandboxdb.h"
@@ -128,6 +130,41 @@ void pointQueryWithBalance(TfrmRynMain& main)
     closeChildren(main);
 }
 
+// A student's statement as PDF, with the company's logo fetched by the company window; scripts/screenshots
+// renders its first page.
+void statement(TfrmRynMain& main)
+{
+    auto* form = qobject_cast<TfrmWatchlog*>(bringUp(main, main.mitQuery, "frmWatchlog"));
+    if (!form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A003")))
+        qFatal("No student A003 in the demo data");
+    settle();
+    QTest::qWait(200);
+    DialogSeam::queueFileName(s_out + QStringLiteral("/statement.pdf"));
+    if (form->btnPdfClick() != 1)
+        qFatal("The statement was not written");
+    qInfo("%s", qPrintable(s_out + QStringLiteral("/statement.pdf")));
+    closeChildren(main);
+}
+
+// The statistics window over a year of generated bookings and viewings beside the demo rows.
+void statistics(TfrmRynMain& main)
+{
+    SandboxDb::exec(QStringLiteral(
+        "INSERT INTO studclass (buydate, spkey, crpkey, watchpoint, uid) SELECT '2025-12-01' + INTERVAL seq * 61 HOUR, "
+        "ELT(1 + seq % 4, 'A001', 'A002', 'A003', 'B001'), 1 + seq % 3, 100 + 50 * (seq % 5), 'admin' FROM "
+        "seq_1_to_140"));
+    SandboxDb::exec(QStringLiteral("INSERT INTO watchlog (cpkey, spkey, point, begintime) SELECT 1 + (seq * seq) % 4, "
+                                   "ELT(1 + seq % (2 + seq % 3), 'A001', 'A002', 'A003', 'B001'), -(5 + seq % 4), "
+                                   "'2025-12-01' + INTERVAL seq * 11 HOUR FROM seq_1_to_790"));
+    auto* form = qobject_cast<TfrmStatistics*>(bringUp(main, main.mitStatistics, "frmStatistics"));
+    form->chooseMonth(QDate(2026, 11, 1));
+    form->btnRefreshClick();
+    // The charts free their old axes' pictures later; without the program's event loop, now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    save(form->window(), "statistics");
+    closeChildren(main);
+}
+
 void aboutBox(TfrmRynMain& main)
 {
     TestSupport::runWhenModal([](QWidget* modal) {
@@ -180,6 +217,8 @@ int main(int argc, char** argv)
     closeChildren(main);
     save(bringUp(main, main.mitCorp, "frmCorp")->window(), "company");
     closeChildren(main);
+    statement(main);
+    statistics(main);
     QWidget* password = bringUp(main, main.mitPassword, "frmChangePassword");
     save(password->window(), "password");
     closeChildren(main);

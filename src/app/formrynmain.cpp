@@ -9,6 +9,7 @@
 #include "forms/formclassroom.h"
 #include "forms/formcorp.h"
 #include "forms/formcourse.h"
+#include "forms/formstatistics.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
 #include "forms/formstudclass.h"
@@ -101,6 +102,7 @@ void TfrmRynMain::buildMenus()
     mitBasic->addSeparator();
     mitBuy = item(mitBasic, this, "mitBuy", QStringLiteral("加、扣點數 (&B)"));
     mitQuery = item(mitBasic, this, "mitQuery", QStringLiteral("點數查詢 (&Q)"));
+    mitStatistics = item(mitBasic, this, "mitStatistics", QStringLiteral("營運統計 (&T)"));
     mitBasic->addSeparator();
     mitCorp = item(mitBasic, this, "mitCorp", QStringLiteral("公司基本資料及預設值 (&O)"));
     mitLang = menu(this, "mitLang", QStringLiteral("語言"));
@@ -144,6 +146,7 @@ void TfrmRynMain::buildMenus()
     onEvent(mitCourse, &QAction::triggered, this, &TfrmRynMain::mitCourseClick);
     onEvent(mitBuy, &QAction::triggered, this, &TfrmRynMain::mitBuyClick);
     onEvent(mitQuery, &QAction::triggered, this, &TfrmRynMain::mitQueryClick);
+    onEvent(mitStatistics, &QAction::triggered, this, &TfrmRynMain::mitStatisticsClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -257,6 +260,11 @@ void TfrmRynMain::mitBuyClick()
 void TfrmRynMain::mitQueryClick()
 {
     bringUpChild<TfrmWatchlog>([this] { return new TfrmWatchlog(conn); });
+}
+
+void TfrmRynMain::mitStatisticsClick()
+{
+    bringUpChild<TfrmStatistics>([this] { return new TfrmStatistics(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

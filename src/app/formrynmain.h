@@ -61,6 +61,7 @@ public:
     QAction* mitCourse;
     QAction* mitBuy;
     QAction* mitQuery;
+    QAction* mitStatistics;
     QAction* mitCorp;
     QMenu* mitLang;
     QAction* mitTW;
@@ -85,6 +86,7 @@ public:
     void mitCourseClick();
     void mitBuyClick();
     void mitQueryClick();
+    void mitStatisticsClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

@@ -5,15 +5,20 @@
 #include "data/datasource.h"
 #include "data/snapshottable.h"
 #include "data/sqltext.h"
+#include "forms/formcorp.h"
 #include "forms/formparts.h"
+#include "forms/pointstatement.h"
 #include "ui/busycursor.h"
 #include "ui/guard.h"
+#include "ui/messagebox.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
@@ -21,6 +26,8 @@
 
 namespace {
 constexpr int kPanelHeight = 190;
+constexpr int kButtonWidth = 75;
+constexpr int kPdfButtonWidth = 110;
 const QColor kEvenRows(192, 220, 192);
 
 // grdCourseDrawColumnCell: the 2nd, 4th, 6th ... rows of the log are pale green, the selected
@@ -133,6 +140,22 @@ TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
     addFieldLine(fields, lblNowPoint, txtNowPoint, 195);
 
     showOnlyButtons({btnExit});
+    btnPrint = namedButton(pnlButton, "btnPrint", QStringLiteral("列印 (&P)"));
+    btnPrint->setGeometry(btnExit->geometry().translated(kButtonWidth, 0));
+    btnPdf = namedButton(pnlButton, "btnPdf", QStringLiteral("匯出 PDF…"));
+    btnPdf->setGeometry(btnPrint->x() + kButtonWidth, 0, kPdfButtonWidth, btnExit->height());
+    onEvent(btnPrint, &QPushButton::clicked, this, &TfrmWatchlog::btnPrintClick);
+    onEvent(btnPdf, &QPushButton::clicked, this, [this] { btnPdfClick(); });
+    lblStatement = namedLabel("lblStatement", QStringLiteral("學生點數明細"));
+    lblPrinted = namedLabel("lblPrinted", QStringLiteral("列印日期"));
+    lblPage = namedLabel("lblPage", QStringLiteral("第 %1 頁，共 %2 頁"));
+    for (QLabel* hidden : {lblStatement, lblPrinted, lblPage}) {
+        hidden->setParent(this);
+        hidden->hide();
+    }
+    // Read only when a statement is made: the company's name heads it.
+    tblCorp = namedTable(this, "tblCorp", conn, "corp");
+    tblCorp->addField(QStringLiteral("corpname"), FieldType::Text, 30);
     setMainTable(tblStud, dsStud);
     setGrids({grdStud});
     setDefaultSort(QStringLiteral("studname ASC"));
@@ -200,10 +223,14 @@ bool TfrmWatchlog::loadLog(quint64 selection)
     const QPointer<TfrmWatchlog> alive(this);
     qint64 sum = 0; // the true figure, however many points the rows hold
     qryWatchlog->close();
+    m_logSpkey.clear();
+    m_logName.clear();
     const QString statement = watchlogStatement(tblStud->fieldByName(QStringLiteral("spkey"))->asString());
     qryWatchlog->setSql(statement);
     Edit1->setText(statement);
     qryWatchlog->open();
+    m_logSpkey = tblStud->fieldByName(QStringLiteral("spkey"))->asString();
+    m_logName = tblStud->fieldByName(QStringLiteral("studname"))->asString();
     const int point = 3;
     const int rows = qryWatchlog->recordCount();
     for (int row = 0; row < rows; ++row) {
@@ -237,4 +264,68 @@ bool TfrmWatchlog::eventFilter(QObject* watched, QEvent* event)
             guarded([this] { lblSpkeyClick(); });
     }
     return RecordWindow::eventFilter(watched, event);
+}
+
+StatementTexts TfrmWatchlog::statementTexts()
+{
+    StatementTexts texts;
+    tblCorp->close();
+    tblCorp->open();
+    if (tblCorp->recordCount() > 0)
+        texts.corpName = tblCorp->cellText(0, 0);
+    tblCorp->close();
+    texts.title = lblStatement->text();
+    texts.logoPath = TfrmCorp::localLogoPath();
+    texts.spkeyLabel = lblSpkey->text();
+    texts.spkey = m_logSpkey;
+    texts.nameLabel = lblStudName->text();
+    texts.name = m_logName;
+    // Summed again from the rows printed: the box may still show an earlier student's figure
+    // while a newly selected log is being summed.
+    qint64 sum = 0;
+    const int point = 3;
+    for (int row = 0; row < qryWatchlog->recordCount(); ++row)
+        sum += qryWatchlog->cellValue(row, point).toLongLong();
+    texts.balanceLabel = lblNowPoint->text();
+    texts.balance = formatBalance(sum);
+    texts.printedLabel = lblPrinted->text();
+    texts.printed = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm"));
+    texts.pageFormat = lblPage->text();
+    return texts;
+}
+
+namespace {
+QList<int> columnWidths(DBGrid* grid)
+{
+    QList<int> widths;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        widths << grid->columnWidth(c);
+    return widths;
+}
+} // namespace
+
+void TfrmWatchlog::btnPrintClick()
+{
+    // No student, or a log not loaded yet: there is no statement to print.
+    if (m_logSpkey.isEmpty() || !qryWatchlog->active())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(lblStatement->text() + QLatin1Char(' ') + m_logSpkey);
+    PointStatement::setUpPage(&printer);
+    if (!PromptPrint(this, &printer))
+        return;
+    const BusyCursor busy;
+    PointStatement(statementTexts(), grdCourse->model(), columnWidths(grdCourse), font()).paint(&printer);
+}
+
+int TfrmWatchlog::btnPdfClick()
+{
+    if (m_logSpkey.isEmpty() || !qryWatchlog->active())
+        return 0;
+    const QString path = getSaveFileName(this, btnPdf->text().remove(QLatin1Char('&')), QStringLiteral("PDF (*.pdf)"),
+                                         m_logSpkey + QStringLiteral(".pdf"));
+    if (path.isEmpty())
+        return 0;
+    const BusyCursor busy;
+    return PointStatement(statementTexts(), grdCourse->model(), columnWidths(grdCourse), font()).writePdf(path);
 }

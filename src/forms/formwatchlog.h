@@ -11,6 +11,8 @@ class DBEdit;
 class DBGrid;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+struct StatementTexts;
 
 class TfrmWatchlog : public RecordWindow
 {
@@ -32,9 +34,21 @@ public:
     QLabel* lblNowPoint;
     QLineEdit* txtNowPoint;
     QLineEdit* Edit1;
+    QPushButton* btnPrint;
+    QPushButton* btnPdf;
+    /// Hidden: the statement's texts, so that they follow the interface language.
+    QLabel* lblStatement;
+    QLabel* lblPrinted;
+    QLabel* lblPage;
+    SnapshotTable* tblCorp;
 
     /// Shows Edit1 when it is hidden, hides it when it is shown.
     void lblSpkeyClick();
+    /// Prints the statement of the student whose log is shown, after the print dialog.
+    void btnPrintClick();
+    /// Writes that statement to the PDF file the user names; returns its number of pages (0 when
+    /// the user cancelled).
+    int btnPdfClick();
 
     /// The statement that lists the bookings and viewings of the student spkey, oldest first.
     static QString watchlogStatement(const QString& spkey);
@@ -53,6 +67,12 @@ private:
     /// One load for the selected student; false when the window was freed meanwhile. Gives up,
     /// leaving the balance alone, as soon as another student is selected.
     bool loadLog(quint64 selection);
+    /// The texts of the statement of the log on show: the student it was loaded for, and the
+    /// balance of its own rows.
+    StatementTexts statementTexts();
+
+    QString m_logSpkey; ///< the student whose log qryWatchlog holds
+    QString m_logName;
 
     quint64 m_selection = 0; ///< counts the selections, so that a load can tell it is out of date
     bool m_loadWaiting = false;

@@ -77,7 +77,8 @@ LangEntry LangTables::frmRynMain()
                                 "mitAbout.Caption",
                                 "lblRestart.Caption",
                                 "lblCloseQuery.Caption",
-                                "lblExit.Caption"});
+                                "lblExit.Caption",
+                                "mitStatistics.Caption"});
 }
 
 LangEntry LangTables::frmChangePassword()
@@ -314,12 +315,37 @@ LangEntry LangTables::frmUser()
 
 LangEntry LangTables::frmWatchlog()
 {
-    return build("frmWatchlog",
-                 {"Caption", "btnExit.Caption", "lblSpkey.Caption", "lblStudName.Caption", "lblNowPoint.Caption",
-                  "txtStudName.DataField", "txtSpkey.DataField", "Edit1.Text", "tblStud.TableName",
-                  "tblStudspkey.FieldName", "tblStudstudname.FieldName", "tblStudstudpwd.FieldName", "qryWatchlog.SQL",
-                  "qryWatchlogcoursename.FieldName", "qryWatchlogmac.FieldName", "qryWatchlogdevice.FieldName",
-                  "qryWatchlogpoint.FieldName", "qryWatchlogbegintime.FieldName", "qryWatchlogendtime.FieldName"});
+    return build("frmWatchlog", {"Caption",
+                                 "btnExit.Caption",
+                                 "lblSpkey.Caption",
+                                 "lblStudName.Caption",
+                                 "lblNowPoint.Caption",
+                                 "txtStudName.DataField",
+                                 "txtSpkey.DataField",
+                                 "Edit1.Text",
+                                 "tblStud.TableName",
+                                 "tblStudspkey.FieldName",
+                                 "tblStudstudname.FieldName",
+                                 "tblStudstudpwd.FieldName",
+                                 "qryWatchlog.SQL",
+                                 "qryWatchlogcoursename.FieldName",
+                                 "qryWatchlogmac.FieldName",
+                                 "qryWatchlogdevice.FieldName",
+                                 "qryWatchlogpoint.FieldName",
+                                 "qryWatchlogbegintime.FieldName",
+                                 "qryWatchlogendtime.FieldName",
+                                 "btnPrint.Caption",
+                                 "btnPdf.Caption",
+                                 "lblStatement.Caption",
+                                 "lblPrinted.Caption",
+                                 "lblPage.Caption"});
+}
+
+LangEntry LangTables::frmStatistics()
+{
+    return build("frmStatistics", {"Caption", "btnExit.Caption", "btnRefresh.Caption", "lblMonth.Caption",
+                                   "lblPointsChart.Caption", "lblStudentsChart.Caption", "lblTopChart.Caption",
+                                   "lblSold.Caption", "lblUsed.Caption", "lblStudents.Caption", "lblViews.Caption"});
 }
 
 QStringList LangTables::windowNames()
@@ -327,7 +353,7 @@ QStringList LangTables::windowNames()
     return {QStringLiteral("frmLogin"),  QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
             QStringLiteral("frmAbout"),  QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
             QStringLiteral("frmCourse"), QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),   QStringLiteral("frmWatchlog")};
+            QStringLiteral("frmUser"),   QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -345,6 +371,7 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmStudent", &LangTables::frmStudent},
         {"frmUser", &LangTables::frmUser},
         {"frmWatchlog", &LangTables::frmWatchlog},
+        {"frmStatistics", &LangTables::frmStatistics},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))

@@ -19,6 +19,7 @@ LangEntry frmStudClass();
 LangEntry frmStudent();
 LangEntry frmUser();
 LangEntry frmWatchlog();
+LangEntry frmStatistics();
 
 /// The names of the windows that have a table, login dialog first.
 QStringList windowNames();

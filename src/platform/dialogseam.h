@@ -6,10 +6,10 @@
 #include <QString>
 
 struct Prompt {
-    enum Kind { Message, FileOpen };
+    enum Kind { Message, FileOpen, FileSave, Print };
     static constexpr int PlainNotice = -1; ///< the flags of the plain notice
     Kind kind = Message;
-    QString text;    ///< message text, or the dialog's filter for a file-open prompt
+    QString text;    ///< message text, or the dialog's filter for a file prompt
     QString caption; ///< title of the box
     int flags = 0;   ///< Windows-style flags; PlainNotice for the plain notice
 };

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 
 namespace {
@@ -73,4 +74,21 @@ QString PromptFileOpen(QWidget* parent, const QString& title, const QString& fil
     if (DialogSeam::takeFileName({Prompt::FileOpen, filter, title, 0}, path))
         return path;
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& suggestedName)
+{
+    QString path;
+    if (DialogSeam::takeFileName({Prompt::FileSave, filter, title, 0}, path))
+        return path;
+    return QFileDialog::getSaveFileName(parent, title, suggestedName, filter);
+}
+
+bool PromptPrint(QWidget* parent, QPrinter* printer)
+{
+    int answer = 0;
+    if (DialogSeam::take({Prompt::Print, QString(), QString(), 0}, answer))
+        return answer == Win::IDOK;
+    QPrintDialog dialog(printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace Win {
@@ -38,3 +39,12 @@ void ShowErrorBox(const QString& text);
 
 /// The file-open dialog; returns the chosen path, or an empty text when the user cancels.
 QString PromptFileOpen(QWidget* parent, const QString& title, const QString& filter);
+
+/// The file-save dialog, starting at suggestedName and asking before it replaces a file; returns the
+/// chosen path, or an empty text when the user cancels. A test answers it with a queued file name.
+QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                        const QString& suggestedName = QString());
+
+/// The print dialog for printer; true when the user chose to print. A test answers it with a queued
+/// IDOK or IDCANCEL (the printer then keeps its settings).
+bool PromptPrint(QWidget* parent, QPrinter* printer);

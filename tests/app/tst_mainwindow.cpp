@@ -8,6 +8,7 @@
 #include "forms/formclassroom.h"
 #include "forms/formstudent.h"
 #include "formdriver.h"
+#include "forms/formstatistics.h"
 #include "forms/formstudclass.h"
 #include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
@@ -115,8 +116,8 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
         QCOMPARE(captions(w->mitBasic),
                  QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)",
-                              "點數查詢 (&Q)", "-", "公司基本資料及預設值 (&O)", "語言", "使用者管理 (&U)",
-                              "變更密碼 (&P)", "-", "結束 (&X)"}));
+                              "點數查詢 (&Q)", "營運統計 (&T)", "-", "公司基本資料及預設值 (&O)", "語言",
+                              "使用者管理 (&U)", "變更密碼 (&P)", "-", "結束 (&X)"}));
         QCOMPARE(captions(w->mitLang), QStringList({"正體中文", "简体中文"}));
         QCOMPARE(captions(w->mitWindow),
                  QStringList({"-", "重疊顯示", "水平並排", "垂直並排", "排列圖示", "關閉所有視窗"}));
@@ -356,6 +357,17 @@ private slots:
         QCOMPARE(w->mdiArea->subWindowList().size(), 2);
         QVERIFY(qobject_cast<TfrmStudClass*>(w->mdiArea->activeSubWindow()->widget()));
         QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
+        // The statistics window: one at most, maximised, freed when closed.
+        w->mitStatistics->trigger();
+        QPointer<QWidget> statistics = w->mdiArea->activeSubWindow()->widget();
+        QVERIFY(qobject_cast<TfrmStatistics*>(statistics));
+        w->mitQuery->trigger();
+        w->mitStatistics->trigger();
+        QCOMPARE(w->mdiArea->subWindowList().size(), 3);
+        QCOMPARE(w->mdiArea->activeSubWindow()->widget(), statistics.data());
+        QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
+        statistics->close();
+        QTRY_VERIFY(statistics.isNull());
     }
 
     void aboutBoxIsModal()

@@ -8,7 +8,9 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 using namespace FormDriver;
 
@@ -42,6 +44,16 @@ class TestWatchlog : public QObject, WindowFixture<TfrmWatchlog>
                               ") a \r\n"
                               "   ORDER BY begintime\r\n")
             .arg(spkey.replace("'", "''"));
+    }
+
+    // A poppler tool's standard output for the PDF file path; a failure stops the test.
+    static QString poppler(const QString& tool, const QStringList& arguments)
+    {
+        QProcess p;
+        p.start(tool, arguments);
+        if (!p.waitForFinished(120000) || p.exitCode() != 0)
+            qFatal("%s failed: %s", qPrintable(tool), p.readAllStandardError().constData());
+        return QString::fromUtf8(p.readAllStandardOutput());
     }
 
 private slots:
@@ -196,6 +208,67 @@ private slots:
         QCOMPARE(m_form->grdCourse->model()->rowCount(), 0);
         QCOMPARE(m_form->txtNowPoint->text(), QString());
         QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void statementPdf_data()
+    {
+        QTest::addColumn<int>("extraRows"); // viewings of -1 point added to A003's log
+        QTest::addColumn<bool>("logo");
+        QTest::addColumn<QString>("balance");
+        QTest::newRow("one page, logo") << 0 << true << "1,450";
+        QTest::newRow("10,000 rows, no logo") << 10000 << false << "-8,550";
+    }
+
+    void statementPdf()
+    {
+        QFETCH(int, extraRows);
+        QFETCH(bool, logo);
+        QFETCH(QString, balance);
+        if (extraRows > 0)
+            SandboxDb::exec(QStringLiteral("INSERT INTO watchlog (cpkey, spkey, device, point, begintime) SELECT 2, "
+                                           "'A003', CONCAT('D', seq), -1, '2026-11-10' + INTERVAL seq MINUTE "
+                                           "FROM seq_1_to_%1")
+                                .arg(extraRows));
+        QTemporaryDir dir;
+        const QString oldDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        if (logo)
+            QFile::copy(QString::fromLocal8Bit(qgetenv("RYN_SOURCE_DIR")) + "/packaging/icons/ryn-256.png", "logo.png");
+        open();
+        const QString pdf = dir.filePath(QStringLiteral("A003 statement.pdf"));
+        DialogSeam::queueFileName(pdf);
+        const int pages = m_form->btnPdfClick();
+        QDir::setCurrent(oldDir);
+        QCOMPARE(DialogSeam::last().kind, Prompt::FileSave);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+
+        QVERIFY(poppler("pdfinfo", {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))));
+        QCOMPARE(poppler("pdfimages", {"-list", pdf}).count('\n') > 2, logo);
+        const QString text = poppler("pdftotext", {"-layout", pdf, "-"});
+        for (const QString& expected : {"Korvel電腦補習班", "學號：A003", "姓名：張志明", "列印日期"})
+            QVERIFY2(text.contains(expected), qPrintable(expected));
+        QVERIFY(text.contains(QRegularExpression("剩餘點數：\\s*" + balance)));
+        // Every row, in the grid's order, with the texts the grid shows.
+        const int rows = m_form->grdCourse->model()->rowCount();
+        QCOMPARE(rows, 3 + extraRows);
+        qsizetype at = 0;
+        for (int row = 0; row < rows; ++row) {
+            for (int c : {0, 2, 3, 4}) {
+                const QString cell = m_form->grdCourse->model()->index(row, c).data().toString();
+                at = text.indexOf(cell, at);
+                QVERIFY2(at >= 0, qPrintable(QStringLiteral("row %1: %2").arg(row).arg(cell)));
+            }
+        }
+        // Each page has its number and the table's header.
+        QVERIFY(extraRows == 0 ? pages == 1 : pages > 200);
+        QVERIFY(text.contains(QStringLiteral("第 %1 頁，共 %1 頁").arg(pages)));
+        QCOMPARE(text.count(QStringLiteral("Android 型號")), pages);
+
+        // Cancelled: nothing is written.
+        QFile::remove(pdf);
+        DialogSeam::queueFileName(QString());
+        QCOMPARE(m_form->btnPdfClick(), 0);
+        QVERIFY(!QFile::exists(pdf));
     }
 };
 

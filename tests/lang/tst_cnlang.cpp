@@ -141,7 +141,8 @@ private slots:
                                                {QStringLiteral("btnPost"), u'S'},   {QStringLiteral("btnCancel"), u'C'},
                                                {QStringLiteral("btnLogin"), u'L'},  {QStringLiteral("btnReset"), u'R'},
                                                {QStringLiteral("btnUpload"), u'U'}, {QStringLiteral("btnDelAll"), u'L'},
-                                               {QStringLiteral("btnOK"), u'K'}};
+                                               {QStringLiteral("btnOK"), u'K'},     {QStringLiteral("btnPrint"), u'P'},
+                                               {QStringLiteral("btnRefresh"), u'R'}};
         const QHash<QString, QChar> menu = {
             {QStringLiteral("mitBasic"), u'S'},     {QStringLiteral("mitStudent"), u'S'},
             {QStringLiteral("mitClassroom"), u'R'}, {QStringLiteral("mitCourse"), u'C'},
@@ -149,7 +150,7 @@ private slots:
             {QStringLiteral("mitCorp"), u'O'},      {QStringLiteral("mitUser"), u'U'},
             {QStringLiteral("mitPassword"), u'P'},  {QStringLiteral("mitExit"), u'X'},
             {QStringLiteral("mitWindow"), u'W'},    {QStringLiteral("mitHelp"), u'H'},
-            {QStringLiteral("mitAbout"), u'A'}};
+            {QStringLiteral("mitAbout"), u'A'},     {QStringLiteral("mitStatistics"), u'T'}};
         int checked = 0;
         for (const QString& window : LangTables::windowNames()) {
             const LangEntry table = LangTables::forWindow(window);
@@ -163,7 +164,7 @@ private slots:
                 ++checked;
             }
         }
-        QCOMPARE(checked, 56);
+        QCOMPARE(checked, 60);
         // Language items and window-arrangement items carry no key.
         QVERIFY(!m_file.section(QStringLiteral("frmRynMain"))->value(17).contains(QLatin1Char('&')));
     }

@@ -14,6 +14,7 @@
 #include "ui/languagecontroller.h"
 #include "controls/maskedit.h"
 #include "controls/dbgrid.h"
+#include "forms/formstatistics.h"
 #include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
@@ -21,6 +22,8 @@
 #include "sandboxdb.h"
 #include "testsupport.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -207,6 +210,13 @@ private slots:
         QCOMPARE(query->lblNowPoint->text(), QStringLiteral("剩余点数"));
         QCOMPARE(query->txtSpkey->text(), QStringLiteral("A003"));
         QCOMPARE(query->qryWatchlog->recordCount(), 3);
+        QCOMPARE(query->btnPrint->text(), QStringLiteral("打印 (&P)"));
+        main->mitStatistics->trigger();
+        auto* statistics = qobject_cast<TfrmStatistics*>(main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(statistics);
+        QCOMPARE(statistics->windowTitle(), QStringLiteral("营运统计"));
+        QCOMPARE(statistics->btnRefresh->text(), QStringLiteral("刷新 (&R)"));
+        QCOMPARE(statistics->chtStudents->chart()->title(), QStringLiteral("每月观看学生数"));
     }
 
     void aFileThatCannotBeReadStopsANewWindow()
