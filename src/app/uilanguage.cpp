@@ -3,6 +3,7 @@
 #include "app/lang/langtables.h"
 #include "app/lang/languagecontroller.h"
 #include "app/lang/languagemanager.h"
+#include "controls/gridtooltexts.h"
 #include "platform/inifile.h"
 
 #include <QDir>
@@ -31,6 +32,10 @@ bool applyStartupLanguage()
 
 TLanguageController* attachLanguageController(QWidget* window)
 {
+    // The grids' tools keep their texts in a window of their own, translated with the first window.
+    QWidget* gridTools = GridToolTexts::instance();
+    if (window != gridTools && !gridTools->findChild<TLanguageController*>(QString(), Qt::FindDirectChildrenOnly))
+        attachLanguageController(gridTools);
     auto* controller = new TLanguageController(window, LangTables::forWindow(window->objectName()));
     controller->loaded();
     return controller;

@@ -6,9 +6,9 @@
 #include <QString>
 
 struct Prompt {
-    enum Kind { Message, FileOpen };
+    enum Kind { Message, FileOpen, FileSave };
     Kind kind = Message;
-    QString text;    ///< message text, or the dialog's filter for a file-open prompt
+    QString text;    ///< message text, or the dialog's filter for a file prompt
     QString caption; ///< title of the box
     int flags = 0;   ///< Windows-style flags; -1 for the plain notice
 };

@@ -74,3 +74,11 @@ QString PromptFileOpen(QWidget* parent, const QString& title, const QString& fil
         return path;
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
+
+QString PromptFileSave(QWidget* parent, const QString& title, const QString& filter, const QString& suggested)
+{
+    QString path;
+    if (DialogSeam::takeFileName({Prompt::FileSave, filter, title, 0}, path))
+        return path;
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+}

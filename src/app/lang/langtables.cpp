@@ -117,7 +117,9 @@ LangEntry LangTables::frmClassroom()
                                   "tblClassroomclassname.FieldName",
                                   "tblClassroomteacher.FieldName",
                                   "tblClassroomclasspoint.FieldName",
-                                  "tblClassroomvideopoint.FieldName"});
+                                  "tblClassroomvideopoint.FieldName",
+                                  "grdClassroom.Columns[0].Title.Caption",
+                                  "grdClassroom.Columns[1].Title.Caption"});
 }
 
 LangEntry LangTables::frmCorp()
@@ -191,7 +193,13 @@ LangEntry LangTables::frmCourse()
                                "ftpUpload.Host",
                                "tblCourseisopen.FieldName",
                                "chkOpen.Caption",
-                               "chkOpen.DataField"});
+                               "chkOpen.DataField",
+                               "grdClassroom.Columns[0].Title.Caption",
+                               "grdCourse.Columns[0].Title.Caption",
+                               "grdCourse.Columns[1].Title.Caption",
+                               "grdCourse.Columns[2].Title.Caption",
+                               "grdCourse.Columns[3].Title.Caption",
+                               "grdCourse.Columns[4].Title.Caption"});
 }
 
 LangEntry LangTables::frmStudClass()
@@ -268,17 +276,37 @@ LangEntry LangTables::frmStudClass()
                                   "tblStudClassclasspoint.LookupKeyFields",
                                   "tblStudClassclasspoint.LookupResultField",
                                   "tblStudClassclasspoint.KeyFields",
-                                  "tblUser.TableName"});
+                                  "tblUser.TableName",
+                                  "grdStudClass.Columns[0].Title.Caption",
+                                  "grdStudClass.Columns[1].Title.Caption",
+                                  "grdStudClass.Columns[2].Title.Caption",
+                                  "grdStudClass.Columns[3].Title.Caption",
+                                  "grdStudClass.Columns[4].Title.Caption"});
 }
 
 LangEntry LangTables::frmStudent()
 {
-    return build("frmStudent",
-                 {"Caption", "lblSpkey.Caption", "lblStudName.Caption", "lblStudpwd.Caption", "lblHint.Caption",
-                  "btnAdd.Caption", "btnEdit.Caption", "btnDelete.Caption", "btnExit.Caption", "btnPost.Caption",
-                  "btnCancel.Caption", "txtStudName.DataField", "txtStudpwd.DataField", "txtSpkey.Hint",
-                  "txtSpkey.DataField", "tblStudent.TableName", "tblStudentspkey.FieldName",
-                  "tblStudentstudname.FieldName", "tblStudentstudpwd.FieldName"});
+    return build("frmStudent", {"Caption",
+                                "lblSpkey.Caption",
+                                "lblStudName.Caption",
+                                "lblStudpwd.Caption",
+                                "lblHint.Caption",
+                                "btnAdd.Caption",
+                                "btnEdit.Caption",
+                                "btnDelete.Caption",
+                                "btnExit.Caption",
+                                "btnPost.Caption",
+                                "btnCancel.Caption",
+                                "txtStudName.DataField",
+                                "txtStudpwd.DataField",
+                                "txtSpkey.Hint",
+                                "txtSpkey.DataField",
+                                "tblStudent.TableName",
+                                "tblStudentspkey.FieldName",
+                                "tblStudentstudname.FieldName",
+                                "tblStudentstudpwd.FieldName",
+                                "grdStudent.Columns[0].Title.Caption",
+                                "grdStudent.Columns[1].Title.Caption"});
 }
 
 LangEntry LangTables::frmUser()
@@ -309,17 +337,47 @@ LangEntry LangTables::frmUser()
                              "tblUseruname.FieldName",
                              "tblUserpwd.FieldName",
                              "tblUserisadmin.FieldName",
-                             "tblUserpwdhint.FieldName"});
+                             "tblUserpwdhint.FieldName",
+                             "grdUser.Columns[0].Title.Caption",
+                             "grdUser.Columns[1].Title.Caption"});
 }
 
 LangEntry LangTables::frmWatchlog()
 {
-    return build("frmWatchlog",
-                 {"Caption", "btnExit.Caption", "lblSpkey.Caption", "lblStudName.Caption", "lblNowPoint.Caption",
-                  "txtStudName.DataField", "txtSpkey.DataField", "Edit1.Text", "tblStud.TableName",
-                  "tblStudspkey.FieldName", "tblStudstudname.FieldName", "tblStudstudpwd.FieldName", "qryWatchlog.SQL",
-                  "qryWatchlogcoursename.FieldName", "qryWatchlogmac.FieldName", "qryWatchlogdevice.FieldName",
-                  "qryWatchlogpoint.FieldName", "qryWatchlogbegintime.FieldName", "qryWatchlogendtime.FieldName"});
+    return build("frmWatchlog", {"Caption",
+                                 "btnExit.Caption",
+                                 "lblSpkey.Caption",
+                                 "lblStudName.Caption",
+                                 "lblNowPoint.Caption",
+                                 "txtStudName.DataField",
+                                 "txtSpkey.DataField",
+                                 "Edit1.Text",
+                                 "tblStud.TableName",
+                                 "tblStudspkey.FieldName",
+                                 "tblStudstudname.FieldName",
+                                 "tblStudstudpwd.FieldName",
+                                 "qryWatchlog.SQL",
+                                 "qryWatchlogcoursename.FieldName",
+                                 "qryWatchlogmac.FieldName",
+                                 "qryWatchlogdevice.FieldName",
+                                 "qryWatchlogpoint.FieldName",
+                                 "qryWatchlogbegintime.FieldName",
+                                 "qryWatchlogendtime.FieldName",
+                                 "grdStud.Columns[0].Title.Caption",
+                                 "grdCourse.Columns[0].Title.Caption",
+                                 "grdCourse.Columns[1].Title.Caption",
+                                 "grdCourse.Columns[2].Title.Caption",
+                                 "grdCourse.Columns[3].Title.Caption",
+                                 "grdCourse.Columns[4].Title.Caption",
+                                 "grdCourse.Columns[5].Title.Caption"});
+}
+
+LangEntry LangTables::frmGridTools()
+{
+    return build("frmGridTools", {"Caption", "lblFind.Caption", "btnFindPrev.Caption", "btnFindNext.Caption",
+                                  "lblNotFound.Caption", "lblWrappedToTop.Caption", "lblWrappedToBottom.Caption",
+                                  "mitExportXlsx.Caption", "mitExportCsv.Caption", "lblXlsxFilter.Caption",
+                                  "lblCsvFilter.Caption", "lblExporting.Caption", "btnCancelExport.Caption"});
 }
 
 QStringList LangTables::windowNames()
@@ -327,7 +385,7 @@ QStringList LangTables::windowNames()
     return {QStringLiteral("frmLogin"),  QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
             QStringLiteral("frmAbout"),  QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
             QStringLiteral("frmCourse"), QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),   QStringLiteral("frmWatchlog")};
+            QStringLiteral("frmUser"),   QStringLiteral("frmWatchlog"),  QStringLiteral("frmGridTools")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -345,6 +403,7 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmStudent", &LangTables::frmStudent},
         {"frmUser", &LangTables::frmUser},
         {"frmWatchlog", &LangTables::frmWatchlog},
+        {"frmGridTools", &LangTables::frmGridTools},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))
