@@ -14,6 +14,7 @@
 #include "app/lang/languagecontroller.h"
 #include "controls/maskedit.h"
 #include "controls/dbgrid.h"
+#include "controls/gridtooltexts.h"
 #include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
@@ -189,12 +190,16 @@ private slots:
         QCOMPARE(topUp->lblUser->text(), QStringLiteral("经办人"));
         QCOMPARE(topUp->tblStudClass->fieldByName("studname")->asString(), QStringLiteral("陳大文"));
         QCOMPARE(topUp->cboClass->currentText(), QStringLiteral("Excel 入門"));
+        // Grid titles and the grids' tools follow the language too.
+        QCOMPARE(topUp->grdStudClass->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("购买日期"));
+        QCOMPARE(GridToolTexts::text("mitExportXlsx"), QStringLiteral("导出 Excel (.xlsx)…"));
         main->mitQuery->trigger();
         auto* query = qobject_cast<TfrmWatchlog*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(query);
         QCOMPARE(query->lblNowPoint->text(), QStringLiteral("剩余点数"));
         QCOMPARE(query->txtSpkey->text(), QStringLiteral("A003"));
         QCOMPARE(query->qryWatchlog->recordCount(), 3);
+        QCOMPARE(query->grdCourse->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("结束时刻"));
     }
 
     void aFileThatCannotBeReadStopsANewWindow()
