@@ -12,6 +12,16 @@
 #include <QProgressDialog>
 
 namespace {
+// The title of the window the grid is in (a child window's own, not the frame's), for the file name.
+QString windowTitleOf(const QWidget* grid)
+{
+    for (const QWidget* w = grid->parentWidget(); w; w = w->parentWidget()) {
+        if (!w->windowTitle().isEmpty())
+            return w->windowTitle();
+    }
+    return QString();
+}
+
 // A menu caption without its trailing ellipsis, for the dialog's title.
 QString titleOf(const QString& caption)
 {
@@ -53,7 +63,7 @@ bool GridExport::exportGrid(DBGrid* grid, Format format)
     const QString extension = xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     const QString caption = GridToolTexts::text(xlsx ? "mitExportXlsx" : "mitExportCsv");
     QString path = PromptFileSave(grid, titleOf(caption), GridToolTexts::text(xlsx ? "lblXlsxFilter" : "lblCsvFilter"),
-                                  grid->window()->windowTitle() + extension);
+                                  windowTitleOf(grid) + extension);
     if (path.isEmpty())
         return false;
     if (!path.endsWith(extension, Qt::CaseInsensitive))

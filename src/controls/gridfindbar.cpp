@@ -7,6 +7,7 @@
 #include "ui/keypreview.h"
 
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,24 +24,34 @@ GridFindBar::GridFindBar(DBGrid* grid, QWidget* parent)
     txtFind->setObjectName(QStringLiteral("txtFind"));
     txtFind->setClearButtonEnabled(true);
     setImeMode(txtFind, ImeMode::Open);
-    btnFindPrev = new QPushButton(this);
+    // Small arrow buttons, their texts as tips: the bar fits under the narrowest grid.
+    btnFindPrev = new QPushButton(QStringLiteral("▲"), this);
     btnFindPrev->setObjectName(QStringLiteral("btnFindPrev"));
-    btnFindNext = new QPushButton(this);
+    btnFindNext = new QPushButton(QStringLiteral("▼"), this);
     btnFindNext->setObjectName(QStringLiteral("btnFindNext"));
     for (QPushButton* b : {btnFindPrev, btnFindNext}) {
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedWidth(28);
     }
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->setWordWrap(true);
+    lblNote->hide();
+    // The bar is as wide as its grid, whatever its texts ask for.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    txtFind->setMinimumWidth(60);
 
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(lblFind);
-    layout->addWidget(txtFind, 1);
-    layout->addWidget(btnFindPrev);
-    layout->addWidget(btnFindNext);
-    layout->addWidget(lblNote, 1);
+    layout->setSpacing(2);
+    auto* line = new QHBoxLayout;
+    line->addWidget(lblFind);
+    line->addWidget(txtFind, 1);
+    line->addWidget(btnFindPrev);
+    line->addWidget(btnFindNext);
+    layout->addLayout(line);
+    layout->addWidget(lblNote);
     retranslate();
 
     // Enter and Esc belong to the bar, not to the window's Enter rule and Exit key.
@@ -55,8 +66,8 @@ GridFindBar::GridFindBar(DBGrid* grid, QWidget* parent)
 void GridFindBar::retranslate()
 {
     lblFind->setText(GridToolTexts::text("lblFind"));
-    btnFindPrev->setText(GridToolTexts::text("btnFindPrev") + QStringLiteral(" (Shift+F3)"));
-    btnFindNext->setText(GridToolTexts::text("btnFindNext") + QStringLiteral(" (F3)"));
+    btnFindPrev->setToolTip(GridToolTexts::text("btnFindPrev") + QStringLiteral(" (Shift+F3)"));
+    btnFindNext->setToolTip(GridToolTexts::text("btnFindNext") + QStringLiteral(" (F3)"));
 }
 
 void GridFindBar::open()
@@ -71,14 +82,14 @@ void GridFindBar::open()
 void GridFindBar::close()
 {
     hide();
-    lblNote->clear();
+    setNote(QString());
     m_grid->setFocus(Qt::ShortcutFocusReason);
 }
 
 void GridFindBar::find(From from)
 {
     SnapshotTable* table = m_grid->table();
-    lblNote->clear();
+    setNote(QString());
     if (!table || !table->active() || txtFind->text().isEmpty() || !isEnabled())
         return;
     // The grid's columns, as field indexes of the table, and the grid column of each.
@@ -97,11 +108,11 @@ void GridFindBar::find(From from)
     const int start = from == From::Current ? qMax(current, 0) : current + (forward ? 1 : -1);
     const SnapshotTable::FindHit hit = table->findText(txtFind->text(), fields, start, forward);
     if (hit.row < 0) {
-        lblNote->setText(GridToolTexts::text("lblNotFound"));
+        setNote(GridToolTexts::text("lblNotFound"));
         return;
     }
     if (hit.wrapped)
-        lblNote->setText(GridToolTexts::text(forward ? "lblWrappedToTop" : "lblWrappedToBottom"));
+        setNote(GridToolTexts::text(forward ? "lblWrappedToTop" : "lblWrappedToBottom"));
     const size_t column = size_t(std::find(fields.begin(), fields.end(), hit.fieldIndex) - fields.begin());
     // As a click on the cell: the grid's current cell moves, and with it the table's current row.
     m_grid->setCurrentIndex(m_grid->gridModel()->index(hit.row, columns[column]));
@@ -134,5 +145,11 @@ void GridFindBar::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled())
-        lblNote->clear();
+        setNote(QString());
+}
+
+void GridFindBar::setNote(const QString& note)
+{
+    lblNote->setText(note);
+    lblNote->setVisible(!note.isEmpty());
 }

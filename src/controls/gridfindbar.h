@@ -42,6 +42,8 @@ protected:
 
 private:
     void retranslate();
+    /// The note under the box; shown only while it says something.
+    void setNote(const QString& note);
 
     DBGrid* m_grid;
 };
