@@ -7,6 +7,7 @@
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
+#include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressDialog>
@@ -66,8 +67,15 @@ bool GridExport::exportGrid(DBGrid* grid, Format format)
                                   windowTitleOf(grid) + extension);
     if (path.isEmpty())
         return false;
-    if (!path.endsWith(extension, Qt::CaseInsensitive))
+    if (!path.endsWith(extension, Qt::CaseInsensitive)) {
         path += extension;
+        // The dialog asked about the name as typed; the name with its extension may be another file.
+        if (QFileInfo::exists(path)
+            && MessageBox(grid, QStringLiteral("檔案 %1 已經存在，要取代它嗎？").arg(path), titleOf(caption),
+                          Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+                   != Win::IDOK)
+            return false;
+    }
 
     const GridModel* model = grid->gridModel();
     QList<SnapshotExportSource::Column> columns;

@@ -8,6 +8,7 @@
 #include "forms/formstudclass.h"
 #include "testfiles.h"
 #include "testsupport.h"
+#include "ui/messagebox.h"
 #include "windowfixture.h"
 
 #include <QJsonArray>
@@ -164,6 +165,12 @@ private slots:
                                                      : TableExport::writeCsv(source, written, cancel)));
         QCOMPARE(TestFiles::read(written), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        // The same name typed again without its extension: the file it means is not replaced unasked.
+        DialogSeam::queueFileName(path);
+        DialogSeam::queueAnswer(Win::IDCANCEL);
+        QVERIFY(!GridExport::exportGrid(m_form->grdStudClass, format));
+        QVERIFY(DialogSeam::last().text.contains(written));
+        QCOMPARE(TestFiles::read(written), before);
     }
 };
 
