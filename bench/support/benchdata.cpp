@@ -83,14 +83,14 @@ void Bench::fill(Connection& c, const Options& o)
     }
 }
 
-double Bench::clientMs(const QString& statement)
+double Bench::clientMs(const QString& statement, const QString& outputFile)
 {
     const QHash<QString, QString> account = parseConnectionString(programConnectionString());
     QProcess client;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("MYSQL_PWD"), account.value(QStringLiteral("PASSWORD")));
     client.setProcessEnvironment(env);
-    client.setStandardOutputFile(QProcess::nullDevice());
+    client.setStandardOutputFile(outputFile.isEmpty() ? QProcess::nullDevice() : outputFile);
     const ServerSettings server = ServerSettings::load();
     QElapsedTimer timer;
     timer.start();

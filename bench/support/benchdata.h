@@ -32,8 +32,8 @@ Options parse(const QStringList& args, const Options& defaults = Options());
 void fill(Connection& c, const Options& o);
 
 /// Milliseconds the mariadb command-line client takes to run statement in batch mode, its output
-/// thrown away (a subprocess, as a user would run it).
-double clientMs(const QString& statement);
+/// thrown away or written to outputFile (a subprocess, as a user would run it).
+double clientMs(const QString& statement, const QString& outputFile = QString());
 
 double residentBytes();
 double cpuMs();

@@ -1,13 +1,22 @@
 #include "dbgrid.h"
 
 #include "data/datasource.h"
+#include "gridcolumntitle.h"
+#include "gridexport.h"
+#include "gridfindbar.h"
 #include "ui/guard.h"
 #include "ui/inputmethod.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QVBoxLayout>
 
 namespace {
 const int kTitlePixelSize = 16;
@@ -87,6 +96,10 @@ void DBGrid::setDataSource(DataSource* source)
 void DBGrid::setColumns(const QList<GridColumn>& columns)
 {
     m_model->setColumns(columns);
+    qDeleteAll(m_columnObjects);
+    m_columnObjects.clear();
+    for (int c = 0; c < columns.size(); ++c)
+        m_columnObjects.append(new GridColumnTitle(m_model, c, this));
     applyColumnWidths();
     followTable();
 }
@@ -153,6 +166,82 @@ void DBGrid::changeEvent(QEvent* event)
         updateRowHeight();
     else if (event->type() == QEvent::EnabledChange && !isEnabled())
         setHotTitle(-1);
+    // The find bar may not move the row while the grid may not either (a row is being edited).
+    if (event->type() == QEvent::EnabledChange && m_findBar)
+        m_findBar->setEnabled(isEnabled());
+}
+
+QVariantList DBGrid::columnObjects() const
+{
+    QVariantList list;
+    for (QObject* column : m_columnObjects)
+        list.append(QVariant::fromValue(column));
+    return list;
+}
+
+GridFindBar* DBGrid::findBar()
+{
+    if (m_findBar)
+        return m_findBar;
+    QWidget* parent = parentWidget();
+    QLayout* layout = parent ? parent->layout() : nullptr;
+    if (!layout) {
+        // A grid placed by hand: the bar covers its lowest line while it is shown.
+        m_findBar = new GridFindBar(this, parent ? parent : this);
+        const int height = m_findBar->sizeHint().height();
+        m_findBar->setGeometry(parent ? x() : 0, (parent ? y() : 0) + this->height() - height, width(), height);
+        return m_findBar;
+    }
+    // In a layout: the grid and the bar go into a box that takes the grid's place.
+    auto* box = new QWidget(parent);
+    box->setObjectName(objectName() + QStringLiteral("Box"));
+    const bool hadFocus = hasFocus();
+    delete layout->replaceWidget(this, box);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(this, 1);
+    m_findBar = new GridFindBar(this, box);
+    column->addWidget(m_findBar);
+    box->show();
+    show();
+    if (hadFocus)
+        setFocus();
+    return m_findBar;
+}
+
+void DBGrid::showExportMenu(const QPoint& viewportPos)
+{
+    QMenu* menu = GridExport::menuFor(this, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(viewport()->mapToGlobal(viewportPos));
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event)
+{
+    const QKeyCombination key = event->keyCombination();
+    if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_F)) {
+        findBar()->open();
+        return;
+    }
+    if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_E)) {
+        const QRect cell = visualRect(currentIndex());
+        showExportMenu(cell.isValid() ? cell.center() : QPoint(0, 0));
+        return;
+    }
+    if (event->key() == Qt::Key_F3 && m_findBar && !m_findBar->txtFind->text().isEmpty()) {
+        guarded([&] {
+            m_findBar->find(event->modifiers() & Qt::ShiftModifier ? GridFindBar::From::Previous
+                                                                   : GridFindBar::From::Next);
+        });
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DBGrid::contextMenuEvent(QContextMenuEvent* event)
+{
+    showExportMenu(viewport()->mapFrom(this, event->pos()));
 }
 
 void DBGrid::followTable()

@@ -9,10 +9,13 @@
 #include <QTableView>
 
 class DataSource;
+class GridFindBar;
 
 class DBGrid : public QTableView
 {
     Q_OBJECT
+    // The column titles for the translation tables: "Columns[0].Title.Caption".
+    Q_PROPERTY(QVariantList Columns READ columnObjects)
 
 public:
     explicit DBGrid(QWidget* parent = nullptr);
@@ -38,6 +41,14 @@ public:
     /// The font of the cells (titles keep 16 pixels); rows take their height from it.
     void setCellFont(const QFont& font);
 
+    /// One object per column whose Title.Caption is the column's title, for the translation tables.
+    QVariantList columnObjects() const;
+
+    /// The find bar under the grid (Ctrl+F), made and placed on first use.
+    GridFindBar* findBar();
+    /// The export menu (right click, Ctrl+E) at a point of the grid's viewport.
+    void showExportMenu(const QPoint& viewportPos);
+
 signals:
     /// A column title was clicked in a sortable, enabled grid.
     void titleClick(const QString& fieldName);
@@ -45,6 +56,8 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void followTable();
@@ -60,4 +73,6 @@ private:
     bool m_following = false;
     bool m_sortable = false;
     bool m_columnsResizable = false;
+    GridFindBar* m_findBar = nullptr;
+    QList<QObject*> m_columnObjects;
 };

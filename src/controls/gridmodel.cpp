@@ -36,6 +36,14 @@ void GridModel::setColumns(const QList<GridColumn>& columns)
     endResetModel();
 }
 
+void GridModel::setColumnTitle(int column, const QString& title)
+{
+    if (column < 0 || column >= m_columns.size())
+        return;
+    m_columns[column].title = title;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
 QString GridModel::fieldName(int column) const
 {
     return column >= 0 && column < m_columns.size() ? m_columns.at(column).fieldName : QString();

@@ -30,6 +30,8 @@ public:
     void setTable(SnapshotTable* table);
     const QList<GridColumn>& columns() const { return m_columns; }
     void setColumns(const QList<GridColumn>& columns);
+    /// Changes the title of a column (a translation).
+    void setColumnTitle(int column, const QString& title);
     /// The field name of a column, or an empty text.
     QString fieldName(int column) const;
 

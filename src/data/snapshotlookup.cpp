@@ -150,3 +150,12 @@ bool LookupFields::resultSource(int field, const RowStore*& store, int& column) 
     column = c->resultColumn;
     return true;
 }
+
+bool LookupFields::source(int field, Source& out) const
+{
+    const Cache* c = cache(field);
+    if (!c)
+        return false;
+    out = {c->table, c->keyField, c->lookupColumn, c->resultColumn};
+    return true;
+}

@@ -58,6 +58,16 @@ public:
     /// The lookup table's rows and result column, for sorting by a lookup field; false when the
     /// lookup cannot be read now.
     bool resultSource(int field, const RowStore*& store, int& column) const;
+    /// Where a lookup field's values come from: the lookup table, the key field of this table, and
+    /// the lookup table's key and result columns.
+    struct Source {
+        const SnapshotTable* table = nullptr;
+        int keyField = -1;
+        int lookupColumn = -1;
+        int resultColumn = -1;
+    };
+    /// False when the lookup cannot be read now.
+    bool source(int field, Source& out) const;
 
 private:
     struct Cache {

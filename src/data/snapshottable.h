@@ -15,12 +15,14 @@
 #include "field.h"
 #include "snapshotvalue.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QVariant>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class Connection;
@@ -121,6 +123,31 @@ public:
     /// A cell of a visible row, as the grid shows it.
     QVariant cellValue(int row, int fieldIndex) const;
     QString cellText(int row, int fieldIndex) const;
+
+    /// A cell of a visible row as cellValue() gives it, read without making a QString: the field's
+    /// type, whether it has a value, its number (integers; date-times packed as yyyyMMddHHmmss) or
+    /// its text as UTF-8, valid until the table changes. A row or field out of range has no value.
+    struct CellView {
+        FieldType type = FieldType::Text;
+        bool null = true;
+        qint64 number = 0;
+        std::string_view text;
+        QByteArray storage; ///< holds text that had to be converted (the row being edited)
+    };
+    void cellView(int row, int fieldIndex, CellView& out) const;
+
+    /// Where findText() stopped: the row and the first of the searched fields that holds the text,
+    /// and whether the search went round past the end (or the start, going backwards).
+    struct FindHit {
+        int row = -1; ///< -1: no row holds the text
+        int fieldIndex = -1;
+        bool wrapped = false;
+    };
+    /// The first visible row, from row `from` on in the given direction and wrapping round, with a
+    /// cell among fieldIndexes whose shown text (cellText) contains text, letters compared without
+    /// case. `from` may be -1 or recordCount() (just before the start or past the end). Reads the
+    /// cells in place; no copy of the rows is made.
+    FindHit findText(const QString& text, const std::vector<int>& fieldIndexes, int from, bool forward) const;
 
     /// Controls bound to the table register here; post() calls each before beforePost so that the
     /// text of the box that has the focus is stored first. Returns an id for removeUpdateHook().

@@ -322,8 +322,8 @@ int TfrmWatchlog::btnPdfClick()
 {
     if (m_logSpkey.isEmpty() || !qryWatchlog->active())
         return 0;
-    const QString path = getSaveFileName(this, btnPdf->text().remove(QLatin1Char('&')), QStringLiteral("PDF (*.pdf)"),
-                                         m_logSpkey + QStringLiteral(".pdf"));
+    const QString path = PromptFileSave(this, btnPdf->text().remove(QLatin1Char('&')), QStringLiteral("PDF (*.pdf)"),
+                                        m_logSpkey + QStringLiteral(".pdf"));
     if (path.isEmpty())
         return 0;
     const BusyCursor busy;

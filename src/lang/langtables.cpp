@@ -118,7 +118,9 @@ LangEntry LangTables::frmClassroom()
                                   "tblClassroomclassname.FieldName",
                                   "tblClassroomteacher.FieldName",
                                   "tblClassroomclasspoint.FieldName",
-                                  "tblClassroomvideopoint.FieldName"});
+                                  "tblClassroomvideopoint.FieldName",
+                                  "grdClassroom.Columns[0].Title.Caption",
+                                  "grdClassroom.Columns[1].Title.Caption"});
 }
 
 LangEntry LangTables::frmCorp()
@@ -192,7 +194,13 @@ LangEntry LangTables::frmCourse()
                                "ftpUpload.Host",
                                "tblCourseisopen.FieldName",
                                "chkOpen.Caption",
-                               "chkOpen.DataField"});
+                               "chkOpen.DataField",
+                               "grdClassroom.Columns[0].Title.Caption",
+                               "grdCourse.Columns[0].Title.Caption",
+                               "grdCourse.Columns[1].Title.Caption",
+                               "grdCourse.Columns[2].Title.Caption",
+                               "grdCourse.Columns[3].Title.Caption",
+                               "grdCourse.Columns[4].Title.Caption"});
 }
 
 LangEntry LangTables::frmStudClass()
@@ -269,17 +277,37 @@ LangEntry LangTables::frmStudClass()
                                   "tblStudClassclasspoint.LookupKeyFields",
                                   "tblStudClassclasspoint.LookupResultField",
                                   "tblStudClassclasspoint.KeyFields",
-                                  "tblUser.TableName"});
+                                  "tblUser.TableName",
+                                  "grdStudClass.Columns[0].Title.Caption",
+                                  "grdStudClass.Columns[1].Title.Caption",
+                                  "grdStudClass.Columns[2].Title.Caption",
+                                  "grdStudClass.Columns[3].Title.Caption",
+                                  "grdStudClass.Columns[4].Title.Caption"});
 }
 
 LangEntry LangTables::frmStudent()
 {
-    return build("frmStudent",
-                 {"Caption", "lblSpkey.Caption", "lblStudName.Caption", "lblStudpwd.Caption", "lblHint.Caption",
-                  "btnAdd.Caption", "btnEdit.Caption", "btnDelete.Caption", "btnExit.Caption", "btnPost.Caption",
-                  "btnCancel.Caption", "txtStudName.DataField", "txtStudpwd.DataField", "txtSpkey.Hint",
-                  "txtSpkey.DataField", "tblStudent.TableName", "tblStudentspkey.FieldName",
-                  "tblStudentstudname.FieldName", "tblStudentstudpwd.FieldName"});
+    return build("frmStudent", {"Caption",
+                                "lblSpkey.Caption",
+                                "lblStudName.Caption",
+                                "lblStudpwd.Caption",
+                                "lblHint.Caption",
+                                "btnAdd.Caption",
+                                "btnEdit.Caption",
+                                "btnDelete.Caption",
+                                "btnExit.Caption",
+                                "btnPost.Caption",
+                                "btnCancel.Caption",
+                                "txtStudName.DataField",
+                                "txtStudpwd.DataField",
+                                "txtSpkey.Hint",
+                                "txtSpkey.DataField",
+                                "tblStudent.TableName",
+                                "tblStudentspkey.FieldName",
+                                "tblStudentstudname.FieldName",
+                                "tblStudentstudpwd.FieldName",
+                                "grdStudent.Columns[0].Title.Caption",
+                                "grdStudent.Columns[1].Title.Caption"});
 }
 
 LangEntry LangTables::frmUser()
@@ -310,7 +338,9 @@ LangEntry LangTables::frmUser()
                              "tblUseruname.FieldName",
                              "tblUserpwd.FieldName",
                              "tblUserisadmin.FieldName",
-                             "tblUserpwdhint.FieldName"});
+                             "tblUserpwdhint.FieldName",
+                             "grdUser.Columns[0].Title.Caption",
+                             "grdUser.Columns[1].Title.Caption"});
 }
 
 LangEntry LangTables::frmWatchlog()
@@ -338,7 +368,14 @@ LangEntry LangTables::frmWatchlog()
                                  "btnPdf.Caption",
                                  "lblStatement.Caption",
                                  "lblPrinted.Caption",
-                                 "lblPage.Caption"});
+                                 "lblPage.Caption",
+                                 "grdStud.Columns[0].Title.Caption",
+                                 "grdCourse.Columns[0].Title.Caption",
+                                 "grdCourse.Columns[1].Title.Caption",
+                                 "grdCourse.Columns[2].Title.Caption",
+                                 "grdCourse.Columns[3].Title.Caption",
+                                 "grdCourse.Columns[4].Title.Caption",
+                                 "grdCourse.Columns[5].Title.Caption"});
 }
 
 LangEntry LangTables::frmStatistics()
@@ -348,12 +385,21 @@ LangEntry LangTables::frmStatistics()
                                    "lblSold.Caption", "lblUsed.Caption", "lblStudents.Caption", "lblViews.Caption"});
 }
 
+LangEntry LangTables::frmGridTools()
+{
+    return build("frmGridTools", {"Caption", "lblFind.Caption", "btnFindPrev.Caption", "btnFindNext.Caption",
+                                  "lblNotFound.Caption", "lblWrappedToTop.Caption", "lblWrappedToBottom.Caption",
+                                  "mitExportXlsx.Caption", "mitExportCsv.Caption", "lblXlsxFilter.Caption",
+                                  "lblCsvFilter.Caption", "lblExporting.Caption", "btnCancelExport.Caption"});
+}
+
 QStringList LangTables::windowNames()
 {
-    return {QStringLiteral("frmLogin"),  QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
-            QStringLiteral("frmAbout"),  QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
-            QStringLiteral("frmCourse"), QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),   QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics")};
+    return {QStringLiteral("frmLogin"),    QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
+            QStringLiteral("frmAbout"),    QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
+            QStringLiteral("frmCourse"),   QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
+            QStringLiteral("frmUser"),     QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
+            QStringLiteral("frmGridTools")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -372,6 +418,7 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmUser", &LangTables::frmUser},
         {"frmWatchlog", &LangTables::frmWatchlog},
         {"frmStatistics", &LangTables::frmStatistics},
+        {"frmGridTools", &LangTables::frmGridTools},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))

@@ -20,6 +20,8 @@ LangEntry frmStudent();
 LangEntry frmUser();
 LangEntry frmWatchlog();
 LangEntry frmStatistics();
+/// The hidden window that holds the texts of every grid's find bar and export menu.
+LangEntry frmGridTools();
 
 /// The names of the windows that have a table, login dialog first.
 QStringList windowNames();

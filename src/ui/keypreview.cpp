@@ -7,6 +7,15 @@
 #include <QPushButton>
 #include <QWidget>
 
+namespace {
+const char* const kOwnKeys = "rynOwnKeys";
+} // namespace
+
+void keepOwnKeys(QWidget* widget)
+{
+    widget->setProperty(kOwnKeys, true);
+}
+
 KeyPreview::KeyPreview(QWidget* form, std::function<bool(QKeyEvent*)> handler)
     : QObject(form)
     , m_form(form)
@@ -32,6 +41,10 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
     QWidget* focus = QApplication::focusWidget();
     if (widget != (focus ? focus : m_form))
         return false;
+    for (QWidget* w = widget; w && w != m_form; w = w->parentWidget()) {
+        if (w->property(kOwnKeys).toBool())
+            return false;
+    }
     bool consumed = false;
     guarded([&] { consumed = m_handler(static_cast<QKeyEvent*>(event)); });
     return consumed;

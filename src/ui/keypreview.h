@@ -31,3 +31,7 @@ private:
 /// A focused push button is pressed by Enter instead, and the focus stays; a check box is not
 /// toggled (the focus moves on from it). Returns true when consumed.
 bool applyEnterRule(QWidget* form, QKeyEvent* event);
+
+/// Marks widget as one that handles its keys itself (a find bar): a key typed in it, or in a widget
+/// inside it, goes straight to it and not to the form's handler (Enter and Esc included).
+void keepOwnKeys(QWidget* widget);

@@ -76,12 +76,12 @@ QString PromptFileOpen(QWidget* parent, const QString& title, const QString& fil
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
-QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& suggestedName)
+QString PromptFileSave(QWidget* parent, const QString& title, const QString& filter, const QString& suggested)
 {
     QString path;
     if (DialogSeam::takeFileName({Prompt::FileSave, filter, title, 0}, path))
         return path;
-    return QFileDialog::getSaveFileName(parent, title, suggestedName, filter);
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
 bool PromptPrint(QWidget* parent, QPrinter* printer)

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes in the manner of the Windows call: the caller passes the same flag values
 // (buttons, icon, default button) and gets the same return values. Every prompt of the program
-// goes through here or through PromptFileOpen, so that tests can answer it (see DialogSeam).
+// goes through here or through PromptFileOpen / PromptFileSave, so that tests can answer it (see DialogSeam).
 
 #include <QString>
 
@@ -40,10 +40,11 @@ void ShowErrorBox(const QString& text);
 /// The file-open dialog; returns the chosen path, or an empty text when the user cancels.
 QString PromptFileOpen(QWidget* parent, const QString& title, const QString& filter);
 
-/// The file-save dialog, starting at suggestedName and asking before it replaces a file; returns the
-/// chosen path, or an empty text when the user cancels. A test answers it with a queued file name.
-QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                        const QString& suggestedName = QString());
+/// The file-save dialog, opening on suggested (a file name or path); asks before replacing a file.
+/// Returns the chosen path, or an empty text when the user cancels. A test answers it with a queued
+/// file name.
+QString PromptFileSave(QWidget* parent, const QString& title, const QString& filter,
+                       const QString& suggested = QString());
 
 /// The print dialog for printer; true when the user chose to print. A test answers it with a queued
 /// IDOK or IDCANCEL (the printer then keeps its settings).

@@ -15,6 +15,7 @@
 #include "controls/maskedit.h"
 #include "controls/dbgrid.h"
 #include "forms/formstatistics.h"
+#include "controls/gridtooltexts.h"
 #include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
@@ -204,6 +205,9 @@ private slots:
         QCOMPARE(topUp->lblUser->text(), QStringLiteral("经办人"));
         QCOMPARE(topUp->tblStudClass->fieldByName("studname")->asString(), QStringLiteral("陳大文"));
         QCOMPARE(topUp->cboClass->currentText(), QStringLiteral("Excel 入門"));
+        // Grid titles and the grids' tools follow the language too.
+        QCOMPARE(topUp->grdStudClass->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("购买日期"));
+        QCOMPARE(GridToolTexts::text("mitExportXlsx"), QStringLiteral("导出 Excel (.xlsx)…"));
         main->mitQuery->trigger();
         auto* query = qobject_cast<TfrmWatchlog*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(query);
@@ -217,6 +221,7 @@ private slots:
         QCOMPARE(statistics->windowTitle(), QStringLiteral("营运统计"));
         QCOMPARE(statistics->btnRefresh->text(), QStringLiteral("刷新 (&R)"));
         QCOMPARE(statistics->chtStudents->chart()->title(), QStringLiteral("每月观看学生数"));
+        QCOMPARE(query->grdCourse->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("结束时刻"));
     }
 
     void aFileThatCannotBeReadStopsANewWindow()

@@ -1,0 +1,100 @@
+#include "gridexport.h"
+
+#include "data/exportsource.h"
+#include "data/tableexport.h"
+#include "dbgrid.h"
+#include "gridtooltexts.h"
+#include "ui/guard.h"
+#include "ui/messagebox.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QPointer>
+#include <QProgressDialog>
+
+namespace {
+// The title of the window the grid is in (a child window's own, not the frame's), for the file name.
+QString windowTitleOf(const QWidget* grid)
+{
+    for (const QWidget* w = grid->parentWidget(); w; w = w->parentWidget()) {
+        if (!w->windowTitle().isEmpty())
+            return w->windowTitle();
+    }
+    return QString();
+}
+
+// A menu caption without its trailing ellipsis, for the dialog's title.
+QString titleOf(const QString& caption)
+{
+    QString title = caption;
+    while (title.endsWith(QChar(u'…')) || title.endsWith(QLatin1Char('.')))
+        title.chop(1);
+    return title.trimmed();
+}
+} // namespace
+
+QMenu* GridExport::menuFor(DBGrid* grid, QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    QAction* xlsx = menu->addAction(GridToolTexts::text("mitExportXlsx"));
+    xlsx->setObjectName(QStringLiteral("mitExportXlsx"));
+    QAction* csv = menu->addAction(GridToolTexts::text("mitExportCsv"));
+    csv->setObjectName(QStringLiteral("mitExportCsv"));
+    const QPointer<DBGrid> target(grid);
+    QObject::connect(xlsx, &QAction::triggered, menu, [target] {
+        if (target)
+            guarded([&] { exportGrid(target, Format::Xlsx); });
+    });
+    QObject::connect(csv, &QAction::triggered, menu, [target] {
+        if (target)
+            guarded([&] { exportGrid(target, Format::Csv); });
+    });
+    const bool rows = grid->table() && grid->table()->active();
+    xlsx->setEnabled(rows);
+    csv->setEnabled(rows);
+    return menu;
+}
+
+bool GridExport::exportGrid(DBGrid* grid, Format format)
+{
+    SnapshotTable* table = grid->table();
+    if (!table || !table->active())
+        return false;
+    const bool xlsx = format == Format::Xlsx;
+    const QString extension = xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+    const QString caption = GridToolTexts::text(xlsx ? "mitExportXlsx" : "mitExportCsv");
+    QString path = PromptFileSave(grid, titleOf(caption), GridToolTexts::text(xlsx ? "lblXlsxFilter" : "lblCsvFilter"),
+                                  windowTitleOf(grid) + extension);
+    if (path.isEmpty())
+        return false;
+    if (!path.endsWith(extension, Qt::CaseInsensitive)) {
+        path += extension;
+        // The dialog asked about the name as typed; the name with its extension may be another file.
+        if (QFileInfo::exists(path)
+            && MessageBox(grid, QStringLiteral("檔案 %1 已經存在，要取代它嗎？").arg(path), titleOf(caption),
+                          Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+                   != Win::IDOK)
+            return false;
+    }
+
+    const GridModel* model = grid->gridModel();
+    QList<SnapshotExportSource::Column> columns;
+    for (int c = 0; c < model->columnCount(); ++c)
+        columns.append({model->fieldName(c), model->headerData(c, Qt::Horizontal).toString()});
+    const SnapshotExportSource source(table, columns);
+
+    QProgressDialog progress(GridToolTexts::text("lblExporting"), GridToolTexts::text("btnCancelExport"), 0, 1000,
+                             grid->window());
+    progress.setObjectName(QStringLiteral("dlgExportProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    // The dialog lets events run; the window may close meanwhile, taking its table.
+    const QPointer<SnapshotTable> alive(table);
+    const TableExport::Progress report = [&](qint64 done, qint64 total) {
+        progress.setValue(total > 0 ? int(done * 1000 / total) : 1000);
+        return alive && !progress.wasCanceled();
+    };
+    return xlsx ? TableExport::writeXlsx(source, path, report) : TableExport::writeCsv(source, path, report);
+}
