@@ -9,6 +9,7 @@
 #include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "ui/busycursor.h"
+#include "ui/busystate.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
@@ -156,6 +157,8 @@ void TfrmCorp::btnUploadClick()
     }
 
     BusyCursor busy;
+    // ftpUpload lets the interface run during the store.
+    const BusyScope transfer(this);
     // A file that cannot be shown is not sent either: it would replace a good logo on the server.
     const QImage logo = readPng(path);
     QFile file(path);
@@ -207,6 +210,7 @@ void TfrmCorp::btnDownloadClick()
     QString failure;
     {
         BusyCursor busy;
+        const BusyScope transfer(this);
         FtpUpload::Closer closer(ftpUpload);
         try {
             connected = ftpUpload->openFolder();
