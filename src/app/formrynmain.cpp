@@ -14,6 +14,7 @@
 #include "forms/formuser.h"
 #include "forms/formstudclass.h"
 #include "forms/formwatchlog.h"
+#include "ui/busystate.h"
 #include "ui/framekeys.h"
 #include "ui/guard.h"
 #include "ui/mdiarrange.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <utility>
 
 namespace {
 TfrmRynMain* s_instance = nullptr;
@@ -73,6 +75,7 @@ TfrmRynMain::TfrmRynMain(QWidget* parent)
     lblExit = hiddenLabel(this, "lblExit", QStringLiteral("結束"));
 
     LangCtrl = attachLanguageController(this);
+    connect(BusyState::instance(), &BusyState::busyChanged, this, &TfrmRynMain::childBusyChanged);
     guarded([this] { FormCreate(); });
     // A non-administrator never sees user management, also when the connection could not be opened.
     if (ISADMIN == 0)
@@ -294,21 +297,36 @@ void TfrmRynMain::mitIconClick()
 
 void TfrmRynMain::mitCloseAllClick()
 {
-    // Freed without their closing handlers: an unsaved row in any of them is dropped. A window in
-    // the middle of a transfer stays.
+    // Freed without their closing handlers: an unsaved row in any of them is dropped. Nothing is
+    // freed while a window is in the middle of a transfer or load.
+    if (BusyState::anyBusy())
+        return;
     for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (childIsBusy(sub))
-            continue;
         // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
         sub->hide();
         delete sub;
     }
 }
 
-bool TfrmRynMain::childIsBusy(QMdiSubWindow* sub) const
+void TfrmRynMain::childBusyChanged(bool busy)
 {
-    auto* course = qobject_cast<TfrmCourse*>(sub->widget());
-    return course && course->transferRunning();
+    if (!busy) {
+        for (QAction* a : std::exchange(m_offWhileBusy, {})) {
+            if (a)
+                a->setEnabled(true);
+        }
+        return;
+    }
+    QList<QAction*> actions = menuBar()->actions();
+    while (!actions.isEmpty()) {
+        QAction* a = actions.takeFirst();
+        if (a->menu())
+            actions += a->menu()->actions();
+        if (!a->isSeparator() && a->isEnabled()) {
+            a->setEnabled(false);
+            m_offWhileBusy << a;
+        }
+    }
 }
 
 void TfrmRynMain::mitAboutClick()
@@ -347,12 +365,10 @@ bool TfrmRynMain::FormCloseQuery()
 
 void TfrmRynMain::closeEvent(QCloseEvent* event)
 {
-    // The program does not end in the middle of a video transfer.
-    for (QMdiSubWindow* sub : mdiArea->subWindowList()) {
-        if (childIsBusy(sub)) {
-            event->ignore();
-            return;
-        }
+    // The program does not end in the middle of a transfer or load, nor asks whether to.
+    if (BusyState::anyBusy()) {
+        event->ignore();
+        return;
     }
     bool canClose = false;
     guarded([&] { canClose = FormCloseQuery(); });

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <functional>
 
 class Connection;
@@ -105,9 +106,11 @@ private:
     bool FormCloseQuery();
     void raiseChild(QMdiSubWindow* sub);
     void listChildWindows();
-    /// True when a child window is in the middle of a transfer and must not be closed now.
-    bool childIsBusy(QMdiSubWindow* sub) const;
+    /// While a child window is busy every menu command is off (its handler would run inside the
+    /// child's transfer or load); afterwards the commands that were on are on again.
+    void childBusyChanged(bool busy);
 
     QActionGroup* m_langGroup;
     QList<QAction*> m_windowList;
+    QList<QPointer<QAction>> m_offWhileBusy;
 };

@@ -9,6 +9,7 @@
 #include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "ui/busycursor.h"
+#include "ui/busystate.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
@@ -45,6 +46,29 @@ QImage readPng(const QString& path)
                            .arg(QDir::toNativeSeparators(path), reader.errorString()));
     return image;
 }
+
+/// Turns widgets off for as long as it lives; then each is as it was.
+class Locked
+{
+public:
+    explicit Locked(const QList<QWidget*>& widgets)
+        : m_widgets(widgets)
+    {
+        for (QWidget* w : m_widgets) {
+            m_wasEnabled << w->isEnabled();
+            w->setEnabled(false);
+        }
+    }
+    ~Locked()
+    {
+        for (int i = 0; i < m_widgets.size(); ++i)
+            m_widgets[i]->setEnabled(m_wasEnabled[i]);
+    }
+
+private:
+    QList<QWidget*> m_widgets;
+    QList<bool> m_wasEnabled;
+};
 } // namespace
 
 TfrmCorp::TfrmCorp(Connection* conn, QWidget* parent)
@@ -156,6 +180,10 @@ void TfrmCorp::btnUploadClick()
     }
 
     BusyCursor busy;
+    // ftpUpload lets the interface run during the store: no other command of the window starts
+    // inside it, a second upload on the same connection least of all.
+    const BusyScope transfer(this);
+    const Locked locked({pnlButton, btnUpload});
     // A file that cannot be shown is not sent either: it would replace a good logo on the server.
     const QImage logo = readPng(path);
     QFile file(path);
@@ -207,6 +235,7 @@ void TfrmCorp::btnDownloadClick()
     QString failure;
     {
         BusyCursor busy;
+        const BusyScope transfer(this);
         FtpUpload::Closer closer(ftpUpload);
         try {
             connected = ftpUpload->openFolder();

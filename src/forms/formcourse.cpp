@@ -13,10 +13,10 @@
 #include "forms/windowtables.h"
 #include "platform/errors.h"
 #include "ui/busycursor.h"
+#include "ui/busystate.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
-#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -116,7 +116,7 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     onEvent(tblCourse, &SnapshotTable::rowsReset, this, &TfrmCourse::dsStateChange);
 
     ftpUpload->client().setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
-    ftpUpload->client().setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
+    ftpUpload->setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
     finishCreate();
 }
 
@@ -203,7 +203,7 @@ void TfrmCourse::dsStateChange()
         m_videoNameBefore = tblCourse->fieldByName(QStringLiteral("videoname"))->asString();
     m_wasEditing = editing;
     btnDelAll->setEnabled(btnDelete->isEnabled());
-    if (m_transferring)
+    if (BusyState::isBusy(this))
         lockForTransfer();
 }
 
@@ -368,12 +368,12 @@ void TfrmCourse::sendVideo(QFile& file)
         {
             file.close();
             form->ftpUpload->close();
-            form->m_transferring = false;
             form->ProgressBar->setValue(0);
             guarded([this] { form->dsStateChange(); });
         }
     } transfer{this, file};
-    m_transferring = true;
+    // Ends before `transfer` tidies up, so that the state rule there finds the window no longer busy.
+    const BusyScope busy(this);
     lockForTransfer();
 
     if (!ftpUpload->openFolder()) {
@@ -398,7 +398,7 @@ void TfrmCourse::ftpUploadWorkBegin(FtpClient::Direction, qint64 total)
 
 void TfrmCourse::ftpUploadWork(FtpClient::Direction, qint64 done)
 {
-    // The client lets the interface repaint after each progress event.
+    // ftpUpload lets the interface repaint after this handler.
     if (m_transferTotal <= 0)
         return;
     ProgressBar->setValue(int(done >> m_progressShift));
@@ -415,13 +415,4 @@ void TfrmCourse::ftpUploadWorkEnd(FtpClient::Direction)
     tblCourse->post();
     ProgressBar->setValue(0);
     ShowMessage(QStringLiteral("上傳完畢"));
-}
-
-void TfrmCourse::closeEvent(QCloseEvent* event)
-{
-    if (m_transferring) {
-        event->ignore();
-        return;
-    }
-    RecordWindow::closeEvent(event);
 }

@@ -56,9 +56,6 @@ public:
     /// connects.
     FtpUpload* ftpUpload;
 
-    /// True while a video is being sent: the window then refuses to close and takes no other action.
-    bool transferRunning() const { return m_transferring; }
-
     void btnUploadClick();
     /// Deletes the current course and its video together (see CourseVideos::deleteCourse).
     void btnDeleteClick() override;
@@ -76,7 +73,6 @@ protected:
     void dsStateChange() override;
     void tblBeforePost() override;
     void tblAfterOpen() override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildFields(QWidget* panel);
@@ -94,10 +90,10 @@ private:
     /// Connects, changes to the video folder and stores file as the name in the video-name box.
     void sendVideo(QFile& file);
     QVariant courseKey() const;
-    /// Everything off while a transfer runs; the state rule decides again once it has ended.
+    /// Everything off while a transfer runs (the window is busy then: it refuses to close); the state
+    /// rule decides again once it has ended.
     void lockForTransfer();
 
-    bool m_transferring = false;
     bool m_wasEditing = false;
     /// The video name when the current edit began, to know whether the save changes it.
     QString m_videoNameBefore;

@@ -9,6 +9,7 @@
 #include "forms/formparts.h"
 #include "forms/pointstatement.h"
 #include "ui/busycursor.h"
+#include "ui/busystate.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
@@ -183,8 +184,9 @@ void TfrmWatchlog::tblStudAfterScroll()
     }
     // The summing lets events run, among them one that frees this window or the grid that moved
     // the selection. So the load runs from the event loop, not inside the handler of the key or
-    // click that moved it; a load that is waiting or running takes the newest selection.
-    if (m_loadWaiting || m_loading)
+    // click that moved it; a load that is waiting or running (the window is busy) takes the newest
+    // selection.
+    if (m_loadWaiting || BusyState::isBusy(this))
         return;
     m_loadWaiting = true;
     const QPointer<TfrmWatchlog> self(this);
@@ -197,8 +199,9 @@ void TfrmWatchlog::tblStudAfterScroll()
 void TfrmWatchlog::loadSelected()
 {
     m_loadWaiting = false;
-    m_loading = true;
-    const BusyCursor busy;
+    const BusyCursor busyCursor;
+    // The summing lets events run: meanwhile the window stays and the main window takes no command.
+    const BusyScope busy(this);
     const QPointer<TfrmWatchlog> alive(this);
     try {
         quint64 selection;
@@ -208,14 +211,11 @@ void TfrmWatchlog::loadSelected()
                 return;
         } while (selection != m_selection);
     } catch (...) {
-        if (alive) {
-            m_loading = false;
-            // No balance for this student, and none of another student beside this one's name.
+        // No balance for this student, and none of another student beside this one's name.
+        if (alive)
             txtNowPoint->clear();
-        }
         throw;
     }
-    m_loading = false;
 }
 
 bool TfrmWatchlog::loadLog(quint64 selection)

@@ -76,7 +76,6 @@ private:
 
     quint64 m_selection = 0; ///< counts the selections, so that a load can tell it is out of date
     bool m_loadWaiting = false;
-    bool m_loading = false;
     bool m_opening = false;
     bool m_created = false; ///< the constructor has finished
 };

@@ -2,6 +2,7 @@
 
 #include "net/ftpsettings.h"
 
+#include <QApplication>
 #include <QIODevice>
 #include <QRandomGenerator>
 
@@ -10,6 +11,11 @@ FtpUpload::FtpUpload(QObject* parent)
     , m_host(FtpSettings().host)
 {
     setObjectName(QStringLiteral("ftpUpload"));
+    m_client.setProgressHandler([this](FtpClient::Direction direction, qint64 done) {
+        if (m_onProgress)
+            m_onProgress(direction, done);
+        QApplication::processEvents();
+    });
 }
 
 void FtpUpload::open()

@@ -24,6 +24,10 @@ public:
     void setHost(const QString& host) { m_host = host; }
 
     FtpClient& client() { return m_client; }
+    /// The window's part of the progress event of a store. After it, and after each progress event
+    /// without one, the interface processes its pending events, so the window repaints during a
+    /// transfer; the window marks itself busy (BusyScope) for as long as the transfer runs.
+    void setProgressHandler(FtpClient::ProgressHandler handler) { m_onProgress = std::move(handler); }
     /// The server folder the windows work in.
     QString directory() const { return m_client.settings().directory; }
 
@@ -72,5 +76,6 @@ private:
     void removeLeftover(const QString& temporary);
 
     FtpClient m_client;
+    FtpClient::ProgressHandler m_onProgress;
     QString m_host;
 };

@@ -1,7 +1,6 @@
 #include "ftpclient.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QSaveFile>
 #include <QUrl>
 #include <curl/curl.h>
@@ -508,8 +507,6 @@ bool FtpClient::reportProgress(qint64 done)
     try {
         if (m_onProgress)
             m_onProgress(Direction::Upload, done);
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
     } catch (...) {
         r.handlerError = std::current_exception();
         return false;

@@ -85,8 +85,8 @@ public:
     void disconnectFromHost();
 
     /// Transfer events, raised synchronously from inside store(). A handler may throw: the transfer
-    /// breaks off and store() rethrows the handler's error. After each progress event the client lets
-    /// the interface process its pending events, so the window repaints and a handler need not.
+    /// breaks off and store() rethrows the handler's error. The client itself never lets other events
+    /// run meanwhile; a window that is to repaint during a transfer does so in its progress handler.
     void setBeginHandler(BeginHandler handler) { m_onBegin = std::move(handler); }
     void setProgressHandler(ProgressHandler handler) { m_onProgress = std::move(handler); }
     void setEndHandler(EndHandler handler) { m_onEnd = std::move(handler); }

@@ -8,6 +8,7 @@
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
+#include "ui/busystate.h"
 #include "ui/messagebox.h"
 
 #include <QImage>
@@ -157,7 +158,14 @@ private slots:
         const QString path = write(m_workDir.filePath(chosen), png(64, 48, Qt::blue));
         open();
         click(m_form->btnEdit);
+        bool lockedDuring = false;
+        m_form->ftpUpload->setProgressHandler([&](FtpClient::Direction, qint64) {
+            lockedDuring =
+                BusyState::isBusy(m_form) && !m_form->btnUpload->isEnabled() && !m_form->btnPost->isEnabled();
+        });
         upload(path);
+        QVERIFY(lockedDuring);
+        QCOMPARE(frameRule(true), QString());
         QCOMPARE(DialogSeam::prompts().size(), 1);
         QCOMPARE(read(onServer(remote)), read(path));
         QCOMPARE(shownLogo(), QSize(64, 48));

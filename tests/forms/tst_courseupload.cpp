@@ -9,9 +9,11 @@
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
+#include "ui/busystate.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -122,7 +124,7 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
         QCOMPARE(messages().size(), 1);
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(!messages().contains(QStringLiteral("上傳完畢")));
-        QVERIFY(!m_form->transferRunning());
+        QVERIFY(!BusyState::isBusy(m_form));
         QCOMPARE(frameRule(), QString());
         QCOMPARE(m_form->ProgressBar->value(), 0);
         QVERIFY(m_form->btnDelAll->isEnabled() != m_form->tblCourse->editing());
@@ -430,17 +432,34 @@ private slots:
         QVERIFY(m_form);
         watch(m_form);
         QCOMPARE(main.mdiArea->activeSubWindow()->windowTitle(), QStringLiteral("課程管理"));
+        const QList<QAction*> commands{main.mitBasic->menuAction(),
+                                       main.mitWindow->menuAction(),
+                                       main.mitHelp->menuAction(),
+                                       main.mitExit,
+                                       main.mitAbout,
+                                       main.mitCloseAll};
+        auto enabled = [&] {
+            return std::count_if(commands.begin(), commands.end(), std::mem_fn(&QAction::isEnabled));
+        };
         bool mainClosed = true;
+        qsizetype enabledDuring = -1;
         m_probe.during = [&] {
+            enabledDuring = enabled();
+            // Asked nothing, and nothing closes: the main window, all windows, the course window.
             mainClosed = main.close();
-            main.mitCloseAll->trigger();
+            main.mitCloseAllClick();
             main.mdiArea->activeSubWindow()->close();
         };
         upload(localFile("clip.avi", 4 << 20), m_form->btnEdit);
         QVERIFY(!mainClosed && m_form);
+        QCOMPARE(enabledDuring, 0);
         QCOMPARE(messages(), QStringList{"上傳完畢"});
         QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploaded"));
-        // Once the transfer is over, the window closes as before.
+        // Once the transfer is over, the menu works and closing asks again.
+        QCOMPARE(enabled(), commands.size());
+        DialogSeam::queueAnswer(Win::IDCANCEL);
+        QVERIFY(!main.close());
+        QCOMPARE(DialogSeam::last().text, QStringLiteral("確定結束本系統?"));
         main.mitCloseAll->trigger();
         QVERIFY(m_form.isNull());
     }

@@ -2,6 +2,7 @@
 #include "controls/dbgrid.h"
 #include "forms/formwatchlog.h"
 #include "testsupport.h"
+#include "ui/busystate.h"
 #include "ui/messagebox.h"
 #include "windowfixture.h"
 #include "wiretap.h"
@@ -156,12 +157,18 @@ private slots:
     void newerSelectionAbandonsOlderSum()
     {
         open();
-        // The log of A001 is still being summed when A002 is chosen.
+        // The log of A001 is still being summed when A002 is chosen; the busy window does not close.
         QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A001")));
+        bool closed = true;
         QMetaObject::invokeMethod(
-            this, [this] { m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A002")); },
+            this,
+            [&] {
+                closed = m_form->close();
+                m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A002"));
+            },
             Qt::QueuedConnection);
         QCoreApplication::processEvents();
+        QVERIFY(!closed && !BusyState::isBusy(m_form));
         QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A002"));
         QCOMPARE(m_form->txtNowPoint->text(), QStringLiteral("190"));
         QCOMPARE(column(m_form->grdCourse, 3), QStringList({"200", "-10"}));

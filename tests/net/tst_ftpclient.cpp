@@ -104,8 +104,10 @@ private slots:
         QVERIFY(source.open(QIODevice::ReadOnly));
         FtpClient ftp;
         Events events(ftp);
-        bool processedDuringStore = false;
-        QTimer::singleShot(0, [&] { processedDuringStore = events.ends == 0; });
+        // The client lets no other event run; a window's progress handler does that.
+        bool pumped = false;
+        QObject context;
+        QTimer::singleShot(0, &context, [&] { pumped = true; });
         openSequence(ftp, FtpSettings::videoServer(), passive);
         ftp.store(source, name);
         QVERIFY(!source.isOpen());
@@ -116,7 +118,7 @@ private slots:
             QVERIFY(events.progress[i] < events.progress[i + 1]);
             QVERIFY(events.msecs[i] - (i ? events.msecs[i - 1] : 0) >= FtpClient::kProgressIntervalMs);
         }
-        QVERIFY(processedDuringStore);
+        QVERIFY(!pumped);
         QCOMPARE(read(SandboxDb::videoFolder() + name), bytes);
         QCOMPARE(ftp.size(name), qint64(size));
         const QStringList listing = ftp.list(name);
