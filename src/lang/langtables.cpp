@@ -380,9 +380,13 @@ LangEntry LangTables::frmWatchlog()
 
 LangEntry LangTables::frmStatistics()
 {
-    return build("frmStatistics", {"Caption", "btnExit.Caption", "btnRefresh.Caption", "lblMonth.Caption",
-                                   "lblPointsChart.Caption", "lblStudentsChart.Caption", "lblTopChart.Caption",
-                                   "lblSold.Caption", "lblUsed.Caption", "lblStudents.Caption", "lblViews.Caption"});
+    return build("frmStatistics",
+                 {"Caption", "btnExit.Caption", "btnRefresh.Caption", "lblMonth.Caption", "lblPointsChart.Caption",
+                  "lblStudentsChart.Caption", "lblTopChart.Caption", "lblSold.Caption", "lblUsed.Caption",
+                  "lblStudents.Caption", "lblViews.Caption", "grdMonths.Columns[0].Title.Caption",
+                  "grdMonths.Columns[1].Title.Caption", "grdMonths.Columns[2].Title.Caption",
+                  "grdMonths.Columns[3].Title.Caption", "grdTopCourses.Columns[0].Title.Caption",
+                  "grdTopCourses.Columns[1].Title.Caption", "grdTopCourses.Columns[2].Title.Caption"});
 }
 
 LangEntry LangTables::frmGridTools()

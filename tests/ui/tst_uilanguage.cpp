@@ -221,6 +221,8 @@ private slots:
         QCOMPARE(statistics->windowTitle(), QStringLiteral("营运统计"));
         QCOMPARE(statistics->btnRefresh->text(), QStringLiteral("刷新 (&R)"));
         QCOMPARE(statistics->chtStudents->chart()->title(), QStringLiteral("每月观看学生数"));
+        QCOMPARE(statistics->grdTopCourses->model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("观看次数"));
         QCOMPARE(query->grdCourse->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("结束时刻"));
     }
 
