@@ -75,7 +75,7 @@ void Connection::connectNow()
     const QString host = settings.value(QStringLiteral("SERVER"));
     if (host != server.host) {
         server.host = host;
-        server.hostSource = QStringLiteral("連線字串");
+        server.hostSource = Msg::settingConnectionString();
     }
     db.setHostName(host);
     db.setPort(server.dbPort);

@@ -11,6 +11,11 @@ const QString kLost = QStringLiteral("與資料庫伺服器的連線中斷，");
 } // namespace
 
 namespace Msg {
+QString unexpectedError(const QString& detail)
+{
+    return withDetail(QStringLiteral("發生不明的錯誤，這個動作沒有完成。"), detail);
+}
+
 QString cannotWrite(const QString& path, const QString& detail)
 {
     return QStringLiteral("無法寫入檔案 %1：%2").arg(path, detail);
@@ -45,6 +50,46 @@ QString cannotConnect(const QString& server, const QString& detail)
 QString connectionNotOpen()
 {
     return QStringLiteral("資料庫連線沒有開啟");
+}
+
+QString databaseServer(const QString& host, int port)
+{
+    return QStringLiteral("資料庫伺服器 %1 連接埠 %2").arg(host).arg(port);
+}
+
+QString settingDefault()
+{
+    return QStringLiteral("程式內定值");
+}
+
+QString settingVariable(const QString& name)
+{
+    return QStringLiteral("環境變數 ") + name;
+}
+
+QString settingFile(const QString& path)
+{
+    return QStringLiteral("設定檔 ") + path;
+}
+
+QString settingConnectionString()
+{
+    return QStringLiteral("連線字串");
+}
+
+QString settingsBothFrom(const QString& source)
+{
+    return QStringLiteral("（位址及連接埠取自%1）").arg(source);
+}
+
+QString settingsEachFrom(const QString& hostSource, const QString& portSource)
+{
+    return QStringLiteral("（位址取自%1，連接埠取自%2）").arg(hostSource, portSource);
+}
+
+QString settingsWhere(const QString& userFile)
+{
+    return QStringLiteral("，可在 %1 或 /etc/ryn/ryn.ini 的 [Server] 段以 Host 及 DbPort 設定").arg(userFile);
 }
 
 QString lostDuringSave(bool maybeSaved, bool checkedOnRetry, const QString& detail)

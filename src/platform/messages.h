@@ -5,6 +5,9 @@
 #include <QString>
 
 namespace Msg {
+// Whatever a handler throws that is not one of the program's errors
+QString unexpectedError(const QString& detail = QString());
+
 // Files
 QString cannotWrite(const QString& path, const QString& detail);
 QString cannotCreate(const QString& path, const QString& detail = QString());
@@ -15,6 +18,14 @@ QString cannotReplace(const QString& path, const QString& detail);
 QString driverMissing();
 QString cannotConnect(const QString& server, const QString& detail);
 QString connectionNotOpen();
+QString databaseServer(const QString& host, int port);
+QString settingDefault();
+QString settingVariable(const QString& name);
+QString settingFile(const QString& path);
+QString settingConnectionString();
+QString settingsBothFrom(const QString& source);
+QString settingsEachFrom(const QString& hostSource, const QString& portSource);
+QString settingsWhere(const QString& userFile);
 QString lostDuringSave(bool maybeSaved, bool checkedOnRetry, const QString& detail);
 QString lostDuringDelete(bool maybeDeleted, const QString& detail);
 
