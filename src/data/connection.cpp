@@ -1,4 +1,5 @@
 #include "connection.h"
+#include "platform/messages.h"
 
 #include "dberror.h"
 #include "platform/serversettings.h"
@@ -66,7 +67,7 @@ void Connection::connectNow()
     QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
                                                      : QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), m_name);
     if (!db.isValid())
-        throw DbError(QStringLiteral("The MariaDB driver (QMYSQL) is not installed"));
+        throw DbError(Msg::driverMissing());
     // The handle of a lost connection is of no further use; opening anew reads every setting again.
     db.close();
     m_lost = false;
@@ -74,7 +75,7 @@ void Connection::connectNow()
     const QString host = settings.value(QStringLiteral("SERVER"));
     if (host != server.host) {
         server.host = host;
-        server.hostSource = QStringLiteral("連線字串");
+        server.hostSource = Msg::settingConnectionString();
     }
     db.setHostName(host);
     db.setPort(server.dbPort);
@@ -91,9 +92,7 @@ void Connection::connectNow()
         // Which server was tried, and which setting named it, comes before the driver's words: a
         // workstation with no settings at all otherwise only hears of 127.0.0.1.
         const DbError driver = sqlError(db.lastError());
-        throw DbError(QStringLiteral("無法連線到") + server.describeDatabase() + QStringLiteral("：")
-                          + driver.message(),
-                      driver.code());
+        throw DbError(Msg::cannotConnect(server.describeDatabase(), driver.message()), driver.code());
     }
     try {
         // A backslash is an ordinary character in string literals, so that quoting (doubling single
@@ -129,7 +128,7 @@ void Connection::close()
 void Connection::ready()
 {
     if (!m_wanted)
-        throw DbError(QStringLiteral("Connection not open"));
+        throw DbError(Msg::connectionNotOpen());
     const bool open = QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
     if (open && !m_lost) {
         MYSQL* mysql = handleOf(QSqlDatabase::database(m_name, false));

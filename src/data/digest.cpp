@@ -21,13 +21,3 @@ bool isPrintableAscii(const QString& text)
     }
     return true;
 }
-
-QString passwordCharactersMessage()
-{
-    return QStringLiteral("密碼只能使用半形的英文字母、數字、空格與鍵盤上的符號，不可使用中文、全形字元或其他特殊字元");
-}
-
-QString passwordCharactersTitle()
-{
-    return QStringLiteral("密碼含有不允許的字元");
-}

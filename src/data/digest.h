@@ -10,7 +10,3 @@ QString MD5(const QString& text);
 /// all its characters through the digest: any other character would be stored as "?", so that a
 /// row of question marks would open the account.
 bool isPrintableAscii(const QString& text);
-
-/// The message for a new password that breaks that rule.
-QString passwordCharactersMessage();
-QString passwordCharactersTitle();

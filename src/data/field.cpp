@@ -1,4 +1,5 @@
 #include "field.h"
+#include "platform/messages.h"
 
 #include "dberror.h"
 #include "snapshottable.h"
@@ -91,7 +92,7 @@ qint64 Field::maximum() const
 
 QString Field::rangeText() const
 {
-    return QStringLiteral("%1 and %2").arg(minimum()).arg(maximum());
+    return Msg::between(minimum(), maximum());
 }
 
 void Field::setLookup(SnapshotTable* lookupTable, const QString& keyFields, const QString& lookupKeyFields,
@@ -133,14 +134,14 @@ qint64 Field::asInteger() const
     bool tooLarge = false;
     if (m_type == FieldType::Text && parseWhole(v.text.trimmed(), n, tooLarge) && !tooLarge)
         return n;
-    throw DbError(QStringLiteral("'%1' is not a valid integer value").arg(SnapshotValue::toText(v, m_type)));
+    throw DbError(Msg::notInteger(SnapshotValue::toText(v, m_type)));
 }
 
 void Field::setAsString(const QString& text)
 {
     const int index = m_table->fieldIndex(this);
     if (index < 0)
-        throw DbError(QStringLiteral("Field '%1' does not belong to a dataset").arg(m_fieldName));
+        throw DbError(Msg::fieldWithoutTable(m_fieldName));
     m_table->checkStorable(index);
     CellValue v;
     if (m_type == FieldType::Text) {
@@ -150,9 +151,7 @@ void Field::setAsString(const QString& text)
         if (!text.trimmed().isEmpty()) {
             qint64 packed = 0;
             if (!SnapshotValue::parseTypedDateTime(text, packed))
-                throw DbError(QStringLiteral("'%1' is not a valid date and time for field '%2'. Type it as "
-                                             "yyyy/MM/dd HH:mm:ss.")
-                                  .arg(text, m_fieldName));
+                throw DbError(Msg::notDateTime(text, m_fieldName));
             v = CellValue::ofNumber(packed);
         }
     } else {
@@ -161,18 +160,14 @@ void Field::setAsString(const QString& text)
             qint64 n = 0;
             bool tooLarge = false;
             if (!parseWhole(t, n, tooLarge))
-                throw DbError(QStringLiteral("'%1' is not a valid integer value for field '%2'. Type a whole number "
-                                             "between %3.")
-                                  .arg(t, m_fieldName, rangeText()));
+                throw DbError(Msg::notIntegerFor(t, m_fieldName, rangeText()));
             if (tooLarge || n < minimum() || n > maximum())
-                throw DbError(QStringLiteral("'%1' is not a valid value for field '%2'. The value must be between %3.")
-                                  .arg(t, m_fieldName, rangeText()));
+                throw DbError(Msg::outOfRange(t, m_fieldName, rangeText()));
             v = CellValue::ofNumber(n);
         }
     }
     if (m_type == FieldType::Text && m_size > 0 && !v.null && characterCount(v.text) > m_size)
-        throw DbError(
-            QStringLiteral("The text for field '%1' is longer than its %2 characters.").arg(m_fieldName).arg(m_size));
+        throw DbError(Msg::textTooLong(m_fieldName, m_size));
     m_table->storeValue(index, v);
 }
 
@@ -180,7 +175,7 @@ void Field::setValue(const QVariant& value)
 {
     const int index = m_table->fieldIndex(this);
     if (index < 0)
-        throw DbError(QStringLiteral("Field '%1' does not belong to a dataset").arg(m_fieldName));
+        throw DbError(Msg::fieldWithoutTable(m_fieldName));
     m_table->checkStorable(index);
     // A null QString is no value, as it was before Qt 6 made QVariant::isNull() ignore it.
     if (!value.isValid() || value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull())) {
@@ -191,9 +186,7 @@ void Field::setValue(const QVariant& value)
     if (m_type == FieldType::Text) {
         const QString text = value.toString();
         if (m_size > 0 && characterCount(text) > m_size)
-            throw DbError(QStringLiteral("The text for field '%1' is longer than its %2 characters.")
-                              .arg(m_fieldName)
-                              .arg(m_size));
+            throw DbError(Msg::textTooLong(m_fieldName, m_size));
         m_table->storeValue(index, CellValue::ofText(text));
         return;
     }
@@ -201,7 +194,7 @@ void Field::setValue(const QVariant& value)
         if (typeId == QMetaType::QDateTime || typeId == QMetaType::QDate) {
             const QDateTime dt = value.toDateTime();
             if (!dt.isValid())
-                throw DbError(QStringLiteral("Not a valid date and time for field '%1'.").arg(m_fieldName));
+                throw DbError(Msg::invalidDateTime(m_fieldName));
             m_table->storeValue(index, CellValue::ofNumber(SnapshotValue::fromDateTime(dt)));
             return;
         }
@@ -211,9 +204,7 @@ void Field::setValue(const QVariant& value)
     if (typeId == QMetaType::Double || typeId == QMetaType::Float) {
         const double d = value.toDouble();
         if (d != double(qint64(d)))
-            throw DbError(QStringLiteral("'%1' is not a valid integer value for field '%2'. Type a whole number "
-                                         "between %3.")
-                              .arg(value.toString(), m_fieldName, rangeText()));
+            throw DbError(Msg::notIntegerFor(value.toString(), m_fieldName, rangeText()));
     }
     setAsString(value.toString());
 }

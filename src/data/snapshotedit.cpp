@@ -3,6 +3,7 @@
 
 #include "dberror.h"
 #include "snapshotparts.h"
+#include "platform/messages.h"
 
 #include <algorithm>
 
@@ -58,7 +59,7 @@ void SnapshotTable::edit()
     if (m->editing())
         return;
     if (m->current < 0)
-        throw DbError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+        throw DbError(Msg::tableEmpty());
     m->editRow = m->visible[size_t(m->current)];
     m->buffer.resize(size_t(m->fields.columnCount()));
     for (int col = 0; col < m->fields.columnCount(); ++col)
@@ -181,7 +182,7 @@ void SnapshotTable::remove()
     }
     cancel();
     if (m->current < 0)
-        throw DbError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+        throw DbError(Msg::tableEmpty());
     if (events.beforeDelete)
         events.beforeDelete();
     const quint32 row = m->visible[size_t(m->current)];
@@ -214,10 +215,10 @@ CellValue SnapshotTable::currentValue(int field) const
 void SnapshotTable::checkStorable(int field) const
 {
     if (!m->editing())
-        throw DbError(QStringLiteral("Dataset not in edit or insert mode"));
+        throw DbError(Msg::notEditing());
     const Field* f = m->fields.at(field);
     if (f->readOnly() || m->fields.column(field) < 0)
-        throw DbError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
+        throw DbError(Msg::fieldReadOnly(f->fieldName()));
 }
 
 void SnapshotTable::storeValue(int field, const CellValue& value)

@@ -1,4 +1,5 @@
 #include "snapshotfilter.h"
+#include "platform/messages.h"
 
 #include "dberror.h"
 #include "rowstore.h"
@@ -14,11 +15,11 @@ std::optional<RowFilter::Condition> RowFilter::parse(const SnapshotFields& field
     static const QRegularExpression form(QStringLiteral("^\\s*(\\w+)\\s*(<>|=)\\s*'((?:[^']|'')*)'\\s*$"));
     const QRegularExpressionMatch m = form.match(m_text);
     if (!m.hasMatch())
-        throw DbError(QStringLiteral("The filter '%1' is not understood").arg(m_text));
+        throw DbError(Msg::filterNotUnderstood(m_text));
     Condition condition;
     condition.field = fields.indexByName(m.captured(1));
     if (condition.field < 0)
-        throw DbError(QStringLiteral("Field '%1' not found").arg(m.captured(1)));
+        throw DbError(Msg::fieldNotFound(m.captured(1)));
     condition.notEqual = m.captured(2) == QLatin1String("<>");
     condition.literal = m.captured(3).replace(QLatin1String("''"), QLatin1String("'"));
     condition.literalUtf8 = condition.literal.toUtf8();

@@ -1,4 +1,5 @@
 #include "snapshotloader.h"
+#include "platform/messages.h"
 
 #include "connection.h"
 #include "dberror.h"
@@ -52,8 +53,7 @@ struct Target {
 
 [[noreturn]] void badValue(const QString& what, const QString& column, const char* data, unsigned long size)
 {
-    throw DbError(QStringLiteral("The value '%1' of column '%2' of %3 cannot be read as the field is declared.")
-                      .arg(QString::fromUtf8(data, qsizetype(size)), column, what));
+    throw DbError(Msg::valueUnreadable(QString::fromUtf8(data, qsizetype(size)), column, what));
 }
 } // namespace
 
@@ -61,17 +61,16 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
                           RowStore& store, const QString& what)
 {
     if (!mysql)
-        throw DbError(QStringLiteral("Connection not open"));
+        throw DbError(Msg::connectionNotOpen());
     const QByteArray sql = statement.toUtf8();
     if (mysql_real_query(mysql, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
-        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)), int(mysql_errno(mysql)));
+        throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
     MYSQL_RES* result = mysql_use_result(mysql);
     ResultGuard guard(mysql, result);
     if (!result) {
         if (mysql_errno(mysql) != 0)
-            throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)),
-                          int(mysql_errno(mysql)));
-        throw DbError(QStringLiteral("The statement for %1 returns no rows.").arg(what));
+            throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
+        throw DbError(Msg::returnsNoRows(what));
     }
 
     const unsigned fieldCount = mysql_num_fields(result);
@@ -88,7 +87,7 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
                 found = i;
         }
         if (found == fieldCount)
-            throw DbError(QStringLiteral("Field '%1' not found in %2.").arg(columns[col].name, what));
+            throw DbError(Msg::fieldNotFoundIn(columns[col].name, what));
         Target t{found, int(col), Kind::Narrow, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
         switch (columns[col].type) {
         case FieldType::Text:
@@ -147,7 +146,7 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
     }
     // A null row also ends the loop when the connection broke in the middle of the result.
     if (mysql_errno(mysql) != 0)
-        throw DbError(QStringLiteral("Reading %1 failed: %2").arg(what, serverText(mysql)), int(mysql_errno(mysql)));
+        throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
 }
 
 void SnapshotLoader::read(Connection* connection, const QString& statement, const std::vector<LoadColumn>& columns,

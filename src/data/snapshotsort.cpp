@@ -1,4 +1,5 @@
 #include "snapshotsort.h"
+#include "platform/messages.h"
 
 #include "dberror.h"
 #include "rowstore.h"
@@ -80,11 +81,11 @@ void SortOrder::set(const QString& text, const SnapshotFields& fields)
     if (!parts.isEmpty()) {
         field = fields.indexByName(parts[0]);
         if (field < 0)
-            throw DbError(QStringLiteral("Field '%1' not found").arg(parts[0]));
+            throw DbError(Msg::fieldNotFound(parts[0]));
         if (parts.size() > 2
             || (parts.size() == 2 && parts[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) != 0
                 && parts[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) != 0))
-            throw DbError(QStringLiteral("'%1' is not a valid sort order").arg(text));
+            throw DbError(Msg::invalidSortOrder(text));
         descending = parts.size() == 2 && parts[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
     }
     m_text = text;

@@ -2,6 +2,7 @@
 // and the parts of other tables use.
 
 #include "snapshottable.h"
+#include "platform/messages.h"
 
 #include "connection.h"
 #include "dberror.h"
@@ -59,11 +60,11 @@ Field* SnapshotTable::declareField(const QString& fieldName, FieldType type, int
                                    SnapshotTable* lookupTable)
 {
     if (m->state != DataSetState::Inactive)
-        throw DbError(QStringLiteral("Cannot add fields to an open dataset"));
+        throw DbError(Msg::fieldsOnOpenTable());
     if (m->fields.indexByName(fieldName) >= 0)
-        throw DbError(QStringLiteral("Duplicate field name '%1'").arg(fieldName));
+        throw DbError(Msg::duplicateField(fieldName));
     if (lookup && !lookupTable)
-        throw DbError(QStringLiteral("Lookup field '%1' has no lookup table").arg(fieldName));
+        throw DbError(Msg::lookupWithoutTable(fieldName));
     auto* field = new Field(this, fieldName, type, size);
     field->setObjectName(objectName() + fieldName);
     m->fields.add(field, !lookup);
@@ -108,7 +109,7 @@ Field* SnapshotTable::fieldByName(const QString& fieldName) const
 {
     Field* f = findField(fieldName);
     if (!f)
-        throw DbError(QStringLiteral("Field '%1' not found").arg(fieldName));
+        throw DbError(Msg::fieldNotFound(fieldName));
     return f;
 }
 
@@ -117,9 +118,9 @@ void SnapshotTable::open()
     if (m->state != DataSetState::Inactive)
         return;
     if (!m->connection)
-        throw DbError(QStringLiteral("The dataset has no connection"));
+        throw DbError(Msg::noConnection());
     if (m->sql.trimmed().isEmpty() && m->tableName.isEmpty())
-        throw DbError(QStringLiteral("The dataset has neither a table name nor a statement"));
+        throw DbError(Msg::noTableNorStatement());
     // Lookup fields read other snapshots: those are opened first, in the order of the fields.
     for (Field* f : m->fields.all()) {
         if (f->isLookup() && !f->lookupTable()->active())
@@ -211,7 +212,7 @@ void SnapshotTable::setRecNo(int row)
 {
     requireBrowse();
     if (row < 0 || row >= int(m->visible.size()))
-        throw DbError(QStringLiteral("There is no record %1").arg(row + 1));
+        throw DbError(Msg::noSuchRecord(row + 1));
     if (row == m->current)
         return;
     m->current = row;
@@ -223,7 +224,7 @@ bool SnapshotTable::locate(const QString& fieldName, const QVariant& value)
     requireActive();
     const int field = m->fields.indexByName(fieldName);
     if (field < 0)
-        throw DbError(QStringLiteral("Field '%1' not found").arg(fieldName));
+        throw DbError(Msg::fieldNotFound(fieldName));
     const FieldType type = m->fields.type(field);
     CellValue wanted;
     if (value.isValid() && !value.isNull()) {
@@ -297,23 +298,23 @@ qint64 SnapshotTable::findRowByTextId(int column, quint32 id) const
 void SnapshotTable::requireActive() const
 {
     if (m->state == DataSetState::Inactive)
-        throw DbError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        throw DbError(Msg::tableClosed());
 }
 
 void SnapshotTable::requireWritable() const
 {
     if (!m->sql.isEmpty() || m->tableName.isEmpty())
-        throw DbError(QStringLiteral("The rows of a query cannot be changed"));
+        throw DbError(Msg::queryReadOnly());
 }
 
 void SnapshotTable::requireBrowse() const
 {
     requireActive();
     if (m->editing())
-        throw DbError(QStringLiteral("Save or cancel the changes to the current record first"));
+        throw DbError(Msg::saveCurrentFirst());
     for (const QPointer<SnapshotTable>& detail : m->details) {
         if (detail && detail->editing())
-            throw DbError(QStringLiteral("Save or cancel the changes to the detail records first"));
+            throw DbError(Msg::saveDetailsFirst());
     }
 }
 

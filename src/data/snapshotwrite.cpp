@@ -4,6 +4,7 @@
 // (the connection counts matched rows, not changed ones) and the user is told.
 
 #include "snapshotwrite.h"
+#include "platform/messages.h"
 
 #include "connection.h"
 #include "dberror.h"
@@ -28,7 +29,7 @@ Outcome execute(Connection* connection, const QString& statement, const QVariant
                 bool* uncertain = nullptr)
 {
     if (!connection)
-        throw DbError(QStringLiteral("The dataset has no connection"));
+        throw DbError(Msg::noConnection());
     QSqlDatabase db;
     try {
         db = connection->database();
@@ -55,13 +56,6 @@ Outcome execute(Connection* connection, const QString& statement, const QVariant
     return {query.numRowsAffected(), query.lastInsertId()};
 }
 
-const QString kChangedMeanwhile = QStringLiteral(
-    "The row was changed or deleted by another user since it was read; %1 Read the table again to see the "
-    "current values.");
-
-const QString kNotReadBack =
-    QStringLiteral("這筆資料已經儲存，但無法從資料庫讀回它的鍵值與預設值，畫面上顯示的是輸入的內容。"
-                   "請關閉視窗再開啟，重新讀取之後再修改或刪除這筆資料。");
 } // namespace
 
 int RowWriter::keyColumn(const SnapshotFields& fields) const
@@ -70,7 +64,7 @@ int RowWriter::keyColumn(const SnapshotFields& fields) const
         return -1;
     const int column = fields.columnByName(m_keyField);
     if (column < 0)
-        throw DbError(QStringLiteral("Key field '%1' not found").arg(m_keyField));
+        throw DbError(Msg::keyFieldNotFound(m_keyField));
     return column;
 }
 
@@ -196,19 +190,19 @@ quint32 RowWriter::send(const Target& target, const std::vector<CellValue>& valu
     try {
         if (key >= 0) {
             if (row[size_t(key)].null) {
-                notice = kNotReadBack;
+                notice = Msg::savedNotReadBack();
             } else if (std::optional<quint32> stored = readBackByKey(target, row, key)) {
                 return *stored;
             } else {
-                notice = kNotReadBack;
+                notice = Msg::savedNotReadBack();
             }
         } else {
             readBackDefaults(target, row);
         }
     } catch (const DbError& e) {
-        notice = kNotReadBack + QLatin1Char('\n') + e.message();
+        notice = Msg::savedNotReadBack(e.message());
     } catch (const std::exception& e) {
-        notice = kNotReadBack + QLatin1Char('\n') + QString::fromLocal8Bit(e.what());
+        notice = Msg::savedNotReadBack(QString::fromLocal8Bit(e.what()));
     }
     return store.appendRow(row);
 }
@@ -255,7 +249,7 @@ void RowWriter::readBackDefaults(const Target& target, std::vector<CellValue>& r
                              .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(target.tableName)),
                          omitted, fresh, what(target));
     if (fresh.rowCount() != 1)
-        throw DbError(QStringLiteral("The defaults of %1 could not be read.").arg(what(target)));
+        throw DbError(Msg::defaultsUnreadable(what(target)));
     for (size_t i = 0; i < omittedColumns.size(); ++i)
         row[size_t(omittedColumns[i])] = fresh.cell(int(i), 0);
 }
@@ -289,7 +283,7 @@ void RowWriter::update(const Target& target, quint32 row, const std::vector<Cell
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
     if (execute(target.connection, statement, binds, WriteKind::Save).rows == 0)
-        throw DbError(kChangedMeanwhile.arg(QStringLiteral("nothing was saved.")));
+        throw DbError(Msg::changedMeanwhileNotSaved());
 }
 
 void RowWriter::remove(const Target& target, quint32 row) const
@@ -309,5 +303,5 @@ void RowWriter::remove(const Target& target, quint32 row) const
     if (key < 0)
         statement += QLatin1String(" LIMIT 1");
     if (execute(target.connection, statement, binds, WriteKind::Delete).rows == 0)
-        throw DbError(kChangedMeanwhile.arg(QStringLiteral("it was not deleted.")));
+        throw DbError(Msg::changedMeanwhileNotDeleted());
 }

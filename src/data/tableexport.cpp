@@ -1,4 +1,5 @@
 #include "tableexport.h"
+#include "platform/messages.h"
 
 #include "platform/errors.h"
 
@@ -112,7 +113,7 @@ public:
     void flush()
     {
         if (!m_buffer.empty() && m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
-            throw AppError(QStringLiteral("無法寫入檔案 %1：%2").arg(m_file.fileName(), m_file.errorString()));
+            throw AppError(Msg::cannotWrite(m_file.fileName(), m_file.errorString()));
         m_buffer.clear();
     }
 
@@ -126,7 +127,7 @@ private:
 
 QString xlsxError(const QString& path, lxw_error error)
 {
-    return QStringLiteral("無法寫入檔案 %1：%2").arg(path, QString::fromUtf8(lxw_strerror(error)));
+    return Msg::cannotWrite(path, QString::fromUtf8(lxw_strerror(error)));
 }
 
 class XlsxOut
@@ -140,7 +141,7 @@ public:
         options.constant_memory = LXW_TRUE;
         m_book = workbook_new_opt(QFile::encodeName(tempPath).constData(), &options);
         if (!m_book)
-            throw AppError(QStringLiteral("無法建立檔案 %1").arg(shownPath));
+            throw AppError(Msg::cannotCreate(shownPath));
         m_titleFormat = workbook_add_format(m_book);
         format_set_bold(m_titleFormat);
         m_dateFormat = workbook_add_format(m_book);
@@ -245,7 +246,7 @@ bool TableExport::writeCsv(const ExportSource& source, const QString& path, cons
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("無法建立檔案 %1：%2").arg(path, file.errorString()));
+        throw AppError(Msg::cannotCreate(path, file.errorString()));
     CsvOut out(file);
     file.write("\xEF\xBB\xBF", 3);
     const int columns = source.columnCount();
@@ -292,7 +293,7 @@ bool TableExport::writeCsv(const ExportSource& source, const QString& path, cons
         return false;
     }
     if (!file.commit())
-        throw AppError(QStringLiteral("無法寫入檔案 %1：%2").arg(path, file.errorString()));
+        throw AppError(Msg::cannotWrite(path, file.errorString()));
     return true;
 }
 
@@ -301,7 +302,7 @@ bool TableExport::writeXlsx(const ExportSource& source, const QString& path, con
     const QFileInfo target(path);
     QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
     if (!temp.open())
-        throw AppError(QStringLiteral("無法建立檔案 %1：%2").arg(path, temp.errorString()));
+        throw AppError(Msg::cannotCreate(path, temp.errorString()));
     temp.close();
     {
         XlsxOut out(temp.fileName(), path, source);
@@ -334,6 +335,6 @@ bool TableExport::writeXlsx(const ExportSource& source, const QString& path, con
         permissions = QFile::permissions(path);
     QFile::setPermissions(temp.fileName(), permissions);
     if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        throw AppError(QStringLiteral("無法寫入檔案 %1：%2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw AppError(Msg::cannotWrite(path, QString::fromLocal8Bit(std::strerror(errno))));
     return true;
 }

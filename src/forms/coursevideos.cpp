@@ -1,4 +1,5 @@
 #include "coursevideos.h"
+#include "platform/messages.h"
 
 #include "data/connection.h"
 #include "data/dberror.h"
@@ -35,9 +36,9 @@ QString CourseVideos::refusal(Connection* connection, const QString& name, const
     if (name.isEmpty())
         return QString();
     if (hasRefusedCharacter(name) || name.startsWith(QLatin1Char('.')))
-        return QStringLiteral("影片檔名「%1」不可含有「/」、「\\」或控制字元，也不可以「.」開頭。").arg(name);
+        return Msg::videoNameRefused(name);
     if (name.compare(logoName(), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("影片檔名不可為「%1」：這是公司浮水印圖檔的檔名。").arg(name);
+        return Msg::videoNameIsLogo(name);
     QSqlQuery query(connection->database());
     const bool saved = key.isValid() && !key.isNull();
     query.prepare(kOtherCourse + (saved ? QStringLiteral(" AND c.cpkey <> ? LIMIT 1") : QStringLiteral(" LIMIT 1")));
@@ -48,8 +49,7 @@ QString CourseVideos::refusal(Connection* connection, const QString& name, const
         throw connection->failure(query.lastError());
     if (!query.next())
         return QString();
-    return QStringLiteral("影片檔名「%1」已經是班級「%2」的課程「%3」的影片，請換一個檔名。")
-        .arg(name, query.value(1).toString(), query.value(0).toString());
+    return Msg::videoNameTaken(name, query.value(1).toString(), query.value(0).toString());
 }
 
 bool CourseVideos::deleteCourse(Connection* connection, FtpUpload* ftp, const QVariant& key)
@@ -68,7 +68,7 @@ bool CourseVideos::deleteCourse(Connection* connection, FtpUpload* ftp, const QV
         FtpUpload::Closer closer(ftp);
         try {
             if (!ftp->openFolder())
-                throw AppError(QStringLiteral("無法連線主機"));
+                throw AppError(Msg::ftpNoHost());
             try {
                 ftp->client().remove(name);
             } catch (const FtpError& e) {
@@ -77,7 +77,7 @@ bool CourseVideos::deleteCourse(Connection* connection, FtpUpload* ftp, const QV
                     throw;
             }
         } catch (const AppError& e) {
-            throw AppError(QStringLiteral("伺服器上的影片檔「%1」無法刪除，課程沒有刪除。\n%2").arg(name, e.message()));
+            throw AppError(Msg::videoNotDeleted(name, e.message()));
         }
     }
     transaction.commit();

@@ -1,4 +1,5 @@
 #include "formchangepassword.h"
+#include "platform/messages.h"
 
 #include "session/rynconst.h"
 #include "ui/uilanguage.h"
@@ -112,9 +113,9 @@ void TfrmChangePassword::btnOKClick()
         refuse(QStringLiteral("確認密碼不可空白"), QStringLiteral("確認密碼空白"), txtPassword2);
     // A character outside printable ASCII would be digested as "?": refused before anything is stored.
     if (!isPrintableAscii(password))
-        refuse(passwordCharactersMessage(), passwordCharactersTitle(), txtPassword1);
+        refuse(Msg::passwordCharacters(), Msg::passwordCharactersTitle(), txtPassword1);
     if (!isPrintableAscii(repeated))
-        refuse(passwordCharactersMessage(), passwordCharactersTitle(), txtPassword2);
+        refuse(Msg::passwordCharacters(), Msg::passwordCharactersTitle(), txtPassword2);
     if (password != repeated) {
         MessageBox(this, QStringLiteral("新密碼 與 確認密碼 必須相符"), QStringLiteral("密碼與確認密碼不同"),
                    Win::MB_ICONHAND);

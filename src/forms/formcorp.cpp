@@ -1,4 +1,5 @@
 #include "formcorp.h"
+#include "platform/messages.h"
 
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
@@ -37,13 +38,12 @@ QImage readPng(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw AppError(Msg::cannotOpen(QDir::toNativeSeparators(path), file.errorString()));
     QImageReader reader(&file, "png");
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
     if (image.isNull())
-        throw AppError(QStringLiteral("%1 is not a readable PNG image: %2")
-                           .arg(QDir::toNativeSeparators(path), reader.errorString()));
+        throw AppError(Msg::notPng(QDir::toNativeSeparators(path), reader.errorString()));
     return image;
 }
 
@@ -188,7 +188,7 @@ void TfrmCorp::btnUploadClick()
     const QImage logo = readPng(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw AppError(Msg::cannotOpen(QDir::toNativeSeparators(path), file.errorString()));
 
     bool connected = false;
     std::exception_ptr failure;
@@ -222,9 +222,8 @@ QImage TfrmCorp::fetchLogo(FtpClient& ftp)
     ftp.retrieve(kLogoName, part);
     const QImage image = readPng(part);
     if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(localLogoPath()).constData()) != 0)
-        throw AppError(
-            QStringLiteral("Cannot replace %1: %2")
-                .arg(QDir::toNativeSeparators(localLogoPath()), QString::fromLocal8Bit(std::strerror(errno))));
+        throw AppError(Msg::cannotReplace(QDir::toNativeSeparators(localLogoPath()),
+                                          QString::fromLocal8Bit(std::strerror(errno))));
     return image;
 }
 

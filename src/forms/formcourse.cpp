@@ -1,4 +1,5 @@
 #include "formcourse.h"
+#include "platform/messages.h"
 
 #include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
@@ -327,7 +328,7 @@ void TfrmCourse::btnUploadClick()
     BusyCursor busy;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open the file %1: %2").arg(path, file.errorString()));
+        throw AppError(Msg::cannotOpen(path, file.errorString()));
     const QString baseName = VideoFile::cleanBaseName(fileName, extension);
     setWindowTitle(QStringLiteral("filename: ") + baseName);
     if (VideoFile::firstRefusedCharacter(baseName) >= 0)

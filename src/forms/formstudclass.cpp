@@ -1,4 +1,5 @@
 #include "formstudclass.h"
+#include "forms/windowtables.h"
 
 #include "session/rynconst.h"
 #include "controls/dbedit.h"
@@ -29,12 +30,7 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     tblStud->addField(QStringLiteral("spkey"), FieldType::Text, 20);
     tblStud->addField(QStringLiteral("studname"), FieldType::Text, 10);
 
-    tblClassroom = namedTable(this, "tblClassroom", conn, "classroom");
-    tblClassroom->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-    tblClassroom->addField(QStringLiteral("classname"), FieldType::Text, 30);
-    tblClassroom->addField(QStringLiteral("teacher"), FieldType::Text, 10);
-    tblClassroom->addField(QStringLiteral("classpoint"), FieldType::Int32);
-    tblClassroom->addField(QStringLiteral("videopoint"), FieldType::UInt16);
+    tblClassroom = classroomTable(this, conn);
     tblClassroom->events.afterOpen = [this] { tblClassroomAfterOpen(); };
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 

@@ -1,4 +1,5 @@
 #include "formuser.h"
+#include "platform/messages.h"
 
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
@@ -141,7 +142,7 @@ void TfrmUser::tblBeforePost()
     // The box takes letters and digits only as typed; whatever reached it otherwise must still not
     // be digested into question marks.
     if (!isPrintableAscii(password))
-        refuse(passwordCharactersMessage(), passwordCharactersTitle(), Win::MB_ICONHAND, txtPwd);
+        refuse(Msg::passwordCharacters(), Msg::passwordCharactersTitle(), Win::MB_ICONHAND, txtPwd);
     if (uidTakenElsewhere())
         refuse(QStringLiteral("帳號「%1」已經有其他使用者使用，帳號不可重複（英文大小寫不同或尾端多了空白也視為相同），"
                               "請改為其他帳號名")

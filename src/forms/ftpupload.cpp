@@ -1,4 +1,5 @@
 #include "ftpupload.h"
+#include "platform/messages.h"
 
 #include "net/ftpsettings.h"
 
@@ -43,11 +44,6 @@ QString FtpUpload::temporaryName(const QString& finalName)
     return finalName + QStringLiteral(".part-") + QString::number(QRandomGenerator::global()->generate64(), 16);
 }
 
-QString FtpUpload::notWholeMessage()
-{
-    return QStringLiteral("檔案沒有完整傳到伺服器，伺服器上原有的檔案沒有更動。");
-}
-
 void FtpUpload::storeWhole(QIODevice& source, const QString& finalName)
 {
     const qint64 size = source.size() - source.pos();
@@ -56,14 +52,11 @@ void FtpUpload::storeWhole(QIODevice& source, const QString& finalName)
         m_client.store(source, temporary);
         const qint64 onServer = m_client.size(temporary);
         if (onServer >= 0 && onServer != size)
-            throw FtpError(QStringLiteral("FTP SIZE %1: the server holds %2 of the file's %3 bytes")
-                               .arg(temporary)
-                               .arg(onServer)
-                               .arg(size));
+            throw FtpError(Msg::ftpFailed(QStringLiteral("SIZE ") + temporary, Msg::ftpPartOnServer(onServer, size)));
         m_client.rename(temporary, finalName);
     } catch (const AppError& e) {
         removeLeftover(temporary);
-        throw AppError(notWholeMessage() + QLatin1Char('\n') + e.message());
+        throw AppError(Msg::ftpNotWhole(e.message()));
     } catch (...) {
         removeLeftover(temporary);
         throw;

@@ -48,8 +48,6 @@ public:
     /// A name in the same folder that neither a course nor the viewing side takes for a video or the
     /// logo: finalName, ".part-" and random hexadecimal digits.
     static QString temporaryName(const QString& finalName);
-    /// The start of the message for a transfer that did not arrive whole.
-    static QString notWholeMessage();
 
     /// True once open() has returned and until close().
     bool connected() const { return m_client.isConnected(); }

@@ -1,4 +1,5 @@
 #include "pointstatement.h"
+#include "platform/messages.h"
 
 #include "platform/errors.h"
 
@@ -60,7 +61,7 @@ int PointStatement::paint(QPagedPaintDevice* device) const
 {
     QPainter painter;
     if (!painter.begin(device))
-        throw AppError(QStringLiteral("無法開始列印"));
+        throw AppError(Msg::printCannotStart());
 
     PageFrame page;
     page.unit = device->logicalDpiY() / 72.0;
@@ -121,7 +122,7 @@ int PointStatement::paint(QPagedPaintDevice* device) const
     int next = 0;
     for (int p = 1; p <= pages; ++p) {
         if (p > 1 && !device->newPage())
-            throw AppError(QStringLiteral("無法開始新的一頁"));
+            throw AppError(Msg::printCannotNewPage());
 
         // The heading: logo, company, title and date printed; the student.
         qreal textLeft = 0;
@@ -180,7 +181,7 @@ int PointStatement::paint(QPagedPaintDevice* device) const
                          m_texts.pageFormat.arg(p).arg(pages));
     }
     if (!painter.end())
-        throw AppError(QStringLiteral("列印未完成"));
+        throw AppError(Msg::printUnfinished());
     return pages;
 }
 
@@ -189,7 +190,7 @@ int PointStatement::writePdf(const QString& path) const
     // Written under a temporary name and renamed when whole, so a failure leaves no half file.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("無法寫入 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw AppError(Msg::cannotWrite(QDir::toNativeSeparators(path), file.errorString()));
     int pages = 0;
     {
         QPdfWriter writer(&file);
@@ -200,6 +201,6 @@ int PointStatement::writePdf(const QString& path) const
         pages = paint(&writer);
     }
     if (!file.commit())
-        throw AppError(QStringLiteral("無法寫入 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw AppError(Msg::cannotWrite(QDir::toNativeSeparators(path), file.errorString()));
     return pages;
 }

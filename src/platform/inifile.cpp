@@ -1,4 +1,5 @@
 #include "inifile.h"
+#include "platform/messages.h"
 
 #include "errors.h"
 
@@ -92,11 +93,11 @@ void IniFile::writeString(const QString& path, const QString& section, const QSt
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        throw AppError(Msg::cannotWrite(path, file.errorString()));
     }
     file.write(lines.join(QLatin1String("\r\n")).toUtf8() + "\r\n");
     if (!file.commit())
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        throw AppError(Msg::cannotWrite(path, file.errorString()));
 }
 
 QString IniFile::settingsPath()

@@ -1,4 +1,5 @@
 #include "serversettings.h"
+#include "platform/messages.h"
 
 #include "platform/inifile.h"
 
@@ -26,11 +27,11 @@ QString lookUp(const char* variable, const QString& key, QString* source)
 QString sourceText(const QString& source)
 {
     if (source.isEmpty())
-        return QStringLiteral("程式內定值");
+        return Msg::settingDefault();
     if (source.startsWith(QLatin1String("RYN_")))
-        return QStringLiteral("環境變數 ") + source;
+        return Msg::settingVariable(source);
     if (source.startsWith(QLatin1Char('/')))
-        return QStringLiteral("設定檔 ") + source;
+        return Msg::settingFile(source);
     return source;
 }
 } // namespace
@@ -58,14 +59,13 @@ ServerSettings ServerSettings::load()
 
 QString ServerSettings::describeDatabase() const
 {
-    QString text = QStringLiteral("資料庫伺服器 %1 連接埠 %2").arg(host).arg(dbPort);
+    QString text = Msg::databaseServer(host, dbPort);
     if (hostSource == dbPortSource)
-        text += QStringLiteral("（位址及連接埠取自%1）").arg(sourceText(hostSource));
+        text += Msg::settingsBothFrom(sourceText(hostSource));
     else
-        text += QStringLiteral("（位址取自%1，連接埠取自%2）").arg(sourceText(hostSource), sourceText(dbPortSource));
+        text += Msg::settingsEachFrom(sourceText(hostSource), sourceText(dbPortSource));
     if (hostSource.isEmpty())
-        text += QStringLiteral("，可在 %1 或 /etc/ryn/ryn.ini 的 [Server] 段以 Host 及 DbPort 設定")
-                    .arg(IniFile::userSettingsPath());
+        text += Msg::settingsWhere(IniFile::userSettingsPath());
     return text;
 }
 

@@ -1,6 +1,7 @@
 #include "guard.h"
 
 #include "platform/errors.h"
+#include "platform/messages.h"
 #include "messagebox.h"
 
 bool guarded(const std::function<void()>& handler)
@@ -13,10 +14,10 @@ bool guarded(const std::function<void()>& handler)
     } catch (const AppError& e) {
         ShowErrorBox(e.message());
     } catch (const std::exception& e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
+        ShowErrorBox(Msg::unexpectedError(QString::fromLocal8Bit(e.what())));
     } catch (...) {
         // Nothing may cross the event loop, whatever was thrown.
-        ShowErrorBox(QStringLiteral("發生不明的錯誤，這個動作沒有完成。"));
+        ShowErrorBox(Msg::unexpectedError());
     }
     return false;
 }

@@ -1,3 +1,4 @@
+#include "platform/messages.h"
 #include "app/formlogin.h"
 #include "session/rynconst.h"
 #include "data/digest.h"
@@ -296,9 +297,9 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         TfrmLogin* d = open();
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
-        const QString named = QStringLiteral("無法連線到資料庫伺服器 127.0.0.1 連接埠 %1（位址取自環境變數 RYN_SERVER，"
-                                             "連接埠取自設定檔 %2）：");
-        QVERIFY(DialogSeam::last().text.startsWith(named.arg(port).arg(settings)));
+        const QString named = Msg::databaseServer("127.0.0.1", port)
+                              + Msg::settingsEachFrom(Msg::settingVariable("RYN_SERVER"), Msg::settingFile(settings));
+        QVERIFY(DialogSeam::last().text.startsWith(Msg::cannotConnect(named, QString())));
         QVERIFY(DialogSeam::last().text.contains("Can't connect"));
         QVERIFY(d->isVisible());
         DialogSeam::queueAnswer(Win::IDOK);

@@ -11,9 +11,7 @@
 #include "forms/formstatistics.h"
 #include "forms/formstudclass.h"
 #include "forms/formwatchlog.h"
-#include "platform/dialogseam.h"
 #include "platform/inifile.h"
-#include "ui/messagebox.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
 
@@ -73,7 +71,7 @@ class TestMainWindow : public QObject
         return form;
     }
 
-    static QStringList captions(QMenu* menu)
+    static QStringList captions(QWidget* menu)
     {
         QStringList list;
         for (QAction* a : menu->actions())
@@ -122,10 +120,7 @@ private slots:
         QCOMPARE(captions(w->mitWindow),
                  QStringList({"-", "重疊顯示", "水平並排", "垂直並排", "排列圖示", "關閉所有視窗"}));
         QCOMPARE(captions(w->mitHelp), QStringList({"產品資訊 (&A)"}));
-        QStringList bar;
-        for (QAction* a : w->menuBar()->actions())
-            bar << a->text();
-        QCOMPARE(bar, QStringList({"基本資料管理 (&S)", "視窗管理 (&W)", "輔助說明 (&H)"}));
+        QCOMPARE(captions(w->menuBar()), QStringList({"基本資料管理 (&S)", "視窗管理 (&W)", "輔助說明 (&H)"}));
         QCOMPARE(w->mitExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
         QVERIFY(w->mitTW->isCheckable() && w->mitCN->isCheckable());
         QVERIFY(w->conn->connected());

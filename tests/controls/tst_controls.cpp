@@ -12,6 +12,7 @@
 #include "controls/dblookupcombobox.h"
 #include "platform/serversettings.h"
 #include "data/snapshottable.h"
+#include "forms/windowtables.h"
 #include "platform/dialogseam.h"
 #include "ui/messagebox.h"
 #include "sandboxdb.h"
@@ -75,16 +76,7 @@ void TestControls::init()
     SandboxDb::reseed();
     DialogSeam::clear();
     m_window = new QWidget;
-    m_table = new SnapshotTable(m_window);
-    m_table->setObjectName(QStringLiteral("tblClassroom"));
-    m_table->setConnection(&m_connection);
-    m_table->setTableName(QStringLiteral("classroom"));
-    m_table->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-    m_table->addField(QStringLiteral("classname"), FieldType::Text, 30);
-    m_table->addField(QStringLiteral("teacher"), FieldType::Text, 10);
-    m_table->addField(QStringLiteral("classpoint"), FieldType::Int32);
-    m_table->addField(QStringLiteral("videopoint"), FieldType::UInt16);
-    m_table->setKeyField(QStringLiteral("crpkey"));
+    m_table = classroomTable(m_window, &m_connection);
     m_source = new DataSource(m_table, m_window);
 
     m_box = new DBEdit(m_window);
@@ -353,12 +345,7 @@ void TestControls::postStoresFocusedBox()
 
 void TestControls::openBookings()
 {
-    auto* classes = new SnapshotTable(m_window);
-    classes->setObjectName(QStringLiteral("tblClassroom"));
-    classes->setConnection(&m_connection);
-    classes->setTableName(QStringLiteral("classroom"));
-    classes->addField(QStringLiteral("crpkey"), FieldType::AutoInc);
-    classes->addField(QStringLiteral("classname"), FieldType::Text, 30);
+    SnapshotTable* classes = classroomTable(m_window, &m_connection);
     classes->events.afterOpen = [classes] { classes->setSort(QStringLiteral("classname ASC")); };
 
     m_bookings = new SnapshotTable(m_window);

@@ -1,5 +1,6 @@
 // The checks a typed value passes before it is stored in a field of the row being edited.
 
+#include "platform/messages.h"
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "platform/serversettings.h"
@@ -54,13 +55,11 @@ private slots:
         QTest::addColumn<QString>("range");
 
         const auto row = [](const char* name, FieldType type, const char* text, bool ok, qlonglong stored,
-                            const char* range) {
-            QTest::newRow(name) << int(type) << QString::fromUtf8(text) << ok << stored << QString::fromLatin1(range);
+                            const QString& range) {
+            QTest::newRow(name) << int(type) << QString::fromUtf8(text) << ok << stored << range;
         };
-        const char* i16 = "-32768 and 32767";
-        const char* u16 = "0 and 65535";
-        const char* i32 = "-2147483648 and 2147483647";
-        const char* i64 = "-9223372036854775808 and 9223372036854775807";
+        const QString i16 = Msg::between(-32768, 32767), u16 = Msg::between(0, 65535);
+        const QString i32 = Msg::between(INT32_MIN, INT32_MAX), i64 = Msg::between(INT64_MIN, INT64_MAX);
         row("int16 max", FieldType::Int16, "32767", true, 32767, i16);
         row("int16 min", FieldType::Int16, "-32768", true, -32768, i16);
         row("int16 above", FieldType::Int16, "32768", false, 0, i16);
@@ -216,7 +215,7 @@ private slots:
             name->setAsString(QStringLiteral("x"));
             QFAIL("stored in browse state");
         } catch (const DbError& e) {
-            QCOMPARE(e.message(), QStringLiteral("Dataset not in edit or insert mode"));
+            QCOMPARE(e.message(), Msg::notEditing());
         }
         QCOMPARE(name->asString(), QStringLiteral("陳大文"));
     }

@@ -7,6 +7,7 @@
 #include "ui/messagebox.h"
 #include "testsupport.h"
 #include "windowfixture.h"
+#include "platform/messages.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -89,7 +90,7 @@ private slots:
         QTest::newRow("first spaces") << "   " << "abc" << "密碼不可空白" << "密碼空白" << "txtPassword1" << false;
         QTest::newRow("second empty") << "abc" << " " << "確認密碼不可空白" << "確認密碼空白" << "txtPassword2" << false;
         QTest::newRow("letter case")  << "Abc" << "abc" << "新密碼 與 確認密碼 必須相符" << "密碼與確認密碼不同" << "txtPassword1" << true;
-        QTest::newRow("Chinese")      << "密碼1" << "密碼1" << passwordCharactersMessage() << passwordCharactersTitle() << "txtPassword1" << false;
+        QTest::newRow("Chinese")      << "密碼1" << "密碼1" << Msg::passwordCharacters() << Msg::passwordCharactersTitle() << "txtPassword1" << false;
         // clang-format on
     }
     void checks()

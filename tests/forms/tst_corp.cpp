@@ -10,6 +10,7 @@
 #include "windowfixture.h"
 #include "ui/busystate.h"
 #include "ui/messagebox.h"
+#include "platform/messages.h"
 
 #include <QImage>
 #include <QLabel>
@@ -186,14 +187,16 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
         const QByteArray good = png(20, 20, Qt::green);
-        const QString format = QStringLiteral("圖檔格式不支援"), unreadable = "not a readable PNG image";
+        const QString format = QStringLiteral("圖檔格式不支援"),
+                      unreadable = Msg::notPng(QString(), QString()).trimmed().chopped(1);
         QTest::newRow("upper-case PNG") << "logo.PNG" << good << format;
         QTest::newRow("jpg") << "mark.jpg" << good << format;
         QTest::newRow("no extension") << "mark" << good << format;
         QTest::newRow("text named png") << "x.png" << QByteArray("not an image\n") << unreadable;
         QTest::newRow("truncated png") << "cut.png" << png(200, 200, Qt::green).left(60) << unreadable;
         QTest::newRow("empty png") << "empty.png" << QByteArray() << unreadable;
-        QTest::newRow("missing file") << "gone.png" << QByteArray() << "Cannot open";
+        QTest::newRow("missing file") << "gone.png" << QByteArray()
+                                      << Msg::cannotOpen(QString(), QString()).section(QLatin1Char(' '), 0, 0);
     }
     void refusedFiles()
     {
@@ -224,8 +227,11 @@ private slots:
         QTest::addColumn<QByteArray>("serverLogo");
         QTest::addColumn<QString>("reason");
         QTest::newRow("no logo on the server") << QByteArray() << "550";
-        QTest::newRow("logo not an image") << QByteArray("<html>not found</html>") << "not a readable PNG image";
-        QTest::newRow("server down") << png(40, 30, Qt::red) << "FTP login";
+        QTest::newRow("logo not an image")
+            << QByteArray("<html>not found</html>") << Msg::notPng(QString(), QString()).trimmed().chopped(1);
+        QTest::newRow("server down") << png(
+            40, 30,
+            Qt::red) << Msg::ftpFailed(Msg::ftpLogin("127.0.0.1", 0), QString()).section(QLatin1Char(':'), 0, 0);
     }
     void fetchErrorsAreToldAndTheWindowOpens()
     {
@@ -235,7 +241,7 @@ private slots:
         QFile::remove(onServer("logo.png"));
         if (!serverLogo.isEmpty())
             write(onServer("logo.png"), serverLogo);
-        if (reason == "FTP login")
+        if (reason.contains(Msg::ftpLogin("", 0).left(2)))
             qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::closedPort()));
         DialogSeam::queueAnswer(Win::IDOK);
         open();
@@ -247,13 +253,13 @@ private slots:
         QCOMPARE(m_form->txtInvoiceno->text(), QStringLiteral("12345678"));
         QCOMPARE(read(TfrmCorp::localLogoPath()), QByteArray("the last good copy"));
         QCOMPARE(QDir::current().entryList({"logo.png*"}, QDir::Files), QStringList{"logo.png"});
-        if (reason != "FTP login")
+        if (!reason.contains(Msg::ftpLogin("", 0).left(2)))
             return;
         // With the server down, a failed upload is an error, and the box shows the chosen file all the same.
         click(m_form->btnEdit);
         DialogSeam::queueAnswer(Win::IDOK);
         upload(write(m_workDir.filePath("mark.png"), png(10, 12, Qt::black)));
-        QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("FTP login")));
+        QVERIFY(DialogSeam::last().text.startsWith(reason));
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(shownLogo(), QSize(10, 12));
         QCOMPARE(read(onServer("logo.png")), png(40, 30, Qt::red));
@@ -282,7 +288,8 @@ private slots:
             [&](FtpClient::Direction, qint64) { server.kill(), server.waitForFinished(); });
         DialogSeam::queueAnswer(Win::IDOK);
         upload(write(m_workDir.filePath("big.png"), png(3000, 3000, Qt::blue)));
-        QVERIFY2(DialogSeam::last().text.startsWith(FtpUpload::notWholeMessage() + "\nFTP STOR logo.png.part-"),
+        QVERIFY2(DialogSeam::last().text.startsWith(
+                     Msg::ftpNotWhole(Msg::ftpFailed("STOR logo.png.part-", QString()).chopped(2))),
                  qPrintable(DialogSeam::last().text));
         QCOMPARE(read(logo), png(40, 30, Qt::red));
     }

@@ -11,6 +11,7 @@
 #include "windowfixture.h"
 #include "ui/busystate.h"
 #include "ui/messagebox.h"
+#include "platform/messages.h"
 
 #include <QAction>
 #include <QMenu>
@@ -240,8 +241,8 @@ private slots:
         QTest::newRow("underscore") << QStringLiteral("a_b.avi") << none << name << "filename: a_b";
         QTest::newRow("second dot") << QStringLiteral("v.1.avi") << none << name << "filename: v.1";
         QTest::newRow("Chinese") << QStringLiteral("第一課.avi") << none << name << "filename: 第一課";
-        QTest::newRow("longer than the field") << a47 + ".avi" << none << "The text for field 'videoname'"
-                                               << "filename: " + a47;
+        QTest::newRow("longer than the field")
+            << a47 + ".avi" << none << Msg::textTooLong("videoname", 50) << "filename: " + a47;
     }
     void namesCleanedAndRefused()
     {
@@ -276,10 +277,10 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("error");
-        QTest::newRow("no video folder") << QStringLiteral("folder") << "FTP CWD";
+        QTest::newRow("no video folder") << QStringLiteral("folder") << Msg::ftpFailed("CWD", QString()).chopped(2);
         QTest::newRow("rename over a folder refused")
-            << QStringLiteral("store") << FtpUpload::notWholeMessage() + "\nFTP RNFR clip.avi.part-";
-        QTest::newRow("server down") << QStringLiteral("down") << "FTP";
+            << QStringLiteral("store") << Msg::ftpNotWhole(Msg::ftpFailed("RNFR clip.avi.part-", QString()).chopped(2));
+        QTest::newRow("server down") << QStringLiteral("down") << Msg::ftpFailed(QString(), QString()).chopped(3);
     }
     void serverRefuses()
     {
@@ -387,10 +388,10 @@ private slots:
         });
         upload(path);
         expectFailedOnce();
-        QVERIFY2(DialogSeam::last().text.startsWith(FtpUpload::notWholeMessage() + "\nFTP "),
+        QVERIFY2(DialogSeam::last().text.startsWith(Msg::ftpNotWhole(Msg::ftpFailed(QString(), QString()).chopped(3))),
                  qPrintable(DialogSeam::last().text));
         if (how == "short") {
-            QVERIFY(DialogSeam::last().text.endsWith("the server holds 1000 of the file's 33554432 bytes"));
+            QVERIFY(DialogSeam::last().text.endsWith(Msg::ftpPartOnServer(1000, 33554432)));
             QCOMPARE(onServer(folder), QStringList{"clip.avi"});
         }
         // The video the students watch is as it was.

@@ -6,6 +6,7 @@
 #include "ui/messagebox.h"
 #include "testsupport.h"
 #include "windowfixture.h"
+#include "platform/messages.h"
 
 #include <QPushButton>
 #include <QStatusBar>
@@ -82,7 +83,7 @@ private slots:
         QTest::newRow("admin2")           << "admin2" << "n" << "abc" << "h" << "" << none << "";
         QTest::newRow("spaces kept")      << " sp " << "名 " << "Xy9" << "h" << "" << none << "";
         QTest::newRow("another's name")   << "sTaFF  " << "n" << "p1" << "h" << "帳號「sTaFF」已經有其他使用者使用，帳號不可重複（英文大小寫不同或尾端多了空白也視為相同），請改為其他帳號名" << error << "txtUID";
-        QTest::newRow("Chinese password") << "u1" << "n" << "密碼1" << "h" << passwordCharactersMessage() << error << "txtPwd";
+        QTest::newRow("Chinese password") << "u1" << "n" << "密碼1" << "h" << Msg::passwordCharacters() << error << "txtPwd";
         // clang-format on
     }
     void checksBeforeSaving()
@@ -110,8 +111,8 @@ private slots:
             QCOMPARE(DialogSeam::last().text, message);
             QCOMPARE(DialogSeam::last().caption, flags == int(Win::MB_ICONEXCLAMATION) ? QStringLiteral("必填欄位")
                                                  : message == reserved ? QStringLiteral("帳號名不可與系統管理者相同")
-                                                 : message == passwordCharactersMessage() ? passwordCharactersTitle()
-                                                                                          : QStringLiteral("帳號重複"));
+                                                 : message == Msg::passwordCharacters() ? Msg::passwordCharactersTitle()
+                                                                                        : QStringLiteral("帳號重複"));
             QCOMPARE(DialogSeam::last().flags, flags);
             QCOMPARE(focused()->objectName(), focus);
             QCOMPARE(m_form->tblUser->state(), DataSetState::Insert);

@@ -1,6 +1,7 @@
 #include "sandboxdb.h"
 
 #include "data/connection.h"
+#include "net/ftpsettings.h"
 #include "platform/serversettings.h"
 
 #include <QDir>
@@ -155,6 +156,8 @@ int SandboxDb::closedPort()
 int SandboxDb::startFtpServer(QProcess& server, const QString& root, const QStringList& without)
 {
     const int port = closedPort();
+    // The program's own account, so that the server takes exactly what the program sends.
+    const FtpSettings account = FtpSettings::videoServer();
     QDir(root).mkpath(QStringLiteral("var/www/html/movies"));
     // The sandbox's own server script, run after the listed commands are taken out of the handler.
     const QString script = QStringLiteral("import sys, runpy\n"
@@ -165,7 +168,7 @@ int SandboxDb::startFtpServer(QProcess& server, const QString& root, const QStri
     server.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"), script, without.join(QLatin1Char(',')),
                   qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/scripts/ftpserver.py"), root,
-                  QString::number(port), QStringLiteral("web"), QStringLiteral("58203146")});
+                  QString::number(port), account.user, account.password});
     const bool listening = QTest::qWaitFor(
         [port] {
             QTcpSocket socket;

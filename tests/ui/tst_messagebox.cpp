@@ -1,3 +1,4 @@
+#include "platform/messages.h"
 #include "platform/dialogseam.h"
 #include "platform/errors.h"
 #include "ui/guard.h"
@@ -115,10 +116,10 @@ private slots:
         // Whatever else is thrown is shown too, and goes no further.
         DialogSeam::queueAnswer(Win::IDOK);
         QVERIFY(!guarded([] { throw std::logic_error("bad state"); }));
-        QCOMPARE(DialogSeam::last().text, QStringLiteral("bad state"));
+        QCOMPARE(DialogSeam::last().text, Msg::unexpectedError("bad state"));
         DialogSeam::queueAnswer(Win::IDOK);
         QVERIFY(!guarded([] { throw 42; }));
-        QCOMPARE(DialogSeam::last().text, QStringLiteral("發生不明的錯誤，這個動作沒有完成。"));
+        QCOMPARE(DialogSeam::last().text, Msg::unexpectedError());
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         // Abort is silent.
         DialogSeam::clear();

@@ -1,0 +1,104 @@
+#pragma once
+// The program's own error texts, in Traditional Chinese, each written once. Where a server or a
+// library has its own words, they come after the program's text (the detail argument).
+
+#include <QString>
+
+namespace Msg {
+// Whatever a handler throws that is not one of the program's errors
+QString unexpectedError(const QString& detail = QString());
+
+// Files
+QString cannotWrite(const QString& path, const QString& detail);
+QString cannotCreate(const QString& path, const QString& detail = QString());
+QString cannotOpen(const QString& path, const QString& detail);
+QString cannotReplace(const QString& path, const QString& detail);
+
+// Database connection
+QString driverMissing();
+QString cannotConnect(const QString& server, const QString& detail);
+QString connectionNotOpen();
+QString databaseServer(const QString& host, int port);
+QString settingDefault();
+QString settingVariable(const QString& name);
+QString settingFile(const QString& path);
+QString settingConnectionString();
+QString settingsBothFrom(const QString& source);
+QString settingsEachFrom(const QString& hostSource, const QString& portSource);
+QString settingsWhere(const QString& userFile);
+QString lostDuringSave(bool maybeSaved, bool checkedOnRetry, const QString& detail);
+QString lostDuringDelete(bool maybeDeleted, const QString& detail);
+
+// Tables and fields
+QString noConnection();
+QString noTableNorStatement();
+QString readFailed(const QString& what, const QString& detail);
+QString returnsNoRows(const QString& what);
+QString valueUnreadable(const QString& value, const QString& column, const QString& what);
+QString fieldNotFound(const QString& field);
+QString fieldNotFoundIn(const QString& field, const QString& what);
+QString keyFieldNotFound(const QString& field);
+QString defaultsUnreadable(const QString& what);
+QString fieldsOnOpenTable();
+QString duplicateField(const QString& field);
+QString lookupWithoutTable(const QString& field);
+QString noSuchRecord(int number);
+QString tableClosed();
+QString tableEmpty();
+QString queryReadOnly();
+QString saveCurrentFirst();
+QString saveDetailsFirst();
+QString notEditing();
+QString fieldReadOnly(const QString& field);
+QString fieldWithoutTable(const QString& field);
+QString textTooLong(const QString& field, int size);
+QString invalidDateTime(const QString& field);
+QString notDateTime(const QString& text, const QString& field);
+QString notInteger(const QString& text);
+QString notIntegerFor(const QString& text, const QString& field, const QString& range);
+QString between(qint64 minimum, qint64 maximum);
+QString outOfRange(const QString& text, const QString& field, const QString& range);
+QString invalidSortOrder(const QString& text);
+QString filterNotUnderstood(const QString& filter);
+QString changedMeanwhileNotSaved();
+QString changedMeanwhileNotDeleted();
+QString savedNotReadBack(const QString& detail = QString());
+
+// Passwords
+QString passwordCharacters();
+QString passwordCharactersTitle();
+
+// FTP
+QString ftpFailed(const QString& operation, const QString& detail);
+QString ftpLogin(const QString& host, int port);
+QString ftpCannotStart(const QString& detail);
+QString ftpNoHandle();
+QString ftpBusy();
+QString ftpNotConnected();
+QString ftpModeDuringTransfer();
+QString ftpControlCharacter();
+QString ftpNotPlainName(const QString& name);
+QString ftpSourceNotReadable();
+QString ftpCannotReadLocal(const QString& detail);
+QString ftpCannotWriteLocal(const QString& detail);
+QString ftpStoreNotConfirmed(const QString& reply);
+QString ftpBytesSent(qint64 sent, qint64 total);
+QString ftpSizeNotNumber(const QString& reply);
+QString ftpBrokenOff();
+QString ftpNoReply();
+QString ftpPartOnServer(qint64 held, qint64 total);
+QString ftpNotWhole(const QString& detail = QString());
+QString ftpNoHost();
+
+// Pictures and printing
+QString notPng(const QString& path, const QString& detail);
+QString printCannotStart();
+QString printCannotNewPage();
+QString printUnfinished();
+
+// Course videos
+QString videoNameRefused(const QString& name);
+QString videoNameIsLogo(const QString& name);
+QString videoNameTaken(const QString& name, const QString& className, const QString& course);
+QString videoNotDeleted(const QString& name, const QString& detail);
+} // namespace Msg
