@@ -29,7 +29,6 @@ namespace {
 constexpr int kPanelHeight = 190;
 constexpr int kButtonWidth = 75;
 constexpr int kPdfButtonWidth = 110;
-const QColor kEvenRows(192, 220, 192);
 
 // grdCourseDrawColumnCell: the 2nd, 4th, 6th ... rows of the log are pale green, the selected
 // cell of such a row included; the other rows keep the grid's own colours.
@@ -43,7 +42,7 @@ protected:
     {
         QStyledItemDelegate::initStyleOption(option, index);
         if ((index.row() + 1) % 2 == 0) {
-            option->backgroundBrush = kEvenRows;
+            option->backgroundBrush = kLogEvenRows;
             option->state &= ~QStyle::State_Selected;
         }
     }

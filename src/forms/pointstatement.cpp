@@ -15,6 +15,8 @@
 #include <QSaveFile>
 #include <numeric>
 
+const QColor kLogEvenRows(192, 220, 192);
+
 namespace {
 // Sizes in points (1/72 inch).
 constexpr qreal kMarginMm = 15;
@@ -23,7 +25,6 @@ constexpr qreal kRowHeight = 15;
 constexpr qreal kCellPadding = 3;
 constexpr qreal kBodyPoints = 9;
 const QColor kHeaderShade(225, 225, 225);
-const QColor kEvenRows(192, 220, 192);
 
 // The page's geometry in device units, worked out once from its paint rectangle.
 struct PageFrame {
@@ -160,7 +161,7 @@ int PointStatement::paint(QPagedPaintDevice* device) const
         const int last = qMin(rowCount, next + page.rowsPerPage);
         for (; next < last; ++next, top += row) {
             if ((next + 1) % 2 == 0)
-                painter.fillRect(QRectF(0, top, page.width, row), kEvenRows);
+                painter.fillRect(QRectF(0, top, page.width, row), kLogEvenRows);
             for (int c = 0; c < columns; ++c) {
                 const QModelIndex index = m_rows->index(next, c);
                 const QVariant align = m_rows->data(index, Qt::TextAlignmentRole);

@@ -9,7 +9,11 @@
 #include <QString>
 
 class QAbstractItemModel;
+class QColor;
 class QPagedPaintDevice;
+
+/// The shade of the log's 2nd, 4th ... rows, in the point query's grid and on the statement alike.
+extern const QColor kLogEvenRows;
 
 struct StatementTexts {
     QString title; ///< heading under the company's name

@@ -1,5 +1,7 @@
 #include "langdata.h"
 
+#include "platform/messages.h"
+
 #include <QStringDecoder>
 #include <QtEndian>
 
@@ -85,7 +87,7 @@ public:
     void fail(const QString& message)
     {
         if (m_error.isEmpty())
-            m_error = QStringLiteral("%1 at byte %2").arg(message).arg(m_pos);
+            m_error = Msg::tableFaultAt(message, m_pos);
     }
 
     quint8 u8()
@@ -118,7 +120,7 @@ public:
                                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString result = decoder.decode(QByteArrayView(m_bytes.constData() + m_pos - length, length));
         if (decoder.hasError())
-            fail(QStringLiteral("Invalid UTF-8 text"));
+            fail(Msg::tableBadText());
         return result;
     }
 
@@ -126,7 +128,7 @@ public:
     {
         const qint32 n = i32();
         if (n < 0)
-            fail(QStringLiteral("Negative count"));
+            fail(Msg::tableNegativeCount());
         return n;
     }
 
@@ -136,7 +138,7 @@ private:
         if (failed())
             return false;
         if (n > m_bytes.size() - m_pos) {
-            fail(QStringLiteral("Unexpected end of data"));
+            fail(Msg::tableTruncated());
             return false;
         }
         m_pos += n;
@@ -151,7 +153,7 @@ private:
 bool readEntry(Reader& in, LangEntry& entry, int depth)
 {
     if (depth > LangData::MaxDepth) {
-        in.fail(QStringLiteral("Entries nested too deeply"));
+        in.fail(Msg::tableTooDeep());
         return false;
     }
     entry.name = in.text();
@@ -192,7 +194,7 @@ std::optional<LangEntry> LangData::decode(const QByteArray& bytes, QString* erro
     Reader in(bytes);
     LangEntry root;
     if (readEntry(in, root, 0) && !in.atEnd())
-        in.fail(QStringLiteral("Unexpected data after the table"));
+        in.fail(Msg::tableTrailingData());
     if (in.failed()) {
         if (error)
             *error = in.error();

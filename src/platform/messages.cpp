@@ -436,4 +436,34 @@ QString videoNotDeleted(const QString& name, const QString& detail)
 {
     return withDetail(QStringLiteral("伺服器上的影片檔「%1」無法刪除，課程沒有刪除。").arg(name), detail);
 }
+
+QString tableBadText()
+{
+    return QStringLiteral("翻譯表中的文字不是有效的 UTF-8");
+}
+
+QString tableNegativeCount()
+{
+    return QStringLiteral("翻譯表中的數量為負數");
+}
+
+QString tableTruncated()
+{
+    return QStringLiteral("翻譯表的資料不完整");
+}
+
+QString tableTooDeep()
+{
+    return QStringLiteral("翻譯表的項目層數太多");
+}
+
+QString tableTrailingData()
+{
+    return QStringLiteral("翻譯表之後還有多餘的資料");
+}
+
+QString tableFaultAt(const QString& fault, qint64 byte)
+{
+    return QStringLiteral("%1（第 %2 位元組）").arg(fault).arg(byte);
+}
 } // namespace Msg

@@ -101,4 +101,12 @@ QString videoNameRefused(const QString& name);
 QString videoNameIsLogo(const QString& name);
 QString videoNameTaken(const QString& name, const QString& className, const QString& course);
 QString videoNotDeleted(const QString& name, const QString& detail);
+
+// The windows' translation tables, decoded
+QString tableBadText();
+QString tableNegativeCount();
+QString tableTruncated();
+QString tableTooDeep();
+QString tableTrailingData();
+QString tableFaultAt(const QString& fault, qint64 byte);
 } // namespace Msg
