@@ -1,6 +1,7 @@
 #include "langfile.h"
 
 #include "platform/errors.h"
+#include "platform/messages.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -148,7 +149,7 @@ LangFile LangFile::load(const QString& path, Mode mode)
 {
     QFile device(path);
     if (!device.open(QIODevice::ReadOnly))
-        throw loadingFailed(0, QStringLiteral("Cannot open file \"%1\". %2").arg(path, device.errorString()));
+        throw loadingFailed(0, Msg::cannotOpen(path, device.errorString()));
     return read(device, mode);
 }
 
