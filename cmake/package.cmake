@@ -21,7 +21,7 @@ install(FILES packaging/icons/ryn-256.png DESTINATION share/icons/hicolor/256x25
 install(FILES packaging/icons/ryn.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES db/schema.sql db/indexes.sql DESTINATION share/ryn)
 install(PROGRAMS scripts/provision DESTINATION share/ryn)
-install(FILES scripts/lib/credentials.sh DESTINATION share/ryn/lib)
+install(FILES scripts/lib/credentials.sh scripts/lib/settings.sh DESTINATION share/ryn/lib)
 file(CREATE_LINK ../share/ryn/provision ${RYN_PACKAGING}/ryn-provision SYMBOLIC)
 install(FILES ${RYN_PACKAGING}/ryn-provision DESTINATION bin)
 install(FILES packaging/copyright DESTINATION share/doc/ryn)
