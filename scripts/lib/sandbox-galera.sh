@@ -107,6 +107,7 @@ set_up_cluster() { # nodes
   for ((i = 2; i <= $1; i++)); do wait_synced "$i" 180; done
   wait_cluster 1 "$1" 60
   touch "$dir/setup.done"
+  setting_up=0
 }
 
 start_cluster() { # nodes
