@@ -111,11 +111,6 @@ void TfrmChangePassword::btnOKClick()
         refuse(QStringLiteral("密碼不可空白"), QStringLiteral("密碼空白"), txtPassword1);
     if (repeated.isEmpty())
         refuse(QStringLiteral("確認密碼不可空白"), QStringLiteral("確認密碼空白"), txtPassword2);
-    // A character outside printable ASCII would be digested as "?": refused before anything is stored.
-    if (!isPrintableAscii(password))
-        refuse(Msg::passwordCharacters(), Msg::passwordCharactersTitle(), txtPassword1);
-    if (!isPrintableAscii(repeated))
-        refuse(Msg::passwordCharacters(), Msg::passwordCharactersTitle(), txtPassword2);
     if (password != repeated) {
         MessageBox(this, QStringLiteral("新密碼 與 確認密碼 必須相符"), QStringLiteral("密碼與確認密碼不同"),
                    Win::MB_ICONHAND);
@@ -124,6 +119,10 @@ void TfrmChangePassword::btnOKClick()
         txtPassword1->setFocus();
         return;
     }
+    // A character outside printable ASCII would be digested as "?": refused before anything is stored.
+    // (The two entries are the same by now.)
+    if (!isPrintableAscii(password))
+        refuse(Msg::passwordCharacters(), Msg::passwordCharactersTitle(), txtPassword1);
     // The row the login matched, by its key: account names need not be unique, so the name could
     // lead to another person's row.
     if (UPKEY <= 0 || !tblUser->locate(QStringLiteral("upkey"), UPKEY))

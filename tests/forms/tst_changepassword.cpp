@@ -91,6 +91,7 @@ private slots:
         QTest::newRow("second empty") << "abc" << " " << "確認密碼不可空白" << "確認密碼空白" << "txtPassword2" << false;
         QTest::newRow("letter case")  << "Abc" << "abc" << "新密碼 與 確認密碼 必須相符" << "密碼與確認密碼不同" << "txtPassword1" << true;
         QTest::newRow("Chinese")      << "密碼1" << "密碼1" << Msg::passwordCharacters() << Msg::passwordCharactersTitle() << "txtPassword1" << false;
+        QTest::newRow("differ, Chinese") << "密碼1" << "密碼2" << "新密碼 與 確認密碼 必須相符" << "密碼與確認密碼不同" << "txtPassword1" << true;
         // clang-format on
     }
     void checks()
