@@ -12,6 +12,7 @@
 #include "windowfixture.h"
 #include "ui/messagebox.h"
 
+#include <QFileInfo>
 #include <QPushButton>
 
 using namespace FormDriver;
@@ -66,7 +67,9 @@ private slots:
     {
         SandboxDb::exec(QStringLiteral("SET GLOBAL wait_timeout = DEFAULT"));
         endCase();
+        const QString data = m_own.dataFolder();
         m_own.discard();
+        QVERIFY2(data.isEmpty() || !QFileInfo::exists(data), qPrintable(data + QStringLiteral(" left behind")));
     }
 
     void typedRowSavedOnceAfterLoss_data()

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -200,8 +201,8 @@ QString SandboxDb::OwnServers::sandbox(const QString& command)
 QString SandboxDb::OwnServers::start()
 {
     if (!m_started && QDir(m_dir).exists()) {
-        // Left by an earlier run that did not finish: started afresh.
-        sandbox(QStringLiteral("stop"));
+        // Left by an earlier run that did not finish: started afresh, its data (wherever it lies) gone.
+        sandbox(QStringLiteral("destroy"));
         QDir(m_dir).removeRecursively();
     }
     const QString failed = sandbox(QStringLiteral("start"));
@@ -219,11 +220,18 @@ QString SandboxDb::OwnServers::stop()
     return m_started ? sandbox(QStringLiteral("stop")) : QString();
 }
 
+QString SandboxDb::OwnServers::dataFolder() const
+{
+    return QFileInfo(m_dir + QStringLiteral("/data")).canonicalFilePath();
+}
+
 void SandboxDb::OwnServers::discard()
 {
     if (!m_started)
         return;
-    stop();
+    // The data may lie outside the folder (a link to /var/tmp when the servers' account cannot reach
+    // it): the sandbox script removes both.
+    sandbox(QStringLiteral("destroy"));
     QDir(m_dir).removeRecursively();
     for (auto it = m_before.cbegin(); it != m_before.cend(); ++it) {
         if (it.value().isNull())

@@ -60,8 +60,10 @@ public:
     QString start();
     /// Stops them (the folder and the environment stay); returns what failed.
     QString stop();
-    /// Stops them, removes the folder and gives the environment back.
+    /// Stops them, removes the folder and their data and gives the environment back.
     void discard();
+    /// Where their data lies (inside the folder, or where its link "data" leads); empty before a start.
+    QString dataFolder() const;
 
 private:
     QString sandbox(const QString& command);
