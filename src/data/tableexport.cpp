@@ -1,16 +1,14 @@
 #include "tableexport.h"
 #include "platform/messages.h"
+#include "workbookcheck.h"
 
 #include "platform/errors.h"
+#include "platform/replacefile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryFile>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
+#include <cmath>
 #include <string>
 #include <xlsxwriter.h>
 
@@ -30,7 +28,8 @@ bool isNumber(std::string_view text)
     double value = 0;
     const char* end = text.data() + text.size();
     const std::from_chars_result r = std::from_chars(text.data() + (text.size() > 1 && text[0] == '+'), end, value);
-    return r.ec == std::errc() && r.ptr == end;
+    // "inf", "-nan(x)" and the like are words to a spreadsheet, not numbers.
+    return r.ec == std::errc() && r.ptr == end && std::isfinite(value);
 }
 
 int digitsAt(qint64 packed, int divisor, int width)
@@ -64,7 +63,7 @@ void formatDateTime(qint64 packed, char dateSeparator, char* out)
 class CsvOut
 {
 public:
-    explicit CsvOut(QSaveFile& file)
+    explicit CsvOut(ReplaceFile& file)
         : m_file(file)
     {
         m_buffer.reserve(kFlushAt + 4096);
@@ -112,14 +111,14 @@ public:
     }
     void flush()
     {
-        if (!m_buffer.empty() && m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
-            throw AppError(Msg::cannotWrite(m_file.fileName(), m_file.errorString()));
+        if (!m_buffer.empty())
+            m_file.checkWrite(m_file.file().write(m_buffer.data(), qint64(m_buffer.size())), qint64(m_buffer.size()));
         m_buffer.clear();
     }
 
 private:
     static constexpr size_t kFlushAt = 1 << 20;
-    QSaveFile& m_file;
+    ReplaceFile& m_file;
     std::string m_buffer;
 };
 
@@ -133,18 +132,24 @@ QString xlsxError(const QString& path, lxw_error error)
 class XlsxOut
 {
 public:
+    // The library's own temporary files go beside the target too (they are gone once it closes):
+    // left to itself it puts them in /tmp, whatever the target's folder, and does not check them.
     XlsxOut(const QString& tempPath, const QString& shownPath, const ExportSource& source)
         : m_path(shownPath)
         , m_source(source)
+        , m_tempDir(QFile::encodeName(QFileInfo(tempPath).absolutePath()))
     {
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
+        options.tmpdir = m_tempDir.data();
         m_book = workbook_new_opt(QFile::encodeName(tempPath).constData(), &options);
         if (!m_book)
             throw AppError(Msg::cannotCreate(shownPath));
         m_titleFormat = workbook_add_format(m_book);
-        format_set_bold(m_titleFormat);
         m_dateFormat = workbook_add_format(m_book);
+        if (!m_titleFormat || !m_dateFormat)
+            throw AppError(xlsxError(m_path, LXW_ERROR_MEMORY_MALLOC_FAILED));
+        format_set_bold(m_titleFormat);
         format_set_num_format(m_dateFormat, "yyyy/mm/dd hh:mm:ss");
     }
     ~XlsxOut()
@@ -159,29 +164,54 @@ public:
         if (!m_sheet)
             throw AppError(xlsxError(m_path, LXW_ERROR_MEMORY_MALLOC_FAILED));
         for (int c = 0; c < m_source.columnCount(); ++c) {
-            worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), 18, nullptr);
+            check(worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), 18, nullptr));
             const QByteArray title = m_source.columnTitle(c).toUtf8();
             check(worksheet_write_string(m_sheet, 0, lxw_col_t(c), title.constData(), m_titleFormat));
         }
+        m_rows << (m_source.columnCount() > 0 ? 1 : 0);
     }
 
-    void cell(lxw_row_t row, lxw_col_t col, const ExportCell& cell)
+    // A row of only empty cells leaves no row in the sheet; the others are counted for the check.
+    void row(lxw_row_t row, qint64 sourceRow)
+    {
+        bool any = false;
+        for (int c = 0; c < m_source.columnCount(); ++c) {
+            m_source.cell(sourceRow, c, m_cell);
+            any = cell(row, lxw_col_t(c), m_cell) || any;
+        }
+        if (any)
+            ++m_rows.last();
+    }
+
+    /// Closes the workbook; returns the rows each sheet holds.
+    QList<qint64> close()
+    {
+        lxw_workbook* book = m_book;
+        m_book = nullptr;
+        const lxw_error error = workbook_close(book);
+        if (error != LXW_NO_ERROR)
+            throw AppError(xlsxError(m_path, error));
+        return m_rows;
+    }
+
+private:
+    bool cell(lxw_row_t row, lxw_col_t col, const ExportCell& cell)
     {
         switch (cell.kind) {
         case ExportCell::Empty:
-            return;
+            return false;
         case ExportCell::Integer:
             // Beyond 2^53 a spreadsheet's number would round: the digits go as text.
             if (cell.integer > (qint64(1) << 53) || cell.integer < -(qint64(1) << 53)) {
                 char b[24];
                 text(row, col, std::string_view(b, size_t(std::to_chars(b, b + sizeof b, cell.integer).ptr - b)));
-                return;
+                return true;
             }
             check(worksheet_write_number(m_sheet, row, col, double(cell.integer), nullptr));
-            return;
+            return true;
         case ExportCell::Real:
             check(worksheet_write_number(m_sheet, row, col, cell.real, nullptr));
-            return;
+            return true;
         case ExportCell::DateTime: {
             const qint64 p = cell.integer;
             lxw_datetime dt{digitsAt(p, 10, 4), digitsAt(p, 8, 2), digitsAt(p, 6, 2),
@@ -191,27 +221,17 @@ public:
                 char b[19];
                 formatDateTime(p, '/', b);
                 text(row, col, std::string_view(b, sizeof b));
-                return;
+                return true;
             }
             check(worksheet_write_datetime(m_sheet, row, col, &dt, m_dateFormat));
-            return;
+            return true;
         }
         case ExportCell::Text:
             text(row, col, cell.text);
-            return;
+            return true;
         }
+        return false;
     }
-
-    void close()
-    {
-        lxw_workbook* book = m_book;
-        m_book = nullptr;
-        const lxw_error error = workbook_close(book);
-        if (error != LXW_NO_ERROR)
-            throw AppError(xlsxError(m_path, error));
-    }
-
-private:
     void text(lxw_row_t row, lxw_col_t col, std::string_view s)
     {
         m_text.assign(s.data(), s.size());
@@ -225,11 +245,14 @@ private:
 
     QString m_path;
     const ExportSource& m_source;
+    QByteArray m_tempDir;
     lxw_workbook* m_book = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     lxw_format* m_titleFormat = nullptr;
     lxw_format* m_dateFormat = nullptr;
     std::string m_text;
+    ExportCell m_cell;
+    QList<qint64> m_rows; // per sheet, titles included
 };
 
 } // namespace
@@ -244,11 +267,9 @@ bool TableExport::looksLikeFormula(std::string_view text)
 
 bool TableExport::writeCsv(const ExportSource& source, const QString& path, const Progress& progress)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(Msg::cannotCreate(path, file.errorString()));
+    ReplaceFile file(path);
     CsvOut out(file);
-    file.write("\xEF\xBB\xBF", 3);
+    file.checkWrite(file.file().write("\xEF\xBB\xBF", 3), 3);
     const int columns = source.columnCount();
     for (int c = 0; c < columns; ++c) {
         if (c > 0)
@@ -260,10 +281,8 @@ bool TableExport::writeCsv(const ExportSource& source, const QString& path, cons
     const qint64 rows = source.rowCount();
     ExportCell cell;
     for (qint64 r = 0; r < rows; ++r) {
-        if (r % kProgressEvery == 0 && !goOn(progress, r, rows)) {
-            file.cancelWriting();
+        if (r % kProgressEvery == 0 && !goOn(progress, r, rows))
             return false;
-        }
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
                 out.separator();
@@ -288,27 +307,20 @@ bool TableExport::writeCsv(const ExportSource& source, const QString& path, cons
         out.endLine();
     }
     out.flush();
-    if (!goOn(progress, rows, rows)) {
-        file.cancelWriting();
+    if (!goOn(progress, rows, rows))
         return false;
-    }
-    if (!file.commit())
-        throw AppError(Msg::cannotWrite(path, file.errorString()));
+    file.commit();
     return true;
 }
 
 bool TableExport::writeXlsx(const ExportSource& source, const QString& path, const Progress& progress)
 {
-    const QFileInfo target(path);
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        throw AppError(Msg::cannotCreate(path, temp.errorString()));
-    temp.close();
+    ReplaceFile file(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    QList<qint64> sheetRows;
     {
-        XlsxOut out(temp.fileName(), path, source);
-        const int columns = source.columnCount();
+        XlsxOut out(file.tempPath(), shown, source);
         const qint64 rows = source.rowCount();
-        ExportCell cell;
         lxw_row_t sheetRow = 0;
         for (qint64 r = 0; r < rows || r == 0; ++r) {
             if (r % kSheetRows == 0) {
@@ -319,22 +331,12 @@ bool TableExport::writeXlsx(const ExportSource& source, const QString& path, con
                 break;
             if (r % kProgressEvery == 0 && !goOn(progress, r, rows))
                 return false;
-            ++sheetRow;
-            for (int c = 0; c < columns; ++c) {
-                source.cell(r, c, cell);
-                out.cell(sheetRow, lxw_col_t(c), cell);
-            }
+            out.row(++sheetRow, r);
         }
-        out.close();
+        sheetRows = out.close();
         if (!goOn(progress, rows, rows))
             return false;
     }
-    // The new file takes the permissions an existing one had, or the usual ones of a new file.
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-    if (target.exists())
-        permissions = QFile::permissions(path);
-    QFile::setPermissions(temp.fileName(), permissions);
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        throw AppError(Msg::cannotWrite(path, QString::fromLocal8Bit(std::strerror(errno))));
+    file.commit([&](const QString& written) { WorkbookCheck::verify(written, shown, sheetRows); });
     return true;
 }

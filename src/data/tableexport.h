@@ -6,8 +6,10 @@
 // formula (it starts with "=", "+", "-", "@", a tab or a carriage return and is not a number) is
 // kept a text: in CSV behind a single quote, in XLSX as a string cell, which is never a formula.
 //
-// The file is written under a temporary name in the chosen folder and renamed at the end, so a
-// cancelled or failed export leaves nothing under the chosen name (and an older file there as it was).
+// The file is written under a temporary name in the chosen folder and renamed at the end
+// (ReplaceFile: the old file's mode kept, a read-only target refused, a link replaced), so a
+// cancelled or failed export leaves nothing under the chosen name (and an older file there as it
+// was). A workbook is read back and checked (WorkbookCheck) before it replaces anything.
 
 #include "exportsource.h"
 

@@ -2,6 +2,7 @@
 #include "platform/messages.h"
 
 #include "platform/errors.h"
+#include "platform/replacefile.h"
 
 #include <QAbstractItemModel>
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <numeric>
 
 const QColor kLogEvenRows(192, 220, 192);
@@ -189,19 +189,21 @@ int PointStatement::paint(QPagedPaintDevice* device) const
 int PointStatement::writePdf(const QString& path) const
 {
     // Written under a temporary name and renamed when whole, so a failure leaves no half file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(Msg::cannotWrite(QDir::toNativeSeparators(path), file.errorString()));
+    ReplaceFile file(path);
     int pages = 0;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.file());
         writer.setCreator(QStringLiteral("ryn"));
         writer.setTitle(m_texts.title + QLatin1Char(' ') + m_texts.spkey);
         writer.setResolution(300);
         setUpPage(&writer);
-        pages = paint(&writer);
+        try {
+            pages = paint(&writer);
+        } catch (const AppError&) {
+            file.checkWrites(); // a full disk rather than the painter's complaint
+            throw;
+        }
     }
-    if (!file.commit())
-        throw AppError(Msg::cannotWrite(QDir::toNativeSeparators(path), file.errorString()));
+    file.commit();
     return pages;
 }

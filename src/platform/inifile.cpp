@@ -3,19 +3,98 @@
 
 #include "errors.h"
 
+#include "replacefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QMutex>
+#include <QSet>
 #include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+constexpr qint64 kMostSettingsBytes = 1 << 20;
+
+// A settings file's bytes, or why it was not read.
+struct FileBytes {
+    enum State { Read, Missing, Refused } state = Missing;
+    QByteArray bytes;
+    QString reason;
+};
+
+// Only a plain file of bounded size is read, and nothing here waits: a FIFO or a device put (or
+// linked) where a settings file belongs must neither hang the start nor fill the memory.
+FileBytes readBytes(const QString& path)
+{
+    FileBytes out;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR) {
+            out.state = FileBytes::Refused;
+            out.reason = qt_error_string(errno);
+        }
+        return out;
+    }
+    struct stat st;
+    out.state = FileBytes::Refused;
+    if (::fstat(fd, &st) != 0) {
+        out.reason = qt_error_string(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        out.reason = Msg::settingsNotPlainFile();
+    } else {
+        // The size read, not the size stated: the file may grow meanwhile.
+        out.bytes.resize(qsizetype(qMin<qint64>(st.st_size, kMostSettingsBytes) + 1));
+        qsizetype got = 0;
+        for (;;) {
+            const ssize_t n = ::read(fd, out.bytes.data() + got, size_t(out.bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                out.reason = qt_error_string(errno);
+                break;
+            }
+            got += n;
+            if (n == 0 || got > kMostSettingsBytes) {
+                if (got > kMostSettingsBytes)
+                    out.reason = Msg::settingsTooLarge(kMostSettingsBytes);
+                break;
+            }
+            if (got == out.bytes.size())
+                out.bytes.resize(qMin<qsizetype>(out.bytes.size() * 2, kMostSettingsBytes + 1));
+        }
+        if (out.reason.isEmpty()) {
+            out.bytes.truncate(got);
+            out.state = FileBytes::Read;
+        }
+    }
+    ::close(fd);
+    if (out.state != FileBytes::Read)
+        out.bytes.clear();
+    return out;
+}
+
+// Says once per file on standard error why it was skipped.
+void warnSkipped(const QString& path, const QString& reason)
+{
+    static QMutex mutex;
+    static QSet<QString> told;
+    const QMutexLocker lock(&mutex);
+    if (!told.contains(path)) {
+        told.insert(path);
+        qWarning().noquote() << Msg::settingsFileSkipped(path, reason);
+    }
+}
+
 QStringList readLines(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(file.readAll());
+    const FileBytes file = readBytes(path);
+    if (file.state == FileBytes::Refused)
+        warnSkipped(path, file.reason);
+    QString text = QString::fromUtf8(file.bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -40,64 +119,97 @@ bool isKey(const QString& line, const QString& key, QString* value)
     *value = line.mid(eq + 1).trimmed();
     return true;
 }
+
+// The key's value and its line number (from 1), or 0 when the file does not hold the key.
+int lookUp(const QString& path, const QString& section, const QString& key, QString* value)
+{
+    bool inSection = false;
+    const QStringList lines = readLines(path);
+    for (int i = 0; i < lines.size(); ++i) {
+        QString name;
+        if (isSection(lines[i], &name)) {
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (inSection && isKey(lines[i], key, value))
+            return i + 1;
+    }
+    return 0;
+}
 } // namespace
 
 QString IniFile::readString(const QString& path, const QString& section, const QString& key,
                             const QString& defaultValue)
 {
-    bool inSection = false;
-    for (const QString& line : readLines(path)) {
-        QString name;
-        if (isSection(line, &name)) {
-            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        QString value;
-        if (inSection && isKey(line, key, &value))
-            return value;
-    }
-    return defaultValue;
+    QString value;
+    return lookUp(path, section, key, &value) ? value : defaultValue;
 }
 
 void IniFile::writeString(const QString& path, const QString& section, const QString& key, const QString& value)
 {
-    QStringList lines = readLines(path);
-    const QString entry = key + QLatin1Char('=') + value;
+    const FileBytes file = readBytes(path);
+    if (file.state == FileBytes::Refused)
+        throw AppError(Msg::cannotWrite(QDir::toNativeSeparators(path), file.reason));
+    // The file's lines as bytes, each with its own line end: only the line that changes is
+    // rewritten, so a file in another encoding (Big5 or a Windows code page) keeps every other byte.
+    QList<QByteArray> lines = file.bytes.split('\n');
+    const bool endsWithBreak = file.bytes.endsWith('\n');
+    if (endsWithBreak || file.bytes.isEmpty())
+        lines.removeLast();
+    const QByteArray eol = file.bytes.isEmpty() || file.bytes.contains("\r\n") ? "\r\n" : "\n";
+    const auto text = [](const QByteArray& line) {
+        return QString::fromUtf8(line.endsWith('\r') ? line.chopped(1) : line);
+    };
+    const QByteArray entry = (key + QLatin1Char('=') + value).toUtf8();
     int sectionEnd = -1; // index after the last line of the wanted section
+    int found = -1;
     bool inSection = false;
-    bool written = false;
-    for (int i = 0; i < lines.size() && !written; ++i) {
+    for (int i = 0; i < lines.size() && found < 0; ++i) {
+        const QString line = text(lines[i]);
         QString name;
         QString old;
-        if (isSection(lines[i], &name)) {
+        if (isSection(line, &name)) {
             if (inSection)
                 break;
             inSection = name.compare(section, Qt::CaseInsensitive) == 0;
             if (inSection)
                 sectionEnd = i + 1;
         } else if (inSection) {
-            if (isKey(lines[i], key, &old)) {
-                lines[i] = entry;
-                written = true;
-            } else if (!lines[i].trimmed().isEmpty()) {
+            if (isKey(line, key, &old))
+                found = i;
+            else if (!line.trimmed().isEmpty())
                 sectionEnd = i + 1;
-            }
         }
     }
-    if (!written) {
-        if (sectionEnd < 0) {
-            lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
-        } else {
-            lines.insert(sectionEnd, entry);
-        }
+    QByteArray out;
+    if (found >= 0) {
+        // The key as it was spelt, up to and with its "=" and the blanks after it; the line's own end.
+        QByteArray& line = lines[found];
+        const bool cr = line.endsWith('\r');
+        qsizetype keep = line.indexOf('=') + 1;
+        while (keep < line.size() && (line[keep] == ' ' || line[keep] == '\t'))
+            ++keep;
+        QByteArray changed = line.left(keep) + value.toUtf8();
+        if (cr)
+            changed += '\r';
+        if (changed == line)
+            return;
+        line = changed;
+    } else if (sectionEnd < 0) {
+        lines << ('[' + section.toUtf8() + ']') << entry;
+    } else {
+        lines.insert(sectionEnd, entry);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw AppError(Msg::cannotWrite(path, file.errorString()));
+    for (const QByteArray& line : lines) {
+        out += line;
+        out += line.endsWith('\r') ? QByteArray("\n") : eol;
     }
-    file.write(lines.join(QLatin1String("\r\n")).toUtf8() + "\r\n");
-    if (!file.commit())
-        throw AppError(Msg::cannotWrite(path, file.errorString()));
+    // A last line that had no line end keeps having none, unless lines were added after it.
+    if (!endsWithBreak && !file.bytes.isEmpty() && found >= 0)
+        out.chop(lines.last().endsWith('\r') ? 1 : eol.size());
+    ReplaceFile target(path, ReplaceFile::Links::Follow);
+    target.checkWrite(target.file().write(out), out.size());
+    target.commit();
 }
 
 QString IniFile::settingsPath()
@@ -126,16 +238,28 @@ QStringList IniFile::settingsSearchPath()
     return files;
 }
 
-IniFile::Setting IniFile::findSetting(const QString& section, const QString& key)
+IniFile::Setting IniFile::findSetting(const QString& section, const QString& key,
+                                      const std::function<bool(const QString&)>& acceptable)
 {
+    Setting found;
     for (const QString& file : settingsSearchPath()) {
-        // A value no file can hold: tells "missing" from "empty".
-        const QString missing(1, QChar(0));
-        const QString value = readString(file, section, key, missing);
-        if (value != missing)
-            return {value, file};
+        QString value;
+        const int line = lookUp(file, section, key, &value);
+        if (!line)
+            continue;
+        if (!acceptable || acceptable(value)) {
+            found.value = value;
+            found.file = file;
+            found.line = line;
+            return found;
+        }
+        if (found.ignoredFile.isEmpty()) {
+            found.ignoredFile = file;
+            found.ignoredLine = line;
+            found.ignoredEntry = key + QLatin1Char('=') + value;
+        }
     }
-    return {};
+    return found;
 }
 
 void IniFile::writeSetting(const QString& section, const QString& key, const QString& value)

@@ -10,11 +10,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace IniFile {
 /// The value, or defaultValue when the file, the section or the key is missing.
 QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue);
-/// Writes key=value into the section; throws AppError when the file cannot be written.
+/// Writes key=value into the section; throws AppError when the file cannot be written. Only the
+/// line of the key changes (or one line is added): every other byte stays as it was, whatever its
+/// encoding. The file is replaced whole (ReplaceFile); a link is followed to the file it names.
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value);
 
 /// ryn.ini in the process's current working directory, first in the search order.
@@ -30,9 +33,18 @@ QStringList settingsSearchPath();
 struct Setting {
     QString value;
     QString file;
+    int line = 0;
+    /// The first value that was passed over as not acceptable: its file, line and "key=value".
+    QString ignoredFile;
+    int ignoredLine = 0;
+    QString ignoredEntry;
 };
-/// The section's key from the first file of settingsSearchPath() that holds it.
-Setting findSetting(const QString& section, const QString& key);
+/// The section's key from the first file of settingsSearchPath() that holds it with a value that
+/// acceptable (when given) takes: an empty or mistyped value in one file does not hide a good one
+/// further down. A file that is not a plain file of at most 1 MB is skipped with a warning on
+/// standard error, once per file.
+Setting findSetting(const QString& section, const QString& key,
+                    const std::function<bool(const QString&)>& acceptable = {});
 /// Writes a choice made in the program: into the working directory's ryn.ini when that exists,
 /// otherwise into the per-user file (made with its folder). A system-wide file is never written,
 /// since the choice is one user's. Throws AppError when the file cannot be written.

@@ -109,4 +109,17 @@ QString tableTruncated();
 QString tableTooDeep();
 QString tableTrailingData();
 QString tableFaultAt(const QString& fault, qint64 byte);
+
+// Files replaced whole; the workbook checked before it replaces the old one; settings files
+QString targetReadOnly(const QString& path);
+QString targetNotPlainFile(const QString& path);
+QString workbookNotWhole(const QString& path, const QString& detail);
+QString workbookPartBroken(const QString& part, const QString& detail);
+QString workbookPartMissing(const QString& part);
+QString workbookRowsMissing(const QString& sheet, qint64 found, qint64 written);
+QString settingsFileSkipped(const QString& path, const QString& reason);
+QString settingsNotPlainFile();
+QString settingsTooLarge(qint64 limit);
+QString settingIgnored(const QString& file, int line, const QString& entry);
+QString settingVariableIgnored(const QString& name, const QString& value);
 } // namespace Msg

@@ -3,25 +3,40 @@
 
 #include "platform/inifile.h"
 
+#include <algorithm>
+
 namespace {
-int portFrom(const QString& text, int fallback)
+bool isPort(const QString& text)
 {
     bool ok = false;
     const int port = text.trimmed().toInt(&ok);
-    return ok && port > 0 && port < 65536 ? port : fallback;
+    return ok && port > 0 && port < 65536;
 }
 
-// The environment variable when it is set, else the settings files' key; source names which.
-QString lookUp(const char* variable, const QString& key, QString* source)
+bool isHost(const QString& text)
+{
+    const QString host = text.trimmed();
+    return !host.isEmpty()
+           && std::none_of(host.begin(), host.end(), [](QChar c) { return c.isSpace() || c.unicode() < 32; });
+}
+
+// The environment variable when it holds an acceptable value, else the settings files' key. An
+// empty or mistyped value is passed over, and where it stood is said in ignored.
+QString lookUp(const char* variable, const QString& key, bool (*acceptable)(const QString&), QString* source,
+               QString* ignored)
 {
     const QString fromEnv = qEnvironmentVariable(variable);
-    if (!fromEnv.isEmpty()) {
+    if (!fromEnv.isEmpty() && acceptable(fromEnv)) {
         *source = QString::fromLatin1(variable);
-        return fromEnv;
+        return fromEnv.trimmed();
     }
-    const IniFile::Setting setting = IniFile::findSetting(QStringLiteral("Server"), key);
+    const IniFile::Setting setting = IniFile::findSetting(QStringLiteral("Server"), key, acceptable);
+    if (!fromEnv.isEmpty())
+        *ignored = Msg::settingVariableIgnored(QString::fromLatin1(variable), fromEnv);
+    else if (!setting.ignoredFile.isEmpty())
+        *ignored = Msg::settingIgnored(setting.ignoredFile, setting.ignoredLine, setting.ignoredEntry);
     *source = setting.file;
-    return setting.value;
+    return setting.value.trimmed();
 }
 
 QString sourceText(const QString& source)
@@ -39,21 +54,16 @@ QString sourceText(const QString& source)
 ServerSettings ServerSettings::load()
 {
     ServerSettings s;
-    const QString host = lookUp("RYN_SERVER", QStringLiteral("Host"), &s.hostSource);
+    const QString host = lookUp("RYN_SERVER", QStringLiteral("Host"), isHost, &s.hostSource, &s.hostIgnored);
     if (!host.isEmpty())
         s.host = host;
-    else
-        s.hostSource.clear();
-    const int dbPort = portFrom(lookUp("RYN_DB_PORT", QStringLiteral("DbPort"), &s.dbPortSource), 0);
-    if (dbPort)
-        s.dbPort = dbPort;
-    else
-        s.dbPortSource.clear();
-    const int ftpPort = portFrom(lookUp("RYN_FTP_PORT", QStringLiteral("FtpPort"), &s.ftpPortSource), 0);
-    if (ftpPort)
-        s.ftpPort = ftpPort;
-    else
-        s.ftpPortSource.clear();
+    const QString dbPort = lookUp("RYN_DB_PORT", QStringLiteral("DbPort"), isPort, &s.dbPortSource, &s.dbPortIgnored);
+    if (!dbPort.isEmpty())
+        s.dbPort = dbPort.toInt();
+    const QString ftpPort =
+        lookUp("RYN_FTP_PORT", QStringLiteral("FtpPort"), isPort, &s.ftpPortSource, &s.ftpPortIgnored);
+    if (!ftpPort.isEmpty())
+        s.ftpPort = ftpPort.toInt();
     return s;
 }
 
@@ -66,6 +76,8 @@ QString ServerSettings::describeDatabase() const
         text += Msg::settingsEachFrom(sourceText(hostSource), sourceText(dbPortSource));
     if (hostSource.isEmpty())
         text += Msg::settingsWhere(IniFile::userSettingsPath());
+    // A value passed over is named with its file and line: it is most likely the one meant.
+    text += hostIgnored + dbPortIgnored;
     return text;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Where the database and video servers are: section "Server" (Host, DbPort, FtpPort) of the
-// settings files, each key from the first file that holds it (IniFile::findSetting); RYN_SERVER,
-// RYN_DB_PORT and RYN_FTP_PORT override the files.
+// settings files, each key from the first file that holds it with a usable value
+// (IniFile::findSetting); RYN_SERVER, RYN_DB_PORT and RYN_FTP_PORT override the files.
 
 #include <QString>
 
@@ -14,6 +14,11 @@ struct ServerSettings {
     QString hostSource;
     QString dbPortSource;
     QString ftpPortSource;
+    /// A value passed over as empty or mistyped, with the file and line (or variable) it stood in,
+    /// as a note for the user; empty when none was.
+    QString hostIgnored;
+    QString dbPortIgnored;
+    QString ftpPortIgnored;
 
     static ServerSettings load();
     /// The database server as the user should read it when it cannot be reached: its address and

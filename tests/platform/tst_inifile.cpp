@@ -1,9 +1,13 @@
 #include "platform/errors.h"
 #include "platform/inifile.h"
+#include "platform/messages.h"
+#include "platform/serversettings.h"
 #include "coresupport.h"
 #include "testfiles.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 class TestIniFile : public QObject
 {
@@ -16,7 +20,28 @@ class TestIniFile : public QObject
         return QString::fromUtf8(f.readAll());
     }
 
+    QString m_oldDir;
+
+    // The search path's four files under root, the working directory made root; none is written.
+    static QStringList searchPathUnder(const QTemporaryDir& root)
+    {
+        QDir::setCurrent(root.path());
+        qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", root.filePath("xdg").toUtf8());
+        qputenv("RYN_SYSCONFDIR", root.filePath("etc").toUtf8());
+        return {root.filePath("ryn.ini"), root.filePath("user/ryn/ryn.ini"), root.filePath("xdg/ryn/ryn.ini"),
+                root.filePath("etc/ryn/ryn.ini")};
+    }
+    static void put(const QString& file, const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(file).path());
+        TestFiles::write(file, bytes);
+    }
+
 private slots:
+    void init() { m_oldDir = QDir::currentPath(); }
+    void cleanup() { QDir::setCurrent(m_oldDir); }
+
     void missingFileGivesDefault()
     {
         QTemporaryDir dir;
@@ -112,6 +137,136 @@ private slots:
         QCOMPARE(IniFile::findSetting("Server", "Host").value, expected[2]);
         for (int i = 2; i < 4; ++i)
             QCOMPARE(TestFiles::read(files[i]), contents[i].isEmpty() ? "(missing)" : contents[i].toUtf8());
+    }
+
+    // Where the working directory's ryn.ini should be, something that is not a plain file of
+    // bounded size: skipped with one warning, the next file's values taken, nothing waited for
+    // and no memory filled; the language choice is refused there rather than written.
+    void onlyPlainFilesRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("link to /dev/zero") << "zero";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("over 1 MB") << "large";
+    }
+    void onlyPlainFilesRead()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir root;
+        const QStringList files = searchPathUnder(root);
+        put(files[3], "[Server]\nHost=10.1.2.3\n[Language]\ndefault=cn\n");
+        const QString ini = files[0];
+        if (kind == "fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(ini), 0644) == 0);
+        else if (kind == "zero")
+            QVERIFY(QFile::link("/dev/zero", ini));
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(ini));
+        else
+            put(ini, "[Server]\nHost=10.9.9.9\n" + QByteArray(1 << 20, ';'));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^" + QRegularExpression::escape(Msg::settingsFileSkipped(ini, ""))));
+        QCOMPARE(IniFile::findSetting("Server", "Host").value, QStringLiteral("10.1.2.3"));
+        QCOMPARE(IniFile::findSetting("Language", "default").value, QStringLiteral("cn"));
+        QVERIFY_THROWS_EXCEPTION(AppError, IniFile::writeSetting("Language", "default", "tw"));
+        QCOMPARE(IniFile::findSetting("Language", "default").file, files[3]);
+        QVERIFY(QFileInfo(ini).isSymLink() == (kind == "zero"));
+    }
+
+    // An empty or mistyped value in a higher file (or variable) does not hide a good one further
+    // down; where it stood is named in the description the connection error shows.
+    void badValueDoesNotHideGoodOne_data()
+    {
+        QTest::addColumn<QString>("dbPortVariable");
+        QTest::addColumn<QStringList>("contents"); // working directory's, user's, /etc's
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QStringList>("ignored"); // "file index:line:entry" or "variable:value"
+        const QString etc = "[Server]\nHost=10.1.2.3\nDbPort=3307\n";
+        QTest::newRow("empty host") << "" << QStringList{"[Server]\nHost=\n", "", etc} << "10.1.2.3" << 3307
+                                    << QStringList{"0:2:Host="};
+        QTest::newRow("port not a number") << "" << QStringList{"; x\n[server]\nDbPort=abc\n", "", etc} << "10.1.2.3"
+                                           << 3307 << QStringList{"0:3:DbPort=abc"};
+        QTest::newRow("user's file good") << "" << QStringList{"[Server]\nDbPort=70000\n", "[Server]\nDbPort=3310", etc}
+                                          << "10.1.2.3" << 3310 << QStringList{"0:2:DbPort=70000"};
+        QTest::newRow("host with a space") << "" << QStringList{"", "[Server]\nHost=db server\n", etc} << "10.1.2.3"
+                                           << 3307 << QStringList{"1:2:Host=db server"};
+        QTest::newRow("nothing good: defaults") << "" << QStringList{"[Server]\nHost= \nDbPort=\n", "", ""}
+                                                << "127.0.0.1" << 3306 << QStringList{"0:2:Host=", "0:3:DbPort="};
+        QTest::newRow("variable not a number")
+            << "abc" << QStringList{"", "", etc} << "10.1.2.3" << 3307 << QStringList{"RYN_DB_PORT:abc"};
+        QTest::newRow("good values as before")
+            << "" << QStringList{"[Server]\nHost=10.5.5.5\n", "", etc} << "10.5.5.5" << 3307 << QStringList{};
+    }
+    void badValueDoesNotHideGoodOne()
+    {
+        QFETCH(QString, dbPortVariable);
+        QFETCH(QStringList, contents);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QStringList, ignored);
+        QTemporaryDir root;
+        const QStringList files = searchPathUnder(root);
+        const QList<int> used{0, 1, 3};
+        for (int i = 0; i < contents.size(); ++i) {
+            if (!contents[i].isEmpty())
+                put(files[used[i]], contents[i].toUtf8());
+        }
+        qunsetenv("RYN_SERVER");
+        qputenv("RYN_DB_PORT", dbPortVariable.toUtf8());
+        auto restore = qScopeGuard([] { qunsetenv("RYN_DB_PORT"); });
+        const ServerSettings s = ServerSettings::load();
+        QCOMPARE(s.host, host);
+        QCOMPARE(s.dbPort, port);
+        const QString described = s.describeDatabase();
+        QVERIFY(described.startsWith(Msg::databaseServer(host, port)));
+        QString notes;
+        for (const QString& entry : ignored) {
+            const QStringList part = entry.split(':');
+            notes += part.size() == 2 ? Msg::settingVariableIgnored(part[0], part[1])
+                                      : Msg::settingIgnored(files[used[part[0].toInt()]], part[1].toInt(), part[2]);
+        }
+        QVERIFY2(described.endsWith(notes), qPrintable(described));
+    }
+
+    // The language choice rewrites one line of a file from another system (Big5 here) and keeps
+    // every other byte, the line ends, the spelling of the key and the file's mode.
+    void choiceKeepsOtherBytes_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray server = "[Server]\r\n; \xa6\xf8\xaa\x41\xbe\xb9\r\nHost=10.1.2.3\r\n"; // Big5 comment
+        QTest::newRow("Big5, CR LF") << server + "[Language]\r\ndefault=tw\r\n"
+                                     << server + "[Language]\r\ndefault=cn\r\n";
+        QTest::newRow("own spelling, no last line end")
+            << QByteArray("[Language]\r\nName=\xa4\xa4\xa4\xe5\r\n DEFAULT = tw")
+            << QByteArray("[Language]\r\nName=\xa4\xa4\xa4\xe5\r\n DEFAULT = cn");
+        QTest::newRow("added in its section, LF")
+            << QByteArray("[Language]\n; \xa4\xa4\n\n[Server]\nHost=x\n")
+            << QByteArray("[Language]\n; \xa4\xa4\ndefault=cn\n\n[Server]\nHost=x\n");
+        QTest::newRow("section added") << QByteArray("; \xa4\xa4")
+                                       << QByteArray("; \xa4\xa4\n[Language]\ndefault=cn\n");
+        QTest::newRow("unchanged") << QByteArray("[Language]\r\ndefault=cn\r\n\xa4")
+                                   << QByteArray("[Language]\r\ndefault=cn\r\n\xa4");
+    }
+    void choiceKeepsOtherBytes()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        const QString path = TestFiles::write(dir.filePath("ryn.ini"), before);
+        QVERIFY(::chmod(QFile::encodeName(path), 0640) == 0);
+        // Written through the link the user made, which stays.
+        const QString link = dir.filePath("link.ini");
+        QVERIFY(QFile::link(path, link));
+        IniFile::writeString(link, "Language", "default", "cn");
+        QCOMPARE(TestFiles::read(path), after);
+        QVERIFY(QFileInfo(link).isSymLink());
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
+        QCOMPARE(st.st_mode & 07777, 0640u);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
     }
 };
 
