@@ -2,7 +2,8 @@
 --   mariadb -u root -p ryn < db/schema.sql
 -- Text is utf8mb4; sizes are characters. Keys marked AUTO_INCREMENT are assigned by the server.
 -- The date indexes of studclass and watchlog serve the monthly statistics (db/indexes.sql adds
--- them to a database made before they were here).
+-- them to a database made before they were here). The table history is written by the triggers of
+-- db/history.sql only: the program's account reads it and cannot change it.
 
 SET NAMES utf8mb4;
 
@@ -74,4 +75,20 @@ CREATE TABLE IF NOT EXISTS watchlog (
   endtime    DATETIME    NULL,
   KEY watchlog_spkey (spkey),
   KEY watchlog_begintime (begintime, cpkey, point, spkey)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS history (
+  hpkey      BIGINT       NOT NULL AUTO_INCREMENT,
+  changed    DATETIME(3)  NOT NULL,
+  tablename  VARCHAR(20)  NOT NULL,
+  rowkey     VARCHAR(40)  NOT NULL,
+  action     VARCHAR(8)   NOT NULL,
+  colname    VARCHAR(20)  NOT NULL,
+  oldvalue   VARCHAR(255) NULL,
+  newvalue   VARCHAR(255) NULL,
+  account    VARCHAR(20)  NULL,
+  dbaccount  VARCHAR(255) NOT NULL,
+  PRIMARY KEY (hpkey),
+  KEY history_row (tablename, rowkey),
+  KEY history_changed (changed)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

@@ -9,6 +9,7 @@
 #include "forms/formclassroom.h"
 #include "forms/formcorp.h"
 #include "forms/formcourse.h"
+#include "forms/formhistory.h"
 #include "forms/formstatistics.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
@@ -77,9 +78,12 @@ TfrmRynMain::TfrmRynMain(QWidget* parent)
     LangCtrl = attachLanguageController(this);
     connect(BusyState::instance(), &BusyState::busyChanged, this, &TfrmRynMain::childBusyChanged);
     guarded([this] { FormCreate(); });
-    // A non-administrator never sees user management, also when the connection could not be opened.
-    if (ISADMIN == 0)
+    // A non-administrator never sees user management nor the whole history, also when the
+    // connection could not be opened.
+    if (ISADMIN == 0) {
         mitUser->setVisible(false);
+        mitHistory->setVisible(false);
+    }
 }
 
 TfrmRynMain::~TfrmRynMain()
@@ -119,6 +123,7 @@ void TfrmRynMain::buildMenus()
     }
     mitTW->setChecked(true);
     mitUser = item(mitBasic, this, "mitUser", QStringLiteral("使用者管理 (&U)"));
+    mitHistory = item(mitBasic, this, "mitHistory", QStringLiteral("異動記錄 (&G)"));
     mitPassword = item(mitBasic, this, "mitPassword", QStringLiteral("變更密碼 (&P)"));
     mitBasic->addSeparator();
     mitExit = item(mitBasic, this, "mitExit", QStringLiteral("結束 (&X)"));
@@ -150,6 +155,7 @@ void TfrmRynMain::buildMenus()
     onEvent(mitBuy, &QAction::triggered, this, &TfrmRynMain::mitBuyClick);
     onEvent(mitQuery, &QAction::triggered, this, &TfrmRynMain::mitQueryClick);
     onEvent(mitStatistics, &QAction::triggered, this, &TfrmRynMain::mitStatisticsClick);
+    onEvent(mitHistory, &QAction::triggered, this, &TfrmRynMain::mitHistoryClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -168,6 +174,7 @@ void TfrmRynMain::FormCreate()
     // their connection.
     guarded([this] { GetUILanguage(); });
     conn->setConnectionString(programConnectionString());
+    conn->setAccount(UID);
     conn->open();
 }
 
@@ -268,6 +275,12 @@ void TfrmRynMain::mitQueryClick()
 void TfrmRynMain::mitStatisticsClick()
 {
     bringUpChild<TfrmStatistics>([this] { return new TfrmStatistics(conn); });
+}
+
+void TfrmRynMain::mitHistoryClick()
+{
+    if (ISADMIN != 0)
+        bringUpChild<TfrmHistory>([this] { return new TfrmHistory(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

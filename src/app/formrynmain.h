@@ -68,6 +68,7 @@ public:
     QAction* mitTW;
     QAction* mitCN;
     QAction* mitUser;
+    QAction* mitHistory;
     QAction* mitPassword;
     QAction* mitExit;
     QMenu* mitWindow;
@@ -88,6 +89,7 @@ public:
     void mitBuyClick();
     void mitQueryClick();
     void mitStatisticsClick();
+    void mitHistoryClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

@@ -213,6 +213,11 @@ GridFindBar* DBGrid::findBar()
 void DBGrid::showExportMenu(const QPoint& viewportPos)
 {
     QMenu* menu = GridExport::menuFor(this, this);
+    // The window's own items for this grid (added with QWidget::addAction) follow the export items.
+    if (!actions().isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(actions());
+    }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(viewport()->mapToGlobal(viewportPos));
 }

@@ -46,7 +46,8 @@ public:
 
     /// The find bar under the grid (Ctrl+F), made and placed on first use.
     GridFindBar* findBar();
-    /// The export menu (right click, Ctrl+E) at a point of the grid's viewport.
+    /// The export menu (right click, Ctrl+E) at a point of the grid's viewport, followed by the
+    /// actions the window added to the grid (QWidget::addAction).
     void showExportMenu(const QPoint& viewportPos);
 
 signals:

@@ -49,6 +49,23 @@ void Connection::setConnectionString(const QString& text)
     m_connectionString = text;
 }
 
+void Connection::setAccount(const QString& account)
+{
+    m_account = account;
+    if (connected())
+        sendAccount();
+}
+
+void Connection::sendAccount()
+{
+    QSqlQuery query(QSqlDatabase::database(m_name, false));
+    if (!query.prepare(QStringLiteral("SET @ryn_account = ?")))
+        throw failure(query.lastError());
+    query.addBindValue(m_account.isEmpty() ? QVariant() : QVariant(m_account));
+    if (!query.exec())
+        throw failure(query.lastError());
+}
+
 bool Connection::connected() const
 {
     return !m_lost && QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
@@ -100,6 +117,8 @@ void Connection::connectNow()
         run(QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
                            "'NO_BACKSLASH_ESCAPES')"));
         run(QStringLiteral("SET NAMES utf8mb4"));
+        // Who makes the changes of this session, for the history the database keeps.
+        sendAccount();
         QSqlQuery timeout(db);
         if (!timeout.exec(QStringLiteral("SELECT @@SESSION.wait_timeout")) || !timeout.next())
             throw sqlError(timeout.lastError());

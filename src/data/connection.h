@@ -27,6 +27,12 @@ public:
     QString connectionString() const { return m_connectionString; }
     void setConnectionString(const QString& text);
 
+    /// The program's account (the logged-in users.uid), set as the session variable @ryn_account
+    /// after every connect, so that the database's history records who made a change. Set on an
+    /// open connection, it takes effect at once; throws DbError when the server refuses it there.
+    QString account() const { return m_account; }
+    void setAccount(const QString& account);
+
     /// Opens the connection unless it is open and not known to be lost; throws DbError when the
     /// server cannot be reached or refuses the account. From here until close() every statement
     /// gets an open connection (see database()).
@@ -64,8 +70,10 @@ private:
     void ready();
     void connectNow();
     void run(const QString& statement);
+    void sendAccount();
 
     QString m_connectionString;
+    QString m_account;
     QString m_name;
     bool m_wanted = false; ///< open() called and close() not since
     bool m_lost = false;

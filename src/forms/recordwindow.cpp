@@ -6,6 +6,7 @@
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/rowhistory.h"
 #include "platform/errors.h"
 #include "ui/childframe.h"
 #include "ui/guard.h"
@@ -207,6 +208,7 @@ void RecordWindow::setFieldHint(QWidget* box, const QString& hint)
 void RecordWindow::finishCreate()
 {
     LangCtrl = attachLanguageController(this);
+    RowHistory::attach(this);
     guarded([this] { FormCreate(); });
 }
 

@@ -95,8 +95,9 @@ protected:
     /// Shows hint in the status bar while box has the focus.
     void setFieldHint(QWidget* box, const QString& hint);
 
-    /// Ends construction: gives the window its translation controller and runs FormCreate under the
-    /// guard (an error there is shown and the window still opens). Call last in the constructor.
+    /// Ends construction: gives the window its translation controller and its row history (Ctrl+H)
+    /// and runs FormCreate under the guard (an error there is shown and the window still opens).
+    /// Call last in the constructor.
     void finishCreate();
 
     /// Opens the window's tables (each unless open).

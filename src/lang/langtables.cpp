@@ -78,7 +78,8 @@ LangEntry LangTables::frmRynMain()
                                 "lblRestart.Caption",
                                 "lblCloseQuery.Caption",
                                 "lblExit.Caption",
-                                "mitStatistics.Caption"});
+                                "mitStatistics.Caption",
+                                "mitHistory.Caption"});
 }
 
 LangEntry LangTables::frmChangePassword()
@@ -397,13 +398,78 @@ LangEntry LangTables::frmGridTools()
                                   "lblCsvFilter.Caption", "lblExporting.Caption", "btnCancelExport.Caption"});
 }
 
+LangEntry LangTables::frmHistoryTexts()
+{
+    return build("frmHistoryTexts", {"Caption",
+                                     "mitRowHistory.Caption",
+                                     "btnClose.Caption",
+                                     "lblNoRow.Caption",
+                                     "lblAllTables.Caption",
+                                     "lblRows.Caption",
+                                     "lblChanged.Caption",
+                                     "lblAccount.Caption",
+                                     "lblAction.Caption",
+                                     "lblTable.Caption",
+                                     "lblRowKey.Caption",
+                                     "lblColumn.Caption",
+                                     "lblOld.Caption",
+                                     "lblNew.Caption",
+                                     "lblDbAccount.Caption",
+                                     "act_added.Caption",
+                                     "act_changed.Caption",
+                                     "act_deleted.Caption",
+                                     "tbl_stud.Caption",
+                                     "tbl_classroom.Caption",
+                                     "tbl_course.Caption",
+                                     "tbl_studclass.Caption",
+                                     "tbl_users.Caption",
+                                     "tbl_corp.Caption",
+                                     "col_stud_spkey.Caption",
+                                     "col_stud_studname.Caption",
+                                     "col_stud_studpwd.Caption",
+                                     "col_classroom_crpkey.Caption",
+                                     "col_classroom_classname.Caption",
+                                     "col_classroom_teacher.Caption",
+                                     "col_classroom_classpoint.Caption",
+                                     "col_classroom_videopoint.Caption",
+                                     "col_course_cpkey.Caption",
+                                     "col_course_crpkey.Caption",
+                                     "col_course_coursename.Caption",
+                                     "col_course_videoname.Caption",
+                                     "col_course_videolen.Caption",
+                                     "col_course_point.Caption",
+                                     "col_course_status.Caption",
+                                     "col_course_isopen.Caption",
+                                     "col_studclass_scpkey.Caption",
+                                     "col_studclass_buydate.Caption",
+                                     "col_studclass_spkey.Caption",
+                                     "col_studclass_crpkey.Caption",
+                                     "col_studclass_watchpoint.Caption",
+                                     "col_studclass_uid.Caption",
+                                     "col_users_upkey.Caption",
+                                     "col_users_uid.Caption",
+                                     "col_users_uname.Caption",
+                                     "col_users_pwd.Caption",
+                                     "col_users_isadmin.Caption",
+                                     "col_users_pwdhint.Caption",
+                                     "col_corp_invoiceno.Caption",
+                                     "col_corp_corpname.Caption",
+                                     "col_corp_watermark.Caption"});
+}
+
+LangEntry LangTables::frmHistory()
+{
+    return build("frmHistory", {"Caption", "btnExit.Caption", "lblFrom.Caption", "lblTo.Caption", "lblAccount.Caption",
+                                "lblTable.Caption", "lblText.Caption", "btnQuery.Caption"});
+}
+
 QStringList LangTables::windowNames()
 {
-    return {QStringLiteral("frmLogin"),    QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
-            QStringLiteral("frmAbout"),    QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
-            QStringLiteral("frmCourse"),   QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),     QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
-            QStringLiteral("frmGridTools")};
+    return {QStringLiteral("frmLogin"),     QStringLiteral("frmRynMain"),      QStringLiteral("frmChangePassword"),
+            QStringLiteral("frmAbout"),     QStringLiteral("frmClassroom"),    QStringLiteral("frmCorp"),
+            QStringLiteral("frmCourse"),    QStringLiteral("frmStudClass"),    QStringLiteral("frmStudent"),
+            QStringLiteral("frmUser"),      QStringLiteral("frmWatchlog"),     QStringLiteral("frmStatistics"),
+            QStringLiteral("frmGridTools"), QStringLiteral("frmHistoryTexts"), QStringLiteral("frmHistory")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -423,6 +489,8 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmWatchlog", &LangTables::frmWatchlog},
         {"frmStatistics", &LangTables::frmStatistics},
         {"frmGridTools", &LangTables::frmGridTools},
+        {"frmHistoryTexts", &LangTables::frmHistoryTexts},
+        {"frmHistory", &LangTables::frmHistory},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))

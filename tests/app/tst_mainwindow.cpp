@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(captions(w->mitBasic),
                  QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)",
                               "點數查詢 (&Q)", "營運統計 (&T)", "-", "公司基本資料及預設值 (&O)", "語言",
-                              "使用者管理 (&U)", "變更密碼 (&P)", "-", "結束 (&X)"}));
+                              "使用者管理 (&U)", "異動記錄 (&G)", "變更密碼 (&P)", "-", "結束 (&X)"}));
         QCOMPARE(captions(w->mitLang), QStringList({"正體中文", "简体中文"}));
         QCOMPARE(captions(w->mitWindow),
                  QStringList({"-", "重疊顯示", "水平並排", "垂直並排", "排列圖示", "關閉所有視窗"}));
@@ -129,8 +129,13 @@ private slots:
     void userMenuOnlyForAdministrators()
     {
         QVERIFY(open(1)->mitUser->isVisible());
+        QVERIFY(m_main->mitHistory->isVisible());
         m_main.reset();
         QVERIFY(!open(0)->mitUser->isVisible());
+        QVERIFY(!m_main->mitHistory->isVisible());
+        // The command itself opens nothing for a non-administrator.
+        m_main->mitHistoryClick();
+        QVERIFY(m_main->mdiArea->subWindowList().isEmpty());
     }
 
     void closeQuestion_data()
@@ -393,6 +398,7 @@ private slots:
         QVERIFY(!w->conn->connected());
         QVERIFY(w->isVisible());
         QVERIFY(!w->mitUser->isVisible());
+        QVERIFY(!w->mitHistory->isVisible());
     }
     // Ctrl+X is the menu's shortcut everywhere in the frame, also over an edit box; Shift+Delete
     // still cuts there.

@@ -120,25 +120,36 @@ void SandboxDb::runFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         qFatal("Cannot read %s", qPrintable(path));
     QStringList lines;
+    QString delimiter = QStringLiteral(";");
     for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
         if (line.trimmed().startsWith(QLatin1String("--")))
             continue;
+        // As the mariadb client reads it: "DELIMITER ;;" lets a statement hold semicolons.
+        if (line.startsWith(QLatin1String("DELIMITER "))) {
+            delimiter = line.mid(10).trimmed();
+            continue;
+        }
         lines << line;
-        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+        if (line.trimmed().endsWith(delimiter)) {
             const QString statement = lines.join(QLatin1Char('\n')).trimmed();
             lines.clear();
-            if (statement != QLatin1String(";"))
-                exec(statement.chopped(1));
+            if (statement != delimiter)
+                exec(statement.chopped(delimiter.size()));
         }
     }
 }
 
 void SandboxDb::reseed()
 {
-    exec(QStringLiteral("DROP TABLE IF EXISTS users, corp, stud, classroom, course, studclass, watchlog"));
+    exec(QStringLiteral("DROP TABLE IF EXISTS users, corp, stud, classroom, course, studclass, watchlog, history"));
     const QString source = qEnvironmentVariable("RYN_SOURCE_DIR");
     runFile(source + QStringLiteral("/db/schema.sql"));
     runFile(source + QStringLiteral("/db/demo.sql"));
+}
+
+void SandboxDb::loadHistory()
+{
+    runFile(qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/db/history.sql"));
 }
 
 QString SandboxDb::videoFolder()

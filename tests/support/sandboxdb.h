@@ -35,9 +35,13 @@ QSqlDatabase rootSession(const QString& name, int port = 0);
 void exec(const QString& statement);
 /// The first column of the first row, or an invalid value when there is no row.
 QVariant scalar(const QString& statement);
-/// Drops the tables and loads db/schema.sql and db/demo.sql again.
+/// Drops the tables and loads db/schema.sql and db/demo.sql again: an empty history, and no triggers
+/// writing it (a test that fills a table with many rows does not pay for them).
 void reseed();
-/// Runs the statements of an SQL file (split at semicolons at line ends).
+/// Loads db/history.sql: from now on the tables' changes are recorded.
+void loadHistory();
+/// Runs the statements of an SQL file (split at semicolons at line ends, or at the delimiter that a
+/// "DELIMITER" line sets).
 void runFile(const QString& path);
 /// The private FTP server's video folder ("/var/www/html/movies/" below its root) on the local disk,
 /// ending with "/".

@@ -1,0 +1,174 @@
+// What the history of changes costs a save: the students window's save (an edit of one name, and a
+// new student) on stud, whose triggers write the history, against the same saves on a copy of stud
+// without triggers, side by side in alternating rounds, over a history already holding many rows.
+// Run by scripts/bench on a private server (as root it makes the copy and the old history rows).
+//
+//   bench_history [--history N] [--runs N] [--saves N]
+
+#include "benchdata.h"
+#include "data/connection.h"
+#include "data/snapshottable.h"
+
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <cstdio>
+#include <memory>
+
+using namespace Bench;
+
+namespace {
+void rootExec(QSqlDatabase& root, const QString& statement)
+{
+    QSqlQuery q(root);
+    if (!q.exec(statement))
+        qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
+}
+
+std::unique_ptr<SnapshotTable> students(Connection* c, const QString& table)
+{
+    auto t = std::make_unique<SnapshotTable>();
+    t->setConnection(c);
+    t->setTableName(table);
+    t->addField(QStringLiteral("spkey"), FieldType::Text, 20);
+    t->addField(QStringLiteral("studname"), FieldType::Text, 10);
+    t->addField(QStringLiteral("studpwd"), FieldType::Text, 40);
+    t->setKeyField(QStringLiteral("spkey"));
+    t->open();
+    return t;
+}
+
+// Milliseconds per save of saves edits of the first student's name.
+double editSaves(SnapshotTable& t, int saves, int round)
+{
+    t.setRecNo(0);
+    const double ms = timed([&] {
+        for (int i = 0; i < saves; ++i) {
+            t.edit();
+            t.fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("名%1-%2").arg(round).arg(i % 2));
+            t.post();
+        }
+    });
+    return ms / saves;
+}
+
+// Milliseconds per save of saves new students.
+double addSaves(SnapshotTable& t, int saves, int round)
+{
+    const double ms = timed([&] {
+        for (int i = 0; i < saves; ++i) {
+            t.append();
+            t.fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("H%1-%2").arg(round).arg(i));
+            t.fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
+            t.fieldByName(QStringLiteral("studpwd"))->setAsString(QStringLiteral("pw"));
+            t.post();
+        }
+    });
+    return ms / saves;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int historyRows = 1000000;
+    int saves = 300;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--history"))
+            historyRows = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--saves"))
+            saves = std::max(1, args[i + 1].toInt());
+    }
+    const Options o = parse(args, [] {
+        Options d;
+        d.runs = 5;
+        return d;
+    }());
+
+    QSqlDatabase root = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("bench-root"));
+    root.setHostName(qEnvironmentVariable("RYN_SERVER", QStringLiteral("127.0.0.1")));
+    root.setPort(qEnvironmentVariableIntValue("RYN_DB_PORT"));
+    root.setUserName(QStringLiteral("root"));
+    root.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
+    root.setDatabaseName(QStringLiteral("ryn"));
+    if (!root.open())
+        qFatal("Cannot reach the private server as root: %s", qPrintable(root.lastError().text()));
+    rootExec(root, QStringLiteral("SET NAMES utf8mb4"));
+    const int triggers = [&] {
+        QSqlQuery q(root);
+        q.exec(QStringLiteral("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = 'ryn' AND "
+                              "EVENT_OBJECT_TABLE = 'stud' AND DEFINER = 'ryn_history@localhost'"));
+        return q.next() ? q.value(0).toInt() : 0;
+    }();
+    if (triggers != 3)
+        qFatal("stud has %d history triggers, not 3: load db/history.sql first", triggers);
+    std::printf("Writing %d old history rows...\n", historyRows);
+    std::fflush(stdout);
+    rootExec(root, QStringLiteral("TRUNCATE history"));
+    rootExec(root,
+             QStringLiteral("INSERT INTO history (changed, tablename, rowkey, action, colname, oldvalue, newvalue, "
+                            "account, dbaccount) SELECT NOW(3) - INTERVAL seq MINUTE, "
+                            "ELT(1 + seq % 6, 'stud', 'classroom', 'course', 'studclass', 'users', 'corp'), "
+                            "CONCAT('K', seq % 100000), 'changed', 'studname', CONCAT('舊', seq), CONCAT('新', seq), "
+                            "'staff', 'ryn@127.0.0.1' FROM seq_1_to_%1")
+                 .arg(historyRows));
+    rootExec(root, QStringLiteral("DROP TABLE IF EXISTS stud_plain"));
+    rootExec(root, QStringLiteral("CREATE TABLE stud_plain LIKE stud"));
+    rootExec(root, QStringLiteral("INSERT INTO stud_plain SELECT * FROM stud"));
+    rootExec(root, QStringLiteral("GRANT DELETE, INSERT, UPDATE ON ryn.stud_plain TO 'ryn'@'127.0.0.1'"));
+
+    Connection c;
+    openAsProgram(c);
+    c.setAccount(QStringLiteral("bench"));
+    auto recorded = students(&c, QStringLiteral("stud"));
+    auto plain = students(&c, QStringLiteral("stud_plain"));
+    // One unmeasured round each: statements prepared, pages read.
+    editSaves(*recorded, saves / 10 + 1, 0);
+    editSaves(*plain, saves / 10 + 1, 0);
+
+    std::vector<double> editWith, editWithout, addWith, addWithout, editRatio, addRatio;
+    for (int run = 1; run <= o.runs; ++run) {
+        // Alternating which goes first, so that neither always meets a warmer server.
+        const bool recordedFirst = run % 2 == 1;
+        double with = 0, without = 0;
+        for (int k = 0; k < 2; ++k) {
+            if ((k == 0) == recordedFirst)
+                with = editSaves(*recorded, saves, run);
+            else
+                without = editSaves(*plain, saves, run);
+        }
+        editWith.push_back(with);
+        editWithout.push_back(without);
+        editRatio.push_back(with / without);
+        for (int k = 0; k < 2; ++k) {
+            if ((k == 0) == recordedFirst)
+                with = addSaves(*recorded, saves, run);
+            else
+                without = addSaves(*plain, saves, run);
+        }
+        addWith.push_back(with);
+        addWithout.push_back(without);
+        addRatio.push_back(with / without);
+        std::printf("run %d: edit %.3f / %.3f ms, add %.3f / %.3f ms (with / without the history)\n", run,
+                    editWith.back(), editWithout.back(), addWith.back(), addWithout.back());
+        std::fflush(stdout);
+    }
+    line("history rows before the runs", QString::number(historyRows));
+    line("save of an edited name, with the history (ms, median)", QString::number(median(editWith), 'f', 3));
+    line("the same save without it (ms, median)", QString::number(median(editWithout), 'f', 3));
+    line("edit: with / without (median of the runs' ratios; target <= 1.15)",
+         QString::number(median(editRatio), 'f', 3));
+    line("save of a new student, with the history (ms, median)", QString::number(median(addWith), 'f', 3));
+    line("the same save without it (ms, median)", QString::number(median(addWithout), 'f', 3));
+    line("add: with / without (median of the runs' ratios; target <= 1.15)", QString::number(median(addRatio), 'f', 3));
+    const qint64 written = [&] {
+        QSqlQuery q(root);
+        q.exec(QStringLiteral("SELECT COUNT(*) FROM history WHERE account = 'bench'"));
+        return q.next() ? q.value(0).toLongLong() : -1;
+    }();
+    line("history rows the measured saves wrote", QString::number(written));
+    rootExec(root, QStringLiteral("DROP TABLE stud_plain"));
+    rootExec(root, QStringLiteral("DELETE FROM stud WHERE spkey LIKE 'H%'"));
+    return 0;
+}
