@@ -7,7 +7,7 @@
 #include "data/sqltext.h"
 #include "forms/formcorp.h"
 #include "forms/formparts.h"
-#include "forms/pointstatement.h"
+#include "print/pointstatement.h"
 #include "ui/busycursor.h"
 #include "ui/busystate.h"
 #include "ui/guard.h"
