@@ -9,6 +9,8 @@
 #include "forms/formclassroom.h"
 #include "forms/formcorp.h"
 #include "forms/formcourse.h"
+#include "forms/formdayclose.h"
+#include "forms/formlowbalance.h"
 #include "forms/formstatistics.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
@@ -106,6 +108,8 @@ void TfrmRynMain::buildMenus()
     mitBuy = item(mitBasic, this, "mitBuy", QStringLiteral("加、扣點數 (&B)"));
     mitQuery = item(mitBasic, this, "mitQuery", QStringLiteral("點數查詢 (&Q)"));
     mitStatistics = item(mitBasic, this, "mitStatistics", QStringLiteral("營運統計 (&T)"));
+    mitDayClose = item(mitBasic, this, "mitDayClose", QStringLiteral("日結 (&D)"));
+    mitLowBalance = item(mitBasic, this, "mitLowBalance", QStringLiteral("點數不足 (&L)"));
     mitBasic->addSeparator();
     mitCorp = item(mitBasic, this, "mitCorp", QStringLiteral("公司基本資料及預設值 (&O)"));
     mitLang = menu(this, "mitLang", QStringLiteral("語言"));
@@ -150,6 +154,8 @@ void TfrmRynMain::buildMenus()
     onEvent(mitBuy, &QAction::triggered, this, &TfrmRynMain::mitBuyClick);
     onEvent(mitQuery, &QAction::triggered, this, &TfrmRynMain::mitQueryClick);
     onEvent(mitStatistics, &QAction::triggered, this, &TfrmRynMain::mitStatisticsClick);
+    onEvent(mitDayClose, &QAction::triggered, this, &TfrmRynMain::mitDayCloseClick);
+    onEvent(mitLowBalance, &QAction::triggered, this, &TfrmRynMain::mitLowBalanceClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -268,6 +274,16 @@ void TfrmRynMain::mitQueryClick()
 void TfrmRynMain::mitStatisticsClick()
 {
     bringUpChild<TfrmStatistics>([this] { return new TfrmStatistics(conn); });
+}
+
+void TfrmRynMain::mitDayCloseClick()
+{
+    bringUpChild<TfrmDayClose>([this] { return new TfrmDayClose(conn); });
+}
+
+void TfrmRynMain::mitLowBalanceClick()
+{
+    bringUpChild<TfrmLowBalance>([this] { return new TfrmLowBalance(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

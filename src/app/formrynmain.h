@@ -63,6 +63,8 @@ public:
     QAction* mitBuy;
     QAction* mitQuery;
     QAction* mitStatistics;
+    QAction* mitDayClose;
+    QAction* mitLowBalance;
     QAction* mitCorp;
     QMenu* mitLang;
     QAction* mitTW;
@@ -88,6 +90,8 @@ public:
     void mitBuyClick();
     void mitQueryClick();
     void mitStatisticsClick();
+    void mitDayCloseClick();
+    void mitLowBalanceClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

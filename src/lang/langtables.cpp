@@ -78,7 +78,9 @@ LangEntry LangTables::frmRynMain()
                                 "lblRestart.Caption",
                                 "lblCloseQuery.Caption",
                                 "lblExit.Caption",
-                                "mitStatistics.Caption"});
+                                "mitStatistics.Caption",
+                                "mitDayClose.Caption",
+                                "mitLowBalance.Caption"});
 }
 
 LangEntry LangTables::frmChangePassword()
@@ -282,7 +284,9 @@ LangEntry LangTables::frmStudClass()
                                   "grdStudClass.Columns[1].Title.Caption",
                                   "grdStudClass.Columns[2].Title.Caption",
                                   "grdStudClass.Columns[3].Title.Caption",
-                                  "grdStudClass.Columns[4].Title.Caption"});
+                                  "grdStudClass.Columns[4].Title.Caption",
+                                  "btnReceipt.Caption",
+                                  "btnReceiptPdf.Caption"});
 }
 
 LangEntry LangTables::frmStudent()
@@ -397,13 +401,57 @@ LangEntry LangTables::frmGridTools()
                                   "lblCsvFilter.Caption", "lblExporting.Caption", "btnCancelExport.Caption"});
 }
 
+LangEntry LangTables::frmDayClose()
+{
+    return build("frmDayClose", {"Caption",
+                                 "btnExit.Caption",
+                                 "lblDay.Caption",
+                                 "btnRefresh.Caption",
+                                 "btnPrint.Caption",
+                                 "btnPdf.Caption",
+                                 "lblReport.Caption",
+                                 "lblPrinted.Caption",
+                                 "lblPage.Caption",
+                                 "lblTotalFormat.Caption",
+                                 "lblTotal.Caption",
+                                 "grdAccounts.Columns[0].Title.Caption",
+                                 "grdAccounts.Columns[1].Title.Caption",
+                                 "grdAccounts.Columns[2].Title.Caption",
+                                 "grdAccounts.Columns[3].Title.Caption",
+                                 "grdAccounts.Columns[4].Title.Caption",
+                                 "grdBookings.Columns[0].Title.Caption",
+                                 "grdBookings.Columns[1].Title.Caption",
+                                 "grdBookings.Columns[2].Title.Caption",
+                                 "grdBookings.Columns[3].Title.Caption",
+                                 "grdBookings.Columns[4].Title.Caption",
+                                 "grdBookings.Columns[5].Title.Caption",
+                                 "grdBookings.Columns[6].Title.Caption"});
+}
+
+LangEntry LangTables::frmLowBalance()
+{
+    return build("frmLowBalance", {"Caption", "btnExit.Caption", "lblThreshold.Caption", "btnRefresh.Caption",
+                                   "grdLowBalance.Columns[0].Title.Caption", "grdLowBalance.Columns[1].Title.Caption",
+                                   "grdLowBalance.Columns[2].Title.Caption", "grdLowBalance.Columns[3].Title.Caption",
+                                   "grdLowBalance.Columns[4].Title.Caption"});
+}
+
+LangEntry LangTables::frmReceipt()
+{
+    return build("frmReceipt", {"Caption", "lblTitle.Caption", "lblNumber.Caption", "lblDate.Caption",
+                                "lblSpkey.Caption", "lblName.Caption", "lblClass.Caption", "lblPoints.Caption",
+                                "lblUser.Caption", "lblBalance.Caption", "lblReprint.Caption", "lblPrinted.Caption",
+                                "lblPdfFilter.Caption", "mitReceipt.Caption", "mitReceiptPdf.Caption"});
+}
+
 QStringList LangTables::windowNames()
 {
-    return {QStringLiteral("frmLogin"),    QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
-            QStringLiteral("frmAbout"),    QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
-            QStringLiteral("frmCourse"),   QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),     QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
-            QStringLiteral("frmGridTools")};
+    return {QStringLiteral("frmLogin"),     QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
+            QStringLiteral("frmAbout"),     QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
+            QStringLiteral("frmCourse"),    QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
+            QStringLiteral("frmUser"),      QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
+            QStringLiteral("frmGridTools"), QStringLiteral("frmDayClose"),  QStringLiteral("frmLowBalance"),
+            QStringLiteral("frmReceipt")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -423,6 +471,9 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmWatchlog", &LangTables::frmWatchlog},
         {"frmStatistics", &LangTables::frmStatistics},
         {"frmGridTools", &LangTables::frmGridTools},
+        {"frmDayClose", &LangTables::frmDayClose},
+        {"frmLowBalance", &LangTables::frmLowBalance},
+        {"frmReceipt", &LangTables::frmReceipt},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))

@@ -22,6 +22,10 @@ LangEntry frmWatchlog();
 LangEntry frmStatistics();
 /// The hidden window that holds the texts of every grid's find bar and export menu.
 LangEntry frmGridTools();
+LangEntry frmDayClose();
+LangEntry frmLowBalance();
+/// The hidden window that holds the texts of a booking's receipt.
+LangEntry frmReceipt();
 
 /// The names of the windows that have a table, login dialog first.
 QStringList windowNames();

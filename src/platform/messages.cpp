@@ -466,4 +466,9 @@ QString tableFaultAt(const QString& fault, qint64 byte)
 {
     return QStringLiteral("%1（第 %2 位元組）").arg(fault).arg(byte);
 }
+
+QString receiptNoBooking(const QString& number)
+{
+    return QStringLiteral("找不到收據號碼 %1 的儲值記錄，可能已被刪除").arg(number);
+}
 } // namespace Msg

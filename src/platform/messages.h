@@ -109,4 +109,7 @@ QString tableTruncated();
 QString tableTooDeep();
 QString tableTrailingData();
 QString tableFaultAt(const QString& fault, qint64 byte);
+
+// Receipts
+QString receiptNoBooking(const QString& number);
 } // namespace Msg
