@@ -7,6 +7,7 @@
 //   bench_desk [--bookings N] [--students N] [--classes N] [--viewings N] [--runs N] [--reuse 1]
 
 #include "benchdata.h"
+#include "controls/dbgrid.h"
 #include "data/connection.h"
 #include "forms/formdayclose.h"
 #include "forms/formlowbalance.h"
