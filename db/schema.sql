@@ -1,7 +1,8 @@
 -- Tables of the ryn database. Load into an empty database named ryn:
 --   mariadb -u root -p ryn < db/schema.sql
 -- Text is utf8mb4; sizes are characters. Keys marked AUTO_INCREMENT are assigned by the server.
--- The date indexes of studclass and watchlog serve the monthly statistics (db/indexes.sql adds
+-- The date indexes of studclass and watchlog serve the monthly statistics and the day's close, the
+-- student indexes that hold the points the balances of the low-balance list (db/indexes.sql adds
 -- them to a database made before they were here). The table history is written by the triggers of
 -- db/history.sql only: the program's account reads it and cannot change it.
 
@@ -62,7 +63,9 @@ CREATE TABLE IF NOT EXISTS studclass (
   uid         VARCHAR(20) NULL,
   PRIMARY KEY (scpkey),
   KEY studclass_spkey (spkey),
-  KEY studclass_buydate (buydate, watchpoint)
+  KEY studclass_buydate (buydate, watchpoint),
+  KEY studclass_dayclose (buydate, uid, watchpoint),
+  KEY studclass_balance (spkey, watchpoint, buydate)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE IF NOT EXISTS watchlog (
@@ -74,7 +77,19 @@ CREATE TABLE IF NOT EXISTS watchlog (
   begintime  DATETIME    NULL,
   endtime    DATETIME    NULL,
   KEY watchlog_spkey (spkey),
-  KEY watchlog_begintime (begintime, cpkey, point, spkey)
+  KEY watchlog_begintime (begintime, cpkey, point, spkey),
+  KEY watchlog_balance (spkey, point, begintime)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- Every receipt of a booking printed or written as PDF, by whom and when: the first is the
+-- original, any later one a reprint with its copy number.
+CREATE TABLE IF NOT EXISTS receiptprint (
+  rppkey   BIGINT      NOT NULL AUTO_INCREMENT,
+  scpkey   BIGINT      NOT NULL,
+  printed  DATETIME    NOT NULL,
+  uid      VARCHAR(20) NULL,
+  PRIMARY KEY (rppkey),
+  KEY receiptprint_scpkey (scpkey, rppkey)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE IF NOT EXISTS history (

@@ -9,10 +9,14 @@
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "formdriver.h"
+#include "forms/formcorp.h"
+#include "forms/formdayclose.h"
+#include "forms/formlowbalance.h"
 #include "forms/formstatistics.h"
 #include "forms/formwatchlog.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
+#include "print/receiptdesk.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
 
@@ -165,6 +169,49 @@ void statistics(TfrmRynMain& main)
     closeChildren(main);
 }
 
+// A top-up's receipt as PDF (a reprint, after the first), with the logo the company window fetched;
+// scripts/screenshots renders it.
+void receipt(TfrmRynMain& main)
+{
+    const qint64 key =
+        SandboxDb::scalar(QStringLiteral("SELECT MIN(scpkey) FROM studclass WHERE spkey = 'A003'")).toLongLong();
+    for (const char* name : {"/receipt-first.pdf", "/receipt.pdf"}) {
+        DialogSeam::queueFileName(s_out + QLatin1String(name));
+        if (ReceiptDesk::writePdf(&main, main.conn, key, TfrmCorp::localLogoPath(), QStringLiteral("PDF")) == 0)
+            qFatal("The receipt was not written");
+    }
+    QFile::remove(s_out + QStringLiteral("/receipt-first.pdf"));
+    qInfo("%s", qPrintable(s_out + QStringLiteral("/receipt.pdf")));
+}
+
+// The day's close of a day with bookings by two accounts, and the students running out of points.
+void dayCloseAndLowBalance(TfrmRynMain& main)
+{
+    SandboxDb::exec(QStringLiteral(
+        "INSERT INTO studclass (buydate, spkey, crpkey, watchpoint, uid) VALUES "
+        "('2026-12-05 09:10:00', 'A001', 1, 100, 'staff'), ('2026-12-05 09:45:00', 'A002', 2, 200, 'admin'), "
+        "('2026-12-05 11:20:00', 'B001', 3, 150, 'staff'), ('2026-12-05 14:05:00', 'A003', 1, -20, 'staff'), "
+        "('2026-12-05 16:30:00', 'A002', 3, 150, 'staff'), ('2026-12-05 17:50:00', 'B001', 1, -5, 'admin')"));
+    auto* day = qobject_cast<TfrmDayClose*>(bringUp(main, main.mitDayClose, "frmDayClose"));
+    day->chooseDay(QDate(2026, 12, 5));
+    settle();
+    save(day->window(), "dayclose");
+    closeChildren(main);
+    SandboxDb::exec(QStringLiteral(
+        "INSERT INTO stud (spkey, studname, studpwd) VALUES ('C101', '吳佳穎', 'x'), ('C102', '蔡承翰', 'x'), "
+        "('C103', '鄭雅婷', 'x')"));
+    SandboxDb::exec(QStringLiteral(
+        "INSERT INTO studclass (buydate, spkey, crpkey, watchpoint, uid) VALUES "
+        "('2026-11-20 10:00:00', 'C101', 1, 100, 'staff'), ('2026-11-21 10:00:00', 'C102', 1, 100, 'staff'), "
+        "('2026-11-22 10:00:00', 'C103', 2, 200, 'admin')"));
+    SandboxDb::exec(QStringLiteral(
+        "INSERT INTO watchlog (cpkey, spkey, point, begintime) SELECT 1, 'C101', -8, '2026-11-23' + INTERVAL seq DAY "
+        "FROM seq_1_to_12 UNION ALL SELECT 3, 'C102', -10, '2026-11-23' + INTERVAL seq DAY FROM seq_1_to_10 "
+        "UNION ALL SELECT 3, 'C103', -10, '2026-11-25' + INTERVAL seq DAY FROM seq_1_to_19"));
+    save(bringUp(main, main.mitLowBalance, "frmLowBalance")->window(), "lowbalance");
+    closeChildren(main);
+}
+
 void aboutBox(TfrmRynMain& main)
 {
     TestSupport::runWhenModal([](QWidget* modal) {
@@ -219,6 +266,8 @@ int main(int argc, char** argv)
     closeChildren(main);
     statement(main);
     statistics(main);
+    receipt(main);
+    dayCloseAndLowBalance(main);
     QWidget* password = bringUp(main, main.mitPassword, "frmChangePassword");
     save(password->window(), "password");
     closeChildren(main);

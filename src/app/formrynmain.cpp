@@ -10,6 +10,8 @@
 #include "forms/formcorp.h"
 #include "forms/formcourse.h"
 #include "forms/formhistory.h"
+#include "forms/formdayclose.h"
+#include "forms/formlowbalance.h"
 #include "forms/formstatistics.h"
 #include "forms/formstudent.h"
 #include "forms/formuser.h"
@@ -110,6 +112,8 @@ void TfrmRynMain::buildMenus()
     mitBuy = item(mitBasic, this, "mitBuy", QStringLiteral("加、扣點數 (&B)"));
     mitQuery = item(mitBasic, this, "mitQuery", QStringLiteral("點數查詢 (&Q)"));
     mitStatistics = item(mitBasic, this, "mitStatistics", QStringLiteral("營運統計 (&T)"));
+    mitDayClose = item(mitBasic, this, "mitDayClose", QStringLiteral("日結 (&D)"));
+    mitLowBalance = item(mitBasic, this, "mitLowBalance", QStringLiteral("點數不足 (&L)"));
     mitBasic->addSeparator();
     mitCorp = item(mitBasic, this, "mitCorp", QStringLiteral("公司基本資料及預設值 (&O)"));
     mitLang = menu(this, "mitLang", QStringLiteral("語言"));
@@ -156,6 +160,8 @@ void TfrmRynMain::buildMenus()
     onEvent(mitQuery, &QAction::triggered, this, &TfrmRynMain::mitQueryClick);
     onEvent(mitStatistics, &QAction::triggered, this, &TfrmRynMain::mitStatisticsClick);
     onEvent(mitHistory, &QAction::triggered, this, &TfrmRynMain::mitHistoryClick);
+    onEvent(mitDayClose, &QAction::triggered, this, &TfrmRynMain::mitDayCloseClick);
+    onEvent(mitLowBalance, &QAction::triggered, this, &TfrmRynMain::mitLowBalanceClick);
     onEvent(mitExit, &QAction::triggered, this, &TfrmRynMain::mitExitClick);
     onEvent(mitCascade, &QAction::triggered, this, &TfrmRynMain::mitCascadeClick);
     onEvent(mitHorizontal, &QAction::triggered, this, &TfrmRynMain::mitHorizontalClick);
@@ -281,6 +287,16 @@ void TfrmRynMain::mitHistoryClick()
 {
     if (ISADMIN != 0)
         bringUpChild<TfrmHistory>([this] { return new TfrmHistory(conn); });
+}
+
+void TfrmRynMain::mitDayCloseClick()
+{
+    bringUpChild<TfrmDayClose>([this] { return new TfrmDayClose(conn); });
+}
+
+void TfrmRynMain::mitLowBalanceClick()
+{
+    bringUpChild<TfrmLowBalance>([this] { return new TfrmLowBalance(conn); });
 }
 
 void TfrmRynMain::mitExitClick()

@@ -63,6 +63,8 @@ public:
     QAction* mitBuy;
     QAction* mitQuery;
     QAction* mitStatistics;
+    QAction* mitDayClose;
+    QAction* mitLowBalance;
     QAction* mitCorp;
     QMenu* mitLang;
     QAction* mitTW;
@@ -90,6 +92,8 @@ public:
     void mitQueryClick();
     void mitStatisticsClick();
     void mitHistoryClick();
+    void mitDayCloseClick();
+    void mitLowBalanceClick();
     void mitExitClick();
     void mitCascadeClick();
     void mitHorizontalClick();

@@ -7,7 +7,10 @@
 #include "controls/dblookupcombobox.h"
 #include "data/datasource.h"
 #include "data/snapshottable.h"
+#include "forms/formcorp.h"
 #include "forms/formparts.h"
+#include "print/receiptdesk.h"
+#include "ui/guard.h"
 #include "ui/messagebox.h"
 
 #include <QDateTime>
@@ -16,6 +19,7 @@
 
 namespace {
 constexpr int kPanelHeight = 140;
+constexpr int kReceiptPdfWidth = 110;
 } // namespace
 
 TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
@@ -98,6 +102,12 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     displayOnly(txtUid);
 
     showOnlyButtons({btnAdd, btnPost, btnCancel, btnExit});
+    btnReceipt = namedButton(pnlButton, "btnReceipt", QStringLiteral("收據 (&R)"));
+    btnReceipt->setGeometry(btnExit->geometry().translated(btnExit->width(), 0));
+    btnReceiptPdf = namedButton(pnlButton, "btnReceiptPdf", QStringLiteral("收據 PDF…"));
+    btnReceiptPdf->setGeometry(btnReceipt->geometry().right() + 1, 0, kReceiptPdfWidth, btnExit->height());
+    onEvent(btnReceipt, &QPushButton::clicked, this, &TfrmStudClass::btnReceiptClick);
+    onEvent(btnReceiptPdf, &QPushButton::clicked, this, [this] { btnReceiptPdfClick(); });
     setTabOrder(btnExit, txtSpkey);
     setTabOrder(txtSpkey, cboClass);
     setTabOrder(cboClass, txtWatchPoint);
@@ -112,6 +122,10 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
 void TfrmStudClass::btnPostClick()
 {
     RecordWindow::btnPostClick();
+    if (tblStudClass->state() == DataSetState::Browse && tblStudClass->recNo() >= 0) {
+        m_lastSavedKey = tblStudClass->fieldByName(QStringLiteral("scpkey"))->asInteger();
+        dsStateChange();
+    }
     // The window shows only new bookings: without this the clerk could not tell whether the
     // booking of the broken save is in the database.
     switch (tblStudClass->lastInsertRecheck()) {
@@ -153,4 +167,28 @@ void TfrmStudClass::tblStudClasscrpkeyChange()
         points->clear();
     else
         points->setValue(total->asInteger());
+}
+
+void TfrmStudClass::dsStateChange()
+{
+    RecordWindow::dsStateChange();
+    if (!btnReceipt)
+        return;
+    const bool on = m_lastSavedKey > 0 && !tblStudClass->editing();
+    btnReceipt->setEnabled(on);
+    btnReceiptPdf->setEnabled(on);
+}
+
+void TfrmStudClass::btnReceiptClick()
+{
+    if (m_lastSavedKey > 0)
+        ReceiptDesk::print(this, tblStudClass->connection(), m_lastSavedKey, TfrmCorp::localLogoPath());
+}
+
+int TfrmStudClass::btnReceiptPdfClick()
+{
+    if (m_lastSavedKey <= 0)
+        return 0;
+    return ReceiptDesk::writePdf(this, tblStudClass->connection(), m_lastSavedKey, TfrmCorp::localLogoPath(),
+                                 btnReceiptPdf->text().remove(QLatin1Char('&')));
 }

@@ -10,6 +10,7 @@ class DBEdit;
 class DBGrid;
 class DBLookupComboBox;
 class QLabel;
+class QPushButton;
 
 class TfrmStudClass : public RecordWindow
 {
@@ -34,6 +35,16 @@ public:
     DBEdit* txtWatchPoint;
     QLabel* lblUser;
     DBEdit* txtUid;
+    QPushButton* btnReceipt = nullptr;
+    QPushButton* btnReceiptPdf = nullptr;
+
+    /// The key of the booking this window saved last; 0 before the first save.
+    qint64 lastSavedKey() const { return m_lastSavedKey; }
+    /// Prints the receipt of the last saved booking after the print dialog.
+    void btnReceiptClick();
+    /// Writes that receipt as PDF to the file the user names; returns its copy number (0 when the
+    /// user cancelled).
+    int btnReceiptPdfClick();
 
 protected:
     /// Saves the booking; after a save whose outcome was uncertain, tells the clerk whether the
@@ -41,9 +52,13 @@ protected:
     void btnPostClick() override;
     /// The bookings keep the order in which the server returns them.
     void tblAfterOpen() override {}
+    /// The receipt buttons follow the frame's rule: on while browsing once a booking was saved.
+    void dsStateChange() override;
 
 private:
     void tblClassroomAfterOpen();
     void tblStudClassNewRecord();
     void tblStudClasscrpkeyChange();
+
+    qint64 m_lastSavedKey = 0;
 };

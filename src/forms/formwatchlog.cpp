@@ -2,21 +2,27 @@
 
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
+#include "controls/gridexport.h"
 #include "data/datasource.h"
+#include "data/receiptbook.h"
 #include "data/snapshottable.h"
 #include "data/sqltext.h"
 #include "forms/formcorp.h"
 #include "forms/formparts.h"
-#include "forms/pointstatement.h"
+#include "print/pointstatement.h"
+#include "print/receiptdesk.h"
+#include "print/receipttexts.h"
 #include "ui/busycursor.h"
 #include "ui/busystate.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPrinter>
@@ -118,6 +124,9 @@ TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
     grdCourse->setWholeRowSelection(false);
     grdCourse->setColumnsResizable(true);
     grdCourse->setItemDelegate(new AlternateRows(grdCourse));
+    // The log's context menu adds the receipt of a booking's row to the grid's own items.
+    grdCourse->installEventFilter(this);
+    grdCourse->viewport()->installEventFilter(this);
     QWidget* fields = dockUpperPanel(grdStud, grdCourse, kPanelHeight);
 
     txtSpkey = addEditLine(fields, &lblSpkey, "lblSpkey", QStringLiteral("學號"), "txtSpkey", dsStud, "spkey",
@@ -262,6 +271,22 @@ bool TfrmWatchlog::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() == Qt::LeftButton && lblSpkey->rect().contains(mouse->position().toPoint()))
             guarded([this] { lblSpkeyClick(); });
     }
+    if ((watched == grdCourse || watched == grdCourse->viewport()) && event->type() == QEvent::ContextMenu) {
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        QPoint at = menuEvent->pos();
+        if (watched == grdCourse)
+            at = grdCourse->viewport()->mapFrom(grdCourse, at);
+        const QModelIndex index =
+            menuEvent->reason() == QContextMenuEvent::Keyboard ? grdCourse->currentIndex() : grdCourse->indexAt(at);
+        if (menuEvent->reason() == QContextMenuEvent::Keyboard && index.isValid())
+            at = grdCourse->visualRect(index).center();
+        guarded([&] {
+            QMenu* menu = logMenu(index.isValid() ? index.row() : -1);
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(grdCourse->viewport()->mapToGlobal(at));
+        });
+        return true;
+    }
     return RecordWindow::eventFilter(watched, event);
 }
 
@@ -327,4 +352,51 @@ int TfrmWatchlog::btnPdfClick()
         return 0;
     const BusyCursor busy;
     return PointStatement(statementTexts(), grdCourse->model(), columnWidths(grdCourse), font()).writePdf(path);
+}
+
+qint64 TfrmWatchlog::bookingKeyAt(int row)
+{
+    if (row < 0 || !qryWatchlog->active() || row >= qryWatchlog->recordCount() || m_logSpkey.isEmpty())
+        return 0;
+    enum { Course, Mac, Device, Point, Begin, End };
+    // A booking's row has no network card, device or end; the same text, time and points may stand
+    // on more than one row, the bookings then taken in key order.
+    const auto cells = [this](int r) {
+        return QVariantList{qryWatchlog->cellValue(r, Course), qryWatchlog->cellValue(r, Point),
+                            qryWatchlog->cellValue(r, Begin)};
+    };
+    const auto bookingLike = [this](int r) {
+        return qryWatchlog->cellValue(r, Mac).isNull() && qryWatchlog->cellValue(r, Device).isNull()
+               && qryWatchlog->cellValue(r, End).isNull();
+    };
+    if (!bookingLike(row))
+        return 0;
+    const QVariantList shown = cells(row);
+    int occurrence = 0;
+    for (int r = 0; r < row; ++r)
+        occurrence += bookingLike(r) && cells(r) == shown ? 1 : 0;
+    return ReceiptBook::findBooking(qryWatchlog->connection(), m_logSpkey, shown.at(2).toDateTime(), shown.at(1),
+                                    shown.at(0).toString(), occurrence);
+}
+
+QMenu* TfrmWatchlog::logMenu(int row)
+{
+    QMenu* menu = GridExport::menuFor(grdCourse, this);
+    const qint64 key = bookingKeyAt(row);
+    menu->addSeparator();
+    QAction* print = menu->addAction(ReceiptTexts::text("mitReceipt"));
+    print->setObjectName(QStringLiteral("mitReceipt"));
+    QAction* pdf = menu->addAction(ReceiptTexts::text("mitReceiptPdf"));
+    pdf->setObjectName(QStringLiteral("mitReceiptPdf"));
+    print->setEnabled(key > 0);
+    pdf->setEnabled(key > 0);
+    Connection* conn = qryWatchlog->connection();
+    connect(print, &QAction::triggered, this,
+            [this, conn, key] { guarded([&] { ReceiptDesk::print(this, conn, key, TfrmCorp::localLogoPath()); }); });
+    connect(pdf, &QAction::triggered, this, [this, conn, key, pdf] {
+        guarded([&] {
+            ReceiptDesk::writePdf(this, conn, key, TfrmCorp::localLogoPath(), pdf->text().remove(QLatin1Char('&')));
+        });
+    });
+    return menu;
 }

@@ -11,6 +11,7 @@ class DBEdit;
 class DBGrid;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 struct StatementTexts;
 
@@ -49,6 +50,12 @@ public:
     /// Writes that statement to the PDF file the user names; returns its number of pages (0 when
     /// the user cancelled).
     int btnPdfClick();
+
+    /// The key of the booking shown in row of the log; 0 for a viewing's row or no row.
+    qint64 bookingKeyAt(int row);
+    /// The log's context menu for row: the grid's export items, and the receipt of a booking's row
+    /// printed again or written as PDF. Owned by the window until it is closed.
+    QMenu* logMenu(int row);
 
     /// The statement that lists the bookings and viewings of the student spkey, oldest first.
     static QString watchlogStatement(const QString& spkey);

@@ -79,7 +79,9 @@ LangEntry LangTables::frmRynMain()
                                 "lblCloseQuery.Caption",
                                 "lblExit.Caption",
                                 "mitStatistics.Caption",
-                                "mitHistory.Caption"});
+                                "mitHistory.Caption",
+                                "mitDayClose.Caption",
+                                "mitLowBalance.Caption"});
 }
 
 LangEntry LangTables::frmChangePassword()
@@ -283,7 +285,9 @@ LangEntry LangTables::frmStudClass()
                                   "grdStudClass.Columns[1].Title.Caption",
                                   "grdStudClass.Columns[2].Title.Caption",
                                   "grdStudClass.Columns[3].Title.Caption",
-                                  "grdStudClass.Columns[4].Title.Caption"});
+                                  "grdStudClass.Columns[4].Title.Caption",
+                                  "btnReceipt.Caption",
+                                  "btnReceiptPdf.Caption"});
 }
 
 LangEntry LangTables::frmStudent()
@@ -463,13 +467,57 @@ LangEntry LangTables::frmHistory()
                                 "lblTable.Caption", "lblText.Caption", "btnQuery.Caption"});
 }
 
+LangEntry LangTables::frmDayClose()
+{
+    return build("frmDayClose", {"Caption",
+                                 "btnExit.Caption",
+                                 "lblDay.Caption",
+                                 "btnRefresh.Caption",
+                                 "btnPrint.Caption",
+                                 "btnPdf.Caption",
+                                 "lblReport.Caption",
+                                 "lblPrinted.Caption",
+                                 "lblPage.Caption",
+                                 "lblTotalFormat.Caption",
+                                 "lblTotal.Caption",
+                                 "grdAccounts.Columns[0].Title.Caption",
+                                 "grdAccounts.Columns[1].Title.Caption",
+                                 "grdAccounts.Columns[2].Title.Caption",
+                                 "grdAccounts.Columns[3].Title.Caption",
+                                 "grdAccounts.Columns[4].Title.Caption",
+                                 "grdBookings.Columns[0].Title.Caption",
+                                 "grdBookings.Columns[1].Title.Caption",
+                                 "grdBookings.Columns[2].Title.Caption",
+                                 "grdBookings.Columns[3].Title.Caption",
+                                 "grdBookings.Columns[4].Title.Caption",
+                                 "grdBookings.Columns[5].Title.Caption",
+                                 "grdBookings.Columns[6].Title.Caption"});
+}
+
+LangEntry LangTables::frmLowBalance()
+{
+    return build("frmLowBalance", {"Caption", "btnExit.Caption", "lblThreshold.Caption", "btnRefresh.Caption",
+                                   "grdLowBalance.Columns[0].Title.Caption", "grdLowBalance.Columns[1].Title.Caption",
+                                   "grdLowBalance.Columns[2].Title.Caption", "grdLowBalance.Columns[3].Title.Caption",
+                                   "grdLowBalance.Columns[4].Title.Caption"});
+}
+
+LangEntry LangTables::frmReceipt()
+{
+    return build("frmReceipt", {"Caption", "lblTitle.Caption", "lblNumber.Caption", "lblDate.Caption",
+                                "lblSpkey.Caption", "lblName.Caption", "lblClass.Caption", "lblPoints.Caption",
+                                "lblUser.Caption", "lblBalance.Caption", "lblReprint.Caption", "lblPrinted.Caption",
+                                "lblPdfFilter.Caption", "mitReceipt.Caption", "mitReceiptPdf.Caption"});
+}
+
 QStringList LangTables::windowNames()
 {
-    return {QStringLiteral("frmLogin"),     QStringLiteral("frmRynMain"),      QStringLiteral("frmChangePassword"),
-            QStringLiteral("frmAbout"),     QStringLiteral("frmClassroom"),    QStringLiteral("frmCorp"),
-            QStringLiteral("frmCourse"),    QStringLiteral("frmStudClass"),    QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),      QStringLiteral("frmWatchlog"),     QStringLiteral("frmStatistics"),
-            QStringLiteral("frmGridTools"), QStringLiteral("frmHistoryTexts"), QStringLiteral("frmHistory")};
+    return {QStringLiteral("frmLogin"),        QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
+            QStringLiteral("frmAbout"),        QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
+            QStringLiteral("frmCourse"),       QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
+            QStringLiteral("frmUser"),         QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
+            QStringLiteral("frmGridTools"),    QStringLiteral("frmHistoryTexts"), QStringLiteral("frmHistory"),
+            QStringLiteral("frmDayClose"),     QStringLiteral("frmLowBalance"),   QStringLiteral("frmReceipt")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -491,6 +539,9 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmGridTools", &LangTables::frmGridTools},
         {"frmHistoryTexts", &LangTables::frmHistoryTexts},
         {"frmHistory", &LangTables::frmHistory},
+        {"frmDayClose", &LangTables::frmDayClose},
+        {"frmLowBalance", &LangTables::frmLowBalance},
+        {"frmReceipt", &LangTables::frmReceipt},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))

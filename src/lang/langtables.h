@@ -25,6 +25,10 @@ LangEntry frmGridTools();
 /// The hidden window that holds the texts of the history lists.
 LangEntry frmHistoryTexts();
 LangEntry frmHistory();
+LangEntry frmDayClose();
+LangEntry frmLowBalance();
+/// The hidden window that holds the texts of a booking's receipt.
+LangEntry frmReceipt();
 
 /// The names of the windows that have a table, login dialog first.
 QStringList windowNames();

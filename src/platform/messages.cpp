@@ -522,4 +522,9 @@ QString settingVariableIgnored(const QString& name, const QString& value)
 {
     return QStringLiteral("（已略過環境變數 %1 的無效設定 %2）").arg(name, value);
 }
+
+QString receiptNoBooking(const QString& number)
+{
+    return QStringLiteral("找不到收據號碼 %1 的儲值記錄，可能已被刪除").arg(number);
+}
 } // namespace Msg

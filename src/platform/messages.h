@@ -122,4 +122,6 @@ QString settingsNotPlainFile();
 QString settingsTooLarge(qint64 limit);
 QString settingIgnored(const QString& file, int line, const QString& entry);
 QString settingVariableIgnored(const QString& name, const QString& value);
+// Receipts
+QString receiptNoBooking(const QString& number);
 } // namespace Msg

@@ -8,6 +8,8 @@
 #include "forms/formclassroom.h"
 #include "forms/formstudent.h"
 #include "formdriver.h"
+#include "forms/formdayclose.h"
+#include "forms/formlowbalance.h"
 #include "forms/formstatistics.h"
 #include "forms/formstudclass.h"
 #include "forms/formwatchlog.h"
@@ -114,8 +116,9 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
         QCOMPARE(captions(w->mitBasic),
                  QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)",
-                              "點數查詢 (&Q)", "營運統計 (&T)", "-", "公司基本資料及預設值 (&O)", "語言",
-                              "使用者管理 (&U)", "異動記錄 (&G)", "變更密碼 (&P)", "-", "結束 (&X)"}));
+                              "點數查詢 (&Q)", "營運統計 (&T)", "日結 (&D)", "點數不足 (&L)", "-",
+                              "公司基本資料及預設值 (&O)", "語言", "使用者管理 (&U)", "異動記錄 (&G)", "變更密碼 (&P)",
+                              "-", "結束 (&X)"}));
         QCOMPARE(captions(w->mitLang), QStringList({"正體中文", "简体中文"}));
         QCOMPARE(captions(w->mitWindow),
                  QStringList({"-", "重疊顯示", "水平並排", "垂直並排", "排列圖示", "關閉所有視窗"}));
@@ -368,6 +371,17 @@ private slots:
         QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
         statistics->close();
         QTRY_VERIFY(statistics.isNull());
+        // The day's close and the low-balance list, one of each.
+        w->mitDayClose->trigger();
+        QVERIFY(qobject_cast<TfrmDayClose*>(w->mdiArea->activeSubWindow()->widget()));
+        w->mitLowBalance->trigger();
+        QVERIFY(qobject_cast<TfrmLowBalance*>(w->mdiArea->activeSubWindow()->widget()));
+        w->mitDayClose->trigger();
+        QVERIFY(qobject_cast<TfrmDayClose*>(w->mdiArea->activeSubWindow()->widget()));
+        int dayCloses = 0;
+        for (QMdiSubWindow* sub : w->mdiArea->subWindowList())
+            dayCloses += qobject_cast<TfrmDayClose*>(sub->widget()) ? 1 : 0;
+        QCOMPARE(dayCloses, 1);
     }
 
     void aboutBoxIsModal()

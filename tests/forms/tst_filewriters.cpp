@@ -1,6 +1,6 @@
 #include "data/exportsource.h"
 #include "data/tableexport.h"
-#include "forms/pointstatement.h"
+#include "print/pointstatement.h"
 #include "platform/errors.h"
 #include "testfiles.h"
 #include "testsupport.h"

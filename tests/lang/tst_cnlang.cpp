@@ -144,7 +144,7 @@ private slots:
             {QStringLiteral("btnUpload"), u'U'},  {QStringLiteral("btnDelAll"), u'L'},
             {QStringLiteral("btnOK"), u'K'},      {QStringLiteral("btnPrint"), u'P'},
             {QStringLiteral("btnRefresh"), u'R'}, {QStringLiteral("btnQuery"), u'Q'},
-            {QStringLiteral("btnClose"), u'C'}};
+            {QStringLiteral("btnClose"), u'C'},   {QStringLiteral("btnReceipt"), u'R'}};
         const QHash<QString, QChar> menu = {
             {QStringLiteral("mitBasic"), u'S'},     {QStringLiteral("mitStudent"), u'S'},
             {QStringLiteral("mitClassroom"), u'R'}, {QStringLiteral("mitCourse"), u'C'},
@@ -153,7 +153,8 @@ private slots:
             {QStringLiteral("mitPassword"), u'P'},  {QStringLiteral("mitExit"), u'X'},
             {QStringLiteral("mitWindow"), u'W'},    {QStringLiteral("mitHelp"), u'H'},
             {QStringLiteral("mitAbout"), u'A'},     {QStringLiteral("mitStatistics"), u'T'},
-            {QStringLiteral("mitHistory"), u'G'},   {QStringLiteral("mitRowHistory"), u'H'}};
+            {QStringLiteral("mitHistory"), u'G'},   {QStringLiteral("mitRowHistory"), u'H'},
+            {QStringLiteral("mitDayClose"), u'D'},  {QStringLiteral("mitLowBalance"), u'L'}};
         int checked = 0;
         for (const QString& window : LangTables::windowNames()) {
             const LangEntry table = LangTables::forWindow(window);
@@ -167,7 +168,7 @@ private slots:
                 ++checked;
             }
         }
-        QCOMPARE(checked, 65);
+        QCOMPARE(checked, 73);
         // Language items and window-arrangement items carry no key.
         QVERIFY(!m_file.section(QStringLiteral("frmRynMain"))->value(17).contains(QLatin1Char('&')));
     }

@@ -1,19 +1,18 @@
 #pragma once
 // A student's point statement on paper or in a PDF file: the company's name and logo, the student,
 // every row of the log as a grid shows it, the balance and the date printed, on A4 pages with the
-// table's header repeated and page numbers. The pages are painted one by one straight onto the
-// printer or the PDF writer, so a long log is never held a second time as a document.
+// table's header repeated and page numbers, by the page routine every printed paper shares. The
+// pages are painted one by one straight onto the printer or the PDF writer, so a long log is never
+// held a second time as a document.
+
+#include "pagepainter.h"
 
 #include <QFont>
 #include <QList>
 #include <QString>
 
 class QAbstractItemModel;
-class QColor;
 class QPagedPaintDevice;
-
-/// The shade of the log's 2nd, 4th ... rows, in the point query's grid and on the statement alike.
-extern const QColor kLogEvenRows;
 
 struct StatementTexts {
     QString title; ///< heading under the company's name
@@ -48,6 +47,9 @@ public:
     int writePdf(const QString& path) const;
 
 private:
+    PageHeading heading() const;
+    PagePainter::Content content() const;
+
     StatementTexts m_texts;
     const QAbstractItemModel* m_rows;
     QList<int> m_widths;
