@@ -61,7 +61,12 @@ QString IniFile::readString(const QString& path, const QString& section, const Q
 
 void IniFile::writeString(const QString& path, const QString& section, const QString& key, const QString& value)
 {
-    QStringList lines = readLines(path);
+    writeStrings(path, section, {{key, value}});
+}
+
+namespace {
+void putEntry(QStringList& lines, const QString& section, const QString& key, const QString& value)
+{
     const QString entry = key + QLatin1Char('=') + value;
     int sectionEnd = -1; // index after the last line of the wanted section
     bool inSection = false;
@@ -91,6 +96,14 @@ void IniFile::writeString(const QString& path, const QString& section, const QSt
             lines.insert(sectionEnd, entry);
         }
     }
+}
+} // namespace
+
+void IniFile::writeStrings(const QString& path, const QString& section, const QList<QPair<QString, QString>>& values)
+{
+    QStringList lines = readLines(path);
+    for (const auto& [key, value] : values)
+        putEntry(lines, section, key, value);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         throw AppError(Msg::cannotWrite(path, file.errorString()));

@@ -8,6 +8,8 @@
 // first file that holds it, so a file that holds only the language does not hide the server
 // address that the administrator set for the whole machine.
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,8 @@ namespace IniFile {
 QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue);
 /// Writes key=value into the section; throws AppError when the file cannot be written.
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value);
+/// Writes several keys of one section by one rewrite of the file.
+void writeStrings(const QString& path, const QString& section, const QList<QPair<QString, QString>>& values);
 
 /// ryn.ini in the process's current working directory, first in the search order.
 QString settingsPath();
