@@ -4,6 +4,7 @@
 #include "gridcolumntitle.h"
 #include "gridexport.h"
 #include "gridfindbar.h"
+#include "gridheader.h"
 #include "ui/guard.h"
 #include "ui/inputmethod.h"
 
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -25,14 +27,17 @@ const int kTitlePixelSize = 16;
 DBGrid::DBGrid(QWidget* parent)
     : QTableView(parent)
     , m_model(new GridModel(this))
+    , m_header(new GridHeader(this))
+    , m_layoutTimer(new QTimer(this))
 {
+    setHorizontalHeader(m_header);
     setModel(m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Clicked into, never reached by Tab; Tab inside it leaves it as well.
     setFocusPolicy(Qt::ClickFocus);
     setTabKeyNavigation(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setShowGrid(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
@@ -49,6 +54,24 @@ DBGrid::DBGrid(QWidget* parent)
     titles->viewport()->setMouseTracking(true);
     titles->viewport()->installEventFilter(this);
     connect(titles, &QHeaderView::sectionClicked, this, &DBGrid::onTitleClicked);
+    titles->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(titles, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = makeColumnMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_header->mapToGlobal(pos));
+    });
+    connect(m_header, &GridHeader::filterEdited, this, [this] { guarded([this] { applyFilters(); }); });
+    connect(m_header, &GridHeader::filterRowToggled, this, [this](bool shown) {
+        showFilterCount();
+        if (!shown && !hasFocus() && isVisible())
+            setFocus(Qt::ShortcutFocusReason);
+    });
+    // The layout is stored a moment after the user changes it: a dragged border reports every pixel.
+    m_layoutTimer->setSingleShot(true);
+    m_layoutTimer->setInterval(400);
+    connect(m_layoutTimer, &QTimer::timeout, this, [this] { guarded([this] { saveLayout(); }); });
+    connect(titles, &QHeaderView::sectionMoved, this, &DBGrid::layoutChanged);
+    connect(titles, &QHeaderView::sectionResized, this, &DBGrid::layoutChanged);
 
     // The row indicator: a narrow column with the current row's marker. Every row has the same
     // fixed height, so the header never measures rows and a million of them scroll smoothly.
@@ -88,6 +111,7 @@ void DBGrid::setDataSource(DataSource* source)
     if (t) {
         m_connections << connect(t, &SnapshotTable::currentChanged, this, &DBGrid::followTable)
                       << connect(t, &SnapshotTable::rowsReset, this, &DBGrid::followTable)
+                      << connect(t, &SnapshotTable::rowsReset, this, &DBGrid::showFilterCount)
                       << connect(t, &SnapshotTable::stateChanged, this, &DBGrid::followTable);
     }
     followTable();
@@ -210,14 +234,22 @@ GridFindBar* DBGrid::findBar()
     return m_findBar;
 }
 
+DBGrid::~DBGrid()
+{
+    // A change made just before the window closed is still kept.
+    if (m_layoutTimer->isActive()) {
+        m_layoutTimer->stop();
+        try {
+            saveLayout();
+        } catch (...) {
+            // The window is going; a layout that cannot be stored is the one thing lost.
+        }
+    }
+}
+
 void DBGrid::showExportMenu(const QPoint& viewportPos)
 {
     QMenu* menu = GridExport::menuFor(this, this);
-    // The window's own items for this grid (added with QWidget::addAction) follow the export items.
-    if (!actions().isEmpty()) {
-        menu->addSeparator();
-        menu->addActions(actions());
-    }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(viewport()->mapToGlobal(viewportPos));
 }
@@ -227,6 +259,20 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
     const QKeyCombination key = event->keyCombination();
     if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_F)) {
         findBar()->open();
+        return;
+    }
+    if (key == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F)) {
+        setFilterRowShown(!filterRowShown());
+        return;
+    }
+    if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_C)) {
+        guarded([this] { copySelection(); });
+        return;
+    }
+    if (key == QKeyCombination(Qt::NoModifier, Qt::Key_Menu)
+        || key == QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)) {
+        const QRect cell = visualRect(currentIndex());
+        showContextMenu(cell.isValid() ? cell.center() : QPoint(0, 0), true);
         return;
     }
     if (key == QKeyCombination(Qt::ControlModifier, Qt::Key_E)) {
@@ -246,7 +292,21 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
 
 void DBGrid::contextMenuEvent(QContextMenuEvent* event)
 {
-    showExportMenu(viewport()->mapFrom(this, event->pos()));
+    const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QRect cell = visualRect(currentIndex());
+    if (byKeyboard)
+        showContextMenu(cell.isValid() ? cell.center() : QPoint(0, 0), true);
+    else
+        showContextMenu(viewport()->mapFrom(this, event->pos()), false);
+}
+
+void DBGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    if (!m_layoutRestored) {
+        guarded([this] { restoreLayout(); });
+        m_layoutRestored = true;
+    }
 }
 
 void DBGrid::followTable()
@@ -258,6 +318,9 @@ void DBGrid::followTable()
         selectionModel()->clear();
         return;
     }
+    // The grid's own move (a click, with Shift or Ctrl too): its selection stays as the view makes it.
+    if (currentIndex().isValid() && currentIndex().row() == row)
+        return;
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     const QModelIndex index = m_model->index(row, column);
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
@@ -289,8 +352,10 @@ void DBGrid::onTitleClicked(int section)
     if (!m_sortable || !isEnabled())
         return;
     const QString field = m_model->fieldName(section);
-    if (!field.isEmpty())
+    if (!field.isEmpty()) {
         emit titleClick(field);
+        layoutChanged();
+    }
 }
 
 void DBGrid::setHotTitle(int section)

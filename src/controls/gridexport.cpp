@@ -36,6 +36,12 @@ QString titleOf(const QString& caption)
 QMenu* GridExport::menuFor(DBGrid* grid, QWidget* parent)
 {
     auto* menu = new QMenu(parent);
+    addExportActions(menu, grid);
+    return menu;
+}
+
+void GridExport::addExportActions(QMenu* menu, DBGrid* grid)
+{
     QAction* xlsx = menu->addAction(GridToolTexts::text("mitExportXlsx"));
     xlsx->setObjectName(QStringLiteral("mitExportXlsx"));
     QAction* csv = menu->addAction(GridToolTexts::text("mitExportCsv"));
@@ -52,7 +58,6 @@ QMenu* GridExport::menuFor(DBGrid* grid, QWidget* parent)
     const bool rows = grid->table() && grid->table()->active();
     xlsx->setEnabled(rows);
     csv->setEnabled(rows);
-    return menu;
 }
 
 bool GridExport::exportGrid(DBGrid* grid, Format format)
@@ -79,7 +84,7 @@ bool GridExport::exportGrid(DBGrid* grid, Format format)
 
     const GridModel* model = grid->gridModel();
     QList<SnapshotExportSource::Column> columns;
-    for (int c = 0; c < model->columnCount(); ++c)
+    for (const int c : grid->shownColumns())
         columns.append({model->fieldName(c), model->headerData(c, Qt::Horizontal).toString()});
     const SnapshotExportSource source(table, columns);
 

@@ -96,7 +96,7 @@ void GridFindBar::find(From from)
     std::vector<int> fields;
     std::vector<int> columns;
     const std::vector<Field*>& all = table->fields();
-    for (int c = 0; c < m_grid->gridModel()->columnCount(); ++c) {
+    for (const int c : m_grid->shownColumns()) {
         const auto it = std::find(all.begin(), all.end(), table->findField(m_grid->gridModel()->fieldName(c)));
         if (it == all.end())
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 // The find bar of a grid: a line under the grid with a box for the text, previous and next buttons
-// and a note. Typing moves to the first row, from the current one on, with a shown cell holding the
+// and a note. Typing moves to the first row, from the current one on, with a shown cell (of the
+// shown columns and the rows the filter row leaves) holding the
 // text (letters compared without case); Enter or F3 finds the next row, Shift+F3 the previous one,
 // wrapping round with a note; no match leaves the row and says so. Esc closes the bar and gives the
 // focus back to the grid. The move is the one a click makes: the table's current row changes, so

@@ -20,6 +20,10 @@ const char* const kTexts[][2] = {
     {"lblCsvFilter", "CSV 檔 (*.csv)"},
     {"lblExporting", "匯出中…"},
     {"btnCancelExport", "取消"},
+    {"mitFilter", "篩選 (&F)"},
+    {"mitCopy", "複製 (&C)"},
+    {"mitRestoreColumns", "恢復預設欄位 (&R)"},
+    {"lblFilterCount", "顯示 %1 筆，共 %2 筆"},
 };
 } // namespace
 

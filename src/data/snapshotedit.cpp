@@ -99,6 +99,7 @@ void SnapshotTable::post()
         m->state = DataSetState::Browse;
         m->buffer.clear();
         if (stillVisible(row)) {
+            keepSavedRow(row, true);
             m->visible.push_back(row);
             m->current = int(m->visible.size()) - 1;
         } else {
@@ -124,8 +125,10 @@ void SnapshotTable::post()
         m->state = DataSetState::Browse;
         m->buffer.clear();
         if (stillVisible(m->editRow)) {
+            keepSavedRow(m->editRow, false);
             emit rowChanged(m->current);
         } else {
+            forgetRow(m->editRow);
             m->visible.erase(m->visible.begin() + m->current);
             m->current = clampedRow(m->current, int(m->visible.size()));
             emit rowsReset();
@@ -190,6 +193,7 @@ void SnapshotTable::remove()
     m->link.indexRemove(m->store, row);
     m->store.markDeleted(row);
     bumpVersion();
+    forgetRow(row);
     m->visible.erase(m->visible.begin() + m->current);
     m->current = clampedRow(m->current, int(m->visible.size()));
     emit rowsReset();

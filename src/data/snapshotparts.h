@@ -32,6 +32,9 @@ struct SnapshotTable::Parts {
     mutable KeyIndex keys;
     LookupFields lookups;
     RowFilter filter;
+    ColumnFilters columnFilters;
+    std::vector<quint32> unfiltered;         ///< while columnFilters test something: the rows they choose from
+    std::vector<quint32> savedWhileFiltered; ///< sorted: rows saved since the boxes last changed
     SortOrder sort;
     MasterLink link;
     RowWriter writer;

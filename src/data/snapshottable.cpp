@@ -166,6 +166,8 @@ void SnapshotTable::close()
     m->state = DataSetState::Inactive;
     m->store.clear();
     std::vector<quint32>().swap(m->visible);
+    std::vector<quint32>().swap(m->unfiltered);
+    m->savedWhileFiltered.clear();
     m->buffer.clear();
     m->writer.forgetUncertainInsert();
     m->current = -1;

@@ -12,6 +12,7 @@
 // itself keeps the state, the visible rows, the current row and the edit buffer
 // (snapshottable.cpp, snapshotedit.cpp, snapshotview.cpp).
 
+#include "columnfilter.h"
 #include "field.h"
 #include "snapshotvalue.h"
 
@@ -111,6 +112,14 @@ public:
     void setFilter(const QString& expression);
     bool filtered() const;
     void setFiltered(bool on);
+
+    /// The filter boxes of a grid over the table, met together with the filter above; empty ones
+    /// test nothing. A row saved while they test something stays visible until they change. Throws
+    /// DbError while a row is being edited.
+    void setColumnFilters(std::vector<ColumnFilters::Entry> entries);
+    bool columnFiltered() const;
+    /// The rows the filter boxes chose from: as many as would be visible were they all empty.
+    int unfilteredCount() const;
 
     /// Detail link: only rows whose detailField equals the master's current masterField show, and a
     /// new row takes the master's value.
@@ -216,6 +225,9 @@ private:
     // snapshotview.cpp
     void rebuildVisible(std::optional<quint32> anchor);
     void rebuildKeepingCurrent();
+    void showColumnFiltered(std::optional<quint32> anchor);
+    void keepSavedRow(quint32 row, bool visible);
+    void forgetRow(quint32 row);
     bool stillVisible(quint32 row) const;
     void followMaster();
     void detachFromMaster();

@@ -25,14 +25,85 @@ void SnapshotTable::rebuildVisible(std::optional<quint32> anchor)
                    rows.end());
     }
     m->sort.apply(rows, m->store, m->fields, m->lookups);
-    m->visible.swap(rows);
+    m->unfiltered.swap(rows);
     std::vector<quint32>().swap(rows);
+    showColumnFiltered(anchor);
+}
+
+// The visible rows from the unfiltered ones: all of them, or those the filter boxes choose and the
+// rows saved meanwhile.
+void SnapshotTable::showColumnFiltered(std::optional<quint32> anchor)
+{
+    if (m->columnFilters.empty()) {
+        m->visible.swap(m->unfiltered);
+        std::vector<quint32>().swap(m->unfiltered);
+    } else {
+        m->visible = m->columnFilters.apply(m->unfiltered, m->fields, m->store, m->lookups, m->savedWhileFiltered);
+    }
     m->current = m->visible.empty() ? -1 : 0;
     if (anchor) {
         const auto it = std::find(m->visible.begin(), m->visible.end(), *anchor);
         if (it != m->visible.end())
             m->current = int(it - m->visible.begin());
     }
+}
+
+void SnapshotTable::setColumnFilters(std::vector<ColumnFilters::Entry> entries)
+{
+    if (m->state != DataSetState::Inactive)
+        requireBrowse();
+    const bool wasEmpty = m->columnFilters.empty();
+    if (!m->columnFilters.set(std::move(entries)))
+        return;
+    m->savedWhileFiltered.clear();
+    if (m->state == DataSetState::Inactive)
+        return;
+    // Without boxes the visible rows are the ones to choose from.
+    if (wasEmpty)
+        m->unfiltered = m->visible;
+    const std::optional<quint32> anchor =
+        m->current >= 0 ? std::optional<quint32>(m->visible[size_t(m->current)]) : std::nullopt;
+    showColumnFiltered(anchor);
+    emit rowsReset();
+    notifyCurrent();
+}
+
+bool SnapshotTable::columnFiltered() const
+{
+    return !m->columnFilters.empty();
+}
+
+int SnapshotTable::unfilteredCount() const
+{
+    if (m->columnFilters.empty())
+        return recordCount();
+    return int(m->unfiltered.size()) + (m->state == DataSetState::Insert ? 1 : 0);
+}
+
+// A row just saved: among the rows the boxes choose from (when it meets the table's filter and
+// master link) and shown whatever the boxes say, until they change.
+void SnapshotTable::keepSavedRow(quint32 row, bool added)
+{
+    if (m->columnFilters.empty())
+        return;
+    if (added)
+        m->unfiltered.push_back(row);
+    const auto at = std::lower_bound(m->savedWhileFiltered.begin(), m->savedWhileFiltered.end(), row);
+    if (at == m->savedWhileFiltered.end() || *at != row)
+        m->savedWhileFiltered.insert(at, row);
+}
+
+// A row no longer visible at all (deleted, or no longer meeting the table's filter).
+void SnapshotTable::forgetRow(quint32 row)
+{
+    if (m->columnFilters.empty())
+        return;
+    const auto it = std::find(m->unfiltered.begin(), m->unfiltered.end(), row);
+    if (it != m->unfiltered.end())
+        m->unfiltered.erase(it);
+    const auto at = std::lower_bound(m->savedWhileFiltered.begin(), m->savedWhileFiltered.end(), row);
+    if (at != m->savedWhileFiltered.end() && *at == row)
+        m->savedWhileFiltered.erase(at);
 }
 
 void SnapshotTable::rebuildKeepingCurrent()

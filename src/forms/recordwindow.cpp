@@ -4,6 +4,7 @@
 #include "data/datasource.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
+#include "controls/gridfindbar.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
 #include "forms/rowhistory.h"
@@ -13,6 +14,7 @@
 #include "ui/keypreview.h"
 #include "ui/messagebox.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -314,8 +316,39 @@ void RecordWindow::btnExitClick()
     childFrame(this)->close();
 }
 
+DBGrid* RecordWindow::mainGrid() const
+{
+    for (QWidget* w : m_grids) {
+        if (auto* grid = qobject_cast<DBGrid*>(w))
+            return grid;
+    }
+    return m_body->findChild<DBGrid*>();
+}
+
+bool RecordWindow::gridKeyFromAnywhere(QKeyEvent* event)
+{
+    const QKeyCombination key = event->keyCombination();
+    const bool find = key == QKeyCombination(Qt::ControlModifier, Qt::Key_F);
+    const bool filter = key == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F);
+    if (!find && !filter)
+        return false;
+    // A grid with the focus takes its own keys; while a row is edited the grids stay as they are.
+    if (qobject_cast<DBGrid*>(QApplication::focusWidget()))
+        return false;
+    DBGrid* grid = mainGrid();
+    if (!grid || (m_table && m_table->editing()) || !grid->isEnabled() || !grid->isVisible())
+        return false;
+    if (find)
+        grid->findBar()->open();
+    else
+        grid->setFilterRowShown(!grid->filterRowShown());
+    return true;
+}
+
 bool RecordWindow::FormKeyPress(QKeyEvent* event)
 {
+    if (gridKeyFromAnywhere(event))
+        return true;
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         if (!btnExit->isEnabled() || !btnExit->isVisible())
             return false;

@@ -125,6 +125,11 @@ protected:
 
 private:
     QPushButton* addButton(const char* name, const QString& caption);
+    /// The window's main grid: the first of its grids (the left or master one).
+    DBGrid* mainGrid() const;
+    /// Ctrl+F (find bar) and Ctrl+Shift+F (filter row) of the main grid from anywhere in the window
+    /// while no row is edited; true when taken.
+    bool gridKeyFromAnywhere(QKeyEvent* event);
 
     QWidget* m_body;
     SnapshotTable* m_table = nullptr;

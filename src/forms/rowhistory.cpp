@@ -113,11 +113,11 @@ void RowHistory::attach(RecordWindow* window)
         if (!recorded(grid->table()))
             continue;
         any = true;
-        // The grid's context menu lists the actions added to the grid, after its own items.
+        // The grid's context menu lists the window's own items after its own.
         auto* item = new QAction(caption, grid);
         item->setObjectName(QStringLiteral("mitRowHistory"));
         onEvent(item, &QAction::triggered, grid, [window, grid] { show(window, grid->table()); });
-        grid->addAction(item);
+        grid->addMenuAction(item);
     }
     if (!any)
         return;

@@ -396,10 +396,12 @@ LangEntry LangTables::frmStatistics()
 
 LangEntry LangTables::frmGridTools()
 {
-    return build("frmGridTools", {"Caption", "lblFind.Caption", "btnFindPrev.Caption", "btnFindNext.Caption",
-                                  "lblNotFound.Caption", "lblWrappedToTop.Caption", "lblWrappedToBottom.Caption",
-                                  "mitExportXlsx.Caption", "mitExportCsv.Caption", "lblXlsxFilter.Caption",
-                                  "lblCsvFilter.Caption", "lblExporting.Caption", "btnCancelExport.Caption"});
+    return build("frmGridTools",
+                 {"Caption", "lblFind.Caption", "btnFindPrev.Caption", "btnFindNext.Caption", "lblNotFound.Caption",
+                  "lblWrappedToTop.Caption", "lblWrappedToBottom.Caption", "mitExportXlsx.Caption",
+                  "mitExportCsv.Caption", "lblXlsxFilter.Caption", "lblCsvFilter.Caption", "lblExporting.Caption",
+                  "btnCancelExport.Caption", "mitFilter.Caption", "mitCopy.Caption", "mitRestoreColumns.Caption",
+                  "lblFilterCount.Caption"});
 }
 
 LangEntry LangTables::frmHistoryTexts()

@@ -145,18 +145,13 @@ QString IniFile::readString(const QString& path, const QString& section, const Q
     return lookUp(path, section, key, &value) ? value : defaultValue;
 }
 
-void IniFile::writeString(const QString& path, const QString& section, const QString& key, const QString& value)
+namespace {
+// Puts key=value into the section of the file's lines (bytes, each with its own line end). Only the
+// line that changes is rewritten, so a file in another encoding (Big5 or a Windows code page) keeps
+// every other byte. Returns false when the line was there already with that value; *added tells
+// whether lines were added rather than one replaced.
+bool putEntry(QList<QByteArray>& lines, const QString& section, const QString& key, const QString& value, bool* added)
 {
-    const FileBytes file = readBytes(path);
-    if (file.state == FileBytes::Refused)
-        throw AppError(Msg::cannotWrite(QDir::toNativeSeparators(path), file.reason));
-    // The file's lines as bytes, each with its own line end: only the line that changes is
-    // rewritten, so a file in another encoding (Big5 or a Windows code page) keeps every other byte.
-    QList<QByteArray> lines = file.bytes.split('\n');
-    const bool endsWithBreak = file.bytes.endsWith('\n');
-    if (endsWithBreak || file.bytes.isEmpty())
-        lines.removeLast();
-    const QByteArray eol = file.bytes.isEmpty() || file.bytes.contains("\r\n") ? "\r\n" : "\n";
     const auto text = [](const QByteArray& line) {
         return QString::fromUtf8(line.endsWith('\r') ? line.chopped(1) : line);
     };
@@ -181,7 +176,6 @@ void IniFile::writeString(const QString& path, const QString& section, const QSt
                 sectionEnd = i + 1;
         }
     }
-    QByteArray out;
     if (found >= 0) {
         // The key as it was spelt, up to and with its "=" and the blanks after it; the line's own end.
         QByteArray& line = lines[found];
@@ -193,19 +187,47 @@ void IniFile::writeString(const QString& path, const QString& section, const QSt
         if (cr)
             changed += '\r';
         if (changed == line)
-            return;
+            return false;
         line = changed;
-    } else if (sectionEnd < 0) {
-        lines << ('[' + section.toUtf8() + ']') << entry;
-    } else {
-        lines.insert(sectionEnd, entry);
+        return true;
     }
+    *added = true;
+    if (sectionEnd < 0)
+        lines << ('[' + section.toUtf8() + ']') << entry;
+    else
+        lines.insert(sectionEnd, entry);
+    return true;
+}
+} // namespace
+
+void IniFile::writeString(const QString& path, const QString& section, const QString& key, const QString& value)
+{
+    writeStrings(path, section, {{key, value}});
+}
+
+void IniFile::writeStrings(const QString& path, const QString& section, const QList<QPair<QString, QString>>& values)
+{
+    const FileBytes file = readBytes(path);
+    if (file.state == FileBytes::Refused)
+        throw AppError(Msg::cannotWrite(QDir::toNativeSeparators(path), file.reason));
+    QList<QByteArray> lines = file.bytes.split('\n');
+    const bool endsWithBreak = file.bytes.endsWith('\n');
+    if (endsWithBreak || file.bytes.isEmpty())
+        lines.removeLast();
+    const QByteArray eol = file.bytes.isEmpty() || file.bytes.contains("\r\n") ? "\r\n" : "\n";
+    bool changed = false;
+    bool added = false;
+    for (const auto& [key, value] : values)
+        changed = putEntry(lines, section, key, value, &added) || changed;
+    if (!changed)
+        return;
+    QByteArray out;
     for (const QByteArray& line : lines) {
         out += line;
         out += line.endsWith('\r') ? QByteArray("\n") : eol;
     }
     // A last line that had no line end keeps having none, unless lines were added after it.
-    if (!endsWithBreak && !file.bytes.isEmpty() && found >= 0)
+    if (!endsWithBreak && !file.bytes.isEmpty() && !added)
         out.chop(lines.last().endsWith('\r') ? 1 : eol.size());
     ReplaceFile target(path, ReplaceFile::Links::Follow);
     target.checkWrite(target.file().write(out), out.size());

@@ -8,6 +8,8 @@
 // first file that holds it, so a file that holds only the language does not hide the server
 // address that the administrator set for the whole machine.
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -19,6 +21,8 @@ QString readString(const QString& path, const QString& section, const QString& k
 /// line of the key changes (or one line is added): every other byte stays as it was, whatever its
 /// encoding. The file is replaced whole (ReplaceFile); a link is followed to the file it names.
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value);
+/// Writes several keys of one section by one rewrite of the file.
+void writeStrings(const QString& path, const QString& section, const QList<QPair<QString, QString>>& values);
 
 /// ryn.ini in the process's current working directory, first in the search order.
 QString settingsPath();

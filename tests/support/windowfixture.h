@@ -1,13 +1,15 @@
 #pragma once
 // What the tests of one record window set up around every case: the demo data loaded again, no
-// prompt left from the case before, and the window's own connection made as the program makes it;
-// afterwards the window and the connection gone, and every queued answer used.
+// prompt left from the case before, no grid layout kept, and the window's own connection made as
+// the program makes it; afterwards the window and the connection gone, and every queued answer used.
 
+#include "controls/gridlayout.h"
 #include "data/connection.h"
 #include "formdriver.h"
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
 
+#include <QFile>
 #include <QPointer>
 #include <QtTest>
 #include <memory>
@@ -31,6 +33,8 @@ protected:
     {
         SandboxDb::reseed();
         DialogSeam::clear();
+        // Each case opens its windows as built: no grid layout kept from the case before.
+        QFile::remove(GridLayout::path());
         m_conn.reset(SandboxDb::programConnection(nullptr));
     }
 
