@@ -514,12 +514,12 @@ LangEntry LangTables::frmReceipt()
 
 QStringList LangTables::windowNames()
 {
-    return {QStringLiteral("frmLogin"),        QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
-            QStringLiteral("frmAbout"),        QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
-            QStringLiteral("frmCourse"),       QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),         QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
-            QStringLiteral("frmGridTools"),    QStringLiteral("frmHistoryTexts"), QStringLiteral("frmHistory"),
-            QStringLiteral("frmDayClose"),     QStringLiteral("frmLowBalance"),   QStringLiteral("frmReceipt")};
+    return {QStringLiteral("frmLogin"),     QStringLiteral("frmRynMain"),      QStringLiteral("frmChangePassword"),
+            QStringLiteral("frmAbout"),     QStringLiteral("frmClassroom"),    QStringLiteral("frmCorp"),
+            QStringLiteral("frmCourse"),    QStringLiteral("frmStudClass"),    QStringLiteral("frmStudent"),
+            QStringLiteral("frmUser"),      QStringLiteral("frmWatchlog"),     QStringLiteral("frmStatistics"),
+            QStringLiteral("frmGridTools"), QStringLiteral("frmHistoryTexts"), QStringLiteral("frmHistory"),
+            QStringLiteral("frmDayClose"),  QStringLiteral("frmLowBalance"),   QStringLiteral("frmReceipt")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)

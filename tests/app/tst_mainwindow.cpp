@@ -114,11 +114,11 @@ private slots:
     {
         TfrmRynMain* w = open();
         QCOMPARE(w->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
-        QCOMPARE(captions(w->mitBasic),
-                 QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)",
-                              "點數查詢 (&Q)", "營運統計 (&T)", "日結 (&D)", "點數不足 (&L)", "-",
-                              "公司基本資料及預設值 (&O)", "語言", "使用者管理 (&U)", "異動記錄 (&G)", "變更密碼 (&P)",
-                              "-", "結束 (&X)"}));
+        QCOMPARE(
+            captions(w->mitBasic),
+            QStringList({"學生管理 (&S)", "班級管理 (&R)", "課程管理 (&C)", "-", "加、扣點數 (&B)", "點數查詢 (&Q)",
+                         "營運統計 (&T)", "日結 (&D)", "點數不足 (&L)", "-", "公司基本資料及預設值 (&O)", "語言",
+                         "使用者管理 (&U)", "異動記錄 (&G)", "變更密碼 (&P)", "-", "結束 (&X)"}));
         QCOMPARE(captions(w->mitLang), QStringList({"正體中文", "简体中文"}));
         QCOMPARE(captions(w->mitWindow),
                  QStringList({"-", "重疊顯示", "水平並排", "垂直並排", "排列圖示", "關閉所有視窗"}));

@@ -127,13 +127,14 @@ private slots:
         show(form.get());
         QVERIFY(form->tblStudClass->locate(QStringLiteral("scpkey"), key));
 
-        form->grdStudClass->showExportMenu(QPoint(5, 5));
-        auto* menu = form->grdStudClass->findChild<QMenu*>();
-        QVERIFY(menu);
+        // The window's own item comes last in the grid's context menu, after a separator.
+        QMenu* menu = form->grdStudClass->makeContextMenu(form.get());
         QStringList items;
         for (QAction* a : menu->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-        QCOMPARE(items, QStringList({"mitExportXlsx", "mitExportCsv", "-", "mitRowHistory"}));
+        QVERIFY2(items.size() >= 2 && items.last() == QLatin1String("mitRowHistory")
+                     && items.contains(QStringLiteral("-")),
+                 qPrintable(items.join(QLatin1Char(' '))));
         QAction* item = menu->actions().last();
         QCOMPARE(item->text(), QStringLiteral("歷史記錄 (&H)\tCtrl+H"));
         menu->close();
