@@ -3,6 +3,9 @@
 -- Text is utf8mb4; sizes are characters. Keys marked AUTO_INCREMENT are assigned by the server.
 -- The date indexes of studclass and watchlog serve the monthly statistics (db/indexes.sql adds
 -- them to a database made before they were here).
+-- booking_token and insert_token make a new row's save idempotent: the workstation writes a random
+-- token with each new row, in the row's own transaction, and a repeated save of the same row fails
+-- on the token's key. Tokens older than 30 days are removed by the program as it saves.
 
 SET NAMES utf8mb4;
 
@@ -74,4 +77,20 @@ CREATE TABLE IF NOT EXISTS watchlog (
   endtime    DATETIME    NULL,
   KEY watchlog_spkey (spkey),
   KEY watchlog_begintime (begintime, cpkey, point, spkey)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS booking_token (
+  token    BINARY(16) NOT NULL,
+  scpkey   BIGINT     NOT NULL,
+  created  DATETIME   NOT NULL,
+  PRIMARY KEY (token),
+  KEY booking_token_created (created)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS insert_token (
+  token    BINARY(16) NOT NULL,
+  rowkey   BIGINT     NOT NULL,
+  created  DATETIME   NOT NULL,
+  PRIMARY KEY (token),
+  KEY insert_token_created (created)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

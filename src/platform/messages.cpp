@@ -466,4 +466,10 @@ QString tableFaultAt(const QString& fault, qint64 byte)
 {
     return QStringLiteral("%1（第 %2 位元組）").arg(fault).arg(byte);
 }
+
+QString storedRowNotFound(const QString& tokenTable)
+{
+    return QStringLiteral("這筆資料先前已經存入資料庫，但在 %1 中找不到它的鍵值，無法顯示那一筆。請重新開啟視窗查看。")
+        .arg(tokenTable);
+}
 } // namespace Msg

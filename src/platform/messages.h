@@ -109,4 +109,7 @@ QString tableTruncated();
 QString tableTooDeep();
 QString tableTrailingData();
 QString tableFaultAt(const QString& fault, qint64 byte);
+
+// Inserts made once
+QString storedRowNotFound(const QString& tokenTable);
 } // namespace Msg
