@@ -5,6 +5,9 @@
 -- student indexes that hold the points the balances of the low-balance list (db/indexes.sql adds
 -- them to a database made before they were here). The table history is written by the triggers of
 -- db/history.sql only: the program's account reads it and cannot change it.
+-- booking_token and insert_token make a new row's save idempotent: the workstation writes a random
+-- token with each new row, in the row's own transaction, and a repeated save of the same row fails
+-- on the token's key. Tokens older than 30 days are removed by the program as it saves.
 
 SET NAMES utf8mb4;
 
@@ -106,4 +109,20 @@ CREATE TABLE IF NOT EXISTS history (
   PRIMARY KEY (hpkey),
   KEY history_row (tablename, rowkey),
   KEY history_changed (changed)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS booking_token (
+  token    BINARY(16) NOT NULL,
+  scpkey   BIGINT     NOT NULL,
+  created  DATETIME   NOT NULL,
+  PRIMARY KEY (token),
+  KEY booking_token_created (created)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+CREATE TABLE IF NOT EXISTS insert_token (
+  token    BINARY(16) NOT NULL,
+  rowkey   BIGINT     NOT NULL,
+  created  DATETIME   NOT NULL,
+  PRIMARY KEY (token),
+  KEY insert_token_created (created)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

@@ -94,6 +94,11 @@ void SnapshotTable::setKeyField(const QString& fieldName)
     m->writer.setKeyField(fieldName);
 }
 
+void SnapshotTable::setInsertToken(const QString& tokenTable, const QString& keyColumn)
+{
+    m->writer.setInsertToken(tokenTable, keyColumn);
+}
+
 const std::vector<Field*>& SnapshotTable::fields() const
 {
     return m->fields.all();

@@ -61,6 +61,9 @@ public:
     /// The field that identifies a row in updates and deletes (the table's key). Without one, a row
     /// is identified by the original values of all its fields.
     void setKeyField(const QString& fieldName);
+    /// New rows are stored once however often a broken save is repeated: each goes with a token
+    /// recorded in tokenTable under its key (keyColumn there); needs a key field.
+    void setInsertToken(const QString& tokenTable, const QString& keyColumn);
     const std::vector<Field*>& fields() const;
     Field* findField(const QString& fieldName) const;
     /// Throws DbError when the table has no such field.

@@ -101,6 +101,8 @@ quint32 RowWriter::insert(const Target& target, const std::vector<CellValue>& va
     // store it twice.
     m_lastRecheck = Recheck::None;
     const int key = keyColumn(target.fields);
+    if (m_token && key >= 0)
+        return sendWithToken(target, values, notice, key);
     if (!m_uncertain || key < 0) {
         m_uncertain.reset();
         return send(target, values, notice);
@@ -148,13 +150,12 @@ std::optional<quint32> RowWriter::findUncertainInsert(const Target& target, int 
     return std::nullopt;
 }
 
-quint32 RowWriter::send(const Target& target, const std::vector<CellValue>& values, QString& notice)
+namespace {
+QString insertStatement(const RowWriter::Target& target, const std::vector<CellValue>& values, QVariantList& binds)
 {
     const SnapshotFields& fields = target.fields;
-    RowStore& store = target.store;
     QStringList names;
     QStringList marks;
-    QVariantList binds;
     for (int col = 0; col < fields.columnCount(); ++col) {
         const Field* f = fields.ofColumn(col);
         if (!sentOnInsert(fields, values, col))
@@ -164,10 +165,52 @@ quint32 RowWriter::send(const Target& target, const std::vector<CellValue>& valu
         binds << toBindValue(values[size_t(col)], f->type());
     }
     // Columns left without a value are left out, so that the server's defaults apply.
-    const QString statement =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(quotedIdentifier(target.tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    const int key = keyColumn(fields);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(quotedIdentifier(target.tableName), names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+}
+} // namespace
+
+quint32 RowWriter::sendWithToken(const Target& target, const std::vector<CellValue>& values, QString& notice, int key)
+{
+    if (!m_pendingToken)
+        m_pendingToken = InsertToken::make();
+    const bool retry = m_lostBefore;
+    QVariantList binds;
+    const QString statement = insertStatement(target, values, binds);
+    QVariant insertId;
+    bool fresh = false;
+    try {
+        // The row and its token commit together or not at all. A connection lost before COMMIT takes
+        // the transaction with it; one lost during COMMIT leaves the outcome to the token.
+        Transaction transaction(target.connection, WriteKind::CheckedInsert);
+        insertId = transaction.exec(statement, binds).lastInsertId();
+        fresh = m_token->record(transaction, *m_pendingToken, insertId);
+        if (fresh)
+            transaction.commit();
+    } catch (const DbError& e) {
+        m_lostBefore = m_lostBefore || e.connectionLost();
+        throw;
+    }
+    if (!fresh) {
+        // An earlier attempt was committed: this one is rolled back, and the row stored then is shown.
+        insertId = m_token->storedKey(target.connection, *m_pendingToken);
+        if (!insertId.isValid())
+            throw DbError(Msg::storedRowNotFound(m_token->table()));
+    }
+    m_lastRecheck = !fresh ? Recheck::FoundStored : retry ? Recheck::NowStored : Recheck::None;
+    m_pendingToken.reset();
+    m_lostBefore = false;
+    m_token->prune(target.connection);
+    std::vector<CellValue> row = values;
+    row[size_t(key)] = CellValue();
+    return addStored(target, std::move(row), insertId, notice);
+}
+
+quint32 RowWriter::send(const Target& target, const std::vector<CellValue>& values, QString& notice)
+{
+    QVariantList binds;
+    const QString statement = insertStatement(target, values, binds);
+    const int key = keyColumn(target.fields);
     bool uncertain = false;
     Outcome outcome;
     try {
@@ -178,11 +221,17 @@ quint32 RowWriter::send(const Target& target, const std::vector<CellValue>& valu
             m_uncertain = values;
         throw;
     }
+    return addStored(target, values, outcome.insertId, notice);
+}
 
-    std::vector<CellValue> row = values;
+quint32 RowWriter::addStored(const Target& target, std::vector<CellValue> row, const QVariant& insertId,
+                             QString& notice) const
+{
+    RowStore& store = target.store;
+    const int key = keyColumn(target.fields);
     if (key >= 0 && row[size_t(key)].null && store.type(key) != FieldType::Text
-        && store.type(key) != FieldType::DateTime && outcome.insertId.isValid())
-        row[size_t(key)] = CellValue::ofNumber(outcome.insertId.toLongLong());
+        && store.type(key) != FieldType::DateTime && insertId.isValid())
+        row[size_t(key)] = CellValue::ofNumber(insertId.toLongLong());
 
     // The row is stored by now whatever happens below, so it goes into the snapshot in any case
     // (a second Save must not insert it again); when the server's values cannot be read back the

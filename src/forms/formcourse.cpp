@@ -62,6 +62,7 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     tblCourse->addField(QStringLiteral("status"), FieldType::Text, 20);
     tblCourse->addField(QStringLiteral("isopen"), FieldType::Int16);
     tblCourse->setKeyField(QStringLiteral("cpkey"));
+    tblCourse->setInsertToken(QStringLiteral("insert_token"), QStringLiteral("rowkey"));
     tblCourse->setMaster(tblClassroom, QStringLiteral("crpkey"), QStringLiteral("crpkey"));
     dsCourse = namedSource(this, "dsCourse", tblCourse);
     ftpUpload = new FtpUpload(this);

@@ -61,6 +61,7 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     tblStudClass->addLookupField(QStringLiteral("classpoint"), FieldType::Int32, 0, tblClassroom, key, key,
                                  QStringLiteral("classpoint"));
     tblStudClass->setKeyField(QStringLiteral("scpkey"));
+    tblStudClass->setInsertToken(QStringLiteral("booking_token"), QStringLiteral("scpkey"));
     tblStudClass->events.onNewRecord = [this] { tblStudClassNewRecord(); };
     crpkey->onChange = [this](Field&) { tblStudClasscrpkeyChange(); };
     dsStudClass = namedSource(this, "dsStudClass", tblStudClass);

@@ -12,6 +12,7 @@ SnapshotTable* classroomTable(QObject* owner, Connection* conn)
     table->addField(QStringLiteral("classpoint"), FieldType::Int32);
     table->addField(QStringLiteral("videopoint"), FieldType::UInt16);
     table->setKeyField(QStringLiteral("crpkey"));
+    table->setInsertToken(QStringLiteral("insert_token"), QStringLiteral("rowkey"));
     return table;
 }
 
@@ -25,6 +26,7 @@ SnapshotTable* userTable(QObject* owner, Connection* conn)
     table->addField(QStringLiteral("isadmin"), FieldType::Int16);
     table->addField(QStringLiteral("pwdhint"), FieldType::Text, 10);
     table->setKeyField(QStringLiteral("upkey"));
+    table->setInsertToken(QStringLiteral("insert_token"), QStringLiteral("rowkey"));
     return table;
 }
 

@@ -527,4 +527,10 @@ QString receiptNoBooking(const QString& number)
 {
     return QStringLiteral("找不到收據號碼 %1 的儲值記錄，可能已被刪除").arg(number);
 }
+
+QString storedRowNotFound(const QString& tokenTable)
+{
+    return QStringLiteral("這筆資料先前已經存入資料庫，但在 %1 中找不到它的鍵值，無法顯示那一筆。請重新開啟視窗查看。")
+        .arg(tokenTable);
+}
 } // namespace Msg

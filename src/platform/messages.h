@@ -124,4 +124,6 @@ QString settingIgnored(const QString& file, int line, const QString& entry);
 QString settingVariableIgnored(const QString& name, const QString& value);
 // Receipts
 QString receiptNoBooking(const QString& number);
+// Inserts made once
+QString storedRowNotFound(const QString& tokenTable);
 } // namespace Msg

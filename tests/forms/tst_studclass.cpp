@@ -10,6 +10,9 @@
 #include "wiretap.h"
 
 #include <QPushButton>
+#include <QSqlQuery>
+#include <atomic>
+#include <thread>
 
 using namespace FormDriver;
 
@@ -86,26 +89,88 @@ private slots:
         QCOMPARE(column(m_form->grdStudClass, 2).last(), QStringLiteral("王小明"));
     }
 
-    // The answer to the booking's INSERT is lost after the server stored it: the next Save finds the
-    // booking and does not store it again.
-    void uncertainBookingIsNotStoredTwice()
+    // The window's connection goes through tap, so that a test can break it; the tests' own
+    // statements go straight to the server.
+    void openThrough(WireTap& tap)
     {
         const QByteArray serverPort = qgetenv("RYN_DB_PORT");
-        WireTap tap(serverPort.toInt());
         qputenv("RYN_DB_PORT", QByteArray::number(tap.port()));
-        m_conn.reset(SandboxDb::programConnection(nullptr)); // connected again later straight to the server
+        m_conn.reset(SandboxDb::programConnection(nullptr));
         qputenv("RYN_DB_PORT", serverPort);
         open();
+    }
+
+    static int sessionsInserting(QSqlQuery& q)
+    {
+        return q.exec(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
+                                     "WHERE INFO LIKE 'INSERT INTO `studclass`%'"))
+                       && q.next()
+                   ? q.value(0).toInt()
+                   : -1;
+    }
+
+    // The COMMIT reaches the server but its answer is lost: the next Save finds the booking by its
+    // token, stores nothing and shows the row that was stored.
+    void uncertainBookingIsNotStoredTwice()
+    {
+        WireTap tap(qgetenv("RYN_DB_PORT").toInt());
+        openThrough(tap);
         click(m_form->btnAdd);
+        typeText(m_form->txtSpkey, "A002");
         typeInto(m_form->txtWatchPoint, "-5");
-        tap.cutAfterExecuting("INSERT INTO `studclass`");
+        tap.dropProgramAfterSending("COMMIT");
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QVERIFY(DialogSeam::last().text.contains(QStringLiteral("無法確定")));
+        QVERIFY(tap.cutDone() && m_form->tblStudClass->state() == DataSetState::Insert);
+        typeInto(m_form->txtWatchPoint, "-6"); // a change after the break does not make a second booking
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnPost);
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("儲值先前已存入"));
+        QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("連線中斷前送出的這筆儲值已經存入資料庫")));
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM studclass WHERE watchpoint IN (-5, -6)").toInt(), 1);
+        QCOMPARE(column(m_form->grdStudClass, 1).last(), QStringLiteral("-5"));
+        QCOMPARE(column(m_form->grdStudClass, 3).last(), QStringLiteral("林美玲"));
+        QCOMPARE(SandboxDb::scalar("SELECT scpkey FROM booking_token").toLongLong(),
+                 lastBooking("scpkey").toLongLong());
+    }
+
+    // A table lock (a backup's) holds the booking's INSERT; the relay closes the program's side at
+    // once while the server's side stays. The next Save is sent while the first INSERT still waits:
+    // when the lock lifts, only one of them may be stored.
+    void bookingHeldByTableLockIsStoredOnce()
+    {
+        WireTap tap(qgetenv("RYN_DB_PORT").toInt());
+        openThrough(tap);
+        std::atomic<bool> locked{false};
+        std::thread holder([&] {
+            {
+                QSqlQuery q(SandboxDb::rootSession(QStringLiteral("locker")));
+                q.exec(QStringLiteral("LOCK TABLES studclass READ"));
+                locked = true;
+                // Held until both INSERTs wait for it, 12 s at most.
+                QSqlQuery poll(SandboxDb::rootSession(QStringLiteral("locker")));
+                QTest::qWaitFor([&] { return sessionsInserting(poll) >= 2; }, 12000);
+                q.exec(QStringLiteral("UNLOCK TABLES"));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        });
+        QVERIFY(QTest::qWaitFor([&] { return locked.load(); }, 10000));
+        click(m_form->btnAdd);
+        typeInto(m_form->txtWatchPoint, "-7");
+        tap.dropProgramAfterSending("INSERT INTO `studclass`");
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnPost);
         QVERIFY(tap.cutDone() && m_form->tblStudClass->state() == DataSetState::Insert);
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnPost);
-        QCOMPARE(DialogSeam::last().caption, QStringLiteral("儲值先前已存入"));
-        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM studclass WHERE watchpoint=-5").toInt(), 1);
+        holder.join();
+        QCOMPARE(m_form->tblStudClass->state(), DataSetState::Browse);
+        QCOMPARE(DialogSeam::last().caption, QStringLiteral("儲值已儲存"));
+        // The first INSERT has run too by the time no session is inserting.
+        QSqlQuery poll(SandboxDb::root());
+        QVERIFY(QTest::qWaitFor([&] { return sessionsInserting(poll) == 0; }, 10000));
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM studclass WHERE watchpoint = -7").toInt(), 1);
     }
 
     void classWithoutTotalLeavesPointsEmpty()

@@ -141,8 +141,8 @@ void SandboxDb::runFile(const QString& path)
 
 void SandboxDb::reseed()
 {
-    exec(QStringLiteral(
-        "DROP TABLE IF EXISTS users, corp, stud, classroom, course, studclass, watchlog, history, receiptprint"));
+    exec(QStringLiteral("DROP TABLE IF EXISTS users, corp, stud, classroom, course, studclass, watchlog, history, "
+                        "receiptprint, booking_token, insert_token"));
     const QString source = qEnvironmentVariable("RYN_SOURCE_DIR");
     runFile(source + QStringLiteral("/db/schema.sql"));
     runFile(source + QStringLiteral("/db/demo.sql"));

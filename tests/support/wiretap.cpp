@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -63,6 +64,14 @@ void WireTap::cutAfterExecuting(const QByteArray& part)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_cutPart = part;
+    m_dropAtOnce = false;
+}
+
+void WireTap::dropProgramAfterSending(const QByteArray& part)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_cutPart = part;
+    m_dropAtOnce = true;
 }
 
 void WireTap::run()
@@ -72,8 +81,9 @@ void WireTap::run()
     struct Pair {
         int client;
         int server;
-        bool prepared = false; ///< the statement to cut was prepared here
-        bool cutting = false;  ///< its execution went to the server: the answer ends the pair
+        bool prepared = false;   ///< the statement to cut was prepared here
+        bool cutting = false;    ///< its execution went to the server: the answer ends the pair
+        bool dropAtOnce = false; ///< the program's side closes as soon as the execution went
     };
     std::vector<Pair> pairs;
     while (!m_stop) {
@@ -96,15 +106,28 @@ void WireTap::run()
                     closed = true;
                     break;
                 }
-                if (side == 0) {
+                bool dropNow = false;
+                // One read may hold several packets: a statement's close (which has no answer)
+                // goes out together with the next command.
+                for (ssize_t at = 0; side == 0 && at + 4 < n;) {
+                    const auto* p = reinterpret_cast<const uchar*>(buffer + at);
+                    const ssize_t length = std::min<ssize_t>(p[0] | (p[1] << 8) | (p[2] << 16), n - at - 4);
+                    const QByteArray packet = QByteArray::fromRawData(buffer + at, length + 4);
                     std::lock_guard<std::mutex> lock(m_mutex);
-                    if (!m_cutPart.isEmpty() && command(buffer, n) == 0x16
-                        && QByteArray::fromRawData(buffer, n).contains(m_cutPart)) {
+                    const bool names = !m_cutPart.isEmpty() && packet.contains(m_cutPart);
+                    if (names && command(packet.constData(), packet.size()) == 0x16) {
                         pairs[i].prepared = true;
+                        pairs[i].dropAtOnce = m_dropAtOnce;
                         m_cutPart.clear();
-                    } else if (pairs[i].prepared && command(buffer, n) == 0x17) {
+                    } else if (names && m_dropAtOnce && command(packet.constData(), packet.size()) == 0x03) {
+                        dropNow = true;
                         pairs[i].cutting = true;
+                        m_cutPart.clear();
+                    } else if (pairs[i].prepared && command(packet.constData(), packet.size()) == 0x17) {
+                        pairs[i].cutting = true;
+                        dropNow = pairs[i].dropAtOnce;
                     }
+                    at += length + 4;
                 }
                 const int to = side == 0 ? pairs[i].server : pairs[i].client;
                 for (ssize_t off = 0; off < n;) {
@@ -119,11 +142,19 @@ void WireTap::run()
                     std::lock_guard<std::mutex> lock(m_mutex);
                     m_sent.append(buffer, n);
                 }
+                if (dropNow) {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    m_lingering.push_back(pairs[i].server);
+                    pairs[i].server = -1;
+                    pairs[i].cutting = true;
+                    closed = true;
+                }
             }
             if (closed) {
                 m_cutDone = m_cutDone || pairs[i].cutting;
                 ::close(pairs[i].client);
-                ::close(pairs[i].server);
+                if (pairs[i].server >= 0)
+                    ::close(pairs[i].server);
                 pairs.erase(pairs.begin() + long(i));
                 fds.clear();
                 break;
@@ -148,4 +179,6 @@ void WireTap::run()
         ::close(p.client);
         ::close(p.server);
     }
+    for (const int fd : m_lingering)
+        ::close(fd);
 }

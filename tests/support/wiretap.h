@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class WireTap
 {
@@ -23,6 +24,11 @@ public:
     /// runs it; then the connection closes, the answer dropped: the program cannot know the outcome.
     void cutAfterExecuting(const QByteArray& part);
     bool cutDone() const { return m_cutDone; }
+    /// Once: the next statement containing part (prepared and executed, or sent as a query) goes to
+    /// the server, and at once the program's side of its connection is closed. The server's side
+    /// stays open until the tap ends, so the server carries the statement out and never learns
+    /// that the program has gone.
+    void dropProgramAfterSending(const QByteArray& part);
 
 private:
     void run();
@@ -35,5 +41,7 @@ private:
     mutable std::mutex m_mutex;
     QByteArray m_sent;
     QByteArray m_cutPart;
+    bool m_dropAtOnce = false;
+    std::vector<int> m_lingering; ///< server sides kept open after the program's side was closed
     std::atomic<bool> m_cutDone{false};
 };
