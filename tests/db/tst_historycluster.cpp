@@ -14,7 +14,8 @@ class TestHistoryCluster : public QObject
     Q_OBJECT
 
     QList<int> m_ports;
-    const QString m_db = QStringLiteral("rynhistory");
+    // A name of its own each run: the rights a dropped database's tables had stay with the server.
+    const QString m_db = QStringLiteral("rynhistory%1").arg(QDateTime::currentSecsSinceEpoch());
 
     QString read(int node, const QString& statement)
     {
@@ -33,7 +34,7 @@ private slots:
             m_ports << port.toInt();
         QCOMPARE(m_ports.size(), 3);
     }
-    void cleanupTestCase() { SandboxDb::exec(QStringLiteral("DROP DATABASE IF EXISTS rynhistory")); }
+    void cleanupTestCase() { SandboxDb::exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_db)); }
 
     void provisionedOnOneNodeRecordsOnAll()
     {
@@ -43,7 +44,8 @@ private slots:
                  qPrintable(first.output));
         const QString triggers =
             QStringLiteral("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = "
-                           "'rynhistory' AND DEFINER = 'ryn_history@localhost'");
+                           "'%1' AND DEFINER = 'ryn_history@localhost'")
+                .arg(m_db);
         for (int node = 1; node <= 3; ++node)
             QCOMPARE(read(node, triggers), QStringLiteral("18"));
         // Another node finds everything in place.
@@ -56,7 +58,8 @@ private slots:
         second->execute(QStringLiteral("UPDATE stud SET studname = '二號' WHERE spkey = 'A001'"));
         third->execute(QStringLiteral("UPDATE stud SET studname = '三號' WHERE spkey = 'A001'"));
         const QString rows = QStringLiteral("SELECT GROUP_CONCAT(CONCAT_WS(' ', oldvalue, newvalue, account) ORDER BY "
-                                            "changed, hpkey SEPARATOR ', ') FROM rynhistory.history");
+                                            "changed, hpkey SEPARATOR ', ') FROM %1.history")
+                                 .arg(m_db);
         for (int node = 1; node <= 3; ++node)
             QCOMPARE(read(node, rows), QStringLiteral("陳大文 二號 clerk2, 二號 三號 clerk3"));
         for (Connection* program : {second.get(), third.get()}) {
@@ -67,7 +70,7 @@ private slots:
                 QCOMPARE(e.code(), 1142);
             }
         }
-        QCOMPARE(read(1, QStringLiteral("SELECT COUNT(*) FROM rynhistory.history")), QStringLiteral("2"));
+        QCOMPARE(read(1, QStringLiteral("SELECT COUNT(*) FROM %1.history").arg(m_db)), QStringLiteral("2"));
     }
 };
 

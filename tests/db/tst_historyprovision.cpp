@@ -12,11 +12,12 @@ class TestHistoryProvision : public QObject
 {
     Q_OBJECT
 
-    const QString m_db = QStringLiteral("rynolder");
+    // A name of its own each run: the rights a dropped database's tables had stay with the server.
+    const QString m_db = QStringLiteral("rynolder%1").arg(QDateTime::currentSecsSinceEpoch());
 
 private slots:
     void initTestCase() { SandboxDb::require(); }
-    void cleanupTestCase() { SandboxDb::exec(QStringLiteral("DROP DATABASE IF EXISTS rynolder")); }
+    void cleanupTestCase() { SandboxDb::exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_db)); }
 
     void olderDatabaseGetsTheHistory()
     {
@@ -24,13 +25,16 @@ private slots:
         const int port = qEnvironmentVariableIntValue("RYN_DB_PORT");
         const ProvisionRun::Outcome first = ProvisionRun::provision(port, m_db);
         QVERIFY2(first.exitCode == 0, qPrintable(first.output));
-        for (const char* done : {"created the tables history", "made the history of changes",
-                                 "granted ryn@127.0.0.1 DELETE, INSERT, UPDATE on users corp stud classroom course "
-                                 "studclass watchlog",
-                                 "revoked DELETE, INSERT, UPDATE on rynolder from ryn@127.0.0.1"})
-            QVERIFY2(first.output.contains(QString::fromUtf8(done)), qPrintable(first.output));
+        for (const QString& done :
+             {QStringLiteral("created the tables history"), QStringLiteral("made the history of changes"),
+              QStringLiteral(
+                  "granted ryn@127.0.0.1 DELETE, INSERT, UPDATE on users corp stud classroom course studclass "
+                  "watchlog"),
+              QStringLiteral("revoked DELETE, INSERT, UPDATE on %1 from ryn@127.0.0.1").arg(m_db)})
+            QVERIFY2(first.output.contains(done), qPrintable(first.output));
         QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE "
-                                                  "TRIGGER_SCHEMA = 'rynolder' AND DEFINER = 'ryn_history@localhost'"))
+                                                  "TRIGGER_SCHEMA = '%1' AND DEFINER = 'ryn_history@localhost'")
+                                       .arg(m_db))
                      .toInt(),
                  18);
         const ProvisionRun::Outcome again = ProvisionRun::provision(port, m_db);
@@ -38,10 +42,11 @@ private slots:
                  qPrintable(again.output));
 
         // A trigger changed by hand, and rights taken away from the definer, are made right again.
-        SandboxDb::exec(QStringLiteral("DROP TRIGGER rynolder.course_history_update"));
-        SandboxDb::exec(QStringLiteral("CREATE TRIGGER rynolder.course_history_update AFTER UPDATE ON rynolder.course "
-                                       "FOR EACH ROW SET @x = 1"));
-        SandboxDb::exec(QStringLiteral("REVOKE INSERT ON rynolder.history FROM 'ryn_history'@'localhost'"));
+        SandboxDb::exec(QStringLiteral("DROP TRIGGER %1.course_history_update").arg(m_db));
+        SandboxDb::exec(QStringLiteral("CREATE TRIGGER %1.course_history_update AFTER UPDATE ON %1.course "
+                                       "FOR EACH ROW SET @x = 1")
+                            .arg(m_db));
+        SandboxDb::exec(QStringLiteral("REVOKE INSERT ON %1.history FROM 'ryn_history'@'localhost'").arg(m_db));
         const ProvisionRun::Outcome repair = ProvisionRun::provision(port, m_db);
         QVERIFY2(repair.exitCode == 0 && repair.output.contains(QStringLiteral("made the history of changes")),
                  qPrintable(repair.output));
@@ -66,9 +71,9 @@ private slots:
                 QCOMPARE(e.code(), 1142);
             }
         }
-        QCOMPARE(
-            SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM rynolder.history WHERE account = 'clerk'")).toInt(),
-            4);
+        QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM %1.history WHERE account = 'clerk'").arg(m_db))
+                     .toInt(),
+                 4);
         // Nobody logs in as the triggers' definer.
         QCOMPARE(
             SandboxDb::scalar(QStringLiteral("SELECT JSON_EXTRACT(Priv, '$.account_locked') FROM mysql.global_priv "
