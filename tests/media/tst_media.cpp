@@ -129,6 +129,24 @@ private slots:
         QVERIFY(QFileInfo(folder + "taken.avi").isDir());
         QCOMPARE(partsIn(folder), QStringList());
         QDir(folder).rmdir("taken.avi");
+        // The server confirmed the store but keeps fewer bytes: its SIZE tells, and nothing is renamed.
+        QBuffer third;
+        third.setData(sent);
+        third.open(QIODevice::ReadOnly);
+        FtpClient short_;
+        QVERIFY(RemoteFile::openVideoFolder(short_));
+        short_.setEndHandler([&](FtpClient::Direction) {
+            for (const QString& part : partsIn(folder))
+                QFile::resize(folder + part, 1000);
+        });
+        try {
+            RemoteFile::storeWhole(short_, third, "whole.avi");
+            QFAIL("a cut-off file was renamed");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().endsWith(Msg::ftpPartOnServer(1000, sent.size())), qPrintable(e.message()));
+        }
+        QCOMPARE(read(folder + "whole.avi"), sent);
+        QCOMPARE(partsIn(folder), QStringList());
         QFile::remove(folder + "whole.avi");
     }
 
