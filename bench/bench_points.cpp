@@ -221,7 +221,7 @@ int main(int argc, char** argv)
                 QCoreApplication::processEvents();
                 w.push_back(timed([&] {
                     query.tblStud->setRecNo(row);
-                    QCoreApplication::processEvents(); // the log loads from the event loop
+                    QCoreApplication::processEvents(); // what the selection queued, as a user would see it
                     query.grab();
                 }));
             }

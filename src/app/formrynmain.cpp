@@ -17,7 +17,7 @@
 #include "forms/formuser.h"
 #include "forms/formstudclass.h"
 #include "forms/formwatchlog.h"
-#include "ui/busystate.h"
+#include "ui/transferwindow.h"
 #include "ui/framekeys.h"
 #include "ui/guard.h"
 #include "ui/mdiarrange.h"
@@ -78,7 +78,6 @@ TfrmRynMain::TfrmRynMain(QWidget* parent)
     lblExit = hiddenLabel(this, "lblExit", QStringLiteral("結束"));
 
     LangCtrl = attachLanguageController(this);
-    connect(BusyState::instance(), &BusyState::busyChanged, this, &TfrmRynMain::childBusyChanged);
     guarded([this] { FormCreate(); });
     // A non-administrator never sees user management nor the whole history, also when the
     // connection could not be opened.
@@ -326,10 +325,24 @@ void TfrmRynMain::mitIconClick()
 
 void TfrmRynMain::mitCloseAllClick()
 {
-    // Freed without their closing handlers: an unsaved row in any of them is dropped. Nothing is
-    // freed while a window is in the middle of a transfer or load.
-    if (BusyState::anyBusy())
+    // A window whose transfer runs closes only after the one question and once it has stopped.
+    const QList<TransferWindow*> running = runningTransfers(childForms());
+    if (!running.isEmpty()) {
+        if (!askToStopTransfers(this, running))
+            return;
+        const QPointer<TfrmRynMain> self(this);
+        stopTransfers(running, [self] {
+            if (self)
+                self->closeAllNow();
+        });
         return;
+    }
+    closeAllNow();
+}
+
+void TfrmRynMain::closeAllNow()
+{
+    // Freed without their closing handlers: an unsaved row in any of them is dropped.
     for (QMdiSubWindow* sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
         // Hidden first, so that the box with the focus is left as its window goes and stores nothing.
         sub->hide();
@@ -337,25 +350,13 @@ void TfrmRynMain::mitCloseAllClick()
     }
 }
 
-void TfrmRynMain::childBusyChanged(bool busy)
+QList<QWidget*> TfrmRynMain::childForms() const
 {
-    if (!busy) {
-        for (QAction* a : std::exchange(m_offWhileBusy, {})) {
-            if (a)
-                a->setEnabled(true);
-        }
-        return;
-    }
-    QList<QAction*> actions = menuBar()->actions();
-    while (!actions.isEmpty()) {
-        QAction* a = actions.takeFirst();
-        if (a->menu())
-            actions += a->menu()->actions();
-        if (!a->isSeparator() && a->isEnabled()) {
-            a->setEnabled(false);
-            m_offWhileBusy << a;
-        }
-    }
+    QList<QWidget*> forms;
+    for (QMdiSubWindow* sub : mdiArea->subWindowList())
+        if (sub->widget())
+            forms << sub->widget();
+    return forms;
 }
 
 void TfrmRynMain::mitAboutClick()
@@ -394,9 +395,25 @@ bool TfrmRynMain::FormCloseQuery()
 
 void TfrmRynMain::closeEvent(QCloseEvent* event)
 {
-    // The program does not end in the middle of a transfer or load, nor asks whether to.
-    if (BusyState::anyBusy()) {
+    // Once transfers were stopped on the user's word, the program ends without asking again.
+    if (m_endAfterTransfers) {
+        event->accept();
+        return;
+    }
+    const QList<TransferWindow*> running = runningTransfers(childForms());
+    if (!running.isEmpty()) {
         event->ignore();
+        bool stop = false;
+        guarded([&] { stop = askToStopTransfers(this, running); });
+        if (!stop)
+            return;
+        const QPointer<TfrmRynMain> self(this);
+        stopTransfers(running, [self] {
+            if (!self)
+                return;
+            self->m_endAfterTransfers = true;
+            self->close();
+        });
         return;
     }
     bool canClose = false;

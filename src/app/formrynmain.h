@@ -112,11 +112,13 @@ private:
     bool FormCloseQuery();
     void raiseChild(QMdiSubWindow* sub);
     void listChildWindows();
-    /// While a child window is busy every menu command is off (its handler would run inside the
-    /// child's transfer or load); afterwards the commands that were on are on again.
-    void childBusyChanged(bool busy);
+    /// Frees every child window at once.
+    void closeAllNow();
+    /// The forms inside the child frames.
+    QList<QWidget*> childForms() const;
 
     QActionGroup* m_langGroup;
     QList<QAction*> m_windowList;
-    QList<QPointer<QAction>> m_offWhileBusy;
+    /// The user chose to stop the transfers and end the program.
+    bool m_endAfterTransfers = false;
 };

@@ -8,67 +8,40 @@
 #include "forms/formparts.h"
 #include "forms/ftpupload.h"
 #include "forms/windowtables.h"
+#include "media/logofile.h"
+#include "media/remotefile.h"
+#include "net/ftpclient.h"
 #include "platform/errors.h"
-#include "ui/busycursor.h"
-#include "ui/busystate.h"
+#include "ui/childframe.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <exception>
+#include <memory>
+#include <utility>
 
 namespace {
-const QString kLogoName = QStringLiteral("logo.png");
+const QString kLogoName = LogoFile::name();
 const QString kDisconnected = QStringLiteral("斷線, 失敗");
 constexpr int kBoxLeft = 116;
 constexpr int kLogoSide = 150;
 
-// The logo box shows PNG only: the file is decoded as PNG whatever its content, so that text under a
-// .png name, a cut-off file or an empty one is reported rather than shown as something else.
-QImage readPng(const QString& path)
+const QString kWindowName = QStringLiteral("公司基本資料及預設值");
+
+// The logo box shows PNG only: the file is checked as a whole PNG whatever its name says, so that
+// text under a .png name, a cut-off file or an empty one is reported rather than shown.
+QPixmap checkedLogo(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(Msg::cannotOpen(QDir::toNativeSeparators(path), file.errorString()));
-    QImageReader reader(&file, "png");
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    if (image.isNull())
-        throw AppError(Msg::notPng(QDir::toNativeSeparators(path), reader.errorString()));
-    return image;
+    LogoFile::checkPng(path);
+    return QPixmap(path, "png");
 }
-
-/// Turns widgets off for as long as it lives; then each is as it was.
-class Locked
-{
-public:
-    explicit Locked(const QList<QWidget*>& widgets)
-        : m_widgets(widgets)
-    {
-        for (QWidget* w : m_widgets) {
-            m_wasEnabled << w->isEnabled();
-            w->setEnabled(false);
-        }
-    }
-    ~Locked()
-    {
-        for (int i = 0; i < m_widgets.size(); ++i)
-            m_widgets[i]->setEnabled(m_wasEnabled[i]);
-    }
-
-private:
-    QList<QWidget*> m_widgets;
-    QList<bool> m_wasEnabled;
-};
 } // namespace
 
 TfrmCorp::TfrmCorp(Connection* conn, QWidget* parent)
@@ -121,6 +94,8 @@ TfrmCorp::TfrmCorp(Connection* conn, QWidget* parent)
     onEvent(btnUpload, &QPushButton::clicked, this, &TfrmCorp::btnUploadClick);
     onEvent(btnDownload, &QPushButton::clicked, this, &TfrmCorp::btnDownloadClick);
 
+    connect(ftpUpload, &TransferJob::ended, this, &TfrmCorp::transferEnded);
+
     setMainTable(tblCorp, dsCorp);
     setRequiredFields({{QStringLiteral("invoiceno"), QStringLiteral("請輸入統編"), txtInvoiceno},
                        {QStringLiteral("corpname"), QStringLiteral("請輸入公司名稱"), txtCorpName}});
@@ -155,6 +130,9 @@ void TfrmCorp::dsStateChange()
     const QList<QWidget*> inputs{btnPost, btnCancel, txtInvoiceno, txtCorpName, chkWatermark, btnUpload};
     for (QWidget* input : inputs)
         input->setEnabled(editing);
+    // One transfer at a time; the row itself stays in use meanwhile (the logo is no part of it).
+    if (ftpUpload->running())
+        btnUpload->setEnabled(false);
     disableHiddenButtons();
 }
 
@@ -170,6 +148,8 @@ void TfrmCorp::btnEditClick()
 
 void TfrmCorp::btnUploadClick()
 {
+    if (ftpUpload->running())
+        return;
     const QString path = PromptFileOpen(this, QString(), QString());
     if (path.isEmpty())
         return;
@@ -178,83 +158,105 @@ void TfrmCorp::btnUploadClick()
         ShowMessage(QStringLiteral("圖檔格式不支援"));
         return;
     }
-
-    BusyCursor busy;
-    // ftpUpload lets the interface run during the store: no other command of the window starts
-    // inside it, a second upload on the same connection least of all.
-    const BusyScope transfer(this);
-    const Locked locked({pnlButton, btnUpload});
     // A file that cannot be shown is not sent either: it would replace a good logo on the server.
-    const QImage logo = readPng(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(Msg::cannotOpen(QDir::toNativeSeparators(path), file.errorString()));
-
-    bool connected = false;
-    std::exception_ptr failure;
-    try {
-        connected = ftpUpload->openFolder();
-        if (connected)
-            ftpUpload->storeWhole(file, QStringLiteral("logo.") + extension);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    file.close();
-    ftpUpload->close();
-    imgLogo->setPixmap(QPixmap::fromImage(logo));
-    if (failure)
-        std::rethrow_exception(failure);
-    if (!connected)
-        ShowMessage(kDisconnected);
-}
-
-QImage TfrmCorp::fetchLogo(FtpClient& ftp)
-{
-    // The local copy changes in one step, and only to a picture: the file arrives beside it under a
-    // name of its own, is decoded, and is then renamed over it. rename() replaces a symbolic link
-    // named logo.png itself and never writes where it points.
-    // A name of its own, made with the usual permissions of a new file; gone again unless renamed.
-    const QString part = QDir::current().absoluteFilePath(FtpUpload::temporaryName(kLogoName));
-    struct Leftover {
-        const QString& path;
-        ~Leftover() { QFile::remove(path); }
-    } leftover{part};
-    ftp.retrieve(kLogoName, part);
-    const QImage image = readPng(part);
-    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(localLogoPath()).constData()) != 0)
-        throw AppError(Msg::cannotReplace(QDir::toNativeSeparators(localLogoPath()),
-                                          QString::fromLocal8Bit(std::strerror(errno))));
-    return image;
+    const QPixmap logo = checkedLogo(path);
+    const QString remoteName = QStringLiteral("logo.") + extension;
+    m_uploading = true;
+    m_uploadName = remoteName;
+    m_sentLogo = logo;
+    ftpUpload->start([path, remoteName](FtpClient& ftp) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError(Msg::cannotOpen(QDir::toNativeSeparators(path), file.errorString()));
+        if (!RemoteFile::openVideoFolder(ftp))
+            return false;
+        RemoteFile::storeWhole(ftp, file, remoteName);
+        return true;
+    });
+    dsStateChange();
 }
 
 void TfrmCorp::btnDownloadClick()
 {
-    bool connected = false;
-    bool failed = false;
-    QString failure;
-    {
-        BusyCursor busy;
-        const BusyScope transfer(this);
-        FtpUpload::Closer closer(ftpUpload);
-        try {
-            connected = ftpUpload->openFolder();
-            if (connected) {
-                FtpClient& ftp = ftpUpload->client();
-                const QStringList lines = ftp.list(kLogoName, true);
-                if (!lines.isEmpty() && lines.first().contains(kLogoName))
-                    imgLogo->setPixmap(QPixmap::fromImage(fetchLogo(ftp)));
-            }
-        } catch (const AppError& e) {
-            failed = true;
-            failure = e.message();
-        } catch (const std::exception& e) {
-            failed = true;
-            failure = QString::fromLocal8Bit(e.what());
+    if (ftpUpload->running())
+        return;
+    m_uploading = false;
+    auto fetched = std::make_shared<bool>(false);
+    m_fetched = fetched;
+    const QString local = localLogoPath();
+    ftpUpload->start([local, fetched](FtpClient& ftp) {
+        if (!RemoteFile::openVideoFolder(ftp))
+            return false;
+        *fetched = LogoFile::fetch(ftp, local);
+        return true;
+    });
+    dsStateChange();
+}
+
+void TfrmCorp::transferEnded(TransferJob::End end)
+{
+    const bool upload = std::exchange(m_uploading, false);
+    guarded([&] {
+        switch (end) {
+        case TransferJob::End::Done:
+            if (upload)
+                imgLogo->setPixmap(m_sentLogo);
+            else if (m_fetched && *m_fetched)
+                imgLogo->setPixmap(QPixmap(localLogoPath(), "png"));
+            break;
+        case TransferJob::End::NotConnected:
+            ShowMessage(kDisconnected);
+            break;
+        case TransferJob::End::Failed:
+            // The window opens normally without a logo when the fetch fails.
+            if (upload)
+                ShowErrorBox(ftpUpload->message());
+            else
+                ShowMessage(QStringLiteral("不明錯誤: ") + ftpUpload->message());
+            break;
+        case TransferJob::End::Stopped:
+            break;
         }
+    });
+    // The box shows the chosen picture whatever became of the upload, as it always has.
+    if (upload && end != TransferJob::End::Done && end != TransferJob::End::Stopped)
+        imgLogo->setPixmap(m_sentLogo);
+    m_sentLogo = QPixmap();
+    guarded([this] { dsStateChange(); });
+    for (const std::function<void()>& then : std::exchange(m_whenStopped, {}))
+        then();
+}
+
+QString TfrmCorp::runningTransfer() const
+{
+    // Only a logo on its way to the server is asked about; fetching the server's copy just stops.
+    if (!ftpUpload->running() || !m_uploading)
+        return QString();
+    return Msg::transferStillRunning(Msg::logoUpload(m_uploadName), kWindowName);
+}
+
+void TfrmCorp::stopTransfer(std::function<void()> whenStopped)
+{
+    if (!ftpUpload->running()) {
+        whenStopped();
+        return;
     }
-    // Told once the hourglass is gone; the window opens normally, without a logo.
-    if (failed)
-        ShowMessage(QStringLiteral("不明錯誤: ") + failure);
-    else if (!connected)
-        ShowMessage(kDisconnected);
+    m_whenStopped << std::move(whenStopped);
+    ftpUpload->stop();
+}
+
+void TfrmCorp::closeEvent(QCloseEvent* event)
+{
+    if (!ftpUpload->running()) {
+        RecordWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (ftpUpload->stopRequested() || (m_uploading && !askToStopTransfers(this, {this})))
+        return;
+    const QPointer<TfrmCorp> self(this);
+    stopTransfer([self] {
+        if (self)
+            childFrame(self)->close();
+    });
 }

@@ -4,16 +4,20 @@
 // is a PNG file on the video server, fetched each time the window opens and sent from here.
 
 #include "forms/recordwindow.h"
+#include "media/transferjob.h"
+#include "ui/transferwindow.h"
+
+#include <QPixmap>
+#include <functional>
+#include <memory>
 
 class Connection;
 class DBCheckBox;
 class DBEdit;
-class FtpClient;
 class FtpUpload;
-class QImage;
 class QLabel;
 
-class TfrmCorp : public RecordWindow
+class TfrmCorp : public RecordWindow, public TransferWindow
 {
     Q_OBJECT
 
@@ -39,15 +43,29 @@ public:
     QPushButton* btnDownload;
 
     void btnEditClick() override;
+    /// Checks the chosen PNG and sends it on the window's job; the window stays in use meanwhile.
     void btnUploadClick();
+    /// Fetches the server's logo into the local copy on the window's job, and shows it.
     void btnDownloadClick();
+
+    QString runningTransfer() const override;
+    void stopTransfer(std::function<void()> whenStopped) override;
 
 protected:
     void FormCreate() override;
     void dsStateChange() override;
+    /// While the logo is on its way to the server, asks whether to stop it; a fetch just stops.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    /// Fetches logo.png into the local copy, which is replaced only by a whole PNG; returns the picture.
-    QImage fetchLogo(FtpClient& ftp);
     QLabel* addNote(const char* objectName, const QString& caption, int x, int y);
+    void transferEnded(TransferJob::End end);
+
+    bool m_uploading = false;
+    QString m_uploadName;
+    /// The picture being sent, shown once the server has it.
+    QPixmap m_sentLogo;
+    /// Whether the running fetch found a logo; written by the job's thread until its end.
+    std::shared_ptr<bool> m_fetched;
+    QList<std::function<void()>> m_whenStopped;
 };

@@ -6,18 +6,20 @@
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "data/datasource.h"
+#include "data/connection.h"
 #include "data/snapshottable.h"
-#include "forms/coursevideos.h"
 #include "forms/formparts.h"
 #include "forms/ftpupload.h"
-#include "forms/videofile.h"
 #include "forms/windowtables.h"
+#include "media/remotefile.h"
+#include "media/videofile.h"
 #include "platform/errors.h"
-#include "ui/busycursor.h"
-#include "ui/busystate.h"
+#include "ui/childframe.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
+#include <QCloseEvent>
+#include <QPointer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -27,6 +29,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 constexpr int kUpperPanelHeight = 246;
@@ -35,7 +38,8 @@ constexpr int kButtonHeight = 33;
 // Wide enough for its caption, which is longer than the other buttons'.
 constexpr int kDelAllWidth = 110;
 
-const QString kUploading = QStringLiteral("uploading");
+const QString kUploading = CourseVideos::uploadingStatus();
+const QString kWindowName = QStringLiteral("課程管理");
 const QString kUploaded = QStringLiteral("uploaded");
 const QString kConverted = QStringLiteral("converted");
 } // namespace
@@ -117,8 +121,11 @@ TfrmCourse::TfrmCourse(Connection* conn, QWidget* parent)
     // Another class shows other courses, or none: the state rule decides again.
     onEvent(tblCourse, &SnapshotTable::rowsReset, this, &TfrmCourse::dsStateChange);
 
-    ftpUpload->client().setBeginHandler([this](FtpClient::Direction d, qint64 total) { ftpUploadWorkBegin(d, total); });
-    ftpUpload->setProgressHandler([this](FtpClient::Direction d, qint64 done) { ftpUploadWork(d, done); });
+    connect(ftpUpload, &TransferJob::begun, this,
+            [this](qint64 total) { guarded([&] { ftpUploadWorkBegin(FtpClient::Direction::Upload, total); }); });
+    connect(ftpUpload, &TransferJob::progressed, this,
+            [this](qint64 done) { guarded([&] { ftpUploadWork(FtpClient::Direction::Upload, done); }); });
+    connect(ftpUpload, &TransferJob::ended, this, &TfrmCourse::transferEnded);
     finishCreate();
 }
 
@@ -201,17 +208,23 @@ void TfrmCourse::dsStateChange()
 {
     RecordWindow::dsStateChange();
     const bool editing = tblCourse->editing();
-    if (editing && !m_wasEditing)
+    if (editing && !m_wasEditing) {
         m_videoNameBefore = tblCourse->fieldByName(QStringLiteral("videoname"))->asString();
+        m_before.newRow = tblCourse->state() == DataSetState::Insert;
+        m_before.name = tblCourse->fieldByName(QStringLiteral("videoname"))->value();
+        m_before.length = tblCourse->fieldByName(QStringLiteral("videolen"))->value();
+        m_before.status = tblCourse->fieldByName(QStringLiteral("status"))->value();
+    }
     m_wasEditing = editing;
     btnDelAll->setEnabled(btnDelete->isEnabled());
-    if (BusyState::isBusy(this))
+    if (ftpUpload->running())
         lockForTransfer();
 }
 
 void TfrmCourse::lockForTransfer()
 {
-    for (QWidget* w : QList<QWidget*>{btnAdd, btnEdit, btnPost, btnCancel, btnDelete, btnExit, btnDelAll, grdClassroom,
+    // Closing stays possible: it asks first (closeEvent).
+    for (QWidget* w : QList<QWidget*>{btnAdd, btnEdit, btnPost, btnCancel, btnDelete, btnDelAll, grdClassroom,
                                       grdCourse, txtCourseName, txtVideoName, txtPoint, chkOpen, btnUpload})
         w->setEnabled(false);
 }
@@ -269,20 +282,17 @@ void TfrmCourse::refreshCourses()
 
 void TfrmCourse::btnDeleteClick()
 {
-    if (!confirmDelete())
+    if (ftpUpload->running() || !confirmDelete())
         return;
     tblCourse->cancel();
     if (tblCourse->isEmpty())
         return;
-    BusyCursor busy;
-    CourseVideos::deleteCourse(tblCourse->connection(), ftpUpload, courseKey());
-    refreshCourses();
-    dsStateChange();
+    deleteCourses({{courseKey(), tblCourse->fieldByName(QStringLiteral("videoname"))->asString()}}, false);
 }
 
 void TfrmCourse::btnDelAllClick()
 {
-    if (tblCourse->editing() || tblCourse->isEmpty())
+    if (ftpUpload->running() || tblCourse->editing() || tblCourse->isEmpty())
         return;
     const QString className = tblClassroom->fieldByName(QStringLiteral("classname"))->asString();
     const int count = tblCourse->recordCount();
@@ -297,22 +307,39 @@ void TfrmCourse::btnDelAllClick()
         int(std::find(fields.begin(), fields.end(), tblCourse->fieldByName("coursename")) - fields.begin());
     for (int row = 0; row < count; ++row)
         courses.append({tblCourse->cellValue(row, keyField), tblCourse->cellText(row, nameField)});
-    QStringList kept;
-    {
-        BusyCursor busy;
+    deleteCourses(courses, true);
+}
+
+void TfrmCourse::deleteCourses(const QList<QPair<QVariant, QString>>& courses, bool all)
+{
+    // The job opens a connection of its own: a transaction held across the transfer on the shared
+    // connection would take in every other window's writes meanwhile.
+    const QString connectionString = tblCourse->connection()->connectionString();
+    auto kept = std::make_shared<QStringList>();
+    m_kept = kept;
+    m_job = all ? Job::DeleteAll : Job::Delete;
+    m_jobKey = courses.isEmpty() ? QVariant() : courses.first().first;
+    m_jobName = courses.isEmpty() ? QString() : courses.first().second;
+    ftpUpload->start([connectionString, courses, all, kept](FtpClient& ftp) {
+        Connection connection;
+        connection.setConnectionString(connectionString);
+        connection.open();
         for (const auto& [key, name] : courses) {
+            if (ftp.abortRequested())
+                throw AppError(Msg::ftpBrokenOff());
+            if (!all) {
+                CourseVideos::deleteCourse(&connection, ftp, key);
+                continue;
+            }
             try {
-                CourseVideos::deleteCourse(tblCourse->connection(), ftpUpload, key);
+                CourseVideos::deleteCourse(&connection, ftp, key);
             } catch (const AppError& e) {
-                kept << QStringLiteral("「%1」：%2").arg(name, e.message());
+                *kept << QStringLiteral("「%1」：%2").arg(name, e.message());
             }
         }
-        refreshCourses();
-        dsStateChange();
-    }
-    if (!kept.isEmpty())
-        MessageBox(this, QStringLiteral("下列 %1 筆課程沒有刪除：\n").arg(kept.size()) + kept.join(QLatin1Char('\n')),
-                   QStringLiteral("全部刪除"), Win::MB_ICONHAND);
+        return true;
+    });
+    lockForTransfer();
 }
 
 void TfrmCourse::btnUploadClick()
@@ -326,10 +353,14 @@ void TfrmCourse::btnUploadClick()
         ShowMessage(QStringLiteral("影片格式不支援"));
         return;
     }
-    BusyCursor busy;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(Msg::cannotOpen(path, file.errorString()));
+    if (ftpUpload->running())
+        return;
+    // The file is read by the job; a file that cannot be opened is told before anything changes.
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError(Msg::cannotOpen(path, file.errorString()));
+    }
     const QString baseName = VideoFile::cleanBaseName(fileName, extension);
     setWindowTitle(QStringLiteral("filename: ") + baseName);
     if (VideoFile::firstRefusedCharacter(baseName) >= 0)
@@ -341,7 +372,7 @@ void TfrmCourse::btnUploadClick()
     tblCourse->fieldByName(QStringLiteral("videoname"))->setAsString(name);
     // The row says "uploading" before the server is touched; a refused save sends nothing.
     saveUploading();
-    sendVideo(file);
+    sendVideo(path, name);
 }
 
 void TfrmCourse::saveUploading()
@@ -359,32 +390,121 @@ void TfrmCourse::saveUploading()
     }
 }
 
-void TfrmCourse::sendVideo(QFile& file)
+void TfrmCourse::sendVideo(const QString& path, const QString& name)
 {
-    // From the connection on, the row written at the end must be the row whose file is sent: nothing
-    // may move, close or start another action until the operation is over, whatever its outcome.
-    struct Transfer {
-        TfrmCourse* form;
-        QFile& file;
-        ~Transfer()
-        {
-            file.close();
-            form->ftpUpload->close();
-            form->ProgressBar->setValue(0);
-            guarded([this] { form->dsStateChange(); });
-        }
-    } transfer{this, file};
-    // Ends before `transfer` tidies up, so that the state rule there finds the window no longer busy.
-    const BusyScope busy(this);
+    // From here on, the row written at the end must be the row whose file is sent: the window keeps
+    // its row until the job has ended, whatever its outcome.
+    m_job = Job::Upload;
+    m_jobKey = tblCourse->fieldByName(QStringLiteral("cpkey"))->value();
+    m_jobName = name;
+    m_transferTotal = 0;
+    ftpUpload->start([path, name](FtpClient& ftp) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError(Msg::cannotOpen(path, file.errorString()));
+        if (!RemoteFile::openVideoFolder(ftp))
+            return false;
+        // The viewing side sees the new video whole or not at all; a broken transfer keeps the old one.
+        RemoteFile::storeWhole(ftp, file, name);
+        return true;
+    });
     lockForTransfer();
+}
 
-    if (!ftpUpload->openFolder()) {
-        ShowMessage(QStringLiteral("斷線, 失敗"));
+void TfrmCourse::transferEnded(TransferJob::End end)
+{
+    const Job job = std::exchange(m_job, Job::None);
+    guarded([&] {
+        if (job == Job::Upload) {
+            uploadEnded(end);
+        } else {
+            // The rows as the server has them now, whatever the job left.
+            refreshCourses();
+            if (end == TransferJob::End::Failed)
+                ShowErrorBox(ftpUpload->message());
+            else if (job == Job::DeleteAll && m_kept && !m_kept->isEmpty())
+                MessageBox(this,
+                           QStringLiteral("下列 %1 筆課程沒有刪除：\n").arg(m_kept->size())
+                               + m_kept->join(QLatin1Char('\n')),
+                           QStringLiteral("全部刪除"), Win::MB_ICONHAND);
+        }
+    });
+    ProgressBar->setValue(0);
+    guarded([this] { dsStateChange(); });
+    for (const std::function<void()>& then : std::exchange(m_whenStopped, {}))
+        then();
+}
+
+void TfrmCourse::uploadEnded(TransferJob::End end)
+{
+    switch (end) {
+    case TransferJob::End::Done:
+        ftpUploadWorkEnd(FtpClient::Direction::Upload);
+        return;
+    case TransferJob::End::NotConnected:
+        restoreRow(QStringLiteral("斷線, 失敗"));
+        return;
+    case TransferJob::End::Failed:
+        restoreRow(ftpUpload->message());
+        return;
+    case TransferJob::End::Stopped:
+        restoreRow(QString());
         return;
     }
-    // The viewing side sees the new video whole or not at all; a broken transfer keeps the old one.
-    ftpUpload->storeWhole(file, txtVideoName->text());
-    ftpUploadWorkEnd(FtpClient::Direction::Upload);
+}
+
+void TfrmCourse::restoreRow(const QString& message)
+{
+    const bool restored = CourseVideos::restoreAfterUpload(tblCourse->connection(), m_jobKey, m_jobName, m_before);
+    refreshCourses();
+    if (tblCourse->locate(QStringLiteral("cpkey"), m_jobKey)) {
+        // As before the save of "uploading": the row in editing, the new name typed.
+        tblCourse->edit();
+        tblCourse->fieldByName(QStringLiteral("videoname"))->setAsString(m_jobName);
+    }
+    const QString told = restored ? message
+                                  : (message.isEmpty() ? Msg::uploadNotRestored()
+                                                       : message + QLatin1Char('\n') + Msg::uploadNotRestored());
+    if (told == QStringLiteral("斷線, 失敗"))
+        ShowMessage(told);
+    else if (!told.isEmpty())
+        ShowErrorBox(told);
+}
+
+QString TfrmCourse::runningTransfer() const
+{
+    if (!ftpUpload->running())
+        return QString();
+    const QString what = m_job == Job::Upload ? Msg::videoOfCourse(m_jobName) : Msg::courseDeletion(m_jobName);
+    return Msg::transferStillRunning(what, kWindowName);
+}
+
+void TfrmCourse::stopTransfer(std::function<void()> whenStopped)
+{
+    if (!ftpUpload->running()) {
+        whenStopped();
+        return;
+    }
+    m_whenStopped << std::move(whenStopped);
+    ftpUpload->stop();
+}
+
+void TfrmCourse::closeEvent(QCloseEvent* event)
+{
+    if (!ftpUpload->running()) {
+        RecordWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (ftpUpload->stopRequested())
+        return;
+    if (!askToStopTransfers(this, {this}))
+        return;
+    const QPointer<TfrmCourse> self(this);
+    stopTransfer([self] {
+        if (self)
+            childFrame(self)->close();
+    });
 }
 
 void TfrmCourse::ftpUploadWorkBegin(FtpClient::Direction, qint64 total)
@@ -400,15 +520,21 @@ void TfrmCourse::ftpUploadWorkBegin(FtpClient::Direction, qint64 total)
 
 void TfrmCourse::ftpUploadWork(FtpClient::Direction, qint64 done)
 {
-    // ftpUpload lets the interface repaint after this handler.
     if (m_transferTotal <= 0)
         return;
-    ProgressBar->setValue(int(done >> m_progressShift));
-    setWindowTitle(QString::number(FtpClient::percent(done, m_transferTotal)) + QLatin1Char('%'));
+    // Every byte sent is not yet the file on the server: the bar and the caption reach 100 only
+    // once the server has it whole under its name (ftpUploadWorkEnd).
+    const qint64 shown = std::min(done, m_transferTotal - 1);
+    ProgressBar->setValue(int(shown >> m_progressShift));
+    setWindowTitle(QString::number(FtpClient::percent(shown, m_transferTotal)) + QLatin1Char('%'));
 }
 
 void TfrmCourse::ftpUploadWorkEnd(FtpClient::Direction)
 {
+    if (m_transferTotal > 0) {
+        ProgressBar->setValue(ProgressBar->maximum());
+        setWindowTitle(QStringLiteral("100%"));
+    }
     tblCourse->edit();
     QString status = kUploaded;
     if (txtVideoName->text().contains(QLatin1String(".mp4")) && WATERMARK != 1)

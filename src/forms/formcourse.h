@@ -1,11 +1,17 @@
 #pragma once
 // The courses window: the lesson videos of each class, with their price in points, public flag and
 // video status. A course's video is sent to the video server from here, and deleting a course
-// deletes its video there, both in one step as far as the rest of the service can see.
+// deletes its video there, both in one step as far as the rest of the service can see. Transfers
+// and deletions with the server run on the window's job (ftpUpload) while the program stays in use;
+// meanwhile the window keeps its row.
 
 #include "forms/recordwindow.h"
+#include "media/coursevideos.h"
+#include "media/transferjob.h"
 #include "net/ftpclient.h"
+#include "ui/transferwindow.h"
 
+#include <functional>
 #include <memory>
 
 class Connection;
@@ -13,11 +19,10 @@ class DBCheckBox;
 class DBEdit;
 class DBGrid;
 class FtpUpload;
-class QFile;
 class QLabel;
 class QProgressBar;
 
-class TfrmCourse : public RecordWindow
+class TfrmCourse : public RecordWindow, public TransferWindow
 {
     Q_OBJECT
 
@@ -52,27 +57,33 @@ public:
     DBEdit* txtStatus;
     DBGrid* grdCourse;
     QProgressBar* ProgressBar;
-    /// The window's FTP client component; every operation assigns the video server's settings before it
+    /// The window's transfer job; every transfer assigns the video server's settings before it
     /// connects.
     FtpUpload* ftpUpload;
 
     void btnUploadClick();
-    /// Deletes the current course and its video together (see CourseVideos::deleteCourse).
+    /// Deletes the current course and its video together (see CourseVideos::deleteCourse), on the
+    /// window's job with a database connection of its own.
     void btnDeleteClick() override;
     /// Deletes the courses of the selected class one by one on the same terms, after a confirmation,
     /// and lists those it could not delete.
     void btnDelAllClick();
-    /// The transfer events of ftpUpload's store.
+    /// The transfer events of ftpUpload's store, delivered on the window's thread.
     void ftpUploadWorkBegin(FtpClient::Direction direction, qint64 total);
     void ftpUploadWork(FtpClient::Direction direction, qint64 done);
     /// The end of a transfer that the server confirmed whole: the final status, saved, and the notice.
     void ftpUploadWorkEnd(FtpClient::Direction direction);
+
+    QString runningTransfer() const override;
+    void stopTransfer(std::function<void()> whenStopped) override;
 
 protected:
     void FormCreate() override;
     void dsStateChange() override;
     void tblBeforePost() override;
     void tblAfterOpen() override;
+    /// While a transfer runs, asks whether to stop it; on Yes the window closes once it has ended.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildFields(QWidget* panel);
@@ -87,16 +98,33 @@ private:
     void saveUploading();
     /// Re-reads the courses from the server, keeping the same course current.
     void refreshCourses();
-    /// Connects, changes to the video folder and stores file as the name in the video-name box.
-    void sendVideo(QFile& file);
+    /// Starts the job that connects, changes to the video folder and stores path as name.
+    void sendVideo(const QString& path, const QString& name);
+    /// Starts the job that deletes courses (key and course name) one by one.
+    void deleteCourses(const QList<QPair<QVariant, QString>>& courses, bool all);
     QVariant courseKey() const;
-    /// Everything off while a transfer runs (the window is busy then: it refuses to close); the state
-    /// rule decides again once it has ended.
+    /// The row's input and movement off while a job runs; the state rule decides again once it has ended.
     void lockForTransfer();
+    /// The job's end, on the window's thread.
+    void transferEnded(TransferJob::End end);
+    void uploadEnded(TransferJob::End end);
+    /// After an upload that did not finish: the row's video as it was before, the window in editing
+    /// with the new name typed; the message, if any, then.
+    void restoreRow(const QString& message);
 
+    enum class Job { None, Upload, Delete, DeleteAll };
+    Job m_job = Job::None;
     bool m_wasEditing = false;
     /// The video name when the current edit began, to know whether the save changes it.
     QString m_videoNameBefore;
+    /// The row's video when the current edit began, put back when an upload does not finish.
+    VideoBefore m_before;
+    /// What the running job works on: the course's key and the file's name on the server.
+    QVariant m_jobKey;
+    QString m_jobName;
+    /// The courses a "delete all" kept, with the reason; written by the job's thread until its end.
+    std::shared_ptr<QStringList> m_kept;
     qint64 m_transferTotal = 0;
     int m_progressShift = 0;
+    QList<std::function<void()>> m_whenStopped;
 };

@@ -13,7 +13,6 @@
 #include "print/receiptdesk.h"
 #include "print/receipttexts.h"
 #include "ui/busycursor.h"
-#include "ui/busystate.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
@@ -24,12 +23,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
-#include <QTimer>
 
 namespace {
 constexpr int kPanelHeight = 190;
@@ -170,7 +167,6 @@ TfrmWatchlog::TfrmWatchlog(Connection* conn, QWidget* parent)
     setDefaultSort(QStringLiteral("studname ASC"));
     setSortingGrid(grdStud, tblStud);
     finishCreate();
-    m_created = true;
 }
 
 void TfrmWatchlog::tblAfterOpen()
@@ -185,50 +181,23 @@ void TfrmWatchlog::tblStudAfterScroll()
 {
     if (m_opening || tblStud->recordCount() == 0)
         return;
-    ++m_selection;
-    if (!m_created) {
-        loadSelected();
-        return;
-    }
-    // The summing lets events run, among them one that frees this window or the grid that moved
-    // the selection. So the load runs from the event loop, not inside the handler of the key or
-    // click that moved it; a load that is waiting or running (the window is busy) takes the newest
-    // selection.
-    if (m_loadWaiting || BusyState::isBusy(this))
-        return;
-    m_loadWaiting = true;
-    const QPointer<TfrmWatchlog> self(this);
-    QTimer::singleShot(0, [self] {
-        if (self)
-            guarded([&] { self->loadSelected(); });
-    });
+    loadSelected();
 }
 
 void TfrmWatchlog::loadSelected()
 {
-    m_loadWaiting = false;
     const BusyCursor busyCursor;
-    // The summing lets events run: meanwhile the window stays and the main window takes no command.
-    const BusyScope busy(this);
-    const QPointer<TfrmWatchlog> alive(this);
     try {
-        quint64 selection;
-        do {
-            selection = m_selection;
-            if (!loadLog(selection))
-                return;
-        } while (selection != m_selection);
+        loadLog();
     } catch (...) {
         // No balance for this student, and none of another student beside this one's name.
-        if (alive)
-            txtNowPoint->clear();
+        txtNowPoint->clear();
         throw;
     }
 }
 
-bool TfrmWatchlog::loadLog(quint64 selection)
+void TfrmWatchlog::loadLog()
 {
-    const QPointer<TfrmWatchlog> alive(this);
     qint64 sum = 0; // the true figure, however many points the rows hold
     qryWatchlog->close();
     m_logSpkey.clear();
@@ -241,22 +210,11 @@ bool TfrmWatchlog::loadLog(quint64 selection)
     m_logName = tblStud->fieldByName(QStringLiteral("studname"))->asString();
     const int point = 3;
     const int rows = qryWatchlog->recordCount();
-    for (int row = 0; row < rows; ++row) {
+    for (int row = 0; row < rows; ++row)
         sum += qryWatchlog->cellValue(row, point).toLongLong();
-        // Other events wait while the window is being made: it is not among the main window's
-        // children yet, so its menu item would make a second one.
-        if (!m_created)
-            continue;
-        QApplication::processEvents();
-        if (!alive)
-            return false;
-        if (selection != m_selection)
-            return true;
-    }
     if (rows > 0)
         qryWatchlog->setRecNo(0);
     txtNowPoint->setText(formatBalance(sum));
-    return true;
 }
 
 void TfrmWatchlog::lblSpkeyClick()

@@ -68,12 +68,10 @@ protected:
 
 private:
     void tblStudAfterScroll();
-    /// Loads the log and the balance of the selected student, again as long as the selection moves
-    /// meanwhile; the busy cursor shows until it ends.
+    /// Loads the log and the balance of the selected student; the busy cursor shows until it ends.
+    /// Nothing else runs meanwhile: the sum is taken over rows already read, without letting events in.
     void loadSelected();
-    /// One load for the selected student; false when the window was freed meanwhile. Gives up,
-    /// leaving the balance alone, as soon as another student is selected.
-    bool loadLog(quint64 selection);
+    void loadLog();
     /// The texts of the statement of the log on show: the student it was loaded for, and the
     /// balance of its own rows.
     StatementTexts statementTexts();
@@ -81,10 +79,7 @@ private:
     QString m_logSpkey; ///< the student whose log qryWatchlog holds
     QString m_logName;
 
-    quint64 m_selection = 0; ///< counts the selections, so that a load can tell it is out of date
-    bool m_loadWaiting = false;
     bool m_opening = false;
-    bool m_created = false; ///< the constructor has finished
 };
 
 /// A balance as the window shows it: digits grouped by threes with the locale's group separator,

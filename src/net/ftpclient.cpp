@@ -68,7 +68,6 @@ void FtpClient::store(QIODevice& source, const QString& remoteName)
     CURL* curl = handle(m_curl);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(r.total));
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     bool ok = perform(url);
     // An empty file is sent without curl ever asking for data.
     if (ok && !r.begun)

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <initializer_list>
@@ -84,6 +85,13 @@ public:
     /// it breaks the transfer off: store then throws and the connection closes.
     void disconnectFromHost();
 
+    /// A flag that another thread may set to stop whatever the client is doing (connecting, a command,
+    /// a transfer): the running request breaks off within about a second, and the operation throws as
+    /// for a broken connection. The flag must outlive the client's use of it; null for none.
+    void setAbortFlag(const std::atomic<bool>* flag) { m_abortFlag = flag; }
+    /// True when the abort flag is set.
+    bool abortRequested() const { return m_abortFlag && m_abortFlag->load(); }
+
     /// Transfer events, raised synchronously from inside store(). A handler may throw: the transfer
     /// breaks off and store() rethrows the handler's error. The client itself never lets other events
     /// run meanwhile; a window that is to repaint during a transfer does so in its progress handler.
@@ -132,6 +140,7 @@ private:
     bool m_passive = true;
     bool m_busy = false;
     bool m_cancel = false;
+    const std::atomic<bool>* m_abortFlag = nullptr;
     QString m_directory;
     int m_replyCode = 0;
     QString m_reply;

@@ -51,7 +51,7 @@ struct FtpCallbacks {
         FtpClient::Request& r = self->m_request;
         if (!r.begun && !self->beginTransfer())
             return CURL_READFUNC_ABORT;
-        if (self->m_cancel)
+        if (self->m_cancel || self->abortRequested())
             return CURL_READFUNC_ABORT;
         const qint64 got = r.source->read(buffer, qint64(size * count));
         if (got < 0) {
@@ -78,7 +78,7 @@ struct FtpCallbacks {
     static int progress(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t uploaded)
     {
         auto* self = static_cast<FtpClient*>(client);
-        if (self->m_cancel)
+        if (self->m_cancel || self->abortRequested())
             return 1;
         if (!self->m_request.beginDone)
             return 0;
@@ -145,7 +145,9 @@ void FtpClient::startRequest()
     curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+    // The progress callback runs for every request, so that an abort is seen also while connecting
+    // or waiting for a reply; it reports progress only during a store.
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
 }
 
@@ -175,7 +177,7 @@ bool FtpClient::perform(const QByteArray& url)
     m_busy = true;
     m_curlCode = curl_easy_perform(curl);
     m_busy = false;
-    return m_curlCode == CURLE_OK && !m_cancel;
+    return m_curlCode == CURLE_OK && !m_cancel && !abortRequested();
 }
 
 void FtpClient::fail(const QString& operation)
@@ -183,7 +185,7 @@ void FtpClient::fail(const QString& operation)
     const Request& r = m_request;
     QString text;
     int code = 0;
-    if (m_cancel) {
+    if (m_cancel || abortRequested()) {
         text = Msg::ftpBrokenOff();
     } else if (!r.localError.isEmpty()) {
         text = r.localError;

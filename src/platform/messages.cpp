@@ -437,6 +437,11 @@ QString videoNotDeleted(const QString& name, const QString& detail)
     return withDetail(QStringLiteral("伺服器上的影片檔「%1」無法刪除，課程沒有刪除。").arg(name), detail);
 }
 
+QString videoHostUnreachable(const QString& name, const QString& detail)
+{
+    return withDetail(ftpNoHost(), videoNotDeleted(name, detail));
+}
+
 QString tableBadText()
 {
     return QStringLiteral("翻譯表中的文字不是有效的 UTF-8");
@@ -532,5 +537,35 @@ QString storedRowNotFound(const QString& tokenTable)
 {
     return QStringLiteral("這筆資料先前已經存入資料庫，但在 %1 中找不到它的鍵值，無法顯示那一筆。請重新開啟視窗查看。")
         .arg(tokenTable);
+}
+
+QString transferStillRunning(const QString& what, const QString& window)
+{
+    return QStringLiteral("「%1」視窗的%2仍在進行，要中斷並關閉嗎？").arg(window, what);
+}
+
+QString uploadRestored()
+{
+    return QStringLiteral("課程已恢復為上傳前的影片檔名、長度及狀態，伺服器上原有的影片沒有更動。");
+}
+
+QString uploadNotRestored()
+{
+    return QStringLiteral("課程在上傳期間已被其他工作站更改，保留其他工作站的資料。");
+}
+
+QString videoOfCourse(const QString& name)
+{
+    return QStringLiteral("影片 %1 上傳").arg(name);
+}
+
+QString logoUpload(const QString& name)
+{
+    return QStringLiteral("圖檔 %1 上傳").arg(name);
+}
+
+QString courseDeletion(const QString& name)
+{
+    return QStringLiteral("課程影片 %1 刪除").arg(name);
 }
 } // namespace Msg

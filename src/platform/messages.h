@@ -101,6 +101,8 @@ QString videoNameRefused(const QString& name);
 QString videoNameIsLogo(const QString& name);
 QString videoNameTaken(const QString& name, const QString& className, const QString& course);
 QString videoNotDeleted(const QString& name, const QString& detail);
+/// "無法連線主機" as the course window has always said it, then why the course stays.
+QString videoHostUnreachable(const QString& name, const QString& detail);
 
 // The windows' translation tables, decoded
 QString tableBadText();
@@ -126,4 +128,11 @@ QString settingVariableIgnored(const QString& name, const QString& value);
 QString receiptNoBooking(const QString& number);
 // Inserts made once
 QString storedRowNotFound(const QString& tokenTable);
+// Transfers that run while the program is in use
+QString transferStillRunning(const QString& what, const QString& window);
+QString uploadRestored();
+QString uploadNotRestored();
+QString videoOfCourse(const QString& name);
+QString logoUpload(const QString& name);
+QString courseDeletion(const QString& name);
 } // namespace Msg

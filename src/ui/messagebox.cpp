@@ -44,6 +44,14 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, int
         return answer;
 
     QMessageBox box(iconFor(flags), caption, text, QMessageBox::NoButton, parent);
+    if ((flags & 0x0F) == Win::MB_YESNO) {
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setDefaultButton((flags & Win::MB_DEFBUTTON2) ? no : yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Win::IDYES : Win::IDNO;
+    }
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     QPushButton* cancel = nullptr;
     if ((flags & 0x0F) == Win::MB_OKCANCEL)

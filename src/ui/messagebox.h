@@ -12,6 +12,7 @@ namespace Win {
 enum : int {
     MB_OK = 0,
     MB_OKCANCEL = 1,
+    MB_YESNO = 4,
     MB_ICONHAND = 16,
     MB_ICONQUESTION = 32,
     MB_ICONEXCLAMATION = 48,
@@ -19,12 +20,15 @@ enum : int {
     MB_DEFBUTTON2 = 256,
     IDOK = 1,
     IDCANCEL = 2,
+    IDYES = 6,
+    IDNO = 7,
 };
 }
 
-/// Shows a modal message box; flags combine one button set (0 OK, 1 OK/Cancel), one icon
+/// Shows a modal message box; flags combine one button set (0 OK, 1 OK/Cancel, 4 Yes/No), one icon
 /// (16, 32, 48, 64) and 256 to make the second button the default. Returns IDOK or IDCANCEL
-/// (closing the box or Esc answers IDCANCEL where there is a Cancel button, IDOK otherwise).
+/// (closing the box or Esc answers IDCANCEL where there is a Cancel button, IDOK otherwise), or IDYES or
+/// IDNO for Yes/No (closing the box or Esc answers IDNO).
 int MessageBox(QWidget* parent, const QString& text, const QString& caption, int flags);
 
 /// The plain notice: the text, an OK button, no icon and no title.

@@ -3,6 +3,7 @@
 #include "session/rynconst.h"
 #include "data/connection.h"
 #include "forms/formcorp.h"
+#include "forms/ftpupload.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "forms/formclassroom.h"
@@ -344,6 +345,8 @@ private slots:
         auto* corp = qobject_cast<TfrmCorp*>(w->mdiArea->activeSubWindow()->widget());
         QVERIFY(corp);
         QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
+        // The fetch runs on the window's job; the program is in use meanwhile.
+        QTRY_VERIFY_WITH_TIMEOUT(!corp->ftpUpload->running(), 30000);
         QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("不明錯誤: ")));
     }
 

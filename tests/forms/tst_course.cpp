@@ -5,6 +5,7 @@
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "forms/formcourse.h"
+#include "forms/ftpupload.h"
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
@@ -88,6 +89,9 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnDelAll);
+        // The deletions run on the window's job; the window keeps its rows meanwhile.
+        QVERIFY(m_form->ftpUpload->running() && !m_form->grdCourse->isEnabled() && !m_form->btnDelete->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->ftpUpload->running(), 30000);
         QCOMPARE(DialogSeam::prompts().first().text,
                  QStringLiteral("確定刪除班級「Excel 入門」的全部 2 筆課程及其影片檔？"));
         QVERIFY2(DialogSeam::last().text.startsWith(
@@ -225,6 +229,7 @@ private slots:
         if (!refusal.isEmpty())
             DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnDelete);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->ftpUpload->running(), 30000);
         QCOMPARE(DialogSeam::prompts().first().flags, TestSupport::kConfirmFlags);
         QCOMPARE(DialogSeam::prompts().size(), refusal.isEmpty() ? 1 : 2);
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM course WHERE cpkey=2").toInt(), refusal.isEmpty() ? 0 : 1);
@@ -235,6 +240,9 @@ private slots:
         } else {
             QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
             QVERIFY2(DialogSeam::last().text.contains(refusal), qPrintable(DialogSeam::last().text));
+            // A server that cannot be reached is told first in the words the window has always used.
+            if (meanwhile == "FTP")
+                QVERIFY(DialogSeam::last().text.startsWith(QStringLiteral("無法連線主機\n")));
             QCOMPARE(courses().size(), 2);
             QVERIFY(m_form->btnDelete->isEnabled());
         }

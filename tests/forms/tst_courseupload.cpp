@@ -9,11 +9,14 @@
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
-#include "ui/busystate.h"
 #include "ui/messagebox.h"
 #include "platform/messages.h"
 
 #include <QAction>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTcpSocket>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
@@ -91,7 +94,8 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
         return TestFiles::write(m_local.filePath(name), TestFiles::random(size));
     }
 
-    /// Edits the current course (or starts a new one) and sends path, an OK queued for the outcome.
+    /// Edits the current course (or starts a new one) and sends path, an OK queued for the outcome;
+    /// returns once the transfer has ended (the event loop runs meanwhile).
     void upload(const QString& path, QPushButton* start = nullptr)
     {
         if (start)
@@ -99,13 +103,36 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
         DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueFileName(path);
         click(m_form->btnUpload);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form || !m_form->ftpUpload->running(), 120000);
+    }
+
+    /// Starts a server of the test's own with extra settings of scripts/ftpserver.py (a slow link:
+    /// RYN_FTP_READ_LIMIT) and points the program at it; returns its video folder.
+    static QString ownServer(QProcess& server, const QTemporaryDir& root, const QHash<QString, QString>& settings)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (auto it = settings.begin(); it != settings.end(); ++it)
+            env.insert(it.key(), it.value());
+        server.setProcessEnvironment(env);
+        qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::startFtpServer(server, root.path())));
+        return root.path() + QStringLiteral("/var/www/html/movies/");
+    }
+
+    /// The row and the window leave no trace of an upload that did not finish: the row as it was, the
+    /// window in editing with the new name typed.
+    void expectPreviousRow(const QString& typed)
+    {
+        QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
+        QCOMPARE(m_form->tblCourse->state(), DataSetState::Edit);
+        QCOMPARE(m_form->txtVideoName->text(), typed);
+        QCOMPARE(m_form->tblCourse->fieldByName("status")->asString(), QStringLiteral("converted"));
     }
 
     bool locked()
     {
-        for (QWidget* w : QList<QWidget*>{m_form->btnAdd, m_form->btnEdit, m_form->btnPost, m_form->btnCancel,
-                                          m_form->btnDelete, m_form->btnExit, m_form->grdClassroom, m_form->grdCourse,
-                                          m_form->btnUpload, m_form->txtVideoName})
+        for (QWidget* w :
+             QList<QWidget*>{m_form->btnAdd, m_form->btnEdit, m_form->btnPost, m_form->btnCancel, m_form->btnDelete,
+                             m_form->grdClassroom, m_form->grdCourse, m_form->btnUpload, m_form->txtVideoName})
             if (w->isEnabled())
                 return false;
         return true;
@@ -125,7 +152,7 @@ class TestCourseUpload : public QObject, WindowFixture<TfrmCourse>
         QCOMPARE(messages().size(), 1);
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(!messages().contains(QStringLiteral("上傳完畢")));
-        QVERIFY(!BusyState::isBusy(m_form));
+        QVERIFY(!m_form->ftpUpload->running());
         QCOMPARE(frameRule(), QString());
         QCOMPARE(m_form->ProgressBar->value(), 0);
         QVERIFY(m_form->btnDelAll->isEnabled() != m_form->tblCourse->editing());
@@ -200,10 +227,14 @@ private slots:
         m_probe.during = [&] {
             statusDuring = SandboxDb::scalar("SELECT status FROM course WHERE coursename='第三課 圖表'").toString();
             lockedDuring = locked();
+            // Closing asks; No leaves the transfer running.
+            DialogSeam::queueAnswer(Win::IDNO);
             closedDuring = m_form->close();
         };
         upload(path);
-        QCOMPARE(messages(), QStringList{"上傳完畢"});
+        QCOMPARE(messages(),
+                 QStringList({Msg::transferStillRunning(Msg::videoOfCourse(sentAs), "課程管理"), "上傳完畢"}));
+        QCOMPARE(DialogSeam::prompts().at(1).flags, int(Win::MB_YESNO | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2));
         QCOMPARE(DialogSeam::last().flags, Prompt::PlainNotice);
         QCOMPARE(statusDuring, QStringLiteral("uploading"));
         QVERIFY(lockedDuring && !closedDuring && m_form);
@@ -281,6 +312,7 @@ private slots:
         QTest::newRow("rename over a folder refused")
             << QStringLiteral("store") << Msg::ftpNotWhole(Msg::ftpFailed("RNFR clip.avi.part-", QString()).chopped(2));
         QTest::newRow("server down") << QStringLiteral("down") << Msg::ftpFailed(QString(), QString()).chopped(3);
+        QTest::newRow("login refused") << QStringLiteral("login") << Msg::ftpFailed(QString(), QString()).chopped(3);
     }
     void serverRefuses()
     {
@@ -293,6 +325,22 @@ private slots:
             QVERIFY(QDir(SandboxDb::videoFolder()).mkdir("clip.avi"));
         if (how == "down")
             qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::closedPort()));
+        QProcess other;
+        QTemporaryDir otherRoot;
+        if (how == "login") {
+            // A server that knows another account only.
+            const int port = SandboxDb::closedPort();
+            other.start("/usr/bin/python3", {qEnvironmentVariable("RYN_SOURCE_DIR") + "/scripts/ftpserver.py",
+                                             otherRoot.path(), QString::number(port), "someone", "else"});
+            QVERIFY(QTest::qWaitFor(
+                [port] {
+                    QTcpSocket socket;
+                    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+                    return socket.waitForConnected(100);
+                },
+                20000));
+            qputenv("RYN_FTP_PORT", QByteArray::number(port));
+        }
         const QString path = localFile("clip.avi");
         open();
         upload(path, m_form->btnEdit);
@@ -300,9 +348,9 @@ private slots:
             QVERIFY(QDir().rename(away, SandboxDb::videoFolder()));
         expectFailedOnce();
         QVERIFY2(DialogSeam::last().text.startsWith(error), qPrintable(DialogSeam::last().text));
-        // The row said "uploading" before the server was asked; no file, whole or partial, is left.
-        QCOMPARE(m_form->tblCourse->state(), DataSetState::Browse);
-        QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploading"));
+        // The row said "uploading" before the server was asked, and says again what it said before;
+        // no file, whole or partial, is left.
+        expectPreviousRow("clip.avi");
         QCOMPARE(onServer(), how == "store" ? QStringList{"clip.avi"} : QStringList());
         QVERIFY(!QFileInfo(SandboxDb::videoFolder() + "clip.avi").isFile());
     }
@@ -354,51 +402,26 @@ private slots:
         QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploaded"));
     }
 
-    void brokenTransfer_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("server killed during the store") << "kill";
-        QTest::newRow("server keeps a shorter file") << "short";
-    }
     void brokenTransfer()
     {
-        QFETCH(QString, how);
+        // A slow link, so that the server is killed midway.
         QTemporaryDir root;
         QProcess server;
-        QString folder = SandboxDb::videoFolder();
-        if (how == "kill") {
-            qputenv("RYN_FTP_PORT", QByteArray::number(SandboxDb::startFtpServer(server, root.path())));
-            folder = root.path() + "/var/www/html/movies/";
-        }
+        const QString folder = ownServer(server, root, {{"RYN_FTP_READ_LIMIT", "8000000"}});
         const QByteArray previous = TestFiles::random(3000);
         TestFiles::write(folder + "clip.avi", previous);
         const QString path = localFile("clip.avi", 32 << 20);
         open();
-        click(m_form->btnEdit);
-        m_form->ftpUpload->client().setBeginHandler([&](FtpClient::Direction d, qint64 total) {
-            m_form->ftpUploadWorkBegin(d, total);
-            if (how == "kill")
-                server.kill(), server.waitForFinished();
-        });
-        // The server confirmed the store, but what it keeps is not the whole file.
-        m_form->ftpUpload->client().setEndHandler([&](FtpClient::Direction) {
-            for (const QFileInfo& part : QDir(folder).entryInfoList({"clip.avi.part-*"}, QDir::Files))
-                if (how == "short")
-                    QFile::resize(part.filePath(), 1000);
-        });
-        upload(path);
+        m_probe.during = [&] { server.kill(), server.waitForFinished(); };
+        upload(path, m_form->btnEdit);
+        QVERIFY(m_probe.seen);
         expectFailedOnce();
         QVERIFY2(DialogSeam::last().text.startsWith(Msg::ftpNotWhole(Msg::ftpFailed(QString(), QString()).chopped(3))),
                  qPrintable(DialogSeam::last().text));
-        if (how == "short") {
-            QVERIFY(DialogSeam::last().text.endsWith(Msg::ftpPartOnServer(1000, 33554432)));
-            QCOMPARE(onServer(folder), QStringList{"clip.avi"});
-        }
-        // The video the students watch is as it was.
+        // The video the students watch is as it was, and so is the row.
         QCOMPARE(read(folder + "clip.avi"), previous);
-        // The begin of the transfer was saved; its end never was.
-        QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploading"));
-        QCOMPARE(m_form->tblCourse->state(), DataSetState::Browse);
+        expectPreviousRow("clip.avi");
+        QVERIFY(!m_form->windowTitle().startsWith("100"));
     }
 
     void percentagesOfLargeFiles()
@@ -419,50 +442,115 @@ private slots:
         m_form->ftpUploadWork(FtpClient::Direction::Upload, 50000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("50%"));
         QCOMPARE(m_form->ProgressBar->value(), 50000000);
+        // Every byte sent is not yet the file on the server: 100 only once it is whole there.
+        m_form->ftpUploadWork(FtpClient::Direction::Upload, 100000000);
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("99%"));
+        QVERIFY(m_form->ProgressBar->value() < m_form->ProgressBar->maximum());
     }
 
-    void programWaitsForTheTransfer()
+    void programStaysInUse()
     {
         ISADMIN = 1;
         UID = QStringLiteral("admin");
+        QTemporaryDir root;
+        QProcess server;
+        const QString folder = ownServer(server, root, {{"RYN_FTP_READ_LIMIT", "8000000"}});
         TfrmRynMain main;
         main.showMaximized();
-        QVERIFY(main.mitCourse->isEnabled());
         main.mitCourse->trigger();
         m_form = qobject_cast<TfrmCourse*>(main.mdiArea->activeSubWindow()->widget());
         QVERIFY(m_form);
         watch(m_form);
-        QCOMPARE(main.mdiArea->activeSubWindow()->windowTitle(), QStringLiteral("課程管理"));
         const QList<QAction*> commands{main.mitBasic->menuAction(),
                                        main.mitWindow->menuAction(),
                                        main.mitHelp->menuAction(),
                                        main.mitExit,
                                        main.mitAbout,
                                        main.mitCloseAll};
-        auto enabled = [&] {
-            return std::count_if(commands.begin(), commands.end(), std::mem_fn(&QAction::isEnabled));
-        };
-        bool mainClosed = true;
-        qsizetype enabledDuring = -1;
-        m_probe.during = [&] {
-            enabledDuring = enabled();
-            // Asked nothing, and nothing closes: the main window, all windows, the course window.
-            mainClosed = main.close();
-            main.mitCloseAllClick();
-            main.mdiArea->activeSubWindow()->close();
-        };
-        upload(localFile("clip.avi", 4 << 20), m_form->btnEdit);
-        QVERIFY(!mainClosed && m_form);
-        QCOMPARE(enabledDuring, 0);
-        QCOMPARE(messages(), QStringList{"上傳完畢"});
+        click(m_form->btnEdit);
+        DialogSeam::queueFileName(localFile("clip.avi", 24 << 20));
+        click(m_form->btnUpload);
+        QTRY_VERIFY_WITH_TIMEOUT(m_probe.seen, 20000);
+        QVERIFY(m_form->ftpUpload->running());
+        // Every command works meanwhile: another window opens, adds and saves a row.
+        QVERIFY(std::all_of(commands.begin(), commands.end(), std::mem_fn(&QAction::isEnabled)));
+        main.mitStudent->trigger();
+        auto* students = main.mdiArea->activeSubWindow()->widget();
+        QVERIFY(students != m_form);
+        QPushButton* add = students->findChild<QPushButton*>("btnAdd");
+        QPushButton* post = students->findChild<QPushButton*>("btnPost");
+        click(add);
+        typeInto(students->findChild<QLineEdit*>("txtSpkey"), QStringLiteral("hua01"));
+        typeInto(students->findChild<QLineEdit*>("txtStudName"), QStringLiteral("林小華"));
+        typeInto(students->findChild<QLineEdit*>("txtStudpwd"), QStringLiteral("pw"));
+        click(post);
+        QCOMPARE(SandboxDb::scalar("SELECT studname FROM stud WHERE spkey='hua01'").toString(),
+                 QStringLiteral("林小華"));
+        QVERIFY(m_form->ftpUpload->running());
+        // Ending the program and closing all windows ask one question each; No leaves all running.
+        DialogSeam::queueAnswer(Win::IDNO);
+        QVERIFY(!main.close());
+        DialogSeam::queueAnswer(Win::IDNO);
+        main.mitCloseAll->trigger();
+        QVERIFY(m_form && m_form->ftpUpload->running());
+        const QString question = Msg::transferStillRunning(Msg::videoOfCourse("clip.avi"), "課程管理");
+        QCOMPARE(messages().count(question), 2);
+        DialogSeam::queueAnswer(Win::IDOK);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->ftpUpload->running(), 120000);
+        QCOMPARE(messages().last(), QStringLiteral("上傳完畢"));
         QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploaded"));
-        // Once the transfer is over, the menu works and closing asks again.
-        QCOMPARE(enabled(), commands.size());
+        QCOMPARE(read(folder + "clip.avi").size(), 24 << 20);
+        // Once the transfer is over, closing asks as ever.
         DialogSeam::queueAnswer(Win::IDCANCEL);
         QVERIFY(!main.close());
         QCOMPARE(DialogSeam::last().text, QStringLiteral("確定結束本系統?"));
         main.mitCloseAll->trigger();
         QVERIFY(m_form.isNull());
+    }
+
+    void closingStopsAndPutsBack_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the course window") << "window";
+        QTest::newRow("close all windows") << "all";
+        QTest::newRow("end the program") << "program";
+    }
+    void closingStopsAndPutsBack()
+    {
+        QFETCH(QString, how);
+        ISADMIN = 1;
+        QTemporaryDir root;
+        QProcess server;
+        const QString folder = ownServer(server, root, {{"RYN_FTP_READ_LIMIT", "4000000"}});
+        const QByteArray previous = TestFiles::random(3000);
+        TestFiles::write(folder + "excel01.mp4", previous);
+        auto* main = new TfrmRynMain;
+        const QPointer<TfrmRynMain> alive(main);
+        main->setAttribute(Qt::WA_DeleteOnClose);
+        main->showMaximized();
+        main->mitCourse->trigger();
+        m_form = qobject_cast<TfrmCourse*>(main->mdiArea->activeSubWindow()->widget());
+        watch(m_form);
+        click(m_form->btnEdit);
+        DialogSeam::queueFileName(localFile("clip.avi", 40 << 20));
+        click(m_form->btnUpload);
+        QTRY_VERIFY_WITH_TIMEOUT(m_probe.seen && !QDir(folder).entryList({"clip.avi.part-*"}).isEmpty(), 20000);
+        QCOMPARE(videoAndStatus(1), QStringLiteral("clip.avi/uploading"));
+        DialogSeam::queueAnswer(Win::IDYES);
+        if (how == "window")
+            main->mdiArea->activeSubWindow()->close();
+        else if (how == "all")
+            main->mitCloseAll->trigger();
+        else
+            main->close();
+        QTRY_VERIFY_WITH_TIMEOUT(m_form.isNull(), 20000);
+        QCOMPARE(messages(), QStringList{Msg::transferStillRunning(Msg::videoOfCourse("clip.avi"), "課程管理")});
+        QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"excel01.mp4"});
+        QCOMPARE(read(folder + "excel01.mp4"), previous);
+        if (how == "program")
+            QTRY_VERIFY(alive.isNull());
+        delete alive.data();
     }
 };
 

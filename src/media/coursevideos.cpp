@@ -4,7 +4,9 @@
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/transaction.h"
-#include "forms/ftpupload.h"
+#include "media/remotefile.h"
+#include "net/ftpclient.h"
+#include "net/ftpsettings.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -52,7 +54,7 @@ QString CourseVideos::refusal(Connection* connection, const QString& name, const
     return Msg::videoNameTaken(name, query.value(1).toString(), query.value(0).toString());
 }
 
-bool CourseVideos::deleteCourse(Connection* connection, FtpUpload* ftp, const QVariant& key)
+bool CourseVideos::deleteCourse(Connection* connection, FtpClient& ftp, const QVariant& key)
 {
     Transaction transaction(connection, WriteKind::Delete);
     // The file is the one the row names now, whatever was shown when the window read it.
@@ -65,21 +67,55 @@ bool CourseVideos::deleteCourse(Connection* connection, FtpUpload* ftp, const QV
     transaction.exec(QStringLiteral("DELETE FROM course WHERE cpkey = ?"), {key});
     // The file goes last before the commit, so that a refusal can still undo the row delete.
     if (!name.isEmpty() && !shared && name.compare(logoName(), Qt::CaseInsensitive) != 0) {
-        FtpUpload::Closer closer(ftp);
+        struct Closer {
+            FtpClient& ftp;
+            ~Closer() { ftp.disconnectFromHost(); }
+        } closer{ftp};
         try {
-            if (!ftp->openFolder())
-                throw AppError(Msg::ftpNoHost());
-            try {
-                ftp->client().remove(name);
-            } catch (const FtpError& e) {
-                // 550: no such file; what the row named is gone already.
-                if (e.replyCode() != 550)
-                    throw;
-            }
+            ftp.setSettings(FtpSettings::videoServer());
+            ftp.connectToHost();
+        } catch (const AppError& e) {
+            throw AppError(Msg::videoHostUnreachable(name, e.message()));
+        }
+        if (!ftp.isConnected())
+            throw AppError(Msg::videoHostUnreachable(name, QString()));
+        try {
+            ftp.setPassive(true);
+            ftp.changeDirectory(ftp.settings().directory);
+            RemoteFile::removeConfirmed(ftp, name);
         } catch (const AppError& e) {
             throw AppError(Msg::videoNotDeleted(name, e.message()));
         }
     }
     transaction.commit();
     return true;
+}
+
+QString CourseVideos::uploadingStatus()
+{
+    return QStringLiteral("uploading");
+}
+
+bool CourseVideos::restoreAfterUpload(Connection* connection, const QVariant& key, const QString& uploadingName,
+                                      const VideoBefore& before)
+{
+    QSqlQuery query(connection->database());
+    // videolen is compared null-safe: the upload saved it as it was, null included.
+    if (before.newRow) {
+        query.prepare(QStringLiteral("UPDATE course SET videoname = NULL, status = DEFAULT "
+                                     "WHERE cpkey = ? AND videoname = ? AND status = ? AND videolen <=> ?"));
+    } else {
+        query.prepare(QStringLiteral("UPDATE course SET videoname = ?, videolen = ?, status = ? "
+                                     "WHERE cpkey = ? AND videoname = ? AND status = ? AND videolen <=> ?"));
+        query.addBindValue(before.name);
+        query.addBindValue(before.length);
+        query.addBindValue(before.status);
+    }
+    query.addBindValue(key);
+    query.addBindValue(uploadingName);
+    query.addBindValue(uploadingStatus());
+    query.addBindValue(before.length);
+    if (!query.exec())
+        throw connection->failure(query.lastError());
+    return query.numRowsAffected() > 0;
 }
