@@ -214,6 +214,7 @@ void DBGrid::showExportMenu(const QPoint& viewportPos)
 {
     QMenu* menu = GridExport::menuFor(this, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    emit menuAboutToShow(menu);
     menu->popup(viewport()->mapToGlobal(viewportPos));
 }
 

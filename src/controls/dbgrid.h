@@ -10,6 +10,7 @@
 
 class DataSource;
 class GridFindBar;
+class QMenu;
 
 class DBGrid : public QTableView
 {
@@ -52,6 +53,8 @@ public:
 signals:
     /// A column title was clicked in a sortable, enabled grid.
     void titleClick(const QString& fieldName);
+    /// The grid's menu is about to pop up: a window may add its own items.
+    void menuAboutToShow(QMenu* menu);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,6 +8,7 @@
 #include "data/datasource.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/importaction.h"
 #include "ui/messagebox.h"
 
 #include <QDateTime>
@@ -106,7 +107,14 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     setInputs({txtSpkey, cboClass, txtWatchPoint});
     setGrids({grdStudClass});
     setFirstField(txtSpkey);
-    finishCreate();
+    auto* import = new ImportAction(this, grdStudClass, [] { return Import::Rules::topUps(UID); });
+    // The names beside the new bookings may be of students and classes added since the window opened.
+    import->reread = [this] { tblStudClass->close();
+    for (SnapshotTable* source : {tblUser, tblStud, tblClassroom})
+        source->close();
+    tblStudClass->open();
+};
+finishCreate();
 }
 
 void TfrmStudClass::btnPostClick()

@@ -397,13 +397,44 @@ LangEntry LangTables::frmGridTools()
                                   "lblCsvFilter.Caption", "lblExporting.Caption", "btnCancelExport.Caption"});
 }
 
+LangEntry LangTables::frmImport()
+{
+    return build("frmImport", {"Caption",
+                               "mitImport.Caption",
+                               "mitTemplate.Caption",
+                               "lblImportFilter.Caption",
+                               "lblTemplateFilter.Caption",
+                               "lblTemplateName.Caption",
+                               "lblPreviewTitle.Caption",
+                               "lblFile.Caption",
+                               "lblEncoding.Caption",
+                               "lblRowCount.Caption",
+                               "lblIgnored.Caption",
+                               "lblFirstRows.Caption",
+                               "lblErrors.Caption",
+                               "lblNoErrors.Caption",
+                               "lblMoreErrors.Caption",
+                               "lblRow.Caption",
+                               "lblColumn.Caption",
+                               "lblReason.Caption",
+                               "btnImport.Caption",
+                               "btnExportErrors.Caption",
+                               "btnClose.Caption",
+                               "lblErrorsName.Caption",
+                               "lblImporting.Caption",
+                               "btnCancelImport.Caption",
+                               "lblBuydate.Caption",
+                               "lblCrpkey.Caption",
+                               "lblUid.Caption"});
+}
+
 QStringList LangTables::windowNames()
 {
-    return {QStringLiteral("frmLogin"),    QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
-            QStringLiteral("frmAbout"),    QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
-            QStringLiteral("frmCourse"),   QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
-            QStringLiteral("frmUser"),     QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
-            QStringLiteral("frmGridTools")};
+    return {QStringLiteral("frmLogin"),     QStringLiteral("frmRynMain"),   QStringLiteral("frmChangePassword"),
+            QStringLiteral("frmAbout"),     QStringLiteral("frmClassroom"), QStringLiteral("frmCorp"),
+            QStringLiteral("frmCourse"),    QStringLiteral("frmStudClass"), QStringLiteral("frmStudent"),
+            QStringLiteral("frmUser"),      QStringLiteral("frmWatchlog"),  QStringLiteral("frmStatistics"),
+            QStringLiteral("frmGridTools"), QStringLiteral("frmImport")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -423,6 +454,7 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmWatchlog", &LangTables::frmWatchlog},
         {"frmStatistics", &LangTables::frmStatistics},
         {"frmGridTools", &LangTables::frmGridTools},
+        {"frmImport", &LangTables::frmImport},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))

@@ -22,6 +22,8 @@ LangEntry frmWatchlog();
 LangEntry frmStatistics();
 /// The hidden window that holds the texts of every grid's find bar and export menu.
 LangEntry frmGridTools();
+/// The hidden window that holds the texts of importing from a spreadsheet.
+LangEntry frmImport();
 
 /// The names of the windows that have a table, login dialog first.
 QStringList windowNames();
