@@ -16,6 +16,7 @@
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
+#include "wiretap.h"
 
 #include <QAbstractItemModel>
 #include <QLabel>
@@ -219,6 +220,28 @@ private slots:
         QCOMPARE(SandboxDb::scalar("SELECT CONCAT(studname, studpwd) FROM stud WHERE spkey = 'N1234'").toString(),
                  QStringLiteral("陳\"大\"文N1234"));
         QCOMPARE(form->tblStudent->fieldByName("spkey")->asString(), QStringLiteral("N0000"));
+        }
+
+        void lostConnectionKeepsNothing()
+        {
+            // The import's own connection goes through a relay that drops it once the first batch has
+            // run on the server: the server undoes the transaction, and the user is told nothing was kept.
+            auto* form = openWindow<TfrmStudent>();
+            QByteArray csv = "spkey,studname\r\n";
+            for (int i = 0; i < 1500; ++i)
+                csv += "L" + QByteArray::number(i) + ",x\r\n";
+            const QString path = TestFiles::write(m_dir.filePath("lost.csv"), csv);
+            const QByteArray serverPort = qgetenv("RYN_DB_PORT");
+            WireTap tap(serverPort.toInt());
+            tap.cutAfterExecuting("INSERT INTO stud");
+            qputenv("RYN_DB_PORT", QByteArray::number(tap.port()));
+            DialogSeam::queueAnswer(Win::IDOK); // the error box
+        import(form, path, [](ImportPreview* p) { return p->btnImport->isEnabled();
+        });
+        qputenv("RYN_DB_PORT", serverPort);
+        QVERIFY(tap.cutDone());
+        QVERIFY(TestSupport::promptTexts().last().startsWith("匯入失敗，已全部取消，資料庫沒有任何變更。"));
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM stud").toInt(), 4);
         }
 
         void topUpsWithTokensBrowseOnly()
