@@ -126,3 +126,11 @@ CREATE TABLE IF NOT EXISTS insert_token (
   PRIMARY KEY (token),
   KEY insert_token_created (created)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- One row per booking made with an exactly-once token (128 random bits), written in the booking's
+-- own transaction: a retry after an uncertain outcome looks its token up instead of booking again.
+CREATE TABLE IF NOT EXISTS booking_token (
+  token    BINARY(16) PRIMARY KEY,
+  scpkey   BIGINT     NOT NULL,
+  created  DATETIME   NOT NULL
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

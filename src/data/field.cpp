@@ -155,20 +155,37 @@ void Field::setAsString(const QString& text)
             v = CellValue::ofNumber(packed);
         }
     } else {
-        const QString t = text.trimmed();
-        if (!t.isEmpty()) {
-            qint64 n = 0;
-            bool tooLarge = false;
-            if (!parseWhole(t, n, tooLarge))
-                throw DbError(Msg::notIntegerFor(t, m_fieldName, rangeText()));
-            if (tooLarge || n < minimum() || n > maximum())
-                throw DbError(Msg::outOfRange(t, m_fieldName, rangeText()));
-            v = CellValue::ofNumber(n);
-        }
+        const QVariant n = typedValue(m_type, m_size, m_fieldName, text);
+        if (n.isValid())
+            v = CellValue::ofNumber(n.toLongLong());
     }
-    if (m_type == FieldType::Text && m_size > 0 && !v.null && characterCount(v.text) > m_size)
-        throw DbError(Msg::textTooLong(m_fieldName, m_size));
+    if (m_type == FieldType::Text && !v.null)
+        typedValue(m_type, m_size, m_fieldName, v.text);
     m_table->storeValue(index, v);
+}
+
+QVariant Field::typedValue(FieldType type, int size, const QString& fieldName, const QString& text)
+{
+    if (type == FieldType::Text) {
+        if (text.isEmpty())
+            return QVariant();
+        if (size > 0 && characterCount(text) > size)
+            throw DbError(Msg::textTooLong(fieldName, size));
+        return text;
+    }
+    if (type == FieldType::DateTime)
+        return text.trimmed().isEmpty() ? QVariant() : QVariant(text);
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return QVariant();
+    Field probe(nullptr, fieldName, type, size);
+    qint64 n = 0;
+    bool tooLarge = false;
+    if (!parseWhole(t, n, tooLarge))
+        throw DbError(Msg::notIntegerFor(t, fieldName, probe.rangeText()));
+    if (tooLarge || n < probe.minimum() || n > probe.maximum())
+        throw DbError(Msg::outOfRange(t, fieldName, probe.rangeText()));
+    return n;
 }
 
 void Field::setValue(const QVariant& value)

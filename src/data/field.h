@@ -65,6 +65,10 @@ public:
     /// Stores a typed text: empty text clears the field; a number field refuses text that is not a
     /// whole number or lies outside its range with a DbError naming the field (and the range).
     void setAsString(const QString& text);
+    /// What setAsString() would store for a field of that type and size, checked the same way:
+    /// an invalid value for empty text, a qint64 for a number, the text for a text field; a
+    /// date-time field takes the text as it stands. Throws the same DbError.
+    static QVariant typedValue(FieldType type, int size, const QString& fieldName, const QString& text);
     void setValue(const QVariant& value);
     void clear();
 

@@ -5,6 +5,7 @@
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/importaction.h"
 #include "forms/windowtables.h"
 #include "ui/inputmethod.h"
 
@@ -49,9 +50,7 @@ TfrmClassroom::TfrmClassroom(Connection* conn, QWidget* parent)
     setFirstField(txtClassName);
     setDefaultSort(QStringLiteral("classname ASC"));
     setSortingGrid(grdClassroom, tblClassroom);
-    setRequiredFields({{QStringLiteral("classname"), QStringLiteral("請輸入班級名稱"), txtClassName},
-                       {QStringLiteral("teacher"), QStringLiteral("請輸入講師"), txtTeacher},
-                       {QStringLiteral("classpoint"), QStringLiteral("請輸入總點數"), txtClassPoint},
-                       {QStringLiteral("videopoint"), QStringLiteral("請輸入每次扣點"), txtVideoPoint}});
+    setRequiredFields(Import::Rules::classes(), {txtClassName, txtTeacher, txtClassPoint, txtVideoPoint});
+    new ImportAction(this, grdClassroom, &Import::Rules::classes);
     finishCreate();
 }

@@ -11,6 +11,7 @@
 #include "forms/formparts.h"
 #include "print/receiptdesk.h"
 #include "ui/guard.h"
+#include "forms/importaction.h"
 #include "ui/messagebox.h"
 
 #include <QDateTime>
@@ -117,7 +118,14 @@ TfrmStudClass::TfrmStudClass(Connection* conn, QWidget* parent)
     setInputs({txtSpkey, cboClass, txtWatchPoint});
     setGrids({grdStudClass});
     setFirstField(txtSpkey);
-    finishCreate();
+    auto* import = new ImportAction(this, grdStudClass, [] { return Import::Rules::topUps(UID); });
+    // The names beside the new bookings may be of students and classes added since the window opened.
+    import->reread = [this] { tblStudClass->close();
+    for (SnapshotTable* source : {tblUser, tblStud, tblClassroom})
+        source->close();
+    tblStudClass->open();
+};
+finishCreate();
 }
 
 void TfrmStudClass::btnPostClick()

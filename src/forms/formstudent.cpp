@@ -5,6 +5,7 @@
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
+#include "forms/importaction.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -56,9 +57,8 @@ TfrmStudent::TfrmStudent(Connection* conn, QWidget* parent)
     setFirstField(txtSpkey);
     setDefaultSort(QStringLiteral("studname ASC"));
     setSortingGrid(grdStudent, tblStudent);
-    setRequiredFields({{QStringLiteral("spkey"), QStringLiteral("請輸入學號"), txtSpkey},
-                       {QStringLiteral("studname"), QStringLiteral("請輸入學生姓名"), txtStudName},
-                       {QStringLiteral("studpwd"), QStringLiteral("請輸入密碼"), txtStudpwd}});
+    setRequiredFields(Import::Rules::students(), {txtSpkey, txtStudName, txtStudpwd});
+    new ImportAction(this, grdStudent, &Import::Rules::students);
     setFieldHint(txtSpkey, kSpkeyHint);
     setFieldHint(txtStudpwd, QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
     finishCreate();

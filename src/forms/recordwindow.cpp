@@ -8,6 +8,7 @@
 #include "data/snapshottable.h"
 #include "forms/formparts.h"
 #include "forms/rowhistory.h"
+#include "import/rowrules.h"
 #include "platform/errors.h"
 #include "ui/childframe.h"
 #include "ui/guard.h"
@@ -32,6 +33,14 @@ constexpr int kLineSpacing = 30;
 constexpr int kFirstLine = 12;
 constexpr int kLabelRight = 110;
 } // namespace
+
+void RecordWindow::setRequiredFields(const Import::Rules& rules, const QList<QWidget*>& boxes)
+{
+    m_required.clear();
+    const auto fields = rules.requiredFields();
+    for (int i = 0; i < fields.size(); ++i)
+        m_required.append({fields.at(i).first, fields.at(i).second, boxes.value(i)});
+}
 
 QString trimControls(const QString& text)
 {
@@ -255,7 +264,7 @@ void RecordWindow::disableHiddenButtons()
 void RecordWindow::tblBeforePost()
 {
     for (const RequiredField& required : m_required) {
-        if (trimControls(m_table->fieldByName(required.fieldName)->asString()).isEmpty()) {
+        if (Import::blankText(m_table->fieldByName(required.fieldName)->asString())) {
             MessageBox(this, required.message, QStringLiteral("必填欄位"), Win::MB_ICONEXCLAMATION);
             required.focus->setFocus();
             throw Abort();

@@ -20,6 +20,9 @@ class QPushButton;
 class QStatusBar;
 class SnapshotTable;
 class TLanguageController;
+namespace Import {
+class Rules;
+}
 
 class RecordWindow : public QWidget
 {
@@ -89,6 +92,8 @@ protected:
     void setGrids(const QList<QWidget*>& grids) { m_grids = grids; }
     void setFirstField(QWidget* box) { m_firstField = box; }
     void setRequiredFields(const QList<RequiredField>& fields) { m_required = fields; }
+    /// The required fields of rules (their order and messages), each with its box in that order.
+    void setRequiredFields(const Import::Rules& rules, const QList<QWidget*>& boxes);
     void setDefaultSort(const QString& sortText) { m_defaultSort = sortText; }
     /// The grid whose title clicks sort its table.
     void setSortingGrid(DBGrid* grid, SnapshotTable* table);

@@ -7,7 +7,6 @@
 #include "forms/formparts.h"
 #include "forms/historytexts.h"
 #include "forms/recordwindow.h"
-#include "ui/busystate.h"
 #include "ui/guard.h"
 #include "ui/keypreview.h"
 #include "ui/messagebox.h"
@@ -87,7 +86,7 @@ SnapshotTable* RowHistory::tableFor(RecordWindow* window)
 
 void RowHistory::show(QWidget* window, SnapshotTable* table)
 {
-    if (!table || !table->active() || BusyState::isBusy(window))
+    if (!table || !table->active())
         return;
     const QString keyColumn = History::keyColumn(table->tableName());
     QString key;

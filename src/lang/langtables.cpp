@@ -512,6 +512,37 @@ LangEntry LangTables::frmReceipt()
                                 "lblPdfFilter.Caption", "mitReceipt.Caption", "mitReceiptPdf.Caption"});
 }
 
+LangEntry LangTables::frmImport()
+{
+    return build("frmImport", {"Caption",
+                               "mitImport.Caption",
+                               "mitTemplate.Caption",
+                               "lblImportFilter.Caption",
+                               "lblTemplateFilter.Caption",
+                               "lblTemplateName.Caption",
+                               "lblPreviewTitle.Caption",
+                               "lblFile.Caption",
+                               "lblEncoding.Caption",
+                               "lblRowCount.Caption",
+                               "lblIgnored.Caption",
+                               "lblFirstRows.Caption",
+                               "lblErrors.Caption",
+                               "lblNoErrors.Caption",
+                               "lblMoreErrors.Caption",
+                               "lblRow.Caption",
+                               "lblColumn.Caption",
+                               "lblReason.Caption",
+                               "btnImport.Caption",
+                               "btnExportErrors.Caption",
+                               "btnClose.Caption",
+                               "lblErrorsName.Caption",
+                               "lblImporting.Caption",
+                               "btnCancelImport.Caption",
+                               "lblBuydate.Caption",
+                               "lblCrpkey.Caption",
+                               "lblUid.Caption"});
+}
+
 QStringList LangTables::windowNames()
 {
     return {QStringLiteral("frmLogin"),     QStringLiteral("frmRynMain"),      QStringLiteral("frmChangePassword"),
@@ -519,7 +550,8 @@ QStringList LangTables::windowNames()
             QStringLiteral("frmCourse"),    QStringLiteral("frmStudClass"),    QStringLiteral("frmStudent"),
             QStringLiteral("frmUser"),      QStringLiteral("frmWatchlog"),     QStringLiteral("frmStatistics"),
             QStringLiteral("frmGridTools"), QStringLiteral("frmHistoryTexts"), QStringLiteral("frmHistory"),
-            QStringLiteral("frmDayClose"),  QStringLiteral("frmLowBalance"),   QStringLiteral("frmReceipt")};
+            QStringLiteral("frmDayClose"),  QStringLiteral("frmLowBalance"),   QStringLiteral("frmReceipt"),
+            QStringLiteral("frmImport")};
 }
 
 LangEntry LangTables::forWindow(const QString& windowName)
@@ -544,6 +576,7 @@ LangEntry LangTables::forWindow(const QString& windowName)
         {"frmDayClose", &LangTables::frmDayClose},
         {"frmLowBalance", &LangTables::frmLowBalance},
         {"frmReceipt", &LangTables::frmReceipt},
+        {"frmImport", &LangTables::frmImport},
     };
     for (const auto& [name, table] : tables)
         if (windowName == QLatin1String(name))

@@ -29,6 +29,8 @@ LangEntry frmDayClose();
 LangEntry frmLowBalance();
 /// The hidden window that holds the texts of a booking's receipt.
 LangEntry frmReceipt();
+/// The hidden window that holds the texts of importing from a spreadsheet.
+LangEntry frmImport();
 
 /// The names of the windows that have a table, login dialog first.
 QStringList windowNames();

@@ -135,4 +135,24 @@ QString uploadNotRestored();
 QString videoOfCourse(const QString& name);
 QString logoUpload(const QString& name);
 QString courseDeletion(const QString& name);
+// Imports from spreadsheets (messagesimport.cpp)
+QString importNotWorkbook(const QString& detail);
+QString importUnreadable(const QString& detail);
+QString importEncodingMissing(const QString& encoding);
+QString importTooLarge();
+QString importTooManyRows(qint64 limit);
+QString importNoTitles();
+QString importMissingColumns(const QString& titles);
+QString importStored(const QString& value);
+QString importRepeated(const QString& value, qint64 firstRow);
+QString importNoClass(const QString& name);
+QString importClassAmbiguous(const QString& name, int count);
+QString importNoPoints();
+QString importChangedMeanwhile(qint64 row);
+QString importKeysInterleaved();
+QString importNothingKept(const QString& detail);
+QString importOutcomeUnknown(const QString& detail);
+QString importDone(qint64 rows);
+QString importFoundAfterLoss(qint64 rows);
+QString importCancelled();
 } // namespace Msg

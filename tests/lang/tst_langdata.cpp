@@ -81,7 +81,7 @@ private slots:
             {"frmClassroom", 25}, {"frmCorp", 21},         {"frmCourse", 51},        {"frmStudClass", 80},
             {"frmStudent", 21},   {"frmUser", 29},         {"frmWatchlog", 31},      {"frmStatistics", 18},
             {"frmGridTools", 17}, {"frmHistoryTexts", 55}, {"frmHistory", 8},        {"frmDayClose", 23},
-            {"frmLowBalance", 9}, {"frmReceipt", 15}};
+            {"frmLowBalance", 9}, {"frmReceipt", 15},      {"frmImport", 27}};
         QCOMPARE(LangTables::windowNames().size(), counts.size());
         for (const auto& [window, count] : counts)
             QTest::newRow(window) << QString::fromLatin1(window) << count;
