@@ -198,6 +198,8 @@ struct Scan {
     std::unique_ptr<CellMatch::Needle> needle;
     CellMatch::ColumnMatch contains;
     std::vector<quint8> byLookupRow; ///< by lookup row + 1 (or text id): 0 not yet known, 1 fails, 2 passes
+    int keyCol = -1;                 ///< a lookup's key column when it holds texts
+    std::vector<quint8> byKeyText;   ///< by text id of keyCol, as byLookupRow
 
     bool passes(quint32 row, const RowStore& store, const LookupFields& lookups)
     {
@@ -220,6 +222,16 @@ struct Scan {
                 return test->passes(store.isNull(col, row), store.isNull(col, row) ? 0 : store.number(col, row), {});
             return contains.matches(row, *needle);
         }
+        // A text key: the answer is the same for every row holding the same key text.
+        quint8* byKey = nullptr;
+        if (keyCol >= 0 && !store.isNull(keyCol, row)) {
+            const quint32 id = store.textId(keyCol, row);
+            if (id >= byKeyText.size())
+                byKeyText.resize(store.pool(keyCol).size(), 0);
+            byKey = &byKeyText[id];
+            if (*byKey)
+                return *byKey == 2;
+        }
         const qint64 lookupRow = lookups.rowOfStored(field, row);
         const size_t slot = size_t(lookupRow + 1);
         if (slot >= byLookupRow.size())
@@ -229,6 +241,8 @@ struct Scan {
             const CellValue v = lookups.result(field, lookupRow);
             known = test->passes(v.null, v.number, SnapshotValue::toText(v, type)) ? 2 : 1;
         }
+        if (byKey)
+            *byKey = known;
         return known == 2;
     }
 };
@@ -245,6 +259,10 @@ std::vector<quint32> ColumnFilters::apply(const std::vector<quint32>& rows, cons
         s.field = m_entries[i].field;
         s.type = fields.type(s.field);
         s.col = fields.column(s.field);
+        LookupFields::Source source;
+        if (s.col < 0 && lookups.source(s.field, source) && fields.column(source.keyField) >= 0
+            && store.type(fields.column(source.keyField)) == FieldType::Text)
+            s.keyCol = fields.column(source.keyField);
         if (s.col >= 0 && s.test->kind == ColumnTest::Kind::Contains) {
             s.needle = std::make_unique<CellMatch::Needle>(s.test->text);
             s.contains = CellMatch::ColumnMatch(store, s.col, *s.needle);
