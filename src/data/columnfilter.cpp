@@ -78,9 +78,19 @@ ColumnTest ColumnTest::parse(const QString& typed, FieldType type)
 {
     ColumnTest test;
     test.text = typed.trimmed();
-    if (type == FieldType::Text || test.text.isEmpty())
+    if (test.text.isEmpty())
         return test;
     const QStringView text(test.text);
+    if (type == FieldType::Text) {
+        const qsizetype dots = text.indexOf(QLatin1String(".."));
+        if (dots <= 0 || dots + 2 >= text.size())
+            return test;
+        ColumnTest range;
+        range.kind = Kind::TextRange;
+        range.lowText = text.left(dots).trimmed().toString();
+        range.highText = text.mid(dots + 2).trimmed().toString();
+        return range.lowText.isEmpty() || range.highText.isEmpty() ? test : range;
+    }
     qint64 first = 0;
     qint64 last = 0;
     const qsizetype dots = text.indexOf(QLatin1String(".."));
@@ -153,6 +163,9 @@ bool ColumnTest::passes(bool null, qint64 number, const QString& shown) const
 {
     if (kind == Kind::Range)
         return !null && number >= low && number <= high;
+    if (kind == Kind::TextRange)
+        return !null && shown.compare(lowText, Qt::CaseInsensitive) >= 0
+               && shown.compare(highText, Qt::CaseInsensitive) <= 0;
     if (text.isEmpty())
         return true;
     return !null && shown.contains(text, Qt::CaseInsensitive);
@@ -184,14 +197,40 @@ struct Scan {
     FieldType type = FieldType::Text;
     std::unique_ptr<CellMatch::Needle> needle;
     CellMatch::ColumnMatch contains;
-    std::vector<quint8> byLookupRow; ///< by lookup row + 1: 0 not yet known, 1 fails, 2 passes
+    std::vector<quint8> byLookupRow; ///< by lookup row + 1 (or text id): 0 not yet known, 1 fails, 2 passes
+    int keyCol = -1;                 ///< a lookup's key column when it holds texts
+    std::vector<quint8> byKeyText;   ///< by text id of keyCol, as byLookupRow
 
     bool passes(quint32 row, const RowStore& store, const LookupFields& lookups)
     {
+        if (col >= 0 && test->kind == ColumnTest::Kind::TextRange) {
+            // Each distinct text is compared once.
+            if (store.isNull(col, row))
+                return false;
+            const quint32 id = store.textId(col, row);
+            if (id >= byLookupRow.size())
+                byLookupRow.resize(store.pool(col).size(), 0);
+            quint8& known = byLookupRow[id];
+            if (!known) {
+                const std::string_view v = store.pool(col).view(id);
+                known = test->passes(false, 0, QString::fromUtf8(v.data(), qsizetype(v.size()))) ? 2 : 1;
+            }
+            return known == 2;
+        }
         if (col >= 0) {
             if (test->kind == ColumnTest::Kind::Range)
                 return test->passes(store.isNull(col, row), store.isNull(col, row) ? 0 : store.number(col, row), {});
             return contains.matches(row, *needle);
+        }
+        // A text key: the answer is the same for every row holding the same key text.
+        quint8* byKey = nullptr;
+        if (keyCol >= 0 && !store.isNull(keyCol, row)) {
+            const quint32 id = store.textId(keyCol, row);
+            if (id >= byKeyText.size())
+                byKeyText.resize(store.pool(keyCol).size(), 0);
+            byKey = &byKeyText[id];
+            if (*byKey)
+                return *byKey == 2;
         }
         const qint64 lookupRow = lookups.rowOfStored(field, row);
         const size_t slot = size_t(lookupRow + 1);
@@ -202,6 +241,8 @@ struct Scan {
             const CellValue v = lookups.result(field, lookupRow);
             known = test->passes(v.null, v.number, SnapshotValue::toText(v, type)) ? 2 : 1;
         }
+        if (byKey)
+            *byKey = known;
         return known == 2;
     }
 };
@@ -218,6 +259,10 @@ std::vector<quint32> ColumnFilters::apply(const std::vector<quint32>& rows, cons
         s.field = m_entries[i].field;
         s.type = fields.type(s.field);
         s.col = fields.column(s.field);
+        LookupFields::Source source;
+        if (s.col < 0 && lookups.source(s.field, source) && fields.column(source.keyField) >= 0
+            && store.type(fields.column(source.keyField)) == FieldType::Text)
+            s.keyCol = fields.column(source.keyField);
         if (s.col >= 0 && s.test->kind == ColumnTest::Kind::Contains) {
             s.needle = std::make_unique<CellMatch::Needle>(s.test->text);
             s.contains = CellMatch::ColumnMatch(store, s.col, *s.needle);

@@ -99,7 +99,7 @@ private slots:
         QTest::addColumn<FieldType>("type");
         QTest::addColumn<QString>("typed");
         QTest::newRow("text column takes > as text") << FieldType::Text << ">10";
-        QTest::newRow("text column takes a range as text") << FieldType::Text << "1..2";
+        QTest::newRow("text column, a range without an end") << FieldType::Text << "S01..";
         QTest::newRow("no number after >") << FieldType::Int32 << ">x";
         QTest::newRow("a plus sign") << FieldType::Int32 << ">+5";
         QTest::newRow("two dots alone") << FieldType::Int32 << "..";
@@ -129,6 +129,17 @@ private slots:
                     .passes(false, 0, QStringLiteral("Photoshop 影像處理")));
         // An empty box tests nothing, a cell without a value included.
         QVERIFY(ColumnTest::parse(QStringLiteral("  "), FieldType::Int32).passes(true, 0, QString()));
+    }
+
+    void textRange()
+    {
+        const ColumnTest t = ColumnTest::parse(QStringLiteral("s010000..S010099"), FieldType::Text);
+        QCOMPARE(t.kind, ColumnTest::Kind::TextRange);
+        for (const char* in : {"S010000", "S010050", "S010099"})
+            QVERIFY2(t.passes(false, 0, QString::fromLatin1(in)), in);
+        for (const char* out : {"S009999", "S0101", "S010100", "A001"})
+            QVERIFY2(!t.passes(false, 0, QString::fromLatin1(out)), out);
+        QVERIFY(!t.passes(true, 0, QString()));
     }
 
     void filtersCompareAsSets()
