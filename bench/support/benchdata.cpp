@@ -68,7 +68,7 @@ void Bench::fill(Connection& c, const Options& o)
                   .arg(courses));
     // Viewings spread over the students and courses, a few of a course that no longer exists; in
     // parts, each well within the connection's two-minute read limit while the indexes grow.
-    const int part = 500000;
+    const int part = 200000;
     for (int first = 1; first <= o.viewings; first += part) {
         c.execute(QStringLiteral("INSERT INTO watchlog (cpkey, spkey, mac, device, point, begintime, endtime) "
                                  "SELECT 1 + (seq * 13) % %3, CONCAT('S', LPAD(1 + (seq * 104729) % %2, 6, '0')), "

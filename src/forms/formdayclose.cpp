@@ -27,14 +27,6 @@ constexpr int kButtonWidth = 75;
 constexpr int kWideButton = 110;
 const QString kDayFormat = QStringLiteral("yyyy/MM/dd");
 
-QLabel* hiddenLabel(QWidget* parent, const char* objectName, const QString& caption)
-{
-    QLabel* label = namedLabel(objectName, caption);
-    label->setParent(parent);
-    label->hide();
-    return label;
-}
-
 QLineEdit* totalBox(const char* objectName)
 {
     auto* box = named(new QLineEdit, objectName);
@@ -43,14 +35,6 @@ QLineEdit* totalBox(const char* objectName)
     box->setFixedWidth(110);
     displayOnly(box);
     return box;
-}
-
-QList<int> columnWidths(DBGrid* grid)
-{
-    QList<int> widths;
-    for (int c = 0; c < grid->model()->columnCount(); ++c)
-        widths << grid->columnWidth(c);
-    return widths;
 }
 
 // The day's range: from its midnight to the next one, as the date index is read.

@@ -24,17 +24,17 @@ const QString kKey = QStringLiteral("Threshold");
 
 QString TfrmLowBalance::lowBalanceStatement()
 {
-    // Each student's sums come from one pass over an index that holds the student first and every
-    // column summed; students with neither bookings nor viewings stand at zero.
+    // Each student's sums read one range of an index that holds the student first and the points
+    // (no table rows, no temporary table); the dates only for the students listed. Students with
+    // neither bookings nor viewings stand at zero.
     return QStringLiteral(
-        "SELECT s.spkey, s.studname, COALESCE(b.points, 0) + COALESCE(v.points, 0) balance, b.lasttopup, v.lastview "
-        "FROM stud s "
-        "LEFT JOIN (SELECT spkey, SUM(watchpoint) points, MAX(CASE WHEN watchpoint > 0 THEN buydate END) lasttopup "
-        "FROM studclass GROUP BY spkey) b ON b.spkey = s.spkey "
-        "LEFT JOIN (SELECT spkey, SUM(point) points, MAX(begintime) lastview FROM watchlog GROUP BY spkey) v "
-        "ON v.spkey = s.spkey "
-        "WHERE COALESCE(b.points, 0) + COALESCE(v.points, 0) <= @ryn_threshold "
-        "ORDER BY balance, s.spkey");
+        "SELECT t.spkey, t.studname, t.balance, "
+        "(SELECT MAX(c.buydate) FROM studclass c WHERE c.spkey = t.spkey AND c.watchpoint > 0) lasttopup, "
+        "(SELECT MAX(w.begintime) FROM watchlog w WHERE w.spkey = t.spkey) lastview "
+        "FROM (SELECT s.spkey, s.studname, "
+        "COALESCE((SELECT SUM(c.watchpoint) FROM studclass c WHERE c.spkey = s.spkey), 0) + "
+        "COALESCE((SELECT SUM(w.point) FROM watchlog w WHERE w.spkey = s.spkey), 0) balance FROM stud s) t "
+        "WHERE t.balance <= @ryn_threshold ORDER BY t.balance, t.spkey");
 }
 
 int TfrmLowBalance::storedThreshold()

@@ -68,3 +68,19 @@ void displayOnly(QWidget* box)
     box->setEnabled(false);
     box->setFocusPolicy(Qt::NoFocus);
 }
+
+QLabel* hiddenLabel(QWidget* parent, const char* objectName, const QString& caption)
+{
+    QLabel* label = namedLabel(objectName, caption);
+    label->setParent(parent);
+    label->hide();
+    return label;
+}
+
+QList<int> columnWidths(const DBGrid* grid)
+{
+    QList<int> widths;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        widths << grid->columnWidth(c);
+    return widths;
+}

@@ -41,3 +41,7 @@ QPushButton* namedButton(QWidget* parent, const char* objectName, const QString&
 void maskPassword(QLineEdit* edit);
 /// A box that only shows a value: greyed, never enabled, never given the focus.
 void displayOnly(QWidget* box);
+/// A label of parent that is never shown: its caption holds a text that follows the interface language.
+QLabel* hiddenLabel(QWidget* parent, const char* objectName, const QString& caption);
+/// The grid's column widths in order, which a printed table shares out in proportion.
+QList<int> columnWidths(const DBGrid* grid);

@@ -47,14 +47,6 @@ QChartView* namedChart(QWidget* parent, const char* objectName)
     return view;
 }
 
-QLabel* hiddenLabel(QWidget* parent, const char* objectName, const QString& caption)
-{
-    QLabel* label = namedLabel(objectName, caption);
-    label->setParent(parent);
-    label->hide();
-    return label;
-}
-
 // Replaces the chart's series and axes: bars of sets over categories, values from zero up.
 void showBars(QChart* chart, QAbstractBarSeries* series, const QList<QBarSet*>& sets, const QStringList& categories,
               bool horizontal, const QString& axisTitle = QString())

@@ -276,16 +276,6 @@ StatementTexts TfrmWatchlog::statementTexts()
     return texts;
 }
 
-namespace {
-QList<int> columnWidths(DBGrid* grid)
-{
-    QList<int> widths;
-    for (int c = 0; c < grid->model()->columnCount(); ++c)
-        widths << grid->columnWidth(c);
-    return widths;
-}
-} // namespace
-
 void TfrmWatchlog::btnPrintClick()
 {
     // No student, or a log not loaded yet: there is no statement to print.
