@@ -2,7 +2,6 @@
 
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
-#include "controls/gridexport.h"
 #include "data/datasource.h"
 #include "data/receiptbook.h"
 #include "data/snapshottable.h"
@@ -329,7 +328,8 @@ qint64 TfrmWatchlog::bookingKeyAt(int row)
 
 QMenu* TfrmWatchlog::logMenu(int row)
 {
-    QMenu* menu = GridExport::menuFor(grdCourse, this);
+    // The grid's own menu (filter, export, copy and the window's items), then the receipt's items.
+    QMenu* menu = grdCourse->makeContextMenu(this);
     const qint64 key = bookingKeyAt(row);
     menu->addSeparator();
     QAction* print = menu->addAction(ReceiptTexts::text("mitReceipt"));
