@@ -27,7 +27,7 @@ const char* const kTexts[][2] = {
     {"lblReason", "原因"},
     {"btnImport", "匯入 (&I)"},
     {"btnExportErrors", "匯出錯誤清單 (&E)…"},
-    {"btnClose", "取消"},
+    {"btnClose", "取消 (&C)"},
     {"lblErrorsName", "匯入錯誤"},
     {"lblImporting", "匯入中…"},
     {"btnCancelImport", "取消"},

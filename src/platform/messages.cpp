@@ -472,62 +472,6 @@ QString tableFaultAt(const QString& fault, qint64 byte)
     return QStringLiteral("%1（第 %2 位元組）").arg(fault).arg(byte);
 }
 
-QString targetReadOnly(const QString& path)
-{
-    return QStringLiteral("檔案 %1 是唯讀的，不能取代").arg(path);
-}
-
-QString targetNotPlainFile(const QString& path)
-{
-    return QStringLiteral("%1 不是一般檔案，不能取代").arg(path);
-}
-
-QString workbookNotWhole(const QString& path, const QString& detail)
-{
-    return QStringLiteral("寫出的活頁簿 %1 不完整，原有的檔案未被取代：%2").arg(path, detail);
-}
-
-QString workbookPartBroken(const QString& part, const QString& detail)
-{
-    return detail.isEmpty() ? QStringLiteral("%1 不完整").arg(part)
-                            : QStringLiteral("%1 已損壞（%2）").arg(part, detail);
-}
-
-QString workbookPartMissing(const QString& part)
-{
-    return QStringLiteral("缺少 %1").arg(part);
-}
-
-QString workbookRowsMissing(const QString& sheet, qint64 found, qint64 written)
-{
-    return QStringLiteral("%1 只有 %2 列，應有 %3 列").arg(sheet).arg(found).arg(written);
-}
-
-QString settingsFileSkipped(const QString& path, const QString& reason)
-{
-    return QStringLiteral("略過設定檔 %1：%2").arg(path, reason);
-}
-
-QString settingsNotPlainFile()
-{
-    return QStringLiteral("不是一般檔案");
-}
-
-QString settingsTooLarge(qint64 limit)
-{
-    return QStringLiteral("大於 %1 位元組").arg(limit);
-}
-
-QString settingIgnored(const QString& file, int line, const QString& entry)
-{
-    return QStringLiteral("（已略過設定檔 %1 第 %2 行的無效設定 %3）").arg(file).arg(line).arg(entry);
-}
-
-QString settingVariableIgnored(const QString& name, const QString& value)
-{
-    return QStringLiteral("（已略過環境變數 %1 的無效設定 %2）").arg(name, value);
-}
-
 QString receiptNoBooking(const QString& number)
 {
     return QStringLiteral("找不到收據號碼 %1 的儲值記錄，可能已被刪除").arg(number);
@@ -537,35 +481,5 @@ QString storedRowNotFound(const QString& tokenTable)
 {
     return QStringLiteral("這筆資料先前已經存入資料庫，但在 %1 中找不到它的鍵值，無法顯示那一筆。請重新開啟視窗查看。")
         .arg(tokenTable);
-}
-
-QString transferStillRunning(const QString& what, const QString& window)
-{
-    return QStringLiteral("「%1」視窗的%2仍在進行，要中斷並關閉嗎？").arg(window, what);
-}
-
-QString uploadRestored()
-{
-    return QStringLiteral("課程已恢復為上傳前的影片檔名、長度及狀態，伺服器上原有的影片沒有更動。");
-}
-
-QString uploadNotRestored()
-{
-    return QStringLiteral("課程在上傳期間已被其他工作站更改，保留其他工作站的資料。");
-}
-
-QString videoOfCourse(const QString& name)
-{
-    return QStringLiteral("影片 %1 上傳").arg(name);
-}
-
-QString logoUpload(const QString& name)
-{
-    return QStringLiteral("圖檔 %1 上傳").arg(name);
-}
-
-QString courseDeletion(const QString& name)
-{
-    return QStringLiteral("課程影片 %1 刪除").arg(name);
 }
 } // namespace Msg

@@ -175,6 +175,8 @@ private slots:
         QCOMPARE(list.cellText(0, 0).size(), 23); // yyyy/MM/dd hh:mm:ss.zzz
 
         SandboxDb::exec(QStringLiteral("UPDATE corp SET corpname = 'A' WHERE invoiceno = '12345678'"));
+        // Two changes within one millisecond would have no order: the first is made older.
+        SandboxDb::exec(QStringLiteral("UPDATE history SET changed = changed - INTERVAL 1 MINUTE"));
         SandboxDb::exec(QStringLiteral("UPDATE corp SET invoiceno = '87654321'"));
         History::readRow(&list, QStringLiteral("corp"), QString(), kWords);
         QCOMPARE(listRows(list, {"colname", "newvalue"}), QStringList({"invoiceno 87654321", "corpname A"}));
