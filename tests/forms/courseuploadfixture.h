@@ -71,7 +71,6 @@ struct TransferProbe : QObject {
         return false;
     }
 };
-} // namespace CourseUpload
 
 class CourseUploadFixture : public QObject, protected WindowFixture<TfrmCourse>
 {
@@ -199,3 +198,4 @@ protected:
         endCase();
     }
 };
+} // namespace CourseUpload
