@@ -168,7 +168,7 @@ private slots:
                 ++checked;
             }
         }
-        QCOMPARE(checked, 73);
+        QCOMPARE(checked, 74);
         // Language items and window-arrangement items carry no key.
         QVERIFY(!m_file.section(QStringLiteral("frmRynMain"))->value(17).contains(QLatin1Char('&')));
     }
