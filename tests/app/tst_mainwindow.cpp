@@ -17,6 +17,7 @@
 #include "platform/inifile.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "mainwindowstandins.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -24,29 +25,6 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
-
-// Stand-ins for record windows: the child-window rule is the same for every class.
-class FormA : public QWidget
-{
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-    int closeEvents = 0;
-
-protected:
-    void closeEvent(QCloseEvent* e) override
-    {
-        ++closeEvents;
-        QWidget::closeEvent(e);
-    }
-};
-
-class FormB : public QWidget
-{
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-};
 
 class TestMainWindow : public QObject
 {
@@ -72,14 +50,6 @@ class TestMainWindow : public QObject
         if (!form)
             qFatal("No students window");
         return form;
-    }
-
-    static QStringList captions(QWidget* menu)
-    {
-        QStringList list;
-        for (QAction* a : menu->actions())
-            list << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        return list;
     }
 
 private slots:
@@ -520,3 +490,4 @@ private slots:
 
 RYN_TEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"
+#include "moc_mainwindowstandins.cpp"
