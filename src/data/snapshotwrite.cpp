@@ -101,7 +101,7 @@ quint32 RowWriter::insert(const Target& target, const std::vector<CellValue>& va
     // store it twice.
     m_lastRecheck = Recheck::None;
     const int key = keyColumn(target.fields);
-    if (m_token && key >= 0)
+    if (m_token)
         return sendWithToken(target, values, notice, key);
     if (!m_uncertain || key < 0) {
         m_uncertain.reset();
@@ -184,6 +184,9 @@ quint32 RowWriter::sendWithToken(const Target& target, const std::vector<CellVal
         // the transaction with it; one lost during COMMIT leaves the outcome to the token.
         Transaction transaction(target.connection, WriteKind::CheckedInsert);
         insertId = transaction.exec(statement, binds).lastInsertId();
+        // A table without a key (the company's one row) records its token under 0.
+        if (key < 0)
+            insertId = QVariant(0);
         fresh = m_token->record(transaction, *m_pendingToken, insertId);
         if (fresh)
             transaction.commit();
@@ -202,7 +205,8 @@ quint32 RowWriter::sendWithToken(const Target& target, const std::vector<CellVal
     m_lostBefore = false;
     m_token->prune(target.connection);
     std::vector<CellValue> row = values;
-    row[size_t(key)] = CellValue();
+    if (key >= 0)
+        row[size_t(key)] = CellValue();
     return addStored(target, std::move(row), insertId, notice);
 }
 

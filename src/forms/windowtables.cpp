@@ -36,5 +36,7 @@ SnapshotTable* corpTable(QObject* owner, Connection* conn)
     table->addField(QStringLiteral("invoiceno"), FieldType::Text, 8);
     table->addField(QStringLiteral("corpname"), FieldType::Text, 30);
     table->addField(QStringLiteral("watermark"), FieldType::Int16);
+    // The company's one row has no key: a save repeated after a lost answer must not store it twice.
+    table->setInsertToken(QStringLiteral("insert_token"), QStringLiteral("rowkey"));
     return table;
 }

@@ -147,6 +147,32 @@ private slots:
         QCOMPARE(t->lastInsertRecheck(), SnapshotTable::InsertRecheck::None);
         QCOMPARE(count("SELECT COUNT(*) FROM studclass WHERE watchpoint = 44"), 2);
     }
+
+    // The company's row has no key: its token is recorded under 0, and a save repeated after a lost
+    // answer to COMMIT stores the row once.
+    void keylessRowStoredOnce()
+    {
+        SandboxDb::exec(QStringLiteral("DELETE FROM corp"));
+        WireTap tap(qgetenv("RYN_DB_PORT").toInt());
+        std::unique_ptr<Connection> relayed(through(tap));
+        auto t = declareTable(
+            relayed.get(), "corp",
+            {{"invoiceno", FieldType::Text, 8}, {"corpname", FieldType::Text, 30}, {"watermark", FieldType::Int16}});
+        t->setInsertToken(QStringLiteral("insert_token"), QStringLiteral("rowkey"));
+        t->open();
+        t->append();
+        t->fieldByName(QStringLiteral("invoiceno"))->setAsString(QStringLiteral("24681357"));
+        t->fieldByName(QStringLiteral("corpname"))->setAsString(QStringLiteral("美妝學院"));
+        tap.dropProgramAfterSending("COMMIT");
+        QVERIFY_THROWS_EXCEPTION(DbError, t->post());
+        QVERIFY(tap.cutDone());
+        QVERIFY(QTest::qWaitFor([] { return count("SELECT COUNT(*) FROM corp") == 1; }, 10000));
+        t->post();
+        QCOMPARE(t->lastInsertRecheck(), SnapshotTable::InsertRecheck::FoundStored);
+        QCOMPARE(count("SELECT COUNT(*) FROM corp WHERE invoiceno = '24681357'"), 1);
+        QCOMPARE(count("SELECT COUNT(*) FROM insert_token WHERE rowkey = 0"), 1);
+        QCOMPARE(t->recordCount(), 1);
+    }
 };
 
 RYN_CORE_TEST_MAIN(SnapshotTokenTest)
