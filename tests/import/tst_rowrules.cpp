@@ -1,7 +1,15 @@
 #include "import/columnmatch.h"
+#include "import/importcheck.h"
 #include "import/rowrules.h"
+#include "import/sheetreader.h"
 #include "lang/languagemanager.h"
+#include "platform/errors.h"
+#include "platform/messages.h"
 #include "coresupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
 
 using namespace Import;
 
@@ -19,6 +27,17 @@ class TestRowRules : public QObject
         s.classes.insert(folded(QStringLiteral("網頁設計")), {8, QVariant(), 1});
         s.classes.insert(folded(QStringLiteral("重複班")), {9, 10, 2});
         return s;
+    }
+
+    /// The message of the AppError that step throws; empty when it throws none.
+    static QString refusal(const std::function<void()>& step)
+    {
+        try {
+            step();
+        } catch (const AppError& e) {
+            return e.message();
+        }
+        return QString();
     }
 
 private slots:
@@ -121,6 +140,30 @@ private slots:
         const Rules classes = Rules::classes();
         QCOMPARE(matchColumns({"班級名稱", "講師"}, classes, knownTitles(classes)).missing,
                  (QStringList{"總點數", "每次扣點"}));
+    }
+
+    // A file over 64 MB is refused before anything is read, in either format; a file of more rows
+    // than the import takes is refused while it is read.
+    void limits()
+    {
+        QTemporaryDir dir;
+        for (const QString name : {QStringLiteral("big.csv"), QStringLiteral("big.xlsx")}) {
+            QFile big(dir.filePath(name));
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(Sheet::MaxFileBytes + 1));
+            big.close();
+            QCOMPARE(refusal([&] { Sheet::open(big.fileName()); }), Msg::importTooLarge());
+        }
+        QFile many(dir.filePath(QStringLiteral("many.csv")));
+        QVERIFY(many.open(QIODevice::WriteOnly));
+        QByteArray text = "spkey,studname\n";
+        for (qint64 i = 0; i <= Sheet::MaxRows; ++i)
+            text += "S" + QByteArray::number(i) + ",a\n";
+        QVERIFY(text.size() < Sheet::MaxFileBytes);
+        QCOMPARE(many.write(text), text.size());
+        many.close();
+        const Rules rules = Rules::students();
+        QCOMPARE(refusal([&] { preview(many.fileName(), rules, knownTitles(rules), Stored()); }),
+                 Msg::importTooManyRows(Sheet::MaxRows));
     }
 };
 
