@@ -124,6 +124,10 @@ void TfrmLogin::FormCreate()
 void TfrmLogin::btnLoginClick()
 {
     qryLogin->close();
+    // The one statement kept literal: its bytes, spaces included, are what the server receives on
+    // the wire and what the service's logs and checks compare, so it is not turned into a prepared
+    // statement. QuotedStr doubles the quotes, and the session runs with NO_BACKSLASH_ESCAPES, so no
+    // typed text can end the literal.
     const QString statement = QStringLiteral("  SELECT * FROM users      WHERE uid=") + QuotedStr(txtLogin->text())
                               + QStringLiteral("         AND pwd=") + QuotedStr(MD5(txtPassword->text()));
     qryLogin->setSql(statement);
