@@ -9,8 +9,8 @@
 #include "benchdata.h"
 #include "controls/dbgrid.h"
 #include "data/connection.h"
-#include "forms/formdayclose.h"
-#include "forms/formlowbalance.h"
+#include "forms/dayclosewindow.h"
+#include "forms/lowbalancewindow.h"
 #include "platform/errors.h"
 
 #include <QApplication>
@@ -35,13 +35,13 @@ QString dayCloseStatements(const QDate& day)
 {
     return QStringLiteral("SET @ryn_from = '%1 00:00:00', @ryn_to = '%2 00:00:00';\n")
                .arg(day.toString(Qt::ISODate), day.addDays(1).toString(Qt::ISODate))
-           + TfrmDayClose::accountsStatement() + QStringLiteral(";\n") + TfrmDayClose::totalsStatement()
-           + QStringLiteral(";\n") + TfrmDayClose::bookingsStatement();
+           + DayCloseWindow::accountsStatement() + QStringLiteral(";\n") + DayCloseWindow::totalsStatement()
+           + QStringLiteral(";\n") + DayCloseWindow::bookingsStatement();
 }
 
 QString lowBalanceStatements(int threshold)
 {
-    return QStringLiteral("SET @ryn_threshold = %1;\n").arg(threshold) + TfrmLowBalance::lowBalanceStatement();
+    return QStringLiteral("SET @ryn_threshold = %1;\n").arg(threshold) + LowBalanceWindow::lowBalanceStatement();
 }
 } // namespace
 
@@ -84,7 +84,7 @@ int main(int argc, char** argv)
         for (int i = 0; i < o.runs; ++i) {
             clientDay.push_back(clientMs(dayCloseStatements(day)));
             windowDay.push_back(timed([&] {
-                auto window = std::make_unique<TfrmDayClose>(&connection);
+                auto window = std::make_unique<DayCloseWindow>(&connection);
                 window->resize(1280, 760);
                 window->show();
                 window->chooseDay(day);
@@ -92,7 +92,7 @@ int main(int argc, char** argv)
             }));
             clientLow.push_back(clientMs(lowBalanceStatements(threshold)));
             windowLow.push_back(timed([&] {
-                auto window = std::make_unique<TfrmLowBalance>(&connection);
+                auto window = std::make_unique<LowBalanceWindow>(&connection);
                 window->resize(1280, 760);
                 window->show();
                 window->grab();

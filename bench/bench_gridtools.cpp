@@ -15,7 +15,7 @@
 #include "data/dberror.h"
 #include "data/exportsource.h"
 #include "data/tableexport.h"
-#include "forms/formstudclass.h"
+#include "forms/studclasswindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
         Bench::openAsProgram(connection);
         fill(connection, o);
         UID = QStringLiteral("admin");
-        TfrmStudClass window(&connection);
+        StudClassWindow window(&connection);
         window.resize(1200, 800);
         window.show();
         DBGrid* grid = window.grdStudClass;

@@ -14,8 +14,8 @@
 #include "data/dberror.h"
 #include "data/snapshottable.h"
 #include "data/sqltext.h"
-#include "forms/formstudclass.h"
-#include "forms/formwatchlog.h"
+#include "forms/studclasswindow.h"
+#include "forms/watchlogwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,10 +49,10 @@ double openBookingsAlone(Connection* c)
 }
 
 // The window made, shown and painted: every lookup of the visible rows, the class list and the grid.
-double openTopUpWindow(Connection* c, std::unique_ptr<TfrmStudClass>& window)
+double openTopUpWindow(Connection* c, std::unique_ptr<StudClassWindow>& window)
 {
     return timed([&] {
-        window = std::make_unique<TfrmStudClass>(c);
+        window = std::make_unique<StudClassWindow>(c);
         window->resize(1200, 800);
         window->show();
         window->grab();
@@ -74,7 +74,7 @@ void warmUpWidgets()
 qint64 serverBalance(Connection* c, const QString& spkey, int* rows)
 {
     QSqlQuery q(c->database());
-    const QString key = QuotedStr(spkey);
+    const QString key = quotedLiteral(spkey);
     q.exec(QStringLiteral("SELECT (SELECT COALESCE(SUM(point), 0) FROM watchlog WHERE spkey=%1) + "
                           "(SELECT COALESCE(SUM(watchpoint), 0) FROM studclass WHERE spkey=%1), "
                           "(SELECT COUNT(*) FROM watchlog WHERE spkey=%1) + (SELECT COUNT(*) FROM studclass WHERE "
@@ -116,7 +116,7 @@ void settle(int ms)
 
 // Holds the down arrow over 100 students, a key every interval milliseconds (0: all at once), and
 // checks that the last student's log and balance are the ones shown.
-void holdDownArrow(TfrmWatchlog& w, Connection* c, int firstRow, int interval)
+void holdDownArrow(WatchLogWindow& w, Connection* c, int firstRow, int interval)
 {
     w.tblStud->setRecNo(firstRow);
     settle(50);
@@ -156,7 +156,7 @@ void holdDownArrow(TfrmWatchlog& w, Connection* c, int firstRow, int interval)
     const QString balance = formatBalance(serverBalance(c, expected, &rows));
     const bool right = w.txtSpkey->text() == expected && w.txtNowPoint->text() == balance
                        && w.qryWatchlog->recordCount() == rows
-                       && w.Edit1->text().contains(QStringLiteral("spkey=") + QuotedStr(expected));
+                       && w.statementEdit->text().contains(QStringLiteral("spkey=") + quotedLiteral(expected));
     const QString how =
         interval == 0 ? QStringLiteral("100 keys at once") : QStringLiteral("a key every %1 ms").arg(interval);
     line(qPrintable(QStringLiteral("down arrow held, %1").arg(how)),
@@ -183,7 +183,7 @@ int main(int argc, char** argv)
         // Memory: the first window of the process, so that nothing freed before is reused. The
         // program has shown its login and main windows by then, so Qt's own start is not counted.
         warmUpWidgets();
-        std::unique_ptr<TfrmStudClass> topUp;
+        std::unique_ptr<StudClassWindow> topUp;
         const double before = residentBytes();
         openTopUpWindow(&connection, topUp);
         const int bookings = topUp->tblStudClass->recordCount();
@@ -199,7 +199,7 @@ int main(int argc, char** argv)
             topUp.reset();
         }
 
-        TfrmWatchlog query(&connection);
+        WatchLogWindow query(&connection);
         query.resize(1200, 800);
         query.show();
         query.grab();
@@ -211,7 +211,7 @@ int main(int argc, char** argv)
         for (int pick = 1; pick <= 5; ++pick) {
             const int row = students * (2 * pick - 1) / 10;
             const QString spkey = query.tblStud->cellText(row, 0);
-            const QString statement = TfrmWatchlog::watchlogStatement(spkey);
+            const QString statement = WatchLogWindow::watchlogStatement(spkey);
             clientMs(statement);
             std::vector<double> c;
             std::vector<double> w;

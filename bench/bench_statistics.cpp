@@ -8,7 +8,7 @@
 #include "benchdata.h"
 #include "data/connection.h"
 #include "data/snapshottable.h"
-#include "forms/formstatistics.h"
+#include "forms/statisticswindow.h"
 #include "platform/errors.h"
 
 #include <QApplication>
@@ -21,7 +21,8 @@ using namespace Bench;
 namespace {
 QString bothStatements(const QDate& month)
 {
-    return TfrmStatistics::monthsStatement(month) + QStringLiteral(";\n") + TfrmStatistics::topCoursesStatement(month);
+    return StatisticsWindow::monthsStatement(month) + QStringLiteral(";\n")
+           + StatisticsWindow::topCoursesStatement(month);
 }
 
 qint64 count(Connection* c, const QString& statement)
@@ -65,9 +66,9 @@ int main(int argc, char** argv)
         std::vector<double> clientOpen, windowOpen, clientBusy, windowBusy;
         for (int i = 0; i < o.runs; ++i) {
             clientOpen.push_back(clientMs(bothStatements(thisMonth)));
-            std::unique_ptr<TfrmStatistics> window;
+            std::unique_ptr<StatisticsWindow> window;
             windowOpen.push_back(timed([&] {
-                window = std::make_unique<TfrmStatistics>(&connection);
+                window = std::make_unique<StatisticsWindow>(&connection);
                 window->resize(1280, 760);
                 window->show();
                 window->grab();

@@ -11,7 +11,7 @@
 #include "data/connection.h"
 #include "benchdata.h"
 #include "data/snapshottable.h"
-#include "forms/formcourse.h"
+#include "forms/coursewindow.h"
 #include "forms/ftpupload.h"
 #include "net/ftpsettings.h"
 #include "platform/dialogseam.h"
@@ -128,7 +128,7 @@ double idleLateness(double seconds)
 
 /// Seconds that the courses window takes from the chosen file to "上傳完畢"; lateMs takes the worst
 /// lateness of a 10 ms timer on the interface's thread meanwhile.
-double windowUpload(TfrmCourse& form, const QString& path, double& lateMs)
+double windowUpload(CourseWindow& form, const QString& path, double& lateMs)
 {
     form.btnEditClick();
     DialogSeam::clear();
@@ -166,7 +166,7 @@ int main(int argc, char** argv)
         Bench::openAsProgram(connection);
         UID = QStringLiteral("admin");
         WATERMARK = 1;
-        TfrmCourse form(&connection);
+        CourseWindow form(&connection);
         form.show();
 
         curlUpload(path, QStringLiteral("warmup.mp4")); // the local file into the page cache

@@ -2,18 +2,18 @@
 // README: screenshots OUTDIR. scripts/screenshots starts the servers, runs this and shrinks the files.
 
 #include "app/appsetup.h"
-#include "app/formabout.h"
-#include "app/formlogin.h"
-#include "app/formrynmain.h"
+#include "app/aboutdialog.h"
+#include "app/logindialog.h"
+#include "app/mainwindow.h"
 #include "session/rynconst.h"
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "formdriver.h"
-#include "forms/formcorp.h"
-#include "forms/formdayclose.h"
-#include "forms/formlowbalance.h"
-#include "forms/formstatistics.h"
-#include "forms/formwatchlog.h"
+#include "forms/corpwindow.h"
+#include "forms/dayclosewindow.h"
+#include "forms/lowbalancewindow.h"
+#include "forms/statisticswindow.h"
+#include "forms/watchlogwindow.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "print/receiptdesk.h"
@@ -67,21 +67,21 @@ template <typename T> T* child(QObject* parent, const char* name)
 }
 
 /// The main window with one child window brought up by its menu item.
-QWidget* bringUp(TfrmRynMain& main, QAction* item, const char* formName)
+QWidget* bringUp(MainWindow& main, QAction* item, const char* formName)
 {
     item->trigger();
     settle();
     return child<QWidget>(main.mdiArea, formName);
 }
 
-void closeChildren(TfrmRynMain& main)
+void closeChildren(MainWindow& main)
 {
     main.mitCloseAll->trigger();
     settle();
 }
 
 /// The main window with its first menu open, the menu drawn where it opens.
-void mainWithMenu(TfrmRynMain& main)
+void mainWithMenu(MainWindow& main)
 {
     settle();
     QImage shot = main.grab().toImage();
@@ -96,7 +96,7 @@ void mainWithMenu(TfrmRynMain& main)
 }
 
 /// The course window halfway through sending a video of a class's new course.
-void courseUploading(TfrmRynMain& main, const QString& video)
+void courseUploading(MainWindow& main, const QString& video)
 {
     QWidget* form = bringUp(main, main.mitCourse, "frmCourse");
     FormDriver::click(child<QPushButton>(form, "btnAdd"));
@@ -119,7 +119,7 @@ void courseUploading(TfrmRynMain& main, const QString& video)
     closeChildren(main);
 }
 
-void pointQueryWithBalance(TfrmRynMain& main)
+void pointQueryWithBalance(MainWindow& main)
 {
     QWidget* form = bringUp(main, main.mitQuery, "frmWatchlog");
     auto* students = child<DBGrid>(form, "grdStud");
@@ -136,9 +136,9 @@ void pointQueryWithBalance(TfrmRynMain& main)
 
 // A student's statement as PDF, with the company's logo fetched by the company window; scripts/screenshots
 // renders its first page.
-void statement(TfrmRynMain& main)
+void statement(MainWindow& main)
 {
-    auto* form = qobject_cast<TfrmWatchlog*>(bringUp(main, main.mitQuery, "frmWatchlog"));
+    auto* form = qobject_cast<WatchLogWindow*>(bringUp(main, main.mitQuery, "frmWatchlog"));
     if (!form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A003")))
         qFatal("No student A003 in the demo data");
     settle();
@@ -151,7 +151,7 @@ void statement(TfrmRynMain& main)
 }
 
 // The statistics window over a year of generated bookings and viewings beside the demo rows.
-void statistics(TfrmRynMain& main)
+void statistics(MainWindow& main)
 {
     SandboxDb::exec(QStringLiteral(
         "INSERT INTO studclass (buydate, spkey, crpkey, watchpoint, uid) SELECT '2025-12-01' + INTERVAL seq * 61 HOUR, "
@@ -160,7 +160,7 @@ void statistics(TfrmRynMain& main)
     SandboxDb::exec(QStringLiteral("INSERT INTO watchlog (cpkey, spkey, point, begintime) SELECT 1 + (seq * seq) % 4, "
                                    "ELT(1 + seq % (2 + seq % 3), 'A001', 'A002', 'A003', 'B001'), -(5 + seq % 4), "
                                    "'2025-12-01' + INTERVAL seq * 11 HOUR FROM seq_1_to_790"));
-    auto* form = qobject_cast<TfrmStatistics*>(bringUp(main, main.mitStatistics, "frmStatistics"));
+    auto* form = qobject_cast<StatisticsWindow*>(bringUp(main, main.mitStatistics, "frmStatistics"));
     form->chooseMonth(QDate(2026, 11, 1));
     form->btnRefreshClick();
     // The charts free their old axes' pictures later; without the program's event loop, now.
@@ -171,13 +171,13 @@ void statistics(TfrmRynMain& main)
 
 // A top-up's receipt as PDF (a reprint, after the first), with the logo the company window fetched;
 // scripts/screenshots renders it.
-void receipt(TfrmRynMain& main)
+void receipt(MainWindow& main)
 {
     const qint64 key =
         SandboxDb::scalar(QStringLiteral("SELECT MIN(scpkey) FROM studclass WHERE spkey = 'A003'")).toLongLong();
     for (const char* name : {"/receipt-first.pdf", "/receipt.pdf"}) {
         DialogSeam::queueFileName(s_out + QLatin1String(name));
-        if (ReceiptDesk::writePdf(&main, main.conn, key, TfrmCorp::localLogoPath(), QStringLiteral("PDF")) == 0)
+        if (ReceiptDesk::writePdf(&main, main.conn, key, CorpWindow::localLogoPath(), QStringLiteral("PDF")) == 0)
             qFatal("The receipt was not written");
     }
     QFile::remove(s_out + QStringLiteral("/receipt-first.pdf"));
@@ -185,14 +185,14 @@ void receipt(TfrmRynMain& main)
 }
 
 // The day's close of a day with bookings by two accounts, and the students running out of points.
-void dayCloseAndLowBalance(TfrmRynMain& main)
+void dayCloseAndLowBalance(MainWindow& main)
 {
     SandboxDb::exec(QStringLiteral(
         "INSERT INTO studclass (buydate, spkey, crpkey, watchpoint, uid) VALUES "
         "('2026-12-05 09:10:00', 'A001', 1, 100, 'staff'), ('2026-12-05 09:45:00', 'A002', 2, 200, 'admin'), "
         "('2026-12-05 11:20:00', 'B001', 3, 150, 'staff'), ('2026-12-05 14:05:00', 'A003', 1, -20, 'staff'), "
         "('2026-12-05 16:30:00', 'A002', 3, 150, 'staff'), ('2026-12-05 17:50:00', 'B001', 1, -5, 'admin')"));
-    auto* day = qobject_cast<TfrmDayClose*>(bringUp(main, main.mitDayClose, "frmDayClose"));
+    auto* day = qobject_cast<DayCloseWindow*>(bringUp(main, main.mitDayClose, "frmDayClose"));
     day->chooseDay(QDate(2026, 12, 5));
     settle();
     save(day->window(), "dayclose");
@@ -212,7 +212,7 @@ void dayCloseAndLowBalance(TfrmRynMain& main)
     closeChildren(main);
 }
 
-void aboutBox(TfrmRynMain& main)
+void aboutBox(MainWindow& main)
 {
     TestSupport::runWhenModal([](QWidget* modal) {
         save(modal, "about");
@@ -239,7 +239,7 @@ int main(int argc, char** argv)
                          QStringLiteral("tw"));
 
     {
-        TfrmLogin login;
+        LoginDialog login;
         login.show();
         save(&login, "login");
     }
@@ -248,7 +248,7 @@ int main(int argc, char** argv)
     UNAME = QStringLiteral("系統管理員");
     ISADMIN = 1;
     WATERMARK = 1;
-    TfrmRynMain main;
+    MainWindow main;
     main.showMaximized();
     mainWithMenu(main);
 

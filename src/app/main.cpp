@@ -1,6 +1,6 @@
 #include "app/appsetup.h"
-#include "app/formlogin.h"
-#include "app/formrynmain.h"
+#include "app/logindialog.h"
+#include "app/mainwindow.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
@@ -41,12 +41,12 @@ int main(int argc, char** argv)
         return 0;
     QApplication app(argc, argv);
     setUpApplication();
-    if (!TfrmLogin::Execute())
+    if (!LoginDialog::Execute())
         return 0;
     setApplicationTitle(QStringLiteral("Korvel線上補課後台管理"));
     // The main window fails to come up only when its language file can no longer be read.
-    std::unique_ptr<TfrmRynMain> frmRynMain;
-    if (!guarded([&] { frmRynMain = std::make_unique<TfrmRynMain>(); }))
+    std::unique_ptr<MainWindow> frmRynMain;
+    if (!guarded([&] { frmRynMain = std::make_unique<MainWindow>(); }))
         return 1;
     frmRynMain->showMaximized();
     return app.exec();

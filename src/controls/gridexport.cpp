@@ -68,7 +68,7 @@ bool GridExport::exportGrid(DBGrid* grid, Format format)
     const bool xlsx = format == Format::Xlsx;
     const QString extension = xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     const QString caption = GridToolTexts::text(xlsx ? "mitExportXlsx" : "mitExportCsv");
-    QString path = PromptFileSave(grid, titleOf(caption), GridToolTexts::text(xlsx ? "lblXlsxFilter" : "lblCsvFilter"),
+    QString path = promptFileSave(grid, titleOf(caption), GridToolTexts::text(xlsx ? "lblXlsxFilter" : "lblCsvFilter"),
                                   windowTitleOf(grid) + extension);
     if (path.isEmpty())
         return false;
@@ -76,8 +76,8 @@ bool GridExport::exportGrid(DBGrid* grid, Format format)
         path += extension;
         // The dialog asked about the name as typed; the name with its extension may be another file.
         if (QFileInfo::exists(path)
-            && MessageBox(grid, QStringLiteral("檔案 %1 已經存在，要取代它嗎？").arg(path), titleOf(caption),
-                          Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+            && showMessageBox(grid, QStringLiteral("檔案 %1 已經存在，要取代它嗎？").arg(path), titleOf(caption),
+                              Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
                    != Win::IDOK)
             return false;
     }

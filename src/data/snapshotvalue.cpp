@@ -174,9 +174,9 @@ QString toSqlLiteral(const CellValue& value, FieldType type)
         return QStringLiteral("NULL");
     switch (type) {
     case FieldType::Text:
-        return QuotedStr(value.text);
+        return quotedLiteral(value.text);
     case FieldType::DateTime:
-        return QuotedStr(sqlDateTimeText(value.number));
+        return quotedLiteral(sqlDateTimeText(value.number));
     default:
         return QString::number(value.number);
     }

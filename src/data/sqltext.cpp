@@ -1,6 +1,6 @@
 #include "sqltext.h"
 
-QString QuotedStr(const QString& text)
+QString quotedLiteral(const QString& text)
 {
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));

@@ -4,4 +4,4 @@
 
 /// A typed value as a string literal: wrapped in single quotes, every single quote inside doubled.
 /// Sessions run with NO_BACKSLASH_ESCAPES, so nothing else in the text can end the literal.
-QString QuotedStr(const QString& text);
+QString quotedLiteral(const QString& text);

@@ -158,7 +158,7 @@ void ImportAction::exportTemplate()
     QStringList titles;
     for (const Import::Column& c : rules.columns())
         titles.append(captionOf(c.field));
-    QString path = PromptFileSave(m_window, titleOf(t("mitTemplate")), t("lblTemplateFilter"),
+    QString path = promptFileSave(m_window, titleOf(t("mitTemplate")), t("lblTemplateFilter"),
                                   m_window->windowTitle() + t("lblTemplateName") + QStringLiteral(".xlsx"));
     if (path.isEmpty())
         return;
@@ -173,7 +173,7 @@ void ImportAction::importFile()
 {
     if (!allowed())
         return;
-    const QString path = PromptFileOpen(m_window, titleOf(t("mitImport")), t("lblImportFilter"));
+    const QString path = promptFileOpen(m_window, titleOf(t("mitImport")), t("lblImportFilter"));
     if (path.isEmpty())
         return;
     SnapshotTable* table = m_window->mainTable();
@@ -226,7 +226,7 @@ void ImportAction::importFile()
     if (failure)
         std::rethrow_exception(failure);
     if (written.cancelled) {
-        MessageBox(m_window, Msg::importCancelled(), titleOf(t("mitImport")), Win::MB_ICONASTERISK);
+        showMessageBox(m_window, Msg::importCancelled(), titleOf(t("mitImport")), Win::MB_ICONASTERISK);
         return;
     }
     reread();
@@ -235,6 +235,7 @@ void ImportAction::importFile()
                                                                 : QStringLiteral("scpkey");
     if (written.firstKey.isValid())
         table->locate(key, written.firstKey);
-    MessageBox(m_window, written.afterLoss ? Msg::importFoundAfterLoss(written.rows) : Msg::importDone(written.rows),
-               titleOf(t("mitImport")), Win::MB_ICONASTERISK);
+    showMessageBox(m_window,
+                   written.afterLoss ? Msg::importFoundAfterLoss(written.rows) : Msg::importDone(written.rows),
+                   titleOf(t("mitImport")), Win::MB_ICONASTERISK);
 }

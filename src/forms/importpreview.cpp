@@ -164,7 +164,7 @@ ImportPreview::ImportPreview(const Import::Preview& preview, const QStringList& 
 bool ImportPreview::exportErrors()
 {
     QString path =
-        PromptFileSave(this, t("btnExportErrors").remove(QStringLiteral("(&E)")).remove(QChar(u'…')).trimmed(),
+        promptFileSave(this, t("btnExportErrors").remove(QStringLiteral("(&E)")).remove(QChar(u'…')).trimmed(),
                        ImportTexts::instance()->text("lblTemplateFilter").section(QStringLiteral(";;"), 1),
                        QFileInfo(m_preview.path).completeBaseName() + t("lblErrorsName") + QStringLiteral(".csv"));
     if (path.isEmpty())

@@ -6,7 +6,7 @@
 #include "controls/dbgrid.h"
 #include "controls/gridfindbar.h"
 #include "data/snapshottable.h"
-#include "forms/formparts.h"
+#include "forms/windowparts.h"
 #include "forms/rowhistory.h"
 #include "import/rowrules.h"
 #include "platform/errors.h"
@@ -81,16 +81,16 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget*
     setTabOrder(btnDelete, btnExit);
 
     m_body = new QWidget(this);
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    StatusBar->setSizeGripEnabled(false);
+    statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("StatusBar"));
+    statusBar->setSizeGripEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(pnlButton);
     layout->addWidget(m_body, 1);
-    layout->addWidget(StatusBar);
+    layout->addWidget(statusBar);
 
     onEvent(btnAdd, &QPushButton::clicked, this, &RecordWindow::btnAddClick);
     onEvent(btnEdit, &QPushButton::clicked, this, &RecordWindow::btnEditClick);
@@ -98,7 +98,7 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget*
     onEvent(btnCancel, &QPushButton::clicked, this, &RecordWindow::btnCancelClick);
     onEvent(btnDelete, &QPushButton::clicked, this, &RecordWindow::btnDeleteClick);
     onEvent(btnExit, &QPushButton::clicked, this, &RecordWindow::btnExitClick);
-    new KeyPreview(this, [this](QKeyEvent* e) { return FormKeyPress(e); });
+    new KeyPreview(this, [this](QKeyEvent* e) { return previewKey(e); });
 }
 
 RecordWindow::~RecordWindow() = default;
@@ -133,17 +133,17 @@ QWidget* RecordWindow::dockUpperPanel(QWidget* masterGrid, QWidget* detailGrid, 
         row->addWidget(masterGrid);
     row->addWidget(fields, 1);
 
-    ProgressBar = new QProgressBar(m_body);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setValue(0);
-    ProgressBar->setTextVisible(false);
+    progressBar = new QProgressBar(m_body);
+    progressBar->setObjectName(QStringLiteral("ProgressBar"));
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
     auto* column = new QVBoxLayout(m_body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(panel);
     column->addWidget(detailGrid, 1);
-    column->addWidget(ProgressBar);
+    column->addWidget(progressBar);
     return fields;
 }
 
@@ -218,12 +218,12 @@ void RecordWindow::setFieldHint(QWidget* box, const QString& hint)
 
 void RecordWindow::finishCreate()
 {
-    LangCtrl = attachLanguageController(this);
+    languageController = attachLanguageController(this);
     RowHistory::attach(this);
-    guarded([this] { FormCreate(); });
+    guarded([this] { loadData(); });
 }
 
-void RecordWindow::FormCreate()
+void RecordWindow::loadData()
 {
     if (!m_table->active())
         m_table->open();
@@ -265,7 +265,7 @@ void RecordWindow::tblBeforePost()
 {
     for (const RequiredField& required : m_required) {
         if (Import::blankText(m_table->fieldByName(required.fieldName)->asString())) {
-            MessageBox(this, required.message, QStringLiteral("必填欄位"), Win::MB_ICONEXCLAMATION);
+            showMessageBox(this, required.message, QStringLiteral("必填欄位"), Win::MB_ICONEXCLAMATION);
             required.focus->setFocus();
             throw Abort();
         }
@@ -306,8 +306,8 @@ void RecordWindow::btnCancelClick()
 
 bool RecordWindow::confirmDelete()
 {
-    return MessageBox(this, QStringLiteral("確定刪除此筆記錄？"), QStringLiteral("刪除"),
-                      Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+    return showMessageBox(this, QStringLiteral("確定刪除此筆記錄？"), QStringLiteral("刪除"),
+                          Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
            == Win::IDOK;
 }
 
@@ -354,7 +354,7 @@ bool RecordWindow::gridKeyFromAnywhere(QKeyEvent* event)
     return true;
 }
 
-bool RecordWindow::FormKeyPress(QKeyEvent* event)
+bool RecordWindow::previewKey(QKeyEvent* event)
 {
     if (gridKeyFromAnywhere(event))
         return true;
@@ -371,12 +371,12 @@ void RecordWindow::fieldEnter(QWidget* box)
 {
     for (const auto& [widget, hint] : m_hints)
         if (widget == box)
-            StatusBar->showMessage(hint);
+            statusBar->showMessage(hint);
 }
 
 void RecordWindow::fieldExit(QWidget*)
 {
-    StatusBar->clearMessage();
+    statusBar->clearMessage();
 }
 
 bool RecordWindow::eventFilter(QObject* watched, QEvent* event)

@@ -19,7 +19,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class SnapshotTable;
-class TLanguageController;
+class LanguageController;
 namespace Import {
 class Rules;
 }
@@ -45,10 +45,10 @@ public:
     QPushButton* btnCancel;
     QPushButton* btnDelete;
     QPushButton* btnExit;
-    QStatusBar* StatusBar;
+    QStatusBar* statusBar;
     /// Under the detail grid of the master/detail windows; only the course window fills it.
-    QProgressBar* ProgressBar = nullptr;
-    TLanguageController* LangCtrl = nullptr;
+    QProgressBar* progressBar = nullptr;
+    LanguageController* languageController = nullptr;
 
     /// The table the buttons act on.
     SnapshotTable* mainTable() const { return m_table; }
@@ -101,12 +101,12 @@ protected:
     void setFieldHint(QWidget* box, const QString& hint);
 
     /// Ends construction: gives the window its translation controller and its row history (Ctrl+H)
-    /// and runs FormCreate under the guard (an error there is shown and the window still opens).
+    /// and runs loadData under the guard (an error there is shown and the window still opens).
     /// Call last in the constructor.
     void finishCreate();
 
     /// Opens the window's tables (each unless open).
-    virtual void FormCreate();
+    virtual void loadData();
     /// The state rule; runs on every change of the main table's edit state and after a delete.
     virtual void dsStateChange();
     /// The buttons that keepButtons() hid stay disabled whatever the state.
@@ -120,7 +120,7 @@ protected:
     /// The sort rule for a click on the title of fieldName.
     void grdTitleClick(SnapshotTable* table, const QString& fieldName);
     /// The Enter rule, and Esc pressing Exit while it is enabled.
-    virtual bool FormKeyPress(QKeyEvent* event);
+    virtual bool previewKey(QKeyEvent* event);
     /// Focus moves in and out of a box that has a hint.
     virtual void fieldEnter(QWidget* box);
     virtual void fieldExit(QWidget* box);

@@ -4,7 +4,7 @@
 #include "data/datasource.h"
 #include "data/history.h"
 #include "data/snapshottable.h"
-#include "forms/formparts.h"
+#include "forms/windowparts.h"
 #include "forms/historytexts.h"
 #include "forms/recordwindow.h"
 #include "ui/guard.h"
@@ -94,8 +94,8 @@ void RowHistory::show(QWidget* window, SnapshotTable* table)
         if (table->state() != DataSetState::Insert && table->recNo() >= 0)
             key = table->fieldByName(keyColumn)->asString();
         if (key.isEmpty()) {
-            MessageBox(window, HistoryTexts::text("lblNoRow"), HistoryTexts::instance()->windowTitle(),
-                       Win::MB_ICONASTERISK);
+            showMessageBox(window, HistoryTexts::text("lblNoRow"), HistoryTexts::instance()->windowTitle(),
+                           Win::MB_ICONASTERISK);
             return;
         }
     }

@@ -1,7 +1,7 @@
 #include "windowtables.h"
 
 #include "data/snapshottable.h"
-#include "forms/formparts.h"
+#include "forms/windowparts.h"
 
 SnapshotTable* classroomTable(QObject* owner, Connection* conn)
 {

@@ -32,10 +32,10 @@ QList<QStringList> Import::knownTitles(const Rules& rules)
     const LangEntry table = LangTables::forWindow(rules.window());
     QList<const QHash<qint32, QString>*> sections;
     QList<LangFile> files;
-    TLanguageManager& manager = LangManager();
+    LanguageManager& manager = languageManager();
     for (int i = 1; i < manager.languageCount(); ++i) {
         try {
-            files.append(LangFile::load(manager.languageFile(manager.LanguageIDs(i)), LangFile::Mode::Full));
+            files.append(LangFile::load(manager.languageFile(manager.languageIdAt(i)), LangFile::Mode::Full));
         } catch (const std::exception&) {
             // A language file that cannot be read only names no columns.
         }

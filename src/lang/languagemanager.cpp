@@ -8,22 +8,22 @@
 #include <QFileInfo>
 #include <optional>
 
-TLanguageManager::TLanguageManager() = default;
-TLanguageManager::~TLanguageManager() = default;
+LanguageManager::LanguageManager() = default;
+LanguageManager::~LanguageManager() = default;
 
-TLanguageManager& LangManager()
+LanguageManager& languageManager()
 {
-    static TLanguageManager manager;
+    static LanguageManager manager;
     return manager;
 }
 
-quint16 TLanguageManager::LanguageID() const
+quint16 LanguageManager::languageId() const
 {
     QReadLocker lock(&m_lock);
     return m_languageId;
 }
 
-QString TLanguageManager::pathOf(quint16 id) const
+QString LanguageManager::pathOf(quint16 id) const
 {
     for (const auto& [fileId, path] : m_files)
         if (fileId == id)
@@ -31,7 +31,7 @@ QString TLanguageManager::pathOf(quint16 id) const
     return {};
 }
 
-void TLanguageManager::setLanguageID(quint16 id)
+void LanguageManager::setLanguageId(quint16 id)
 {
     QString path;
     if (id != DefaultLanguageID) {
@@ -57,7 +57,7 @@ void TLanguageManager::setLanguageID(quint16 id)
         controller->translate(file.get());
 }
 
-quint16 TLanguageManager::LanguageIDs(int index) const
+quint16 LanguageManager::languageIdAt(int index) const
 {
     QReadLocker lock(&m_lock);
     if (index < 1 || index > m_files.size())
@@ -65,25 +65,25 @@ quint16 TLanguageManager::LanguageIDs(int index) const
     return m_files.at(index - 1).first;
 }
 
-int TLanguageManager::languageCount() const
+int LanguageManager::languageCount() const
 {
     QReadLocker lock(&m_lock);
     return int(m_files.size()) + 1;
 }
 
-QString TLanguageManager::languageFile(quint16 id) const
+QString LanguageManager::languageFile(quint16 id) const
 {
     QReadLocker lock(&m_lock);
     return pathOf(id);
 }
 
-int TLanguageManager::ScanForLangFiles(const QString& directory, const QString& mask, bool recursive)
+int LanguageManager::scanForLanguageFiles(const QString& directory, const QString& mask, bool recursive)
 {
     QStringList visited;
     return scan(directory, mask, recursive, visited);
 }
 
-int TLanguageManager::scan(const QString& directory, const QString& mask, bool recursive, QStringList& visited)
+int LanguageManager::scan(const QString& directory, const QString& mask, bool recursive, QStringList& visited)
 {
     // A directory reached twice through links is scanned once, so a link loop cannot recurse forever.
     const QString canonical = QFileInfo(directory).canonicalFilePath();
@@ -100,14 +100,14 @@ int TLanguageManager::scan(const QString& directory, const QString& mask, bool r
         if (entry.isDir()) {
             if (recursive && !entry.fileName().startsWith(QLatin1Char('.')))
                 count += scan(entry.filePath(), mask, recursive, visited);
-        } else if (RegisterLangFile(entry.filePath())) {
+        } else if (registerLanguageFile(entry.filePath())) {
             ++count;
         }
     }
     return count;
 }
 
-bool TLanguageManager::RegisterLangFile(const QString& path)
+bool LanguageManager::registerLanguageFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -137,7 +137,7 @@ bool TLanguageManager::RegisterLangFile(const QString& path)
     return true;
 }
 
-void TLanguageManager::TranslateController(Translatable* controller)
+void LanguageManager::translate(Translatable* controller)
 {
     if (!controller)
         return;
@@ -154,32 +154,32 @@ void TLanguageManager::TranslateController(Translatable* controller)
     controller->translate(file ? &*file : nullptr);
 }
 
-void TLanguageManager::AddLangController(Translatable* controller)
+void LanguageManager::addController(Translatable* controller)
 {
     QWriteLocker lock(&m_lock);
     if (controller && !m_controllers.contains(controller))
         m_controllers.append(controller);
 }
 
-void TLanguageManager::RemoveLangController(Translatable* controller)
+void LanguageManager::removeController(Translatable* controller)
 {
     QWriteLocker lock(&m_lock);
     m_controllers.removeAll(controller);
 }
 
-QList<Translatable*> TLanguageManager::controllers() const
+QList<Translatable*> LanguageManager::controllers() const
 {
     QReadLocker lock(&m_lock);
     return m_controllers;
 }
 
-QString TLanguageManager::constant(const QString& name) const
+QString LanguageManager::constant(const QString& name) const
 {
     QReadLocker lock(&m_lock);
     return m_file ? m_file->constant(name) : QString();
 }
 
-void TLanguageManager::reset()
+void LanguageManager::reset()
 {
     QWriteLocker lock(&m_lock);
     m_files.clear();

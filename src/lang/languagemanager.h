@@ -20,29 +20,29 @@
 class LangFile;
 class Translatable;
 
-class TLanguageManager
+class LanguageManager
 {
 public:
     static constexpr quint16 DefaultLanguageID = 1033;
 
-    TLanguageManager();
-    ~TLanguageManager();
-    TLanguageManager(const TLanguageManager&) = delete;
-    TLanguageManager& operator=(const TLanguageManager&) = delete;
+    LanguageManager();
+    ~LanguageManager();
+    LanguageManager(const LanguageManager&) = delete;
+    LanguageManager& operator=(const LanguageManager&) = delete;
 
     /// The language in effect; 1033 until a registered language is set.
-    quint16 LanguageID() const;
+    quint16 languageId() const;
     /// Makes the language with that identifier the language in effect. An identifier that is 1033
     /// or not registered means the built-in language. Reads the whole registered file first; when
     /// the resulting identifier is the one in effect nothing else happens, otherwise every
     /// registered window is translated, in registration order (1033 restores built-in values).
     /// Throws AppError when the file cannot be read or holds a repeated translation ID.
-    void setLanguageID(quint16 id);
+    void setLanguageId(quint16 id);
 
     /// Index 0: 1033; index i >= 1: the identifier of the i-th registered file. An index outside
     /// the list gives 1033, so asking for a language that was never registered selects the
     /// built-in one.
-    quint16 LanguageIDs(int index) const;
+    quint16 languageIdAt(int index) const;
     /// The number of registered files plus one (the built-in language).
     int languageCount() const;
     /// The registered file of an identifier; empty when it is not registered.
@@ -50,20 +50,20 @@ public:
 
     /// Registers every file in directory whose name matches mask (letter case ignored), in name
     /// order; with recursive, also descends into matching subdirectories whose name does not start
-    /// with ".". Returns the number of files for which RegisterLangFile returned true.
-    int ScanForLangFiles(const QString& directory, const QString& mask, bool recursive);
+    /// with ".". Returns the number of files for which registerLanguageFile returned true.
+    int scanForLanguageFiles(const QString& directory, const QString& mask, bool recursive);
     /// Reads the file's parameters. False when the file does not exist or cannot be opened, or its
     /// LANGID (low 16 bits) is 0. Otherwise true; the file is registered unless its identifier is
     /// 1033, replacing the path of an identifier already registered without moving it.
-    bool RegisterLangFile(const QString& path);
+    bool registerLanguageFile(const QString& path);
 
     /// Translates one newly loaded window into the language in effect, reading its file again
     /// from the disk (the built-in language restores built-in values). Throws AppError when the
     /// file cannot be read.
-    void TranslateController(Translatable* controller);
+    void translate(Translatable* controller);
 
-    void AddLangController(Translatable* controller);
-    void RemoveLangController(Translatable* controller);
+    void addController(Translatable* controller);
+    void removeController(Translatable* controller);
     /// The registered controllers, in registration order.
     QList<Translatable*> controllers() const;
 
@@ -86,4 +86,4 @@ private:
 };
 
 /// The program-wide language manager, created on first use.
-TLanguageManager& LangManager();
+LanguageManager& languageManager();

@@ -34,7 +34,7 @@ bool ReceiptDesk::print(QWidget* parent, Connection* connection, qint64 key, con
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(ReceiptTexts::text("lblTitle") + QLatin1Char(' ') + ReceiptBook::number(key));
     Receipt::setUpPage(&printer);
-    if (!PromptPrint(parent, &printer))
+    if (!promptPrint(parent, &printer))
         return false;
     const BusyCursor busy;
     const ReceiptData data = ReceiptBook::read(connection, key);
@@ -45,7 +45,7 @@ bool ReceiptDesk::print(QWidget* parent, Connection* connection, qint64 key, con
 int ReceiptDesk::writePdf(QWidget* parent, Connection* connection, qint64 key, const QString& logoPath,
                           const QString& title)
 {
-    const QString path = PromptFileSave(parent, title, ReceiptTexts::text("lblPdfFilter"),
+    const QString path = promptFileSave(parent, title, ReceiptTexts::text("lblPdfFilter"),
                                         ReceiptTexts::text("lblTitle") + QLatin1Char(' ') + ReceiptBook::number(key)
                                             + QStringLiteral(".pdf"));
     if (path.isEmpty())

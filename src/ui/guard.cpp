@@ -12,12 +12,12 @@ bool guarded(const std::function<void()>& handler)
     } catch (const Abort&) {
         return false;
     } catch (const AppError& e) {
-        ShowErrorBox(e.message());
+        showErrorBox(e.message());
     } catch (const std::exception& e) {
-        ShowErrorBox(Msg::unexpectedError(QString::fromLocal8Bit(e.what())));
+        showErrorBox(Msg::unexpectedError(QString::fromLocal8Bit(e.what())));
     } catch (...) {
         // Nothing may cross the event loop, whatever was thrown.
-        ShowErrorBox(Msg::unexpectedError());
+        showErrorBox(Msg::unexpectedError());
     }
     return false;
 }

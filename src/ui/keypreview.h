@@ -1,6 +1,6 @@
 #pragma once
 // Key preview: a window sees each key press before the control that has the focus, the way the
-// windows' FormKeyPress handlers expect.
+// windows' previewKey handlers expect.
 
 #include <QObject>
 #include <functional>

@@ -6,28 +6,28 @@
 
 #include <QWidget>
 
-TLanguageController::TLanguageController(QWidget* window, const LangEntry& langData)
+LanguageController::LanguageController(QWidget* window, const LangEntry& langData)
     : QObject(window)
     , m_window(window)
     , m_langData(langData)
 {
     setObjectName(QStringLiteral("LangCtrl"));
-    LangManager().AddLangController(this);
+    languageManager().addController(this);
 }
 
-TLanguageController::~TLanguageController()
+LanguageController::~LanguageController()
 {
-    LangManager().RemoveLangController(this);
+    languageManager().removeController(this);
 }
 
-QString TLanguageController::windowName() const
+QString LanguageController::windowName() const
 {
     if (m_window && !m_window->objectName().isEmpty())
         return m_window->objectName();
     return m_langData.name;
 }
 
-bool TLanguageController::holdsLetter(const QString& text)
+bool LanguageController::holdsLetter(const QString& text)
 {
     for (QChar c : text) {
         const char16_t u = c.unicode();
@@ -37,8 +37,8 @@ bool TLanguageController::holdsLetter(const QString& text)
     return false;
 }
 
-TLanguageController::BoundComponent TLanguageController::bind(QObject* target, const QList<LangProperty>& properties,
-                                                              bool isWindow) const
+LanguageController::BoundComponent LanguageController::bind(QObject* target, const QList<LangProperty>& properties,
+                                                            bool isWindow) const
 {
     BoundComponent bound{target, isWindow, {}};
     for (const LangProperty& p : properties) {
@@ -50,7 +50,7 @@ TLanguageController::BoundComponent TLanguageController::bind(QObject* target, c
     return bound;
 }
 
-void TLanguageController::loaded()
+void LanguageController::loaded()
 {
     if (m_loaded || !m_window)
         return;
@@ -68,11 +68,11 @@ void TLanguageController::loaded()
     }
     m_langData.children = kept;
 
-    if (LangManager().LanguageID() != TLanguageManager::DefaultLanguageID)
-        LangManager().TranslateController(this);
+    if (languageManager().languageId() != LanguageManager::DefaultLanguageID)
+        languageManager().translate(this);
 }
 
-void TLanguageController::translate(const LangFile* file)
+void LanguageController::translate(const LangFile* file)
 {
     const QHash<qint32, QString>* section = file ? file->section(windowName()) : nullptr;
     for (const BoundComponent& component : std::as_const(m_bound)) {
@@ -86,7 +86,7 @@ void TLanguageController::translate(const LangFile* file)
     }
 }
 
-QString TLanguageController::builtInValue(qint32 id) const
+QString LanguageController::builtInValue(qint32 id) const
 {
     for (const BoundComponent& component : m_bound)
         for (const BoundProperty& p : component.properties)

@@ -1,5 +1,5 @@
 #pragma once
-// The translation controller of a window ("LangCtrl"): holds the window's translatable-property
+// The translation controller of a window ("languageController"): holds the window's translatable-property
 // table, binds it to the window's components when the window has loaded, keeps each listed
 // property's built-in (layout) value, and sets the properties to a language file's translations.
 
@@ -13,15 +13,15 @@
 
 class LangFile;
 
-class TLanguageController : public QObject, public Translatable
+class LanguageController : public QObject, public Translatable
 {
     Q_OBJECT
 
 public:
-    /// Becomes the window's child named "LangCtrl" and joins the language manager's windows.
-    TLanguageController(QWidget* window, const LangEntry& langData);
+    /// Becomes the window's child named "languageController" and joins the language manager's windows.
+    LanguageController(QWidget* window, const LangEntry& langData);
     /// Leaves the language manager's windows.
-    ~TLanguageController() override;
+    ~LanguageController() override;
 
     QWidget* window() const { return m_window; }
     /// The table; after loaded(), without the entries whose component does not exist.

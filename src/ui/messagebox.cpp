@@ -37,7 +37,7 @@ QString applicationTitle()
     return s_applicationTitle.isEmpty() ? QCoreApplication::applicationName() : s_applicationTitle;
 }
 
-int MessageBox(QWidget* parent, const QString& text, const QString& caption, int flags)
+int showMessageBox(QWidget* parent, const QString& text, const QString& caption, int flags)
 {
     int answer = 0;
     if (DialogSeam::take({Prompt::Message, text, caption, flags}, answer))
@@ -62,7 +62,7 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, int
     return box.clickedButton() == ok ? Win::IDOK : Win::IDCANCEL;
 }
 
-void ShowMessage(const QString& text)
+void showNotice(const QString& text)
 {
     int answer = 0;
     if (DialogSeam::take({Prompt::Message, text, QString(), Prompt::PlainNotice}, answer))
@@ -71,12 +71,12 @@ void ShowMessage(const QString& text)
     box.exec();
 }
 
-void ShowErrorBox(const QString& text)
+void showErrorBox(const QString& text)
 {
-    MessageBox(QApplication::activeWindow(), text, applicationTitle(), Win::MB_ICONHAND);
+    showMessageBox(QApplication::activeWindow(), text, applicationTitle(), Win::MB_ICONHAND);
 }
 
-QString PromptFileOpen(QWidget* parent, const QString& title, const QString& filter)
+QString promptFileOpen(QWidget* parent, const QString& title, const QString& filter)
 {
     QString path;
     if (DialogSeam::takeFileName({Prompt::FileOpen, filter, title, 0}, path))
@@ -84,7 +84,7 @@ QString PromptFileOpen(QWidget* parent, const QString& title, const QString& fil
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
-QString PromptFileSave(QWidget* parent, const QString& title, const QString& filter, const QString& suggested)
+QString promptFileSave(QWidget* parent, const QString& title, const QString& filter, const QString& suggested)
 {
     QString path;
     if (DialogSeam::takeFileName({Prompt::FileSave, filter, title, 0}, path))
@@ -92,7 +92,7 @@ QString PromptFileSave(QWidget* parent, const QString& title, const QString& fil
     return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
-bool PromptPrint(QWidget* parent, QPrinter* printer)
+bool promptPrint(QWidget* parent, QPrinter* printer)
 {
     int answer = 0;
     if (DialogSeam::take({Prompt::Print, QString(), QString(), 0}, answer))

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes in the manner of the Windows call: the caller passes the same flag values
 // (buttons, icon, default button) and gets the same return values. Every prompt of the program
-// goes through here or through PromptFileOpen / PromptFileSave, so that tests can answer it (see DialogSeam).
+// goes through here or through promptFileOpen / promptFileSave, so that tests can answer it (see DialogSeam).
 
 #include <QString>
 
@@ -29,27 +29,27 @@ enum : int {
 /// (16, 32, 48, 64) and 256 to make the second button the default. Returns IDOK or IDCANCEL
 /// (closing the box or Esc answers IDCANCEL where there is a Cancel button, IDOK otherwise), or IDYES or
 /// IDNO for Yes/No (closing the box or Esc answers IDNO).
-int MessageBox(QWidget* parent, const QString& text, const QString& caption, int flags);
+int showMessageBox(QWidget* parent, const QString& text, const QString& caption, int flags);
 
 /// The plain notice: the text, an OK button, no icon and no title.
-void ShowMessage(const QString& text);
+void showNotice(const QString& text);
 
 /// The application's title, shown on the standard error box (the program's name until set).
 void setApplicationTitle(const QString& title);
 QString applicationTitle();
 
 /// The standard error box of the user interface: the error text, the application's title, the error icon.
-void ShowErrorBox(const QString& text);
+void showErrorBox(const QString& text);
 
 /// The file-open dialog; returns the chosen path, or an empty text when the user cancels.
-QString PromptFileOpen(QWidget* parent, const QString& title, const QString& filter);
+QString promptFileOpen(QWidget* parent, const QString& title, const QString& filter);
 
 /// The file-save dialog, opening on suggested (a file name or path); asks before replacing a file.
 /// Returns the chosen path, or an empty text when the user cancels. A test answers it with a queued
 /// file name.
-QString PromptFileSave(QWidget* parent, const QString& title, const QString& filter,
+QString promptFileSave(QWidget* parent, const QString& title, const QString& filter,
                        const QString& suggested = QString());
 
 /// The print dialog for printer; true when the user chose to print. A test answers it with a queued
 /// IDOK or IDCANCEL (the printer then keeps its settings).
-bool PromptPrint(QWidget* parent, QPrinter* printer);
+bool promptPrint(QWidget* parent, QPrinter* printer);

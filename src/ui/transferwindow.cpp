@@ -21,8 +21,8 @@ bool askToStopTransfers(QWidget* parent, const QList<TransferWindow*>& transfers
     QStringList lines;
     for (TransferWindow* transfer : transfers)
         lines << transfer->runningTransfer();
-    return MessageBox(parent, lines.join(QLatin1Char('\n')), QStringLiteral("傳輸中"),
-                      Win::MB_YESNO | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
+    return showMessageBox(parent, lines.join(QLatin1Char('\n')), QStringLiteral("傳輸中"),
+                          Win::MB_YESNO | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
            == Win::IDYES;
 }
 

@@ -17,12 +17,12 @@ const QString kKey = QStringLiteral("default");
 int registerLanguageFiles()
 {
     const QString mask = QStringLiteral("*.lng");
-    TLanguageManager& manager = LangManager();
+    LanguageManager& manager = languageManager();
     // An installed program is started from the home folder, its language files beside it; the
     // working directory may still hold a file of its own, and that one is meant.
-    int count = manager.ScanForLangFiles(QCoreApplication::applicationDirPath(), mask, false);
+    int count = manager.scanForLanguageFiles(QCoreApplication::applicationDirPath(), mask, false);
     if (QDir(QDir::currentPath()) != QDir(QCoreApplication::applicationDirPath()))
-        count += manager.ScanForLangFiles(QDir::currentPath(), mask, false);
+        count += manager.scanForLanguageFiles(QDir::currentPath(), mask, false);
     return count;
 }
 
@@ -30,10 +30,10 @@ bool applyStartupLanguage()
 {
     const QString value = IniFile::findSetting(kSection, kKey).value;
     const bool builtIn = value == QLatin1String("tw");
-    TLanguageManager& manager = LangManager();
+    LanguageManager& manager = languageManager();
     // Without a registered language file there is no index 1: the built-in texts stay.
-    manager.setLanguageID(manager.LanguageIDs(builtIn ? 0 : 1));
-    return manager.LanguageID() == TLanguageManager::DefaultLanguageID;
+    manager.setLanguageId(manager.languageIdAt(builtIn ? 0 : 1));
+    return manager.languageId() == LanguageManager::DefaultLanguageID;
 }
 
 void storeLanguageChoice(const QString& choice)
@@ -41,9 +41,9 @@ void storeLanguageChoice(const QString& choice)
     IniFile::writeSetting(kSection, kKey, choice);
 }
 
-TLanguageController* attachLanguageController(QWidget* window)
+LanguageController* attachLanguageController(QWidget* window)
 {
-    auto* controller = new TLanguageController(window, LangTables::forWindow(window->objectName()));
+    auto* controller = new LanguageController(window, LangTables::forWindow(window->objectName()));
     controller->loaded();
     return controller;
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 class QWidget;
-class TLanguageController;
+class LanguageController;
 
 /// Registers the language files "*.lng" beside the program, then those of the working directory
 /// (not their subdirectories), so that a file in the working directory replaces one of the same
@@ -20,5 +20,5 @@ int registerLanguageFiles();
 bool applyStartupLanguage();
 /// Stores the language choice ("tw" or "cn") for the next start (IniFile::writeSetting).
 void storeLanguageChoice(const QString& choice);
-/// Gives a newly built window its translation controller "LangCtrl" and translates it.
-TLanguageController* attachLanguageController(QWidget* window);
+/// Gives a newly built window its translation controller "languageController" and translates it.
+LanguageController* attachLanguageController(QWidget* window);

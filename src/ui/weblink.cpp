@@ -11,7 +11,7 @@ std::function<bool(const QString&)>& hook()
 }
 } // namespace
 
-bool HlinkNavigateString(const QString& url)
+bool openWebLink(const QString& url)
 {
     if (hook())
         return hook()(url);

@@ -6,8 +6,8 @@
 
 /// Hands the address to the desktop's default browser; false when the desktop refuses it. While a
 /// hook is set, the hook receives the address instead and its answer is returned.
-bool HlinkNavigateString(const QString& url);
+bool openWebLink(const QString& url);
 
-/// Where HlinkNavigateString sends addresses from now on instead of the browser (tests); an empty
+/// Where openWebLink sends addresses from now on instead of the browser (tests); an empty
 /// function restores the browser.
 void setHlinkNavigateHook(std::function<bool(const QString& url)> hook);

@@ -1,6 +1,6 @@
 #include "testsupport.h"
 
-#include "app/formabout.h"
+#include "app/aboutdialog.h"
 #include "ui/weblink.h"
 
 #include <QApplication>
@@ -52,7 +52,7 @@ private slots:
 
     void windowLook()
     {
-        TfrmAbout box(nullptr, rynPath());
+        AboutDialog box(nullptr, rynPath());
         QCOMPARE(box.objectName(), QStringLiteral("frmAbout"));
         QCOMPARE(box.windowTitle(), QStringLiteral("軟體資訊"));
         const Qt::WindowFlags flags = box.windowFlags();
@@ -79,7 +79,7 @@ private slots:
     // Centred on the outer width of the window as it is shown, frame included.
     void showsTheProgramsVersionCentred()
     {
-        TfrmAbout box(nullptr, rynPath());
+        AboutDialog box(nullptr, rynPath());
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QVERIFY(box.frameGeometry().width() > box.width());
@@ -110,12 +110,12 @@ private slots:
     void keepsCaptionWithoutVersion()
     {
         QFETCH(QString, path);
-        TfrmAbout box(nullptr, path);
+        AboutDialog box(nullptr, path);
         QLabel* version = label(&box, "lblVersion");
         QCOMPARE(version->text(), QStringLiteral("lblVersion"));
         const QPoint somewhere(3, version->y() + 1);
         version->move(somewhere);
-        box.FormCreate();
+        box.showVersion();
         QCOMPARE(version->text(), QStringLiteral("lblVersion"));
         QCOMPARE(version->pos(), somewhere);
     }
@@ -136,7 +136,7 @@ private slots:
     {
         QFETCH(int, freeWidth);
         QFETCH(int, left);
-        TfrmAbout box(nullptr, rynPath());
+        AboutDialog box(nullptr, rynPath());
         // Shown, the window has a frame, so its outer width differs from its inner one.
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
@@ -145,14 +145,14 @@ private slots:
         QVERIFY(frame > 0);
         box.setFixedWidth(version->width() + freeWidth - frame);
         QCOMPARE(box.frameGeometry().width() - version->width(), freeWidth);
-        box.FormCreate();
+        box.showVersion();
         QCOMPARE(version->x(), left);
         QCOMPARE(version->text(), QStringLiteral("V 1.3.0.0"));
     }
 
     void linkLooksFollowTheMouse()
     {
-        TfrmAbout box(nullptr, rynPath());
+        AboutDialog box(nullptr, rynPath());
         QLabel* link = label(&box, "lblWebsite");
         QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(textColor(link), QColor(0, 0, 128));
@@ -175,7 +175,7 @@ private slots:
 
     void clickOpensTheHomePage()
     {
-        TfrmAbout box(nullptr, rynPath());
+        AboutDialog box(nullptr, rynPath());
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QLabel* link = label(&box, "lblWebsite");
@@ -189,7 +189,7 @@ private slots:
 
     void okClosesTheModalBox()
     {
-        TfrmAbout box(nullptr, rynPath());
+        AboutDialog box(nullptr, rynPath());
         TestSupport::runWhenModal([](QWidget* modal) {
             QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("btnOK")), Qt::LeftButton);
         });

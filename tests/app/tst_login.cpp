@@ -1,5 +1,5 @@
 #include "platform/messages.h"
-#include "app/formlogin.h"
+#include "app/logindialog.h"
 #include "session/rynconst.h"
 #include "data/digest.h"
 #include "platform/dialogseam.h"
@@ -18,20 +18,20 @@ class TestLogin : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TfrmLogin> m_dialog;
+    std::unique_ptr<LoginDialog> m_dialog;
     std::unique_ptr<WireTap> m_tap;
     QByteArray m_serverPort;
 
-    TfrmLogin* open()
+    LoginDialog* open()
     {
-        m_dialog = std::make_unique<TfrmLogin>();
+        m_dialog = std::make_unique<LoginDialog>();
         m_dialog->show();
         if (!QTest::qWaitForWindowExposed(m_dialog.get()))
             qWarning("login dialog not shown");
         return m_dialog.get();
     }
 
-    void attempt(TfrmLogin* d, const QString& name, const QString& password)
+    void attempt(LoginDialog* d, const QString& name, const QString& password)
     {
         d->txtLogin->setText(name);
         d->txtPassword->setText(password);
@@ -73,7 +73,7 @@ private slots:
 
     void layout()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         QCOMPARE(d->windowTitle(), QStringLiteral("登入"));
         QCOMPARE(d->btnLogin->text(), QStringLiteral("登入 (&L)"));
         QCOMPARE(d->btnExit->text(), QStringLiteral("取消 (&X)"));
@@ -87,9 +87,9 @@ private slots:
 
     void administratorLogsIn()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         attempt(d, "admin", "admin123");
-        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(d->result(), int(LoginDialog::mrOk));
         QCOMPARE(UID, QStringLiteral("admin"));
         QCOMPARE(UNAME, QStringLiteral("系統管理員"));
         QCOMPARE(ISADMIN, qint16(1));
@@ -102,9 +102,9 @@ private slots:
     void staffIsNoAdministratorAndWatermarkFollowsCorp()
     {
         SandboxDb::exec("UPDATE corp SET watermark=0");
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         attempt(d, "staff", "staff123");
-        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(d->result(), int(LoginDialog::mrOk));
         QCOMPARE(ISADMIN, qint16(0));
         QCOMPARE(WATERMARK, qint16(0));
     }
@@ -112,16 +112,16 @@ private slots:
     void emptyCorpGivesNoWatermark()
     {
         SandboxDb::exec("DELETE FROM corp");
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         attempt(d, "admin", "admin123");
-        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(d->result(), int(LoginDialog::mrOk));
         QCOMPARE(WATERMARK, qint16(0));
     }
 
     void firstMatchingRowFillsTheUser()
     {
         SandboxDb::exec("INSERT INTO users (uid, uname, pwd, isadmin) VALUES ('admin', 'second', MD5('admin123'), 0)");
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         attempt(d, "admin", "admin123");
         QCOMPARE(UNAME, QStringLiteral("系統管理員"));
         QCOMPARE(ISADMIN, qint16(1));
@@ -129,7 +129,7 @@ private slots:
 
     void twoFailuresThenSuccess()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         for (int i = 0; i < 2; ++i) {
             DialogSeam::queueAnswer(Win::IDOK);
             attempt(d, "admin", "wrong");
@@ -142,12 +142,12 @@ private slots:
         }
         QCOMPARE(d->errcnt, 2);
         attempt(d, "admin", "admin123");
-        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(d->result(), int(LoginDialog::mrOk));
     }
 
     void thirdFailureEnds()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueAnswer(Win::IDOK);
         DialogSeam::queueAnswer(Win::IDOK);
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(DialogSeam::last().text, QStringLiteral("帳號或密碼錯誤達三次，系統將強制退出"));
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("帳號或密碼錯誤"));
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_OK));
-        QCOMPARE(d->result(), int(TfrmLogin::mrAbort));
+        QCOMPARE(d->result(), int(LoginDialog::mrAbort));
         QVERIFY(!d->isVisible());
         QCOMPARE(d->txtLogin->text(), QStringLiteral("c"));
         QCOMPARE(d->txtPassword->text(), QStringLiteral("3"));
@@ -193,7 +193,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, password);
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         DialogSeam::queueAnswer(Win::IDOK);
         attempt(d, name, password);
         QCOMPARE(d->result(), 0);
@@ -205,7 +205,7 @@ private slots:
 
     void longInputIsCutAtTwentyCharacters()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         const QString longText(100000, QLatin1Char('\''));
         DialogSeam::queueAnswer(Win::IDOK);
         attempt(d, longText, longText);
@@ -232,26 +232,26 @@ private slots:
         insert.addBindValue(name);
         insert.addBindValue(MD5(password));
         QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         attempt(d, name, password);
-        QCOMPARE(d->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(d->result(), int(LoginDialog::mrOk));
         QCOMPARE(UID, name);
     }
 
     void escAndCloseBoxEndTheDialog()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         QTest::keyClick(d->txtLogin, Qt::Key_Escape);
-        QCOMPARE(d->result(), int(TfrmLogin::mrClose));
+        QCOMPARE(d->result(), int(LoginDialog::mrClose));
         QVERIFY(!d->isVisible());
         d = open();
         d->close();
-        QCOMPARE(d->result(), int(TfrmLogin::mrCancel));
+        QCOMPARE(d->result(), int(LoginDialog::mrCancel));
     }
 
     void enterMovesThroughTheTabStops()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         d->txtLogin->setFocus();
         QTest::keyClick(d->txtLogin, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), d->txtPassword);
@@ -259,13 +259,13 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), d->btnLogin);
         d->btnExit->setFocus();
         QTest::keyClick(d->btnExit, Qt::Key_Return);
-        QCOMPARE(d->result(), int(TfrmLogin::mrClose));
+        QCOMPARE(d->result(), int(LoginDialog::mrClose));
     }
 
     // Enter presses push buttons only: the clicked check box keeps its state and the focus moves on.
     void enterOnTheCheckBoxMovesOn()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
         QCOMPARE(QApplication::focusWidget(), d->chkShowPassword);
         QStyleOption option;
@@ -280,7 +280,7 @@ private slots:
 
     void showPassword()
     {
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
         QCOMPARE(d->txtPassword->echoMode(), QLineEdit::Normal);
         QTest::mouseClick(d->chkShowPassword, Qt::LeftButton, {}, QPoint(5, d->chkShowPassword->height() / 2));
@@ -295,7 +295,7 @@ private slots:
         IniFile::writeSetting("Server", "DbPort", QString::number(port));
         const QString settings = IniFile::findSetting("Server", "DbPort").file;
         DialogSeam::queueAnswer(Win::IDOK);
-        TfrmLogin* d = open();
+        LoginDialog* d = open();
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         const QString named = Msg::databaseServer("127.0.0.1", port)
                               + Msg::settingsEachFrom(Msg::settingVariable("RYN_SERVER"), Msg::settingFile(settings));

@@ -1,19 +1,19 @@
-#include "app/formrynmain.h"
+#include "app/mainwindow.h"
 #include "lang/languagemanager.h"
 #include "session/rynconst.h"
 #include "data/connection.h"
-#include "forms/formcorp.h"
+#include "forms/corpwindow.h"
 #include "forms/ftpupload.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
-#include "forms/formclassroom.h"
-#include "forms/formstudent.h"
+#include "forms/classroomwindow.h"
+#include "forms/studentwindow.h"
 #include "formdriver.h"
-#include "forms/formdayclose.h"
-#include "forms/formlowbalance.h"
-#include "forms/formstatistics.h"
-#include "forms/formstudclass.h"
-#include "forms/formwatchlog.h"
+#include "forms/dayclosewindow.h"
+#include "forms/lowbalancewindow.h"
+#include "forms/statisticswindow.h"
+#include "forms/studclasswindow.h"
+#include "forms/watchlogwindow.h"
 #include "platform/inifile.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
@@ -30,23 +30,23 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TfrmRynMain> m_main;
+    std::unique_ptr<MainWindow> m_main;
     QTemporaryDir m_dir;
     QString m_oldDir;
 
-    TfrmRynMain* open(qint16 isAdmin = 1)
+    MainWindow* open(qint16 isAdmin = 1)
     {
         ISADMIN = isAdmin;
         UID = QStringLiteral("admin");
-        m_main = std::make_unique<TfrmRynMain>();
+        m_main = std::make_unique<MainWindow>();
         m_main->showMaximized();
         return m_main.get();
     }
 
-    static TfrmStudent* students(TfrmRynMain* w)
+    static StudentWindow* students(MainWindow* w)
     {
         w->mitStudent->trigger();
-        auto* form = qobject_cast<TfrmStudent*>(w->mdiArea->activeSubWindow()->widget());
+        auto* form = qobject_cast<StudentWindow*>(w->mdiArea->activeSubWindow()->widget());
         if (!form)
             qFatal("No students window");
         return form;
@@ -64,7 +64,7 @@ private slots:
 
     void init()
     {
-        LangManager().reset();
+        languageManager().reset();
         DialogSeam::clear();
         QFile::remove(m_dir.filePath("ryn.ini"));
         QFile::remove(IniFile::userSettingsPath());
@@ -77,13 +77,13 @@ private slots:
             m_main->setAttribute(Qt::WA_DeleteOnClose, false);
             m_main.reset();
         }
-        LangManager().reset();
+        languageManager().reset();
         QCOMPARE(DialogSeam::pending(), 0);
     }
 
     void menusInOrder()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QCOMPARE(w->windowTitle(), QStringLiteral("Korvel線上補課後台管理"));
         QCOMPARE(
             captions(w->mitBasic),
@@ -127,7 +127,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, viaShortcut);
         QFETCH(bool, closes);
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QVERIFY(QTest::qWaitForWindowActive(w));
         DialogSeam::queueAnswer(answer);
         if (viaShortcut)
@@ -143,7 +143,7 @@ private slots:
 
     void closeQuestionTakesTheLabelsTexts()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         w->lblCloseQuery->setText(QStringLiteral("确定结束本系统?"));
         w->lblExit->setText(QStringLiteral("结束"));
         DialogSeam::queueAnswer(Win::IDCANCEL);
@@ -154,7 +154,7 @@ private slots:
 
     void oneChildWindowPerClass()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         int made = 0;
         auto makeA = [&]() -> FormA* {
             ++made;
@@ -180,7 +180,7 @@ private slots:
 
     void closeAllFreesEveryChildWithoutQuestions()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         w->mitCloseAll->trigger();
         QVERIFY(w->mdiArea->subWindowList().isEmpty());
         QPointer<FormA> a = w->bringUpChild<FormA>([] { return new FormA; });
@@ -194,7 +194,7 @@ private slots:
 
     void tiling()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         w->bringUpChild<FormA>([] { return new FormA; });
         w->bringUpChild<FormB>([] { return new FormB; });
         const QList<QMdiSubWindow*> subs = w->mdiArea->subWindowList(QMdiArea::CreationOrder);
@@ -217,7 +217,7 @@ private slots:
 
     void windowMenuListsTheChildren()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         auto* a = w->bringUpChild<FormA>([] { return new FormA; });
         a->setWindowTitle(QStringLiteral("學生管理"));
         QMetaObject::invokeMethod(w->mitWindow, "aboutToShow");
@@ -243,11 +243,11 @@ private slots:
     {
         QFETCH(QString, caption);
         QFETCH(QString, stored);
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         IniFile::writeString(m_dir.filePath("ryn.ini"), "Server", "Host", "127.0.0.1");
         const QString titleBefore = w->mitTW->text();
         DialogSeam::queueAnswer(Win::IDOK);
-        w->SetDefaultLang(caption);
+        w->setDefaultLanguage(caption);
         QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), stored);
         QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Server", "Host", ""), QStringLiteral("127.0.0.1"));
         QCOMPARE(UILANGUAGE, stored);
@@ -260,7 +260,7 @@ private slots:
 
     void languageItemsClick()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         DialogSeam::queueAnswer(Win::IDOK);
         w->mitCN->trigger();
         QCOMPARE(IniFile::readString(IniFile::userSettingsPath(), "Language", "default", ""), QStringLiteral("cn"));
@@ -279,23 +279,23 @@ private slots:
         // Without a language file the built-in texts are shown, and ticked, whatever the setting.
         QVERIFY(open()->mitTW->isChecked());
         m_main.reset();
-        QVERIFY(LangManager().RegisterLangFile(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng"));
+        QVERIFY(languageManager().registerLanguageFile(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng"));
         QVERIFY(open()->mitCN->isChecked());
     }
 
     void recordWindowsFromTheMenu()
     {
         SandboxDb::reseed();
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         w->mitStudent->trigger();
         w->mitClassroom->trigger();
         w->mitStudent->trigger();
         QCOMPARE(w->mdiArea->subWindowList().size(), 2);
-        QVERIFY(qobject_cast<TfrmStudent*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(qobject_cast<StudentWindow*>(w->mdiArea->activeSubWindow()->widget()));
         QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
         // Exit frees the window; the menu then makes a new one.
-        auto* students = qobject_cast<TfrmStudent*>(w->mdiArea->activeSubWindow()->widget());
-        QPointer<TfrmStudent> gone(students);
+        auto* students = qobject_cast<StudentWindow*>(w->mdiArea->activeSubWindow()->widget());
+        QPointer<StudentWindow> gone(students);
         students->btnExit->click();
         QTRY_VERIFY(gone.isNull());
         QCOMPARE(w->mdiArea->subWindowList().size(), 1);
@@ -304,7 +304,7 @@ private slots:
     void companyWindowFromTheMenu()
     {
         SandboxDb::reseed();
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QVERIFY(w->mitCorp->isEnabled());
         // No logo on the private server: the listing's refusal is told once, on creation.
         QFile::remove(SandboxDb::videoFolder() + "logo.png");
@@ -312,7 +312,7 @@ private slots:
         w->mitCorp->trigger();
         w->mitCorp->trigger();
         QCOMPARE(w->mdiArea->subWindowList().size(), 1);
-        auto* corp = qobject_cast<TfrmCorp*>(w->mdiArea->activeSubWindow()->widget());
+        auto* corp = qobject_cast<CorpWindow*>(w->mdiArea->activeSubWindow()->widget());
         QVERIFY(corp);
         QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
         // The fetch runs on the window's job; the program is in use meanwhile.
@@ -323,20 +323,20 @@ private slots:
     void pointWindowsFromTheMenu()
     {
         SandboxDb::reseed();
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QVERIFY(w->mitBuy->isEnabled() && w->mitQuery->isEnabled());
         w->mitBuy->trigger();
-        QVERIFY(qobject_cast<TfrmStudClass*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(qobject_cast<StudClassWindow*>(w->mdiArea->activeSubWindow()->widget()));
         w->mitQuery->trigger();
-        QVERIFY(qobject_cast<TfrmWatchlog*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(qobject_cast<WatchLogWindow*>(w->mdiArea->activeSubWindow()->widget()));
         w->mitBuy->trigger();
         QCOMPARE(w->mdiArea->subWindowList().size(), 2);
-        QVERIFY(qobject_cast<TfrmStudClass*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(qobject_cast<StudClassWindow*>(w->mdiArea->activeSubWindow()->widget()));
         QVERIFY(w->mdiArea->activeSubWindow()->isMaximized());
         // The statistics window: one at most, maximised, freed when closed.
         w->mitStatistics->trigger();
         QPointer<QWidget> statistics = w->mdiArea->activeSubWindow()->widget();
-        QVERIFY(qobject_cast<TfrmStatistics*>(statistics));
+        QVERIFY(qobject_cast<StatisticsWindow*>(statistics));
         w->mitQuery->trigger();
         w->mitStatistics->trigger();
         QCOMPARE(w->mdiArea->subWindowList().size(), 3);
@@ -346,20 +346,20 @@ private slots:
         QTRY_VERIFY(statistics.isNull());
         // The day's close and the low-balance list, one of each.
         w->mitDayClose->trigger();
-        QVERIFY(qobject_cast<TfrmDayClose*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(qobject_cast<DayCloseWindow*>(w->mdiArea->activeSubWindow()->widget()));
         w->mitLowBalance->trigger();
-        QVERIFY(qobject_cast<TfrmLowBalance*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(qobject_cast<LowBalanceWindow*>(w->mdiArea->activeSubWindow()->widget()));
         w->mitDayClose->trigger();
-        QVERIFY(qobject_cast<TfrmDayClose*>(w->mdiArea->activeSubWindow()->widget()));
+        QVERIFY(qobject_cast<DayCloseWindow*>(w->mdiArea->activeSubWindow()->widget()));
         int dayCloses = 0;
         for (QMdiSubWindow* sub : w->mdiArea->subWindowList())
-            dayCloses += qobject_cast<TfrmDayClose*>(sub->widget()) ? 1 : 0;
+            dayCloses += qobject_cast<DayCloseWindow*>(sub->widget()) ? 1 : 0;
         QCOMPARE(dayCloses, 1);
     }
 
     void aboutBoxIsModal()
     {
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QString title;
         TestSupport::runWhenModal([&](QWidget* modal) {
             title = modal->windowTitle();
@@ -379,7 +379,7 @@ private slots:
         const QByteArray saved = qgetenv("RYN_DB_PORT");
         qputenv("RYN_DB_PORT", QByteArray::number(port));
         DialogSeam::queueAnswer(Win::IDOK);
-        TfrmRynMain* w = open(0);
+        MainWindow* w = open(0);
         qputenv("RYN_DB_PORT", saved);
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(!w->conn->connected());
@@ -392,9 +392,9 @@ private slots:
     void ctrlXAsksToEndAlsoFromAnEditBox()
     {
         SandboxDb::reseed();
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QVERIFY(QTest::qWaitForWindowActive(w));
-        TfrmStudent* form = students(w);
+        StudentWindow* form = students(w);
         FormDriver::click(form->btnAdd);
         FormDriver::typeInto(form->txtStudName, "abc");
         form->txtStudName->selectAll();
@@ -412,9 +412,9 @@ private slots:
     void underlinedLetterGoesToTheEnabledButtonFirst()
     {
         SandboxDb::reseed();
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QVERIFY(QTest::qWaitForWindowActive(w));
-        TfrmStudent* form = students(w);
+        StudentWindow* form = students(w);
         form->grdStudent->setFocus();
         QTest::keyClick(form->grdStudent, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(w->mitBasic->isVisible());
@@ -440,7 +440,7 @@ private slots:
     void recordWindowsAreNotResizable()
     {
         SandboxDb::reseed();
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QVERIFY(QTest::qWaitForWindowActive(w));
         students(w);
         QMdiSubWindow* sub = w->mdiArea->activeSubWindow();
@@ -467,12 +467,12 @@ private slots:
     {
         QFETCH(bool, closeAll);
         SandboxDb::reseed();
-        TfrmRynMain* w = open();
+        MainWindow* w = open();
         QVERIFY(QTest::qWaitForWindowActive(w));
         w->mitClassroom->trigger();
-        auto* form = qobject_cast<TfrmClassroom*>(w->mdiArea->activeSubWindow()->widget());
+        auto* form = qobject_cast<ClassroomWindow*>(w->mdiArea->activeSubWindow()->widget());
         QVERIFY(form);
-        QPointer<TfrmClassroom> alive(form);
+        QPointer<ClassroomWindow> alive(form);
         FormDriver::click(form->btnAdd);
         FormDriver::typeInto(form->txtClassName, "Lost");
         FormDriver::typeInto(form->txtVideoPoint, "99999");

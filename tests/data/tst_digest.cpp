@@ -78,7 +78,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, quoted);
-        QCOMPARE(QuotedStr(text), quoted);
+        QCOMPARE(quotedLiteral(text), quoted);
     }
 };
 

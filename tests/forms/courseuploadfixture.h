@@ -2,13 +2,13 @@
 // What the tests of sending a course's video share: the window's fixture, a folder of local files,
 // servers of a test's own (a slow link among them) and a probe that acts while a transfer runs.
 
-#include "app/formrynmain.h"
+#include "app/mainwindow.h"
 #include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "controls/dbgrid.h"
-#include "forms/formcourse.h"
+#include "forms/coursewindow.h"
 #include "forms/ftpupload.h"
 #include "testfiles.h"
 #include "testsupport.h"
@@ -53,7 +53,7 @@ inline QStringList messages()
 
 /// What a window shows while its transfer runs, seen at its first percentage caption.
 struct TransferProbe : QObject {
-    QPointer<TfrmCourse> form;
+    QPointer<CourseWindow> form;
     std::function<void()> during;
     QStringList captions;
     bool seen = false;
@@ -72,7 +72,7 @@ struct TransferProbe : QObject {
     }
 };
 
-class CourseUploadFixture : public QObject, protected WindowFixture<TfrmCourse>
+class CourseUploadFixture : public QObject, protected WindowFixture<CourseWindow>
 {
 protected:
     QTemporaryDir m_local;
@@ -80,13 +80,13 @@ protected:
     QByteArray m_ftpPort;
     TransferProbe m_probe;
 
-    TfrmCourse* open()
+    CourseWindow* open()
     {
         watch(WindowFixture::open());
         return m_form;
     }
 
-    void watch(TfrmCourse* form)
+    void watch(CourseWindow* form)
     {
         m_probe.form = form;
         form->installEventFilter(&m_probe);
@@ -157,7 +157,7 @@ protected:
         QVERIFY(!messages().contains(QStringLiteral("上傳完畢")));
         QVERIFY(!m_form->ftpUpload->running());
         QCOMPARE(frameRule(), QString());
-        QCOMPARE(m_form->ProgressBar->value(), 0);
+        QCOMPARE(m_form->progressBar->value(), 0);
         QVERIFY(m_form->btnDelAll->isEnabled() != m_form->tblCourse->editing());
     }
 

@@ -1,6 +1,6 @@
-#include "forms/formchangepassword.h"
-#include "app/formlogin.h"
-#include "app/formrynmain.h"
+#include "forms/changepasswordwindow.h"
+#include "app/logindialog.h"
+#include "app/mainwindow.h"
 #include "session/rynconst.h"
 #include "data/digest.h"
 #include "platform/programend.h"
@@ -19,7 +19,7 @@ using namespace FormDriver;
 
 // The change-password window: its checks, the logged-in user's row, the ending of the program,
 // and its life as a child of the main window (minimised on closing, brought back as it was).
-class TestChangePassword : public QObject, WindowFixture<TfrmChangePassword>
+class TestChangePassword : public QObject, WindowFixture<ChangePasswordWindow>
 {
     Q_OBJECT
 
@@ -30,10 +30,10 @@ class TestChangePassword : public QObject, WindowFixture<TfrmChangePassword>
         return SandboxDb::scalar(QStringLiteral("SELECT pwd FROM users WHERE uid='%1'").arg(uid)).toString();
     }
 
-    static QMdiSubWindow* frameOf(TfrmRynMain* main)
+    static QMdiSubWindow* frameOf(MainWindow* main)
     {
         for (QMdiSubWindow* sub : main->mdiArea->subWindowList())
-            if (qobject_cast<TfrmChangePassword*>(sub->widget()))
+            if (qobject_cast<ChangePasswordWindow*>(sub->widget()))
                 return sub;
         return nullptr;
     }
@@ -134,7 +134,7 @@ private slots:
     void changesTheRowTheLoginMatched()
     {
         SandboxDb::exec("INSERT INTO users (uid, uname, pwd) VALUES ('staff', '另一人', MD5('other1'))");
-        TfrmLogin login;
+        LoginDialog login;
         login.txtLogin->setText("staff");
         login.txtPassword->setText("other1");
         click(login.btnLogin);
@@ -174,13 +174,13 @@ private slots:
 
     void closingMinimisesAndTheMenuBringsItBack()
     {
-        TfrmRynMain main;
+        MainWindow main;
         main.showMaximized();
         main.mitPassword->trigger();
         QMdiSubWindow* sub = frameOf(&main);
         QVERIFY(sub);
         QVERIFY(sub->isMaximized());
-        auto* form = qobject_cast<TfrmChangePassword*>(sub->widget());
+        auto* form = qobject_cast<ChangePasswordWindow*>(sub->widget());
         typeInto(form->txtPassword1, "kept1");
         click(form->btnExit);
         QVERIFY(sub->isMinimized());
@@ -200,10 +200,10 @@ private slots:
     void successEndsTheMessageLoopWithoutTheCloseQuestion()
     {
         setProgramEnd(nullptr);
-        TfrmRynMain main;
+        MainWindow main;
         main.showMaximized();
         main.mitPassword->trigger();
-        auto* form = qobject_cast<TfrmChangePassword*>(frameOf(&main)->widget());
+        auto* form = qobject_cast<ChangePasswordWindow*>(frameOf(&main)->widget());
         typeInto(form->txtPassword1, "loop1");
         typeInto(form->txtPassword2, "loop1");
         DialogSeam::queueAnswer(Win::IDOK);

@@ -3,7 +3,7 @@
 #include "controls/dbgrid.h"
 #include "platform/serversettings.h"
 #include "data/snapshottable.h"
-#include "forms/formclassroom.h"
+#include "forms/classroomwindow.h"
 #include "formdriver.h"
 #include "platform/dialogseam.h"
 #include "ui/messagebox.h"
@@ -17,7 +17,7 @@
 using namespace FormDriver;
 
 // The record-window frame, through the classes window: states, checks, sorting, keys, writes.
-class TestClassroom : public QObject, WindowFixture<TfrmClassroom>
+class TestClassroom : public QObject, WindowFixture<ClassroomWindow>
 {
     Q_OBJECT
 
@@ -353,9 +353,9 @@ private slots:
     {
         open();
         std::unique_ptr<Connection> other(SandboxDb::programConnection(nullptr));
-        auto* second = new TfrmClassroom(other.get());
+        auto* second = new ClassroomWindow(other.get());
         second->show();
-        for (TfrmClassroom* w : {m_form.data(), second})
+        for (ClassroomWindow* w : {m_form.data(), second})
             w->tblClassroom->locate("crpkey", 1);
         click(m_form->btnEdit);
         click(second->btnEdit);
@@ -377,7 +377,7 @@ private slots:
         SandboxDb::exec("RENAME TABLE classroom TO classroom_gone");
         std::unique_ptr<Connection> broken(SandboxDb::programConnection(nullptr));
         DialogSeam::queueAnswer(Win::IDOK);
-        m_form = new TfrmClassroom(broken.get());
+        m_form = new ClassroomWindow(broken.get());
         m_form->show();
         SandboxDb::exec("RENAME TABLE classroom_gone TO classroom");
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));

@@ -3,7 +3,7 @@
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
-#include "forms/formcorp.h"
+#include "forms/corpwindow.h"
 #include "forms/ftpupload.h"
 #include "testfiles.h"
 #include "testsupport.h"
@@ -21,7 +21,7 @@ using namespace FormDriver;
 using namespace TestFiles;
 
 // The company window: its one row, and the logo sent to and fetched from the private FTP server.
-class TestCorp : public QObject, WindowFixture<TfrmCorp>
+class TestCorp : public QObject, WindowFixture<CorpWindow>
 {
     Q_OBJECT
 
@@ -81,7 +81,7 @@ private slots:
         startCase();
         QDir(m_movies).removeRecursively();
         QDir().mkpath(m_movies);
-        QFile::remove(TfrmCorp::localLogoPath());
+        QFile::remove(CorpWindow::localLogoPath());
         write(onServer("logo.png"), png(40, 30, Qt::red));
     }
 
@@ -102,10 +102,10 @@ private slots:
         QVERIFY(!m_form->btnAdd->isVisible() && !m_form->btnDelete->isVisible());
         QVERIFY(!m_form->chkWatermark->isVisible() && !m_form->btnDownload->isVisible());
         // The logo came into the working directory and is shown.
-        QCOMPARE(read(TfrmCorp::localLogoPath()), read(onServer("logo.png")));
+        QCOMPARE(read(CorpWindow::localLogoPath()), read(onServer("logo.png")));
         QCOMPARE(shownLogo(), QSize(40, 30));
         // Every component the translation table names exists under that name.
-        QCOMPARE(m_form->LangCtrl->langData().propertyCount(), LangTables::frmCorp().propertyCount());
+        QCOMPARE(m_form->languageController->langData().propertyCount(), LangTables::frmCorp().propertyCount());
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -183,10 +183,10 @@ private slots:
         click(m_form->btnCancel);
         // Opened again, the window shows what the server now holds as logo.png.
         delete m_form;
-        QFile::remove(TfrmCorp::localLogoPath());
+        QFile::remove(CorpWindow::localLogoPath());
         open();
         QCOMPARE(shownLogo(), remote == "logo.png" ? QSize(64, 48) : QSize(40, 30));
-        QCOMPARE(read(TfrmCorp::localLogoPath()), read(onServer("logo.png")));
+        QCOMPARE(read(CorpWindow::localLogoPath()), read(onServer("logo.png")));
     }
 
     void refusedFiles_data()
@@ -245,7 +245,7 @@ private slots:
     {
         QFETCH(QByteArray, serverLogo);
         QFETCH(QString, reason);
-        write(TfrmCorp::localLogoPath(), "the last good copy");
+        write(CorpWindow::localLogoPath(), "the last good copy");
         QFile::remove(onServer("logo.png"));
         if (!serverLogo.isEmpty())
             write(onServer("logo.png"), serverLogo);
@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(DialogSeam::last().flags, Prompt::PlainNotice);
         QVERIFY(m_form->imgLogo->pixmap().isNull() && !QApplication::overrideCursor());
         QCOMPARE(m_form->txtInvoiceno->text(), QStringLiteral("12345678"));
-        QCOMPARE(read(TfrmCorp::localLogoPath()), QByteArray("the last good copy"));
+        QCOMPARE(read(CorpWindow::localLogoPath()), QByteArray("the last good copy"));
         QCOMPARE(QDir::current().entryList({"logo.png*"}, QDir::Files), QStringList{"logo.png"});
         if (!reason.contains(Msg::ftpLogin("", 0).left(2)))
             return;
@@ -276,11 +276,11 @@ private slots:
     void localLinkReplacedNotFollowed()
     {
         const QString target = write(m_workDir.filePath("elsewhere.txt"), "not to be written");
-        QVERIFY(QFile::link(target, TfrmCorp::localLogoPath()));
+        QVERIFY(QFile::link(target, CorpWindow::localLogoPath()));
         open();
         QCOMPARE(shownLogo(), QSize(40, 30));
-        QVERIFY(!QFileInfo(TfrmCorp::localLogoPath()).isSymLink());
-        QCOMPARE(read(TfrmCorp::localLogoPath()), read(onServer("logo.png")));
+        QVERIFY(!QFileInfo(CorpWindow::localLogoPath()).isSymLink());
+        QCOMPARE(read(CorpWindow::localLogoPath()), read(onServer("logo.png")));
         QCOMPARE(read(target), QByteArray("not to be written"));
     }
 

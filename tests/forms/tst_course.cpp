@@ -4,7 +4,7 @@
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
-#include "forms/formcourse.h"
+#include "forms/coursewindow.h"
 #include "forms/ftpupload.h"
 #include "testfiles.h"
 #include "testsupport.h"
@@ -17,7 +17,7 @@ using namespace FormDriver;
 
 // The courses window without a transfer: classes and their courses, the enabling rule, new rows,
 // and deleting a course together with its video on the FTP server.
-class TestCourse : public QObject, WindowFixture<TfrmCourse>
+class TestCourse : public QObject, WindowFixture<CourseWindow>
 {
     Q_OBJECT
 
@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(courses(), QStringList({"第一課 HTML"}));
         QCOMPARE(m_form->txtVideoName->text(), QStringLiteral("web01.mp4"));
         // Every component the translation table names exists under that name.
-        QCOMPARE(m_form->LangCtrl->langData().propertyCount(), LangTables::frmCourse().propertyCount());
+        QCOMPARE(m_form->languageController->langData().propertyCount(), LangTables::frmCourse().propertyCount());
     }
 
     void deleteAllButtonForTheAdminAccountOnly_data()

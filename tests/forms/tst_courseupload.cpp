@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(read(SandboxDb::videoFolder() + sentAs), read(path));
         QCOMPARE(m_probe.captions.first(), "filename: " + sentAs.section('.', 0, 0));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("100%"));
-        QCOMPARE(m_form->ProgressBar->value(), 0);
+        QCOMPARE(m_form->progressBar->value(), 0);
         QCOMPARE(m_form->txtStatus->text(), status);
         QVERIFY(!m_form->tblCourse->editing());
         QCOMPARE(frameRule(), QString());
@@ -248,23 +248,23 @@ private slots:
         open();
         click(m_form->btnEdit);
         m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, 2000000000);
-        QCOMPARE(m_form->ProgressBar->value(), 0);
+        QCOMPARE(m_form->progressBar->value(), 0);
         m_form->ftpUploadWork(FtpClient::Direction::Upload, 1500000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("75%"));
-        QCOMPARE(m_form->ProgressBar->value() * 4LL, m_form->ProgressBar->maximum() * 3LL);
+        QCOMPARE(m_form->progressBar->value() * 4LL, m_form->progressBar->maximum() * 3LL);
         m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, qint64(5) << 30);
-        QVERIFY(m_form->ProgressBar->maximum() > 0);
+        QVERIFY(m_form->progressBar->maximum() > 0);
         m_form->ftpUploadWork(FtpClient::Direction::Upload, (qint64(5) << 30) - 1);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("99%"));
-        QVERIFY(m_form->ProgressBar->value() <= m_form->ProgressBar->maximum());
+        QVERIFY(m_form->progressBar->value() <= m_form->progressBar->maximum());
         m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, 100000000);
         m_form->ftpUploadWork(FtpClient::Direction::Upload, 50000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("50%"));
-        QCOMPARE(m_form->ProgressBar->value(), 50000000);
+        QCOMPARE(m_form->progressBar->value(), 50000000);
         // Every byte sent is not yet the file on the server: 100 only once it is whole there.
         m_form->ftpUploadWork(FtpClient::Direction::Upload, 100000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("99%"));
-        QVERIFY(m_form->ProgressBar->value() < m_form->ProgressBar->maximum());
+        QVERIFY(m_form->progressBar->value() < m_form->progressBar->maximum());
     }
 };
 

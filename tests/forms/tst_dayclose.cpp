@@ -1,6 +1,6 @@
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
-#include "forms/formdayclose.h"
+#include "forms/dayclosewindow.h"
 #include "testsupport.h"
 #include "windowfixture.h"
 
@@ -12,7 +12,7 @@
 using namespace FormDriver;
 
 // The day's close: the sums per staff account and the totals of one day, as the database holds them.
-class TestDayClose : public QObject, WindowFixture<TfrmDayClose>
+class TestDayClose : public QObject, WindowFixture<DayCloseWindow>
 {
     Q_OBJECT
 

@@ -2,7 +2,7 @@
 #include "controls/gridheader.h"
 #include "controls/gridlayout.h"
 #include "controls/gridtooltexts.h"
-#include "forms/formstudclass.h"
+#include "forms/studclasswindow.h"
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
@@ -20,7 +20,7 @@ using namespace FormDriver;
 // The columns of a grid as a user arranges them (shown, hidden, moved, the built layout back), the
 // layout kept for the next window, rows copied for a spreadsheet, and the context menu by keyboard,
 // on the top-up window's bookings.
-class TestGridColumns : public QObject, WindowFixture<TfrmStudClass>
+class TestGridColumns : public QObject, WindowFixture<StudClassWindow>
 {
     Q_OBJECT
 

@@ -4,8 +4,8 @@
 #include "controls/gridfindbar.h"
 #include "controls/gridheader.h"
 #include "controls/gridtooltexts.h"
-#include "forms/formstudclass.h"
-#include "forms/formuser.h"
+#include "forms/studclasswindow.h"
+#include "forms/userwindow.h"
 #include "testfiles.h"
 #include "testsupport.h"
 #include "windowfixture.h"
@@ -22,7 +22,7 @@ using namespace FormDriver;
 // 陳大文 100, 林美玲 200, 陳大文 150, 陳大文 -10, 張志明 1500; September, September, October,
 // October, November): the rows each filter leaves, the count in the status bar, and what find,
 // export and a save do under a filter.
-class TestGridFilter : public QObject, WindowFixture<TfrmStudClass>
+class TestGridFilter : public QObject, WindowFixture<StudClassWindow>
 {
     Q_OBJECT
 
@@ -31,7 +31,7 @@ class TestGridFilter : public QObject, WindowFixture<TfrmStudClass>
     QLineEdit* box(Column c) { return m_form->grdStudClass->titleBar()->filterBox(c); }
     QString count()
     {
-        auto* label = m_form->StatusBar->findChild<QLabel*>(QStringLiteral("lblFilterCount"));
+        auto* label = m_form->statusBar->findChild<QLabel*>(QStringLiteral("lblFilterCount"));
         return label && label->isVisible() ? label->text() : QString();
     }
     static QString shown(int n, int m) { return GridToolTexts::text("lblFilterCount").arg(n).arg(m); }
@@ -134,7 +134,7 @@ private slots:
     void usersOwnFilterAndTheBoxes()
     {
         SandboxDb::exec("INSERT INTO users (uid, uname, pwd, isadmin) VALUES ('adm2', '管理員二', '', 1)");
-        auto* users = new TfrmUser(m_conn.get());
+        auto* users = new UserWindow(m_conn.get());
         show(users);
         DBGrid* grid = users->grdUser;
         grid->setFilterRowShown(true);
@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(users->tblUser->unfilteredCount(), 2);
         typeInto(grid->titleBar()->filterBox(0), "ad");
         QCOMPARE(users->tblUser->recordCount(), 1);
-        auto* label = users->StatusBar->findChild<QLabel*>(QStringLiteral("lblFilterCount"));
+        auto* label = users->statusBar->findChild<QLabel*>(QStringLiteral("lblFilterCount"));
         QVERIFY(label);
         QCOMPARE(label->text(), shown(1, 2));
         delete users;

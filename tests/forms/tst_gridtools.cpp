@@ -5,7 +5,7 @@
 #include "controls/gridtooltexts.h"
 #include "data/exportsource.h"
 #include "data/tableexport.h"
-#include "forms/formstudclass.h"
+#include "forms/studclasswindow.h"
 #include "testfiles.h"
 #include "testsupport.h"
 #include "ui/messagebox.h"
@@ -25,7 +25,7 @@ Q_DECLARE_METATYPE(GridExport::Format)
 // Every grid's find bar and export, on the top-up window's bookings (lookups by a text key and by
 // a number key, date-times, negative numbers): the rows found, and the files read back by tools
 // made for them.
-class TestGridTools : public QObject, WindowFixture<TfrmStudClass>
+class TestGridTools : public QObject, WindowFixture<StudClassWindow>
 {
     Q_OBJECT
 

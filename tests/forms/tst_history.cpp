@@ -8,9 +8,9 @@
 #include "data/connection.h"
 #include "data/snapshottable.h"
 #include "formdriver.h"
-#include "forms/formhistory.h"
-#include "forms/formstudclass.h"
-#include "forms/formstudent.h"
+#include "forms/historywindow.h"
+#include "forms/studclasswindow.h"
+#include "forms/studentwindow.h"
 #include "forms/rowhistory.h"
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
@@ -91,7 +91,7 @@ private slots:
     // old and the new name, newest first, and the key of the row in the title.
     void studentNameChangedThenCtrlH()
     {
-        auto form = std::make_unique<TfrmStudent>(m_conn.get());
+        auto form = std::make_unique<StudentWindow>(m_conn.get());
         show(form.get());
         QVERIFY(form->tblStudent->locate(QStringLiteral("spkey"), QStringLiteral("A001")));
         click(form->btnEdit);
@@ -123,7 +123,7 @@ private slots:
         insert.addBindValue(QDateTime(QDate(2026, 12, 8), QTime(15, 0)));
         QVERIFY(insert.exec());
         const qlonglong key = insert.lastInsertId().toLongLong();
-        auto form = std::make_unique<TfrmStudClass>(m_conn.get());
+        auto form = std::make_unique<StudClassWindow>(m_conn.get());
         show(form.get());
         QVERIFY(form->tblStudClass->locate(QStringLiteral("scpkey"), key));
 
@@ -149,7 +149,7 @@ private slots:
     // user hears that the row has no history yet.
     void newRowHasNone()
     {
-        auto form = std::make_unique<TfrmStudent>(m_conn.get());
+        auto form = std::make_unique<StudentWindow>(m_conn.get());
         show(form.get());
         click(form->btnAdd);
         QCOMPARE(focused(), form->txtSpkey);
@@ -170,10 +170,10 @@ private slots:
         SandboxDb::exec(QStringLiteral("UPDATE history SET changed = changed - INTERVAL 1 SECOND"));
         m_conn->setAccount(QStringLiteral("admin"));
         m_conn->execute(QStringLiteral("UPDATE classroom SET teacher = '黃老師' WHERE crpkey = 3"));
-        auto form = std::make_unique<TfrmHistory>(m_conn.get());
+        auto form = std::make_unique<HistoryWindow>(m_conn.get());
         show(form.get());
         QCOMPARE(form->qryHistory->recordCount(), 4);
-        QCOMPARE(form->StatusBar->currentMessage(), QStringLiteral("共 4 筆異動"));
+        QCOMPARE(form->statusBar->currentMessage(), QStringLiteral("共 4 筆異動"));
 
         typeInto(form->txtText, QStringLiteral("小華"));
         click(form->btnQuery);

@@ -3,9 +3,9 @@
 #include "data/exportsource.h"
 #include "data/snapshottable.h"
 #include "data/tableexport.h"
-#include "forms/formclassroom.h"
-#include "forms/formstudclass.h"
-#include "forms/formstudent.h"
+#include "forms/classroomwindow.h"
+#include "forms/studclasswindow.h"
+#include "forms/studentwindow.h"
 #include "forms/importaction.h"
 #include "forms/importpreview.h"
 #include "platform/dialogseam.h"
@@ -121,7 +121,7 @@ private slots:
 
     void classesBadRowsThenGoodThenDuplicates()
     {
-        auto* form = openWindow<TfrmClassroom>();
+        auto* form = openWindow<ClassroomWindow>();
         QList<QStringList> rows{{"班級名稱", "講師", "總點數", "每次扣點", "備註"}};
         for (int i = 0; i < 200; ++i)
             rows.append({QStringLiteral("新班 %1").arg(i, 3, 10, QLatin1Char('0')), "老師", "100", "5", "x"});
@@ -182,7 +182,7 @@ private slots:
 
         void big5StudentsAllOrNothing()
         {
-            auto* form = openWindow<TfrmStudent>();
+            auto* form = openWindow<StudentWindow>();
             // Big5 as a spreadsheet on a Traditional Chinese system writes CSV; no password column (the
             // student number is the default), a repeated number in other case inside the file.
             QString text = "學號,學生姓名\r\n";
@@ -226,7 +226,7 @@ private slots:
         {
             // The import's own connection goes through a relay that drops it once the first batch has
             // run on the server: the server undoes the transaction, and the user is told nothing was kept.
-            auto* form = openWindow<TfrmStudent>();
+            auto* form = openWindow<StudentWindow>();
             QByteArray csv = "spkey,studname\r\n";
             for (int i = 0; i < 1500; ++i)
                 csv += "L" + QByteArray::number(i) + ",x\r\n";
@@ -247,7 +247,7 @@ private slots:
         void topUpsWithTokensBrowseOnly()
         {
             UID = QStringLiteral("staff");
-            auto* form = openWindow<TfrmStudClass>();
+            auto* form = openWindow<StudClassWindow>();
             auto* action = form->findChild<ImportAction*>();
             click(form->btnAdd);
             QVERIFY(!action->allowed()); // only while browsing

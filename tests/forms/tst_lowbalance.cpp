@@ -1,5 +1,5 @@
 #include "controls/dbgrid.h"
-#include "forms/formlowbalance.h"
+#include "forms/lowbalancewindow.h"
 #include "platform/inifile.h"
 #include "testsupport.h"
 #include "windowfixture.h"
@@ -10,7 +10,7 @@
 using namespace FormDriver;
 
 // The low-balance list: exactly the students a plain statement of the tester's own finds.
-class TestLowBalance : public QObject, WindowFixture<TfrmLowBalance>
+class TestLowBalance : public QObject, WindowFixture<LowBalanceWindow>
 {
     Q_OBJECT
 
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(column(m_form->grdLowBalance, 0), ownList(200));
         QVERIFY(column(m_form->grdLowBalance, 0).contains(QStringLiteral("A002")));
         delete m_form;
-        QCOMPARE(TfrmLowBalance::storedThreshold(), 200);
+        QCOMPARE(LowBalanceWindow::storedThreshold(), 200);
         open();
         QCOMPARE(m_form->spnThreshold->value(), 200);
         m_form->spnThreshold->setValue(-8);

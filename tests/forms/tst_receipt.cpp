@@ -2,8 +2,8 @@
 #include "controls/dblookupcombobox.h"
 #include "data/snapshottable.h"
 #include "data/receiptbook.h"
-#include "forms/formstudclass.h"
-#include "forms/formwatchlog.h"
+#include "forms/studclasswindow.h"
+#include "forms/watchlogwindow.h"
 #include "session/rynconst.h"
 #include "testsupport.h"
 #include "ui/guard.h"
@@ -20,7 +20,7 @@ using namespace FormDriver;
 
 // Receipts of bookings: made after a save in the top-up window, recorded, a second one of the same
 // booking marked as a reprint, and made again from the point query's log.
-class TestReceipt : public QObject, WindowFixture<TfrmStudClass>
+class TestReceipt : public QObject, WindowFixture<StudClassWindow>
 {
     Q_OBJECT
 
@@ -145,7 +145,7 @@ private slots:
     {
         // The first student by name is A003: a booking of 1500 and two viewings.
         ReceiptBook::record(SandboxDb::programConnection(this), 5, QStringLiteral("admin"));
-        QPointer<TfrmWatchlog> query = new TfrmWatchlog(m_conn.get());
+        QPointer<WatchLogWindow> query = new WatchLogWindow(m_conn.get());
         show(query);
         QCOMPARE(query->tblStud->fieldByName("spkey")->asString(), QStringLiteral("A003"));
         QCOMPARE(query->bookingKeyAt(0), 5);

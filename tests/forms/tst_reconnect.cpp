@@ -3,11 +3,11 @@
 // saved exactly once by a later Save, the rows saved before stay, and the connection comes back with
 // all its settings.
 
-#include "app/formlogin.h"
+#include "app/logindialog.h"
 #include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
-#include "forms/formstudent.h"
+#include "forms/studentwindow.h"
 #include "testsupport.h"
 #include "windowfixture.h"
 #include "ui/messagebox.h"
@@ -28,7 +28,7 @@ qlonglong sessionId(Connection* connection)
 
 } // namespace
 
-class TestReconnect : public QObject, WindowFixture<TfrmStudent>
+class TestReconnect : public QObject, WindowFixture<StudentWindow>
 {
     Q_OBJECT
 
@@ -147,7 +147,7 @@ private slots:
     // The login dialog's own connection comes back the same way.
     void loginAfterKilledSession()
     {
-        TfrmLogin dialog;
+        LoginDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         SandboxDb::exec(QStringLiteral("KILL CONNECTION %1").arg(sessionId(dialog.connRyn)));
@@ -161,7 +161,7 @@ private slots:
         DialogSeam::clear();
         QTest::mouseClick(dialog.btnLogin, Qt::LeftButton);
         QVERIFY2(DialogSeam::prompts().isEmpty(), qPrintable(TestSupport::promptTexts().join(QLatin1Char('\n'))));
-        QCOMPARE(dialog.result(), int(TfrmLogin::mrOk));
+        QCOMPARE(dialog.result(), int(LoginDialog::mrOk));
         QCOMPARE(UID, QStringLiteral("admin"));
     }
 };

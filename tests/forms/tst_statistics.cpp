@@ -1,5 +1,5 @@
 #include "controls/dbgrid.h"
-#include "forms/formstatistics.h"
+#include "forms/statisticswindow.h"
 #include "testsupport.h"
 #include "windowfixture.h"
 
@@ -12,7 +12,7 @@ using namespace FormDriver;
 
 // The statistics window: every figure of its charts and grids against sums the test asks the
 // server for itself.
-class TestStatistics : public QObject, WindowFixture<TfrmStatistics>
+class TestStatistics : public QObject, WindowFixture<StatisticsWindow>
 {
     Q_OBJECT
 

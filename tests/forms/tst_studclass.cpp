@@ -3,7 +3,7 @@
 #include "controls/dbgrid.h"
 #include "controls/dblookupcombobox.h"
 #include "data/snapshottable.h"
-#include "forms/formstudclass.h"
+#include "forms/studclasswindow.h"
 #include "testsupport.h"
 #include "ui/messagebox.h"
 #include "windowfixture.h"
@@ -17,7 +17,7 @@
 using namespace FormDriver;
 
 // The point top-up window: bookings added with looked-up names, the class filling in the points.
-class TestStudClass : public QObject, WindowFixture<TfrmStudClass>
+class TestStudClass : public QObject, WindowFixture<StudClassWindow>
 {
     Q_OBJECT
 
@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(m_form->txtUid->text(), QStringLiteral("王小明"));
         typeText(m_form->txtSpkey, "A002");
         pressEnter();
-        QCOMPARE(m_form->DBEdit2->text(), QStringLiteral("林美玲"));
+        QCOMPARE(m_form->txtStudName->text(), QStringLiteral("林美玲"));
         typeInto(m_form->txtWatchPoint, "77");
         chooseClass(QStringLiteral("網頁設計"));
         QCOMPARE(m_form->txtWatchPoint->text(), QStringLiteral("150")); // the class's total replaces 77
@@ -183,7 +183,7 @@ private slots:
         chooseClass(QStringLiteral("Photoshop 影像處理"));
         QCOMPARE(m_form->txtWatchPoint->text(), QString());
         click(m_form->btnPost);
-        QCOMPARE(m_form->DBEdit2->text(), QString()); // an unknown student is accepted without a name
+        QCOMPARE(m_form->txtStudName->text(), QString()); // an unknown student is accepted without a name
         QCOMPARE(lastBooking("spkey").toString(), QStringLiteral("NOBODY"));
         QVERIFY(lastBooking("watchpoint").isNull());
         QCOMPARE(lastBooking("crpkey").toInt(), 2);

@@ -3,7 +3,7 @@
 #include "controls/dbgrid.h"
 #include "platform/serversettings.h"
 #include "data/snapshottable.h"
-#include "forms/formstudent.h"
+#include "forms/studentwindow.h"
 #include "formdriver.h"
 #include "platform/dialogseam.h"
 #include "ui/messagebox.h"
@@ -17,7 +17,7 @@
 
 using namespace FormDriver;
 
-class TestStudent : public QObject, WindowFixture<TfrmStudent>
+class TestStudent : public QObject, WindowFixture<StudentWindow>
 {
     Q_OBJECT
 
@@ -55,17 +55,17 @@ private slots:
         click(m_form->btnAdd);
         QCOMPARE(focused(), m_form->txtSpkey);
         QCOMPARE(m_form->lblHint->text(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
-        QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
+        QCOMPARE(m_form->statusBar->currentMessage(), QStringLiteral("請注意：學號一旦儲存，就不能變更"));
         typeText(m_form->txtSpkey, "C123");
         pressEnter();
         QCOMPARE(focused(), m_form->txtStudName);
         QCOMPARE(m_form->lblHint->text(), QString());
-        QCOMPARE(m_form->StatusBar->currentMessage(), QString());
+        QCOMPARE(m_form->statusBar->currentMessage(), QString());
         QCOMPARE(m_form->txtStudpwd->text(), QStringLiteral("C123"));
         typeText(m_form->txtStudName, QStringLiteral("李四"));
         pressEnter();
         QCOMPARE(focused(), m_form->txtStudpwd);
-        QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
+        QCOMPARE(m_form->statusBar->currentMessage(), QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
         pressEnter();
         QCOMPARE(focused(), m_form->btnPost);
         pressEnter();
@@ -179,7 +179,7 @@ private slots:
     {
         open();
         std::unique_ptr<Connection> other(SandboxDb::programConnection(nullptr));
-        std::unique_ptr<TfrmStudent> second(new TfrmStudent(other.get()));
+        std::unique_ptr<StudentWindow> second(new StudentWindow(other.get()));
         second->show();
         m_form->tblStudent->locate("spkey", "A003");
         second->tblStudent->locate("spkey", "A003");

@@ -21,10 +21,10 @@ private slots:
         QTemporaryDir root;
         QProcess server;
         const QString folder = ownServer(server, root, {{"RYN_FTP_READ_LIMIT", "8000000"}});
-        TfrmRynMain main;
+        MainWindow main;
         main.showMaximized();
         main.mitCourse->trigger();
-        m_form = qobject_cast<TfrmCourse*>(main.mdiArea->activeSubWindow()->widget());
+        m_form = qobject_cast<CourseWindow*>(main.mdiArea->activeSubWindow()->widget());
         QVERIFY(m_form);
         watch(m_form);
         const QList<QAction*> commands{main.mitBasic->menuAction(),
@@ -90,12 +90,12 @@ private slots:
         const QString folder = ownServer(server, root, {{"RYN_FTP_READ_LIMIT", "4000000"}});
         const QByteArray previous = TestFiles::random(3000);
         TestFiles::write(folder + "excel01.mp4", previous);
-        auto* main = new TfrmRynMain;
-        const QPointer<TfrmRynMain> alive(main);
+        auto* main = new MainWindow;
+        const QPointer<MainWindow> alive(main);
         main->setAttribute(Qt::WA_DeleteOnClose);
         main->showMaximized();
         main->mitCourse->trigger();
-        m_form = qobject_cast<TfrmCourse*>(main->mdiArea->activeSubWindow()->widget());
+        m_form = qobject_cast<CourseWindow*>(main->mdiArea->activeSubWindow()->widget());
         watch(m_form);
         click(m_form->btnEdit);
         DialogSeam::queueFileName(localFile("clip.avi", 40 << 20));

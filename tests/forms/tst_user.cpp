@@ -2,7 +2,7 @@
 #include "controls/dbedit.h"
 #include "controls/maskedit.h"
 #include "data/digest.h"
-#include "forms/formuser.h"
+#include "forms/userwindow.h"
 #include "ui/messagebox.h"
 #include "testsupport.h"
 #include "windowfixture.h"
@@ -14,7 +14,7 @@
 using namespace FormDriver;
 
 // The users window: the reserved account kept out, the checks before saving, the password box.
-class TestUser : public QObject, WindowFixture<TfrmUser>
+class TestUser : public QObject, WindowFixture<UserWindow>
 {
     Q_OBJECT
 
@@ -148,9 +148,9 @@ private slots:
         open();
         click(m_form->btnEdit);
         m_form->txtPwd->setFocus();
-        QCOMPARE(m_form->StatusBar->currentMessage(), QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
+        QCOMPARE(m_form->statusBar->currentMessage(), QStringLiteral("請輸入以 英文 與 數字 組成的密碼"));
         m_form->txtPwdHint->setFocus();
-        QCOMPARE(m_form->StatusBar->currentMessage(), QString());
+        QCOMPARE(m_form->statusBar->currentMessage(), QString());
         click(m_form->btnCancel);
     }
 

@@ -1,6 +1,6 @@
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
-#include "forms/formwatchlog.h"
+#include "forms/watchlogwindow.h"
 #include "testsupport.h"
 #include "ui/messagebox.h"
 #include "windowfixture.h"
@@ -15,7 +15,7 @@
 using namespace FormDriver;
 
 // The point query window: the statement on the wire, the log and the balance of the selected student.
-class TestWatchlog : public QObject, WindowFixture<TfrmWatchlog>
+class TestWatchlog : public QObject, WindowFixture<WatchLogWindow>
 {
     Q_OBJECT
 
@@ -88,12 +88,12 @@ private slots:
         QCOMPARE(m_form->qryWatchlog->recNo(), 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(m_tap->sawQuery(statementFor("A003")));
-        QCOMPARE(m_form->Edit1->text(), statementFor("A003"));
-        QVERIFY(m_form->Edit1->isHidden());
+        QCOMPARE(m_form->statementEdit->text(), statementFor("A003"));
+        QVERIFY(m_form->statementEdit->isHidden());
         click(m_form->lblSpkey);
-        QVERIFY(m_form->Edit1->isVisible());
+        QVERIFY(m_form->statementEdit->isVisible());
         click(m_form->lblSpkey);
-        QVERIFY(m_form->Edit1->isHidden());
+        QVERIFY(m_form->statementEdit->isHidden());
 
         // The 2nd row is pale green, the others keep the grid's colour (cells without text sampled).
         const QImage shot = m_form->grdCourse->viewport()->grab().toImage();
@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(m_form->txtNowPoint->text(), balance);
         QCOMPARE(m_form->grdCourse->model()->rowCount(), rows);
         if (spkey.isEmpty())
-            QCOMPARE(m_form->Edit1->text(), QStringLiteral("Edit1")); // no statement run
+            QCOMPARE(m_form->statementEdit->text(), QStringLiteral("Edit1")); // no statement run
         else
             QVERIFY(m_tap->sawQuery(statementFor(spkey)));
         if (QTest::currentDataTag() == QLatin1String("deleted class and course"))
@@ -155,12 +155,12 @@ private slots:
         // The sum lets no event run: the balance belongs to the selection as soon as it has moved,
         // and the window closes at once afterwards.
         QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A001")));
-        QCOMPARE(m_form->Edit1->text(), statementFor("A001"));
+        QCOMPARE(m_form->statementEdit->text(), statementFor("A001"));
         QVERIFY(m_form->tblStud->locate(QStringLiteral("spkey"), QStringLiteral("A002")));
         QCOMPARE(m_form->txtSpkey->text(), QStringLiteral("A002"));
         QCOMPARE(m_form->txtNowPoint->text(), QStringLiteral("190"));
         QCOMPARE(column(m_form->grdCourse, 3), QStringList({"200", "-10"}));
-        QCOMPARE(m_form->Edit1->text(), statementFor("A002"));
+        QCOMPARE(m_form->statementEdit->text(), statementFor("A002"));
         QVERIFY(m_form->close());
     }
 

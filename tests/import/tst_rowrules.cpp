@@ -134,7 +134,7 @@ private slots:
         QVERIFY(m.missing.isEmpty());
         QCOMPARE(cellsInOrder({"陳", "S9"}, m), (QStringList{"S9", "陳", ""}));
         // The Simplified Chinese titles of the language file beside the program.
-        LangManager().RegisterLangFile(qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/lang/cn.lng"));
+        languageManager().registerLanguageFile(qEnvironmentVariable("RYN_SOURCE_DIR") + QStringLiteral("/lang/cn.lng"));
         const ColumnMatch cn = matchColumns({"学号", "学生姓名", "密码"}, rules, knownTitles(rules));
         QCOMPARE(cn.cellOf, (QList<int>{0, 1, 2}));
         const Rules classes = Rules::classes();

@@ -46,13 +46,13 @@ private slots:
 
     void registers()
     {
-        LangManager().reset();
-        QVERIFY(LangManager().RegisterLangFile(cnPath()));
-        QCOMPARE(LangManager().LanguageIDs(1), quint16(2052));
+        languageManager().reset();
+        QVERIFY(languageManager().registerLanguageFile(cnPath()));
+        QCOMPARE(languageManager().languageIdAt(1), quint16(2052));
         QFile raw(cnPath());
         QVERIFY(raw.open(QIODevice::ReadOnly));
         QCOMPARE(raw.read(3), QByteArray("\xEF\xBB\xBF"));
-        LangManager().reset();
+        languageManager().reset();
     }
 
     void oneSectionPerWindow() { QCOMPARE(m_file.sectionNames(), LangTables::windowNames()); }

@@ -36,22 +36,22 @@ private:
 private slots:
     void init()
     {
-        LangManager().reset();
+        languageManager().reset();
         QVERIFY(m_dir.isValid());
     }
 
-    void cleanupTestCase() { LangManager().reset(); }
+    void cleanupTestCase() { languageManager().reset(); }
 
     void builtInLanguage()
     {
-        QCOMPARE(TLanguageManager::DefaultLanguageID, quint16(1033));
-        QCOMPARE(LangManager().LanguageID(), quint16(1033));
-        QCOMPARE(LangManager().languageCount(), 1);
-        QCOMPARE(LangManager().LanguageIDs(0), quint16(1033));
+        QCOMPARE(LanguageManager::DefaultLanguageID, quint16(1033));
+        QCOMPARE(languageManager().languageId(), quint16(1033));
+        QCOMPARE(languageManager().languageCount(), 1);
+        QCOMPARE(languageManager().languageIdAt(0), quint16(1033));
         // No file registered: the start-up choice of index 1 falls back to the built-in language.
-        QCOMPARE(LangManager().LanguageIDs(1), quint16(1033));
-        QCOMPARE(LangManager().LanguageIDs(-1), quint16(1033));
-        QCOMPARE(&LangManager(), &LangManager());
+        QCOMPARE(languageManager().languageIdAt(1), quint16(1033));
+        QCOMPARE(languageManager().languageIdAt(-1), quint16(1033));
+        QCOMPARE(&languageManager(), &languageManager());
     }
 
     void registration_data()
@@ -83,19 +83,19 @@ private slots:
         QFile::remove(file);
         if (!bytes.isNull())
             writeFile(file, bytes);
-        QCOMPARE(LangManager().RegisterLangFile(file), result);
-        QCOMPARE(LangManager().languageCount(), registeredId ? 2 : 1);
+        QCOMPARE(languageManager().registerLanguageFile(file), result);
+        QCOMPARE(languageManager().languageCount(), registeredId ? 2 : 1);
         if (registeredId) {
-            QCOMPARE(int(LangManager().LanguageIDs(1)), registeredId);
-            QCOMPARE(LangManager().languageFile(quint16(registeredId)), QFileInfo(file).absoluteFilePath());
+            QCOMPARE(int(languageManager().languageIdAt(1)), registeredId);
+            QCOMPARE(languageManager().languageFile(quint16(registeredId)), QFileInfo(file).absoluteFilePath());
         }
     }
 
     void directoryIsNotAFile()
     {
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("d.lng")));
-        QVERIFY(!LangManager().RegisterLangFile(path(QStringLiteral("d.lng"))));
-        QCOMPARE(LangManager().languageCount(), 1);
+        QVERIFY(!languageManager().registerLanguageFile(path(QStringLiteral("d.lng"))));
+        QCOMPARE(languageManager().languageCount(), 1);
     }
 
     void sameIdReplacesPathInPlace()
@@ -103,14 +103,14 @@ private slots:
         writeFile(path(QStringLiteral("a.lng")), langFile(2052));
         writeFile(path(QStringLiteral("b.lng")), langFile(1028));
         writeFile(path(QStringLiteral("c.lng")), langFile(2052));
-        QVERIFY(LangManager().RegisterLangFile(path(QStringLiteral("a.lng"))));
-        QVERIFY(LangManager().RegisterLangFile(path(QStringLiteral("b.lng"))));
-        QVERIFY(LangManager().RegisterLangFile(path(QStringLiteral("c.lng"))));
-        QVERIFY(LangManager().RegisterLangFile(path(QStringLiteral("c.lng"))));
-        QCOMPARE(LangManager().languageCount(), 3);
-        QCOMPARE(LangManager().LanguageIDs(1), quint16(2052));
-        QCOMPARE(LangManager().LanguageIDs(2), quint16(1028));
-        QCOMPARE(LangManager().languageFile(2052), path(QStringLiteral("c.lng")));
+        QVERIFY(languageManager().registerLanguageFile(path(QStringLiteral("a.lng"))));
+        QVERIFY(languageManager().registerLanguageFile(path(QStringLiteral("b.lng"))));
+        QVERIFY(languageManager().registerLanguageFile(path(QStringLiteral("c.lng"))));
+        QVERIFY(languageManager().registerLanguageFile(path(QStringLiteral("c.lng"))));
+        QCOMPARE(languageManager().languageCount(), 3);
+        QCOMPARE(languageManager().languageIdAt(1), quint16(2052));
+        QCOMPARE(languageManager().languageIdAt(2), quint16(1028));
+        QCOMPARE(languageManager().languageFile(2052), path(QStringLiteral("c.lng")));
     }
 
     void scan_data()
@@ -143,19 +143,20 @@ private slots:
         // A link back to the directory itself must not make the scan go round forever.
         QFile::link(root.path(), root.filePath(QStringLiteral("loop.lng")));
 
-        QCOMPARE(LangManager().ScanForLangFiles(dir.path(), QStringLiteral("*.lng"), recursive), count);
+        QCOMPARE(languageManager().scanForLanguageFiles(dir.path(), QStringLiteral("*.lng"), recursive), count);
         QList<int> registered;
-        for (int i = 1; i < LangManager().languageCount(); ++i)
-            registered << LangManager().LanguageIDs(i);
+        for (int i = 1; i < languageManager().languageCount(); ++i)
+            registered << languageManager().languageIdAt(i);
         QCOMPARE(registered, ids);
         // A second scan registers the same files again without changing the list.
-        LangManager().ScanForLangFiles(dir.path() + QLatin1Char('/'), QStringLiteral("*.lng"), recursive);
-        QCOMPARE(LangManager().languageCount(), ids.size() + 1);
+        languageManager().scanForLanguageFiles(dir.path() + QLatin1Char('/'), QStringLiteral("*.lng"), recursive);
+        QCOMPARE(languageManager().languageCount(), ids.size() + 1);
     }
 
     void scanMissingDirectory()
     {
-        QCOMPARE(LangManager().ScanForLangFiles(path(QStringLiteral("nowhere")), QStringLiteral("*.lng"), true), 0);
+        QCOMPARE(languageManager().scanForLanguageFiles(path(QStringLiteral("nowhere")), QStringLiteral("*.lng"), true),
+                 0);
     }
 };
 

@@ -24,7 +24,7 @@ struct TestWindow {
     QMenu* mitFile;
     QAction* mitOpen;
     QLabel* lblNum;
-    TLanguageController* langCtrl;
+    LanguageController* langCtrl;
 
     explicit TestWindow(const QString& name = QStringLiteral("frmTest"))
     {
@@ -54,7 +54,7 @@ struct TestWindow {
             {QStringLiteral("lblAscii"), {{12, QStringLiteral("Caption")}}, {}},
             {QStringLiteral("LangCtrl"), {}, {}},
         };
-        langCtrl = new TLanguageController(window, table);
+        langCtrl = new LanguageController(window, table);
     }
     ~TestWindow() { delete window; }
     TestWindow(const TestWindow&) = delete;
@@ -98,11 +98,11 @@ private:
 private slots:
     void init()
     {
-        LangManager().reset();
+        languageManager().reset();
         QFile::remove(file());
     }
 
-    void cleanupTestCase() { LangManager().reset(); }
+    void cleanupTestCase() { languageManager().reset(); }
 
     void controllerJoinsAndLeaves()
     {
@@ -110,9 +110,9 @@ private slots:
         TestWindow second(QStringLiteral("frmOther"));
         QCOMPARE(first->langCtrl->objectName(), QStringLiteral("LangCtrl"));
         QCOMPARE(first->langCtrl->parent(), first->window);
-        QCOMPARE(LangManager().controllers(), (QList<Translatable*>{first->langCtrl, second.langCtrl}));
+        QCOMPARE(languageManager().controllers(), (QList<Translatable*>{first->langCtrl, second.langCtrl}));
         delete first;
-        QCOMPARE(LangManager().controllers(), QList<Translatable*>{second.langCtrl});
+        QCOMPARE(languageManager().controllers(), QList<Translatable*>{second.langCtrl});
     }
 
     void loadedDropsMissingComponents()
@@ -182,11 +182,11 @@ private slots:
         const LangFile other = LangFile::parse("[frmTest]\n1=a\n2=b\n3=c\n4=d\n5=e\n6=f", LangFile::Mode::Full);
         w.langCtrl->translate(&other);
         writeLang(sections);
-        QVERIFY(LangManager().RegisterLangFile(file()));
-        LangManager().setLanguageID(2052);
-        QCOMPARE(LangManager().LanguageID(), quint16(2052));
+        QVERIFY(languageManager().registerLanguageFile(file()));
+        languageManager().setLanguageId(2052);
+        QCOMPARE(languageManager().languageId(), quint16(2052));
         QCOMPARE(w.texts(), texts);
-        LangManager().setLanguageID(TLanguageManager::DefaultLanguageID);
+        languageManager().setLanguageId(LanguageManager::DefaultLanguageID);
         QCOMPARE(w.texts(), kBuiltIn);
     }
 
@@ -195,19 +195,19 @@ private slots:
         TestWindow w;
         w.langCtrl->loaded();
         writeLang(QStringLiteral("[frmTest]\r\n2=甲"));
-        QVERIFY(LangManager().RegisterLangFile(file()));
-        LangManager().setLanguageID(2052);
+        QVERIFY(languageManager().registerLanguageFile(file()));
+        languageManager().setLanguageId(2052);
         QCOMPARE(w.lblName->text(), QStringLiteral("甲"));
         w.lblName->setText(QStringLiteral("changed"));
         writeLang(QStringLiteral("[frmTest]\r\n2=乙"));
-        LangManager().setLanguageID(2052);
+        languageManager().setLanguageId(2052);
         QCOMPARE(w.lblName->text(), QStringLiteral("changed"));
         // An identifier that is not registered means the built-in language.
-        LangManager().setLanguageID(1028);
-        QCOMPARE(LangManager().LanguageID(), quint16(1033));
+        languageManager().setLanguageId(1028);
+        QCOMPARE(languageManager().languageId(), quint16(1033));
         QCOMPARE(w.lblName->text(), QStringLiteral("姓名"));
         w.lblName->setText(QStringLiteral("changed"));
-        LangManager().setLanguageID(1033);
+        languageManager().setLanguageId(1033);
         QCOMPARE(w.lblName->text(), QStringLiteral("changed"));
     }
 
@@ -216,19 +216,19 @@ private slots:
         TestWindow w;
         w.langCtrl->loaded();
         writeLang(QStringLiteral("[frmTest]\r\n7=一二三"));
-        QVERIFY(LangManager().RegisterLangFile(file()));
-        LangManager().setLanguageID(2052);
+        QVERIFY(languageManager().registerLanguageFile(file()));
+        languageManager().setLanguageId(2052);
         QCOMPARE(w.lblNum->text(), QStringLiteral("一二三"));
-        LangManager().setLanguageID(1033);
+        languageManager().setLanguageId(1033);
         QCOMPARE(w.lblNum->text(), QString());
     }
 
     void newWindowReadsFileAgain()
     {
         writeLang(QStringLiteral("[frmTest]\r\n2=甲\r\n[$Constants]\r\nHello=你好"));
-        QVERIFY(LangManager().RegisterLangFile(file()));
-        LangManager().setLanguageID(2052);
-        QCOMPARE(LangManager().constant(QStringLiteral("hello")), QStringLiteral("你好"));
+        QVERIFY(languageManager().registerLanguageFile(file()));
+        languageManager().setLanguageId(2052);
+        QCOMPARE(languageManager().constant(QStringLiteral("hello")), QStringLiteral("你好"));
         TestWindow first;
         first.langCtrl->loaded();
         QCOMPARE(first.lblName->text(), QStringLiteral("甲"));
@@ -248,8 +248,8 @@ private slots:
     void newWindowFailsWhenFileIsGone()
     {
         writeLang(QStringLiteral("[frmTest]\r\n2=甲"));
-        QVERIFY(LangManager().RegisterLangFile(file()));
-        LangManager().setLanguageID(2052);
+        QVERIFY(languageManager().registerLanguageFile(file()));
+        languageManager().setLanguageId(2052);
         QVERIFY(QFile::remove(file()));
         TestWindow w;
         try {
@@ -267,16 +267,16 @@ private slots:
         TestWindow w;
         w.langCtrl->loaded();
         writeLang(QStringLiteral("[frmTest]\r\n2=甲\r\n; again\r\n0002=乙"));
-        QVERIFY(LangManager().RegisterLangFile(file()));
+        QVERIFY(languageManager().registerLanguageFile(file()));
         try {
-            LangManager().setLanguageID(2052);
+            languageManager().setLanguageId(2052);
             QFAIL("no error");
         } catch (const AppError& e) {
             QCOMPARE(
                 e.message(),
                 QStringLiteral("Loading translations failed.\r\nLine 4: Duplicate property value translation ID (2)"));
         }
-        QCOMPARE(LangManager().LanguageID(), quint16(1033));
+        QCOMPARE(languageManager().languageId(), quint16(1033));
         QCOMPARE(w.lblName->text(), QStringLiteral("姓名"));
     }
 

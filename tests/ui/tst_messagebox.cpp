@@ -43,7 +43,7 @@ class TestMessageBox : public QObject
                 seen.defaultButton = label(box, box->defaultButton());
             QTest::keyClick(box, Qt::Key(key));
         });
-        *result = MessageBox(nullptr, QStringLiteral("text"), QStringLiteral("title"), flags);
+        *result = showMessageBox(nullptr, QStringLiteral("text"), QStringLiteral("title"), flags);
         return seen;
     }
 
@@ -92,7 +92,7 @@ private slots:
         DialogSeam::setScripted(true);
         DialogSeam::clear();
         DialogSeam::queueAnswer(Win::IDCANCEL);
-        QCOMPARE(MessageBox(nullptr, "q", "t", TestSupport::kConfirmFlags), int(Win::IDCANCEL));
+        QCOMPARE(showMessageBox(nullptr, "q", "t", TestSupport::kConfirmFlags), int(Win::IDCANCEL));
         QCOMPARE(DialogSeam::last().flags, TestSupport::kConfirmFlags);
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("t"));
         QCOMPARE(DialogSeam::pending(), 0);

@@ -1,22 +1,22 @@
-#include "app/formlogin.h"
-#include "app/formrynmain.h"
+#include "app/logindialog.h"
+#include "app/mainwindow.h"
 #include "lang/languagemanager.h"
 #include "session/rynconst.h"
 #include "data/connection.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "controls/dblookupcombobox.h"
-#include "forms/formstudclass.h"
-#include "forms/formstudent.h"
-#include "forms/formuser.h"
-#include "forms/formchangepassword.h"
+#include "forms/studclasswindow.h"
+#include "forms/studentwindow.h"
+#include "forms/userwindow.h"
+#include "forms/changepasswordwindow.h"
 #include "lang/langtables.h"
 #include "ui/languagecontroller.h"
 #include "controls/maskedit.h"
 #include "controls/dbgrid.h"
-#include "forms/formstatistics.h"
+#include "forms/statisticswindow.h"
 #include "controls/gridtooltexts.h"
-#include "forms/formwatchlog.h"
+#include "forms/watchlogwindow.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
 #include "ui/messagebox.h"
@@ -41,12 +41,12 @@ class TestUiLanguage : public QObject
 
     QString ini() const { return m_dir->filePath("ryn.ini"); }
 
-    std::unique_ptr<TfrmRynMain> startUp(std::unique_ptr<TfrmLogin>* login = nullptr)
+    std::unique_ptr<MainWindow> startUp(std::unique_ptr<LoginDialog>* login = nullptr)
     {
-        auto dialog = std::make_unique<TfrmLogin>();
+        auto dialog = std::make_unique<LoginDialog>();
         ISADMIN = 1;
         UID = QStringLiteral("admin");
-        auto main = std::make_unique<TfrmRynMain>();
+        auto main = std::make_unique<MainWindow>();
         main->show();
         if (login)
             *login = std::move(dialog);
@@ -62,7 +62,7 @@ private slots:
 
     void init()
     {
-        LangManager().reset();
+        languageManager().reset();
         DialogSeam::clear();
         resetLoggedInUser();
         m_dir = std::make_unique<QTemporaryDir>();
@@ -75,7 +75,7 @@ private slots:
     {
         QDir::setCurrent(m_oldDir);
         m_dir.reset();
-        LangManager().reset();
+        languageManager().reset();
         QCOMPARE(DialogSeam::pending(), 0);
     }
 
@@ -92,12 +92,12 @@ private slots:
         auto removeFile = qScopeGuard([&] { QFile::remove(beside); });
         if (besideTheProgram)
             QVERIFY(QFile::copy(m_dir->filePath("cn.lng"), beside) && QFile::remove(m_dir->filePath("cn.lng")));
-        std::unique_ptr<TfrmLogin> login;
+        std::unique_ptr<LoginDialog> login;
         auto main = startUp(&login);
         QCOMPARE(login->windowTitle(), QStringLiteral("登录"));
         QCOMPARE(login->lblUno->text(), QStringLiteral("账号："));
         QVERIFY(login->connRyn->connected());
-        QCOMPARE(LangManager().LanguageID(), quint16(2052));
+        QCOMPARE(languageManager().languageId(), quint16(2052));
         QCOMPARE(main->windowTitle(), QStringLiteral("Korvel线上补课后台管理"));
         QVERIFY(main->mitCN->isChecked());
         QVERIFY(!main->mitTW->isChecked());
@@ -123,7 +123,7 @@ private slots:
         QFETCH(QString, setting);
         QFETCH(bool, builtIn);
         IniFile::writeString(ini(), "Language", "default", setting);
-        std::unique_ptr<TfrmLogin> login;
+        std::unique_ptr<LoginDialog> login;
         auto main = startUp(&login);
         QCOMPARE(login->windowTitle(), builtIn ? QStringLiteral("登入") : QStringLiteral("登录"));
         QCOMPARE(main->mitTW->isChecked(), builtIn);
@@ -145,7 +145,7 @@ private slots:
     void withoutLanguageFileTheBuiltInTextsStay()
     {
         QFile::remove(m_dir->filePath("cn.lng"));
-        std::unique_ptr<TfrmLogin> login;
+        std::unique_ptr<LoginDialog> login;
         auto main = startUp(&login);
         QCOMPARE(login->windowTitle(), QStringLiteral("登入"));
         QVERIFY(login->connRyn->connected());
@@ -160,7 +160,7 @@ private slots:
         SandboxDb::reseed();
         auto main = startUp();
         main->mitStudent->trigger();
-        auto* form = qobject_cast<TfrmStudent*>(main->mdiArea->activeSubWindow()->widget());
+        auto* form = qobject_cast<StudentWindow*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("学生管理"));
         QCOMPARE(form->lblSpkey->text(), QStringLiteral("学号"));
@@ -177,18 +177,18 @@ private slots:
         SandboxDb::reseed();
         auto main = startUp();
         main->mitUser->trigger();
-        auto* users = qobject_cast<TfrmUser*>(main->mdiArea->activeSubWindow()->widget());
+        auto* users = qobject_cast<UserWindow*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(users);
-        QCOMPARE(users->LangCtrl->langData(), LangTables::frmUser());
+        QCOMPARE(users->languageController->langData(), LangTables::frmUser());
         QCOMPARE(users->windowTitle(), QStringLiteral("用户管理"));
         QCOMPARE(users->lblUID->text(), QStringLiteral("账号"));
         QCOMPARE(users->txtPwd->inputMask(), QStringLiteral("nnnnnnnnnnnnnnnnnnnn;_"));
         QCOMPARE(users->tblUser->filter(), QStringLiteral("uid<>'admin'"));
         QCOMPARE(users->tblUser->recordCount(), 1);
         main->mitPassword->trigger();
-        auto* password = qobject_cast<TfrmChangePassword*>(main->mdiArea->activeSubWindow()->widget());
+        auto* password = qobject_cast<ChangePasswordWindow*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(password);
-        QCOMPARE(password->LangCtrl->langData(), LangTables::frmChangePassword());
+        QCOMPARE(password->languageController->langData(), LangTables::frmChangePassword());
         QCOMPARE(password->windowTitle(), QStringLiteral("修改密码"));
         QCOMPARE(password->btnOK->text(), QStringLiteral("确定修改密码 (&K)"));
         QCOMPARE(password->tblUser->recordCount(), 2);
@@ -199,7 +199,7 @@ private slots:
         SandboxDb::reseed();
         auto main = startUp();
         main->mitBuy->trigger();
-        auto* topUp = qobject_cast<TfrmStudClass*>(main->mdiArea->activeSubWindow()->widget());
+        auto* topUp = qobject_cast<StudClassWindow*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(topUp);
         QCOMPARE(topUp->windowTitle(), QStringLiteral("点数充值"));
         QCOMPARE(topUp->lblUser->text(), QStringLiteral("经办人"));
@@ -209,14 +209,14 @@ private slots:
         QCOMPARE(topUp->grdStudClass->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("购买日期"));
         QCOMPARE(GridToolTexts::text("mitExportXlsx"), QStringLiteral("导出 Excel (.xlsx)…"));
         main->mitQuery->trigger();
-        auto* query = qobject_cast<TfrmWatchlog*>(main->mdiArea->activeSubWindow()->widget());
+        auto* query = qobject_cast<WatchLogWindow*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(query);
         QCOMPARE(query->lblNowPoint->text(), QStringLiteral("剩余点数"));
         QCOMPARE(query->txtSpkey->text(), QStringLiteral("A003"));
         QCOMPARE(query->qryWatchlog->recordCount(), 3);
         QCOMPARE(query->btnPrint->text(), QStringLiteral("打印 (&P)"));
         main->mitStatistics->trigger();
-        auto* statistics = qobject_cast<TfrmStatistics*>(main->mdiArea->activeSubWindow()->widget());
+        auto* statistics = qobject_cast<StatisticsWindow*>(main->mdiArea->activeSubWindow()->widget());
         QVERIFY(statistics);
         QCOMPARE(statistics->windowTitle(), QStringLiteral("营运统计"));
         QCOMPARE(statistics->btnRefresh->text(), QStringLiteral("刷新 (&R)"));
@@ -250,7 +250,7 @@ private slots:
         file.write("\r\n[frmLogin]\r\n00000001=a\r\n");
         file.close();
         DialogSeam::queueAnswer(Win::IDOK);
-        auto login = std::make_unique<TfrmLogin>();
+        auto login = std::make_unique<LoginDialog>();
         QCOMPARE(DialogSeam::prompts().size(), 1);
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(DialogSeam::last().text.startsWith("Loading translations failed.\r\nLine "));
@@ -261,11 +261,11 @@ private slots:
         login->txtLogin->setText("admin");
         login->txtPassword->setText("admin123");
         QTest::mouseClick(login->btnLogin, Qt::LeftButton);
-        QCOMPARE(login->result(), int(TfrmLogin::mrOk));
+        QCOMPARE(login->result(), int(LoginDialog::mrOk));
         QCOMPARE(UID, QStringLiteral("admin"));
 
         DialogSeam::queueAnswer(Win::IDOK);
-        TfrmRynMain main;
+        MainWindow main;
         QCOMPARE(DialogSeam::prompts().size(), 2);
         QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
         QVERIFY(main.conn->connected());
