@@ -73,8 +73,12 @@ public:
     /// Adds a window's own item at the end of the context menu, after the grid's items and a
     /// separator, in the order added. The action stays the window's; the grid only shows it.
     void addMenuAction(QAction* action);
-    /// The context menu as it pops up now (the grid's items, then the window's), owned by parent.
-    QMenu* makeContextMenu(QWidget* parent);
+    /// The context menu as it pops up now (the grid's items, then the window's), owned by parent,
+    /// for row (-1: no row; by default the current row).
+    QMenu* makeContextMenu(QWidget* parent, int row = -2);
+    /// The row the context menu being made is for (under the mouse, or the current row when opened
+    /// by keyboard); -1 when it is for no row. Read it in contextMenuAboutToShow.
+    int contextRow() const { return m_contextRow; }
     /// Pops the context menu up at a point of the viewport; by keyboard its first item is highlighted.
     void showContextMenu(const QPoint& viewportPos, bool byKeyboard);
     /// The column menu of the title row at a point of the header.
@@ -128,6 +132,7 @@ private:
     GridHeader* m_header;
     QPointer<QLabel> m_filterCount;
     QList<QPointer<QAction>> m_menuActions;
+    int m_contextRow = -1;
     QTimer* m_layoutTimer;
     bool m_layoutRestored = false;
     bool m_restoringLayout = false;

@@ -98,8 +98,9 @@ void DBGrid::addMenuAction(QAction* action)
         m_menuActions.append(action);
 }
 
-QMenu* DBGrid::makeContextMenu(QWidget* parent)
+QMenu* DBGrid::makeContextMenu(QWidget* parent, int row)
 {
+    m_contextRow = row == -2 ? currentIndex().row() : row;
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("mnuGrid"));
     QAction* filter = menu->addAction(GridToolTexts::text("mitFilter"));
@@ -141,7 +142,8 @@ void DBGrid::showContextMenu(const QPoint& viewportPos, bool byKeyboard)
         if (open->isVisible())
             return;
     }
-    QMenu* menu = makeContextMenu(this);
+    const QModelIndex under = byKeyboard ? currentIndex() : indexAt(viewportPos);
+    QMenu* menu = makeContextMenu(this, under.isValid() ? under.row() : -1);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(viewport()->mapToGlobal(viewportPos));
     // Opened by keyboard, Return takes the first item at once.

@@ -120,9 +120,33 @@ WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
     grdCourse->setWholeRowSelection(false);
     grdCourse->setColumnsResizable(true);
     grdCourse->setItemDelegate(new AlternateRows(grdCourse));
-    // The log's context menu adds the receipt of a booking's row to the grid's own items.
-    grdCourse->installEventFilter(this);
-    grdCourse->viewport()->installEventFilter(this);
+    // The log's context menu adds the receipt of a booking's row to the grid's own items, by mouse
+    // and by keyboard alike.
+    m_receiptPrint = new QAction(this);
+    m_receiptPrint->setObjectName(QStringLiteral("mitReceipt"));
+    m_receiptPdf = new QAction(this);
+    m_receiptPdf->setObjectName(QStringLiteral("mitReceiptPdf"));
+    grdCourse->addMenuAction(m_receiptPrint);
+    grdCourse->addMenuAction(m_receiptPdf);
+    connect(grdCourse, &DBGrid::contextMenuAboutToShow, this, [this] {
+        m_receiptPrint->setText(ReceiptTexts::text("mitReceipt"));
+        m_receiptPdf->setText(ReceiptTexts::text("mitReceiptPdf"));
+        m_menuBooking = 0;
+        guarded([this] { m_menuBooking = bookingKeyAt(grdCourse->contextRow()); });
+        m_receiptPrint->setEnabled(m_menuBooking > 0);
+        m_receiptPdf->setEnabled(m_menuBooking > 0);
+    });
+    connect(m_receiptPrint, &QAction::triggered, this, [this] {
+        const qint64 key = m_menuBooking;
+        guarded([&] { ReceiptDesk::print(this, qryWatchlog->connection(), key, CorpWindow::localLogoPath()); });
+    });
+    connect(m_receiptPdf, &QAction::triggered, this, [this] {
+        const qint64 key = m_menuBooking;
+        guarded([&] {
+            ReceiptDesk::writePdf(this, qryWatchlog->connection(), key, CorpWindow::localLogoPath(),
+                                  m_receiptPdf->text().remove(QLatin1Char('&')));
+        });
+    });
     QWidget* fields = dockUpperPanel(grdStud, grdCourse, kPanelHeight);
 
     txtSpkey = addEditLine(fields, &lblSpkey, "lblSpkey", QStringLiteral("學號"), "txtSpkey", dsStud, "spkey",
@@ -228,22 +252,6 @@ bool WatchLogWindow::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() == Qt::LeftButton && lblSpkey->rect().contains(mouse->position().toPoint()))
             guarded([this] { lblSpkeyClick(); });
     }
-    if ((watched == grdCourse || watched == grdCourse->viewport()) && event->type() == QEvent::ContextMenu) {
-        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-        QPoint at = menuEvent->pos();
-        if (watched == grdCourse)
-            at = grdCourse->viewport()->mapFrom(grdCourse, at);
-        const QModelIndex index =
-            menuEvent->reason() == QContextMenuEvent::Keyboard ? grdCourse->currentIndex() : grdCourse->indexAt(at);
-        if (menuEvent->reason() == QContextMenuEvent::Keyboard && index.isValid())
-            at = grdCourse->visualRect(index).center();
-        guarded([&] {
-            QMenu* menu = logMenu(index.isValid() ? index.row() : -1);
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            menu->popup(grdCourse->viewport()->mapToGlobal(at));
-        });
-        return true;
-    }
     return RecordWindow::eventFilter(watched, event);
 }
 
@@ -328,23 +336,5 @@ qint64 WatchLogWindow::bookingKeyAt(int row)
 
 QMenu* WatchLogWindow::logMenu(int row)
 {
-    // The grid's own menu (filter, export, copy and the window's items), then the receipt's items.
-    QMenu* menu = grdCourse->makeContextMenu(this);
-    const qint64 key = bookingKeyAt(row);
-    menu->addSeparator();
-    QAction* print = menu->addAction(ReceiptTexts::text("mitReceipt"));
-    print->setObjectName(QStringLiteral("mitReceipt"));
-    QAction* pdf = menu->addAction(ReceiptTexts::text("mitReceiptPdf"));
-    pdf->setObjectName(QStringLiteral("mitReceiptPdf"));
-    print->setEnabled(key > 0);
-    pdf->setEnabled(key > 0);
-    Connection* conn = qryWatchlog->connection();
-    connect(print, &QAction::triggered, this,
-            [this, conn, key] { guarded([&] { ReceiptDesk::print(this, conn, key, CorpWindow::localLogoPath()); }); });
-    connect(pdf, &QAction::triggered, this, [this, conn, key, pdf] {
-        guarded([&] {
-            ReceiptDesk::writePdf(this, conn, key, CorpWindow::localLogoPath(), pdf->text().remove(QLatin1Char('&')));
-        });
-    });
-    return menu;
+    return grdCourse->makeContextMenu(this, row);
 }

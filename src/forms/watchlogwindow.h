@@ -10,6 +10,7 @@ class Connection;
 class DBEdit;
 class DBGrid;
 class QLabel;
+class QAction;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -54,7 +55,8 @@ public:
     /// The key of the booking shown in row of the log; 0 for a viewing's row or no row.
     qint64 bookingKeyAt(int row);
     /// The log's context menu for row: the grid's export items, and the receipt of a booking's row
-    /// printed again or written as PDF. Owned by the window until it is closed.
+    /// printed again or written as PDF (the window's own items, shown by mouse and keyboard alike).
+    /// Owned by the window until it is closed.
     QMenu* logMenu(int row);
 
     /// The statement that lists the bookings and viewings of the student spkey, oldest first.
@@ -77,6 +79,9 @@ private:
     StatementTexts statementTexts();
 
     QString m_logSpkey; ///< the student whose log qryWatchlog holds
+    QAction* m_receiptPrint = nullptr;
+    QAction* m_receiptPdf = nullptr;
+    qint64 m_menuBooking = 0; ///< the booking of the row the log's context menu was opened on
     QString m_logName;
 
     bool m_opening = false;
