@@ -32,7 +32,6 @@
 #include <utility>
 
 namespace {
-MainWindow* s_instance = nullptr;
 
 QMenu* menu(QWidget* parent, const char* name, const QString& caption)
 {
@@ -62,7 +61,6 @@ QLabel* hiddenLabel(QWidget* parent, const char* name, const QString& caption)
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
 {
-    s_instance = this;
     setObjectName(QStringLiteral("frmRynMain"));
     setWindowTitle(QStringLiteral("Korvel線上補課後台管理"));
     conn = new Connection(this);
@@ -92,13 +90,6 @@ MainWindow::~MainWindow()
     // Children go first: their tables still use the connection while they are destroyed.
     delete mdiArea;
     mdiArea = nullptr;
-    if (s_instance == this)
-        s_instance = nullptr;
-}
-
-MainWindow* MainWindow::instance()
-{
-    return s_instance;
 }
 
 void MainWindow::buildMenus()

@@ -24,9 +24,6 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    /// The main window of the run; child windows reach the shared connection through it.
-    static MainWindow* instance();
-
     /// Reads the language setting, applies it and ticks the item of the language shown.
     void readUiLanguage();
     /// The language command: stores "tw" or "cn" for the next start and tells the user to restart.

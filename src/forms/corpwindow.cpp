@@ -29,7 +29,6 @@
 
 namespace {
 const QString kLogoName = LogoFile::name();
-const QString kDisconnected = QStringLiteral("斷線, 失敗");
 constexpr int kBoxLeft = 116;
 constexpr int kLogoSide = 150;
 
@@ -168,10 +167,8 @@ void CorpWindow::btnUploadClick()
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw AppError(Msg::cannotOpen(QDir::toNativeSeparators(path), file.errorString()));
-        if (!RemoteFile::openVideoFolder(ftp))
-            return false;
+        RemoteFile::openVideoFolder(ftp);
         RemoteFile::storeWhole(ftp, file, remoteName);
-        return true;
     });
     dsStateChange();
 }
@@ -185,10 +182,8 @@ void CorpWindow::btnDownloadClick()
     m_fetched = fetched;
     const QString local = localLogoPath();
     ftpUpload->start([local, fetched](FtpClient& ftp) {
-        if (!RemoteFile::openVideoFolder(ftp))
-            return false;
+        RemoteFile::openVideoFolder(ftp);
         *fetched = LogoFile::fetch(ftp, local);
-        return true;
     });
     dsStateChange();
 }
@@ -203,9 +198,6 @@ void CorpWindow::transferEnded(TransferJob::End end)
                 imgLogo->setPixmap(m_sentLogo);
             else if (m_fetched && *m_fetched)
                 imgLogo->setPixmap(QPixmap(localLogoPath(), "png"));
-            break;
-        case TransferJob::End::NotConnected:
-            showNotice(kDisconnected);
             break;
         case TransferJob::End::Failed:
             // The window opens normally without a logo when the fetch fails.

@@ -118,9 +118,8 @@ CourseWindow::CourseWindow(Connection* conn, QWidget* parent)
     onEvent(tblCourse, &SnapshotTable::rowsReset, this, &CourseWindow::dsStateChange);
 
     connect(ftpUpload, &TransferJob::begun, this,
-            [this](qint64 total) { guarded([&] { ftpUploadWorkBegin(FtpClient::Direction::Upload, total); }); });
-    connect(ftpUpload, &TransferJob::progressed, this,
-            [this](qint64 done) { guarded([&] { ftpUploadWork(FtpClient::Direction::Upload, done); }); });
+            [this](qint64 total) { guarded([&] { ftpUploadWorkBegin(total); }); });
+    connect(ftpUpload, &TransferJob::progressed, this, [this](qint64 done) { guarded([&] { ftpUploadWork(done); }); });
     connect(ftpUpload, &TransferJob::ended, this, &CourseWindow::transferEnded);
     finishCreate();
 }
@@ -333,7 +332,6 @@ void CourseWindow::deleteCourses(const QList<QPair<QVariant, QString>>& courses,
                 *kept << QStringLiteral("「%1」：%2").arg(name, e.message());
             }
         }
-        return true;
     });
     lockForTransfer();
 }

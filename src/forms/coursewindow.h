@@ -69,10 +69,10 @@ public:
     /// and lists those it could not delete.
     void btnDelAllClick();
     /// The transfer events of ftpUpload's store, delivered on the window's thread.
-    void ftpUploadWorkBegin(FtpClient::Direction direction, qint64 total);
-    void ftpUploadWork(FtpClient::Direction direction, qint64 done);
+    void ftpUploadWorkBegin(qint64 total);
+    void ftpUploadWork(qint64 done);
     /// The end of a transfer that the server confirmed whole: the final status, saved, and the notice.
-    void ftpUploadWorkEnd(FtpClient::Direction direction);
+    void ftpUploadWorkEnd();
 
     QString runningTransfer() const override;
     void stopTransfer(std::function<void()> whenStopped) override;

@@ -98,11 +98,9 @@ void CourseWindow::sendVideo(const QString& path, const QString& name)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw AppError(Msg::cannotOpen(path, file.errorString()));
-        if (!RemoteFile::openVideoFolder(ftp))
-            return false;
+        RemoteFile::openVideoFolder(ftp);
         // The viewing side sees the new video whole or not at all; a broken transfer keeps the old one.
         RemoteFile::storeWhole(ftp, file, name);
-        return true;
     });
     lockForTransfer();
 }
@@ -135,10 +133,7 @@ void CourseWindow::uploadEnded(TransferJob::End end)
 {
     switch (end) {
     case TransferJob::End::Done:
-        ftpUploadWorkEnd(FtpClient::Direction::Upload);
-        return;
-    case TransferJob::End::NotConnected:
-        restoreRow(QStringLiteral("斷線, 失敗"));
+        ftpUploadWorkEnd();
         return;
     case TransferJob::End::Failed:
         restoreRow(ftpUpload->message());
@@ -203,7 +198,7 @@ void CourseWindow::closeEvent(QCloseEvent* event)
     });
 }
 
-void CourseWindow::ftpUploadWorkBegin(FtpClient::Direction, qint64 total)
+void CourseWindow::ftpUploadWorkBegin(qint64 total)
 {
     // The bar counts in int; a file of 2 GiB or more is shown in coarser steps.
     m_transferTotal = total;
@@ -214,7 +209,7 @@ void CourseWindow::ftpUploadWorkBegin(FtpClient::Direction, qint64 total)
     progressBar->setValue(0);
 }
 
-void CourseWindow::ftpUploadWork(FtpClient::Direction, qint64 done)
+void CourseWindow::ftpUploadWork(qint64 done)
 {
     if (m_transferTotal <= 0)
         return;
@@ -225,7 +220,7 @@ void CourseWindow::ftpUploadWork(FtpClient::Direction, qint64 done)
     setWindowTitle(QString::number(FtpClient::percent(shown, m_transferTotal)) + QLatin1Char('%'));
 }
 
-void CourseWindow::ftpUploadWorkEnd(FtpClient::Direction)
+void CourseWindow::ftpUploadWorkEnd()
 {
     if (m_transferTotal > 0) {
         progressBar->setValue(progressBar->maximum());

@@ -19,7 +19,6 @@ LanguageManager& languageManager()
 
 quint16 LanguageManager::languageId() const
 {
-    QReadLocker lock(&m_lock);
     return m_languageId;
 }
 
@@ -33,25 +32,18 @@ QString LanguageManager::pathOf(quint16 id) const
 
 void LanguageManager::setLanguageId(quint16 id)
 {
-    QString path;
-    if (id != DefaultLanguageID) {
-        QReadLocker lock(&m_lock);
-        path = pathOf(id);
-    }
+    const QString path = id == DefaultLanguageID ? QString() : pathOf(id);
     std::shared_ptr<const LangFile> file;
     if (path.isEmpty())
         id = DefaultLanguageID;
     else
         file = std::make_shared<const LangFile>(LangFile::load(path, LangFile::Mode::Full));
 
-    {
-        QWriteLocker lock(&m_lock);
-        if (id == m_languageId)
-            return;
-        m_languageId = id;
-        m_file = file;
-    }
-    QReadLocker lock(&m_lock);
+    if (id == m_languageId)
+        return;
+    m_languageId = id;
+    m_file = file;
+    // A copy: a window that closes while it is translated leaves the list meanwhile.
     const QList<Translatable*> controllers = m_controllers;
     for (Translatable* controller : controllers)
         controller->translate(file.get());
@@ -59,7 +51,6 @@ void LanguageManager::setLanguageId(quint16 id)
 
 quint16 LanguageManager::languageIdAt(int index) const
 {
-    QReadLocker lock(&m_lock);
     if (index < 1 || index > m_files.size())
         return DefaultLanguageID;
     return m_files.at(index - 1).first;
@@ -67,13 +58,11 @@ quint16 LanguageManager::languageIdAt(int index) const
 
 int LanguageManager::languageCount() const
 {
-    QReadLocker lock(&m_lock);
     return int(m_files.size()) + 1;
 }
 
 QString LanguageManager::languageFile(quint16 id) const
 {
-    QReadLocker lock(&m_lock);
     return pathOf(id);
 }
 
@@ -125,7 +114,6 @@ bool LanguageManager::registerLanguageFile(const QString& path)
     if (id == DefaultLanguageID)
         return true;
 
-    QWriteLocker lock(&m_lock);
     const QString absolute = info.absoluteFilePath();
     for (auto& entry : m_files) {
         if (entry.first == id) {
@@ -141,47 +129,36 @@ void LanguageManager::translate(Translatable* controller)
 {
     if (!controller)
         return;
-    QString path;
-    {
-        QReadLocker lock(&m_lock);
-        if (m_languageId != DefaultLanguageID)
-            path = pathOf(m_languageId);
-    }
+    const QString path = m_languageId == DefaultLanguageID ? QString() : pathOf(m_languageId);
     std::optional<LangFile> file;
     if (!path.isEmpty())
         file = LangFile::load(path, LangFile::Mode::Full);
-    QReadLocker lock(&m_lock);
     controller->translate(file ? &*file : nullptr);
 }
 
 void LanguageManager::addController(Translatable* controller)
 {
-    QWriteLocker lock(&m_lock);
     if (controller && !m_controllers.contains(controller))
         m_controllers.append(controller);
 }
 
 void LanguageManager::removeController(Translatable* controller)
 {
-    QWriteLocker lock(&m_lock);
     m_controllers.removeAll(controller);
 }
 
 QList<Translatable*> LanguageManager::controllers() const
 {
-    QReadLocker lock(&m_lock);
     return m_controllers;
 }
 
 QString LanguageManager::constant(const QString& name) const
 {
-    QReadLocker lock(&m_lock);
     return m_file ? m_file->constant(name) : QString();
 }
 
 void LanguageManager::reset()
 {
-    QWriteLocker lock(&m_lock);
     m_files.clear();
     m_languageId = DefaultLanguageID;
     m_file.reset();

@@ -6,14 +6,11 @@
 // 0 of the language list; registered files follow from index 1. Setting the language translates
 // every registered window; a window created later translates itself when it has loaded.
 //
-// The lists are guarded by a many-readers/one-writer lock: registering and setting the language
-// write; reading identifiers and applying a language to windows read. A language change applies
-// its translations under the read lock, after releasing the write lock; a translation must not
-// create or destroy a window (that would wait for the write lock forever).
+// The manager belongs to the GUI thread, as the windows it translates do: no worker thread (the
+// transfers, the import's writer) reads or changes it, so it holds no lock.
 
 #include <QList>
 #include <QPair>
-#include <QReadWriteLock>
 #include <QString>
 #include <memory>
 
@@ -78,7 +75,6 @@ private:
     QString pathOf(quint16 id) const;
     int scan(const QString& directory, const QString& mask, bool recursive, QStringList& visited);
 
-    mutable QReadWriteLock m_lock{QReadWriteLock::Recursive};
     quint16 m_languageId = DefaultLanguageID;
     QList<QPair<quint16, QString>> m_files;
     QList<Translatable*> m_controllers;

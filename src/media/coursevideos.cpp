@@ -77,8 +77,6 @@ bool CourseVideos::deleteCourse(Connection* connection, FtpClient& ftp, const QV
         } catch (const AppError& e) {
             throw AppError(Msg::videoHostUnreachable(name, e.message()));
         }
-        if (!ftp.isConnected())
-            throw AppError(Msg::videoHostUnreachable(name, QString()));
         try {
             ftp.setPassive(true);
             ftp.changeDirectory(ftp.settings().directory);

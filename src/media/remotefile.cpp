@@ -15,8 +15,8 @@ void removeLeftover(FtpClient& ftp, const QString& temporary)
     // nobody, so the removal runs on a client of its own without the flag.
     try {
         FtpClient cleaner;
-        if (RemoteFile::openVideoFolder(cleaner))
-            cleaner.remove(temporary);
+        RemoteFile::openVideoFolder(cleaner);
+        cleaner.remove(temporary);
         cleaner.disconnectFromHost();
     } catch (const AppError&) {
     }
@@ -24,15 +24,12 @@ void removeLeftover(FtpClient& ftp, const QString& temporary)
 }
 } // namespace
 
-bool RemoteFile::openVideoFolder(FtpClient& ftp)
+void RemoteFile::openVideoFolder(FtpClient& ftp)
 {
     ftp.setSettings(FtpSettings::videoServer());
     ftp.connectToHost();
     ftp.setPassive(true);
-    if (!ftp.isConnected())
-        return false;
     ftp.changeDirectory(ftp.settings().directory);
-    return true;
 }
 
 QString RemoteFile::temporaryName(const QString& finalName)
@@ -72,8 +69,7 @@ bool RemoteFile::removeConfirmed(FtpClient& ftp, const QString& name)
         // The refusal closed the connection: the folder is read on a new one.
         QStringList names;
         try {
-            if (!openVideoFolder(ftp))
-                throw refusal;
+            openVideoFolder(ftp);
             names = ftp.list(QString(), false);
         } catch (const AppError&) {
             throw refusal;

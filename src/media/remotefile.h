@@ -9,11 +9,10 @@ class FtpClient;
 class QIODevice;
 
 namespace RemoteFile {
-/// Assigns the video server's settings to ftp, connects and logs in, switches passive mode on and,
-/// when the client reports the connection, changes to the video folder. False when it reports none
-/// (the caller shows its own message). Throws FtpError when the server cannot be reached or refuses
-/// the login or the folder.
-bool openVideoFolder(FtpClient& ftp);
+/// Assigns the video server's settings to ftp, connects and logs in, switches passive mode on and
+/// changes to the video folder. Throws FtpError when the server cannot be reached or refuses the
+/// login or the folder.
+void openVideoFolder(FtpClient& ftp);
 
 /// A name in the same folder that neither a course nor the viewing side takes for a video or the
 /// logo: finalName, ".part-" and random hexadecimal digits.

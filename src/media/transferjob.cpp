@@ -34,12 +34,12 @@ bool TransferJob::start(Work work)
     m_thread = QThread::create([this, work = std::move(work)] {
         FtpClient ftp;
         ftp.setAbortFlag(&m_stop);
-        ftp.setBeginHandler([this](FtpClient::Direction, qint64 total) { emit begun(total); });
-        ftp.setProgressHandler([this](FtpClient::Direction, qint64 done) { emit progressed(done); });
+        ftp.setBeginHandler([this](qint64 total) { emit begun(total); });
+        ftp.setProgressHandler([this](qint64 done) { emit progressed(done); });
         End end = End::Done;
         QString message;
         try {
-            end = work(ftp) ? End::Done : End::NotConnected;
+            work(ftp);
         } catch (const AppError& e) {
             end = End::Failed;
             message = e.message();

@@ -19,16 +19,15 @@ class TransferJob : public QObject
 
 public:
     enum class End {
-        Done,         ///< the work returned true
-        NotConnected, ///< the work returned false: the client reported no connection
-        Failed,       ///< the work threw; message() holds the error's text
-        Stopped,      ///< stop() was asked and the work broke off
+        Done,    ///< the work returned
+        Failed,  ///< the work threw; message() holds the error's text
+        Stopped, ///< stop() was asked and the work broke off
     };
     Q_ENUM(End)
 
     /// The work runs on the job's thread with a client of that thread's own, whose abort flag the
-    /// job holds. It returns false when the client reports no connection; it throws on a failure.
-    using Work = std::function<bool(FtpClient& ftp)>;
+    /// job holds. It throws on a failure.
+    using Work = std::function<void(FtpClient& ftp)>;
 
     explicit TransferJob(QObject* parent = nullptr);
     /// Stops a work still running and waits for its thread (briefly: the abort flag is read about

@@ -90,7 +90,7 @@ void FtpClient::store(QIODevice& source, const QString& remoteName)
     if (r.beginDone) {
         try {
             if (m_onEnd)
-                m_onEnd(Direction::Upload);
+                m_onEnd();
         } catch (...) {
             // After a broken transfer the transfer's own error is the one to report.
             if (ok)

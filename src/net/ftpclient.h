@@ -35,11 +35,10 @@ private:
 class FtpClient
 {
 public:
-    /// Only store() raises transfer events, so handlers see Upload.
-    enum class Direction { Upload, Download };
-    using BeginHandler = std::function<void(Direction direction, qint64 total)>;
-    using ProgressHandler = std::function<void(Direction direction, qint64 done)>;
-    using EndHandler = std::function<void(Direction direction)>;
+    /// The transfer events of store(), the only call that raises them.
+    using BeginHandler = std::function<void(qint64 total)>;
+    using ProgressHandler = std::function<void(qint64 done)>;
+    using EndHandler = std::function<void()>;
 
     /// Progress events of a store come at most this often (the last one, with all bytes sent, always comes).
     static constexpr int kProgressIntervalMs = 25;
@@ -57,7 +56,6 @@ public:
     void connectToHost();
     /// Passive data connections (PASV, never EPSV) when on, active (PORT) when off. On by default.
     void setPassive(bool on);
-    bool isPassive() const { return m_passive; }
     /// True from a successful connectToHost() until disconnectFromHost() or a failed operation.
     bool isConnected() const { return m_curl != nullptr; }
     /// CWD; replies other than 200 and 250 are errors. Later operations work in this directory. A relative

@@ -277,7 +277,7 @@ bool FtpClient::beginTransfer()
     r.begun = true;
     try {
         if (m_onBegin)
-            m_onBegin(Direction::Upload, r.total);
+            m_onBegin(r.total);
     } catch (...) {
         r.handlerError = std::current_exception();
         return false;
@@ -295,7 +295,7 @@ bool FtpClient::reportProgress(qint64 done)
     r.reported = done;
     try {
         if (m_onProgress)
-            m_onProgress(Direction::Upload, done);
+            m_onProgress(done);
     } catch (...) {
         r.handlerError = std::current_exception();
         return false;

@@ -247,22 +247,22 @@ private slots:
     {
         open();
         click(m_form->btnEdit);
-        m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, 2000000000);
+        m_form->ftpUploadWorkBegin(2000000000);
         QCOMPARE(m_form->progressBar->value(), 0);
-        m_form->ftpUploadWork(FtpClient::Direction::Upload, 1500000000);
+        m_form->ftpUploadWork(1500000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("75%"));
         QCOMPARE(m_form->progressBar->value() * 4LL, m_form->progressBar->maximum() * 3LL);
-        m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, qint64(5) << 30);
+        m_form->ftpUploadWorkBegin(qint64(5) << 30);
         QVERIFY(m_form->progressBar->maximum() > 0);
-        m_form->ftpUploadWork(FtpClient::Direction::Upload, (qint64(5) << 30) - 1);
+        m_form->ftpUploadWork((qint64(5) << 30) - 1);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("99%"));
         QVERIFY(m_form->progressBar->value() <= m_form->progressBar->maximum());
-        m_form->ftpUploadWorkBegin(FtpClient::Direction::Upload, 100000000);
-        m_form->ftpUploadWork(FtpClient::Direction::Upload, 50000000);
+        m_form->ftpUploadWorkBegin(100000000);
+        m_form->ftpUploadWork(50000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("50%"));
         QCOMPARE(m_form->progressBar->value(), 50000000);
         // Every byte sent is not yet the file on the server: 100 only once it is whole there.
-        m_form->ftpUploadWork(FtpClient::Direction::Upload, 100000000);
+        m_form->ftpUploadWork(100000000);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("99%"));
         QVERIFY(m_form->progressBar->value() < m_form->progressBar->maximum());
     }

@@ -37,12 +37,12 @@ struct Events {
     QElapsedTimer clock;
     explicit Events(FtpClient& ftp)
     {
-        ftp.setBeginHandler([this](FtpClient::Direction, qint64 total) { begins << total, clock.start(); });
-        ftp.setProgressHandler([this](FtpClient::Direction, qint64 done) {
+        ftp.setBeginHandler([this](qint64 total) { begins << total, clock.start(); });
+        ftp.setProgressHandler([this](qint64 done) {
             progress << done;
             msecs << clock.nsecsElapsed() / 1000000;
         });
-        ftp.setEndHandler([this](FtpClient::Direction) { ++ends; });
+        ftp.setEndHandler([this]() { ++ends; });
     }
 };
 } // namespace
@@ -252,7 +252,7 @@ private slots:
         QVERIFY(source.open(QIODevice::ReadOnly));
         FtpClient ftp;
         Events events(ftp);
-        ftp.setBeginHandler([&](FtpClient::Direction, qint64 total) {
+        ftp.setBeginHandler([&](qint64 total) {
             events.begins << total;
             if (how == "kill")
                 server.kill(), server.waitForFinished();
@@ -280,7 +280,7 @@ private slots:
         FtpClient ftp;
         Events events(ftp);
         qint64 total = 0;
-        ftp.setBeginHandler([&](FtpClient::Direction, qint64 bytes) {
+        ftp.setBeginHandler([&](qint64 bytes) {
             total = bytes;
             throw Abort();
         });
