@@ -4,8 +4,7 @@
 # schema, manual pages, and the copyright file and changelog Debian asks for.
 
 install(TARGETS ryn RUNTIME DESTINATION lib/ryn)
-# `strip` leaves the compiler's .comment and the .note section, which a Debian package does without;
-# the program's version block (.rynver) stays.
+# `strip` leaves the compiler's .comment and the .note section, which a Debian package does without.
 install(CODE "if(CMAKE_INSTALL_DO_STRIP)
   execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment --remove-section=.note
                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/ryn/ryn\" COMMAND_ERROR_IS_FATAL ANY)

@@ -2,7 +2,6 @@
 
 #include "ui/uilanguage.h"
 #include "ui/guard.h"
-#include "platform/versioninfo.h"
 #include "ui/weblink.h"
 
 #include <QCoreApplication>
@@ -18,7 +17,6 @@
 namespace {
 const char* const ShownAddress = "www.korvel.com.tw";
 const char* const HomePage = "https://www.korvel.com.tw/";
-const char* const FileVersionPath = "StringFileInfo\\040403B6\\FileVersion";
 const QColor Navy(0, 0, 128);
 const QColor Blue(0, 0, 255);
 
@@ -33,9 +31,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int le
 }
 } // namespace
 
-AboutDialog::AboutDialog(QWidget* parent, const QString& programPath)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , m_programPath(programPath.isEmpty() ? QCoreApplication::applicationFilePath() : programPath)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("軟體資訊"));
@@ -64,13 +61,9 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& programPath)
 
 void AboutDialog::showVersion()
 {
-    const quint32 size = GetFileVersionInfoSize(m_programPath);
-    if (size == 0)
-        return;
-    QByteArray buffer(qsizetype(size), '\0');
-    QString version;
-    if (!GetFileVersionInfo(m_programPath, size, buffer)
-        || !VerQueryValue(buffer, QLatin1String(FileVersionPath), version))
+    // The build sets the version (the project's version in CMakeLists.txt) when the program starts.
+    const QString version = QCoreApplication::applicationVersion();
+    if (version.isEmpty())
         return;
     lblVersion->setText(QStringLiteral("V ") + version);
     lblVersion->adjustSize();

@@ -13,13 +13,12 @@ class AboutDialog : public QDialog
     Q_OBJECT
 
 public:
-    /// Lays the box out and runs showVersion. programPath names the program file whose version is
-    /// shown; empty means the running program.
-    explicit AboutDialog(QWidget* parent = nullptr, const QString& programPath = QString());
+    /// Lays the box out and runs showVersion.
+    explicit AboutDialog(QWidget* parent = nullptr);
 
-    /// Replaces the version line's caption with "V " and the file version of the program file,
-    /// centred on the window's outer width (again once shown); keeps caption and place when the file has no version to
-    /// show.
+    /// Replaces the version line's caption with "V " and the program's version
+    /// (QCoreApplication::applicationVersion), centred on the window's outer width (again once
+    /// shown); keeps caption and place when no version is set.
     void showVersion();
     /// Closes the box (accepted).
     void btnOKClick();
@@ -40,9 +39,8 @@ private:
     /// Centres the version line on the window's outer width, frame included.
     void centreVersionLine();
 
-    QString m_programPath;
     bool m_websitePressed = false;
-    bool m_versionCentred = false; ///< the version line shows the file version and follows the width
+    bool m_versionCentred = false; ///< the version line shows the version and follows the width
 
     QLabel* lblAppName = nullptr;
     QLabel* lblWebsite = nullptr;
