@@ -60,7 +60,7 @@ void CourseWindow::btnUploadClick()
     const QString baseName = VideoFile::cleanBaseName(fileName, extension);
     setWindowTitle(QStringLiteral("filename: ") + baseName);
     if (VideoFile::firstRefusedCharacter(baseName) >= 0)
-        throw AppError(QStringLiteral("檔名需為英、數字"));
+        throw AppError(Msg::videoNameLetters());
     // Nothing is sent, and the row keeps its name, while another course or the logo holds the name.
     const QString name = baseName + QLatin1Char('.') + extension;
     refuseVideoName(name);

@@ -421,6 +421,11 @@ QString videoNameRefused(const QString& name)
     return QStringLiteral("影片檔名「%1」不可含有「/」、「\\」或控制字元，也不可以「.」開頭。").arg(name);
 }
 
+QString videoNameLetters()
+{
+    return QStringLiteral("檔名需為英、數字");
+}
+
 QString videoNameIsLogo(const QString& name)
 {
     return QStringLiteral("影片檔名不可為「%1」：這是公司浮水印圖檔的檔名。").arg(name);

@@ -1,6 +1,16 @@
 #pragma once
 // The program's own error texts, in Traditional Chinese, each written once. Where a server or a
 // library has its own words, they come after the program's text (the detail argument).
+//
+// Which texts live here and which stay in layout code:
+// - Here: every text of a failure, that is, every text thrown as an error (AppError, DbError and
+//   the other types of errors.h) or shown by showErrorBox. A failure can happen in several places
+//   and is told the same way from all of them.
+// - In layout code, beside the widget or the prompt that shows them: captions (labels, buttons,
+//   menu items, column titles, window titles), which the language files translate by objectName,
+//   and the questions and notices that one window asks or tells in its own words (a delete's
+//   confirmation, the login's refusal, "saved").
+// scripts/test refuses an error built from a literal text outside these files.
 
 #include <QString>
 
@@ -97,6 +107,8 @@ QString printCannotNewPage();
 QString printUnfinished();
 
 // Course videos
+/// The letters a video's file name may hold (the course window's own words).
+QString videoNameLetters();
 QString videoNameRefused(const QString& name);
 QString videoNameIsLogo(const QString& name);
 QString videoNameTaken(const QString& name, const QString& className, const QString& course);
