@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
-#include <QProgressDialog>
 
 namespace {
 // The title of the window the grid is in (a child window's own, not the frame's), for the file name.
@@ -60,18 +59,18 @@ void GridExport::addExportActions(QMenu* menu, DBGrid* grid)
     csv->setEnabled(rows);
 }
 
-bool GridExport::exportGrid(DBGrid* grid, Format format)
+ExportJob* GridExport::exportGrid(DBGrid* grid, Format format)
 {
     SnapshotTable* table = grid->table();
     if (!table || !table->active())
-        return false;
+        return nullptr;
     const bool xlsx = format == Format::Xlsx;
     const QString extension = xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     const QString caption = GridToolTexts::text(xlsx ? "mitExportXlsx" : "mitExportCsv");
     QString path = promptFileSave(grid, titleOf(caption), GridToolTexts::text(xlsx ? "lblXlsxFilter" : "lblCsvFilter"),
                                   windowTitleOf(grid) + extension);
     if (path.isEmpty())
-        return false;
+        return nullptr;
     if (!path.endsWith(extension, Qt::CaseInsensitive)) {
         path += extension;
         // The dialog asked about the name as typed; the name with its extension may be another file.
@@ -79,27 +78,12 @@ bool GridExport::exportGrid(DBGrid* grid, Format format)
             && showMessageBox(grid, QStringLiteral("檔案 %1 已經存在，要取代它嗎？").arg(path), titleOf(caption),
                               Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
                    != Win::IDOK)
-            return false;
+            return nullptr;
     }
 
     const GridModel* model = grid->gridModel();
     QList<SnapshotExportSource::Column> columns;
     for (const int c : grid->shownColumns())
         columns.append({model->fieldName(c), model->headerData(c, Qt::Horizontal).toString()});
-    const SnapshotExportSource source(table, columns);
-
-    QProgressDialog progress(GridToolTexts::text("lblExporting"), GridToolTexts::text("btnCancelExport"), 0, 1000,
-                             grid->window());
-    progress.setObjectName(QStringLiteral("dlgExportProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    // The dialog lets events run; the window may close meanwhile, taking its table.
-    const QPointer<SnapshotTable> alive(table);
-    const TableExport::Progress report = [&](qint64 done, qint64 total) {
-        progress.setValue(total > 0 ? int(done * 1000 / total) : 1000);
-        return alive && !progress.wasCanceled();
-    };
-    return xlsx ? TableExport::writeXlsx(source, path, report) : TableExport::writeCsv(source, path, report);
+    return new ExportJob(SnapshotExportSource(table, columns), path, format, grid->window());
 }

@@ -1,3 +1,4 @@
+#include "data/exportsnapshot.h"
 #include "data/exportsource.h"
 #include "data/tableexport.h"
 #include "print/pointstatement.h"
@@ -183,6 +184,51 @@ private slots:
         QFETCH(bool, guarded);
         const QByteArray utf8 = text.toUtf8();
         QCOMPARE(TableExport::looksLikeFormula(std::string_view(utf8.constData(), size_t(utf8.size()))), guarded);
+    }
+
+    // The copy an export writes from holds every kind of cell as the source gave it, also after
+    // the source has changed.
+    void snapshotKeepsEveryCell()
+    {
+        QStandardItemModel model(0, 5);
+        model.setHorizontalHeaderLabels({"整數", "實數", "時間", "文字", "空"});
+        const QList<QVariant> row{qint64(-9007199254740993LL), 2.5e-7, QDateTime(QDate(2026, 12, 9), QTime(13, 5, 59)),
+                                  QString("點數 =1+2 \u00e9"), QVariant()};
+        QList<QStandardItem*> items;
+        for (const QVariant& v : row) {
+            items.append(new QStandardItem);
+            items.last()->setData(v, Qt::DisplayRole);
+        }
+        model.appendRow(items);
+        model.appendRow({new QStandardItem(QString()), new QStandardItem("x"), new QStandardItem, new QStandardItem,
+                         new QStandardItem});
+        const ModelExportSource source(&model);
+        const ExportSnapshot copy(source);
+        const auto describe = [](const ExportSource& from) {
+            QStringList cells;
+            ExportCell cell;
+            for (qint64 r = 0; r < from.rowCount(); ++r)
+                for (int c = 0; c < from.columnCount(); ++c) {
+                    from.cell(r, c, cell);
+                    cells << QString("%1:%2:%3:%4")
+                                 .arg(cell.kind)
+                                 .arg(cell.kind == ExportCell::Integer || cell.kind == ExportCell::DateTime
+                                          ? cell.integer
+                                          : 0)
+                                 .arg(cell.kind == ExportCell::Real ? cell.real : 0.0, 0, 'g', 17)
+                                 .arg(cell.kind == ExportCell::Text
+                                          ? QString::fromUtf8(cell.text.data(), qsizetype(cell.text.size()))
+                                          : QString());
+                }
+            for (int c = 0; c < from.columnCount(); ++c)
+                cells << from.columnTitle(c);
+            return cells;
+        };
+        const QStringList before = describe(source);
+        QCOMPARE(describe(copy), before);
+        model.clear();
+        QCOMPARE(describe(copy), before);
+        QCOMPARE(copy.rowCount(), 2);
     }
 };
 

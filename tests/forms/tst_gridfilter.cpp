@@ -190,7 +190,7 @@ private slots:
         grid->titleBar()->moveSection(grid->titleBar()->visualIndex(Student), 0);
         QTemporaryDir dir;
         DialogSeam::queueFileName(dir.filePath("shown.csv"));
-        QVERIFY(GridExport::exportGrid(grid, GridExport::Format::Csv));
+        QVERIFY(TestSupport::exportAndWait(grid, GridExport::Format::Csv));
         const QString text = QString::fromUtf8(TestFiles::read(dir.filePath("shown.csv"))).remove(QChar(0xFEFF));
         QCOMPARE(text.split("\r\n", Qt::SkipEmptyParts),
                  QStringList({"學生姓名,購買日期,購買點數,課程名稱", "陳大文,2026-09-01 10:00:00,100,Excel 入門",

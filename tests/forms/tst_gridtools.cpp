@@ -135,7 +135,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bookings"));
         DialogSeam::queueFileName(path);
-        QVERIFY(GridExport::exportGrid(m_form->grdStudClass, format));
+        QVERIFY(TestSupport::exportAndWait(m_form->grdStudClass, format));
         const QString written = path + (format == GridExport::Format::Xlsx ? ".xlsx" : ".csv");
         QCOMPARE(DialogSeam::last().kind, Prompt::FileSave);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QFileInfo(written).fileName()});
@@ -168,9 +168,41 @@ private slots:
         // The same name typed again without its extension: the file it means is not replaced unasked.
         DialogSeam::queueFileName(path);
         DialogSeam::queueAnswer(Win::IDCANCEL);
-        QVERIFY(!GridExport::exportGrid(m_form->grdStudClass, format));
+        QVERIFY(!TestSupport::exportAndWait(m_form->grdStudClass, format));
         QVERIFY(DialogSeam::last().text.contains(written));
         QCOMPARE(TestFiles::read(written), before);
+    }
+
+    // The rows are written as they were when the export began, while the window goes on changing
+    // its table; a window closed during an export takes the writer down with it and leaves no
+    // partial file.
+    void exportRunsBesideTheWindow()
+    {
+        open();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kept.csv"));
+        DialogSeam::queueFileName(path);
+        ExportJob* job = GridExport::exportGrid(m_form->grdStudClass, GridExport::Format::Csv);
+        QVERIFY(job);
+        QSignalSpy finished(job, &ExportJob::finished);
+        m_form->tblStudClass->close();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(QString::fromUtf8(TestFiles::read(path)).split("\r\n", Qt::SkipEmptyParts).size(), 6);
+
+        m_form->tblStudClass->open();
+        const QString second = dir.filePath(QStringLiteral("closed.csv"));
+        DialogSeam::queueFileName(second);
+        QPointer<ExportJob> closing = GridExport::exportGrid(m_form->grdStudClass, GridExport::Format::Csv);
+        QVERIFY(closing);
+        delete m_form;
+        QVERIFY(!closing);
+        // Either the writer was stopped (no file) or it had already finished (the whole file).
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left == QStringList({"kept.csv"}) || left == QStringList({"closed.csv", "kept.csv"}),
+                 qPrintable(left.join(' ')));
+        if (left.size() == 2)
+            QCOMPARE(TestFiles::read(second), TestFiles::read(path));
     }
 };
 

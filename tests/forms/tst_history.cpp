@@ -193,7 +193,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.csv"));
         DialogSeam::queueFileName(path);
-        QVERIFY(GridExport::exportGrid(form->grdHistory, GridExport::Format::Csv));
+        QVERIFY(TestSupport::exportAndWait(form->grdHistory, GridExport::Format::Csv));
         QFile csv(path);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(csv.readAll()).remove(QChar(0xFEFF)).split(QStringLiteral("\r\n"));

@@ -5,6 +5,7 @@
 #include "sandboxdb.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTimer>
 
 void TestSupport::setUp()
@@ -40,4 +41,13 @@ QStringList TestSupport::promptTexts()
     for (const Prompt& p : DialogSeam::prompts())
         texts << p.text;
     return texts;
+}
+
+bool TestSupport::exportAndWait(DBGrid* grid, GridExport::Format format)
+{
+    ExportJob* job = GridExport::exportGrid(grid, format);
+    if (!job)
+        return false;
+    QSignalSpy finished(job, &ExportJob::finished);
+    return finished.wait(60000) && finished.first().first().toBool();
 }

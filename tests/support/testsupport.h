@@ -2,6 +2,7 @@
 // What every test program shares: the application set up as the program sets it up (fonts,
 // title), prompts answered by the test, and a way to act inside modal windows.
 
+#include "controls/gridexport.h"
 #include "platform/dialogseam.h"
 #include "ui/messagebox.h"
 
@@ -18,6 +19,9 @@ void setUp();
 void runWhenModal(std::function<void(QWidget* modal)> action);
 /// The texts of the prompts since the last clear, one per entry.
 QStringList promptTexts();
+/// Exports the grid as the menu item does and waits for the writer (up to a minute): true when
+/// the file was written whole.
+bool exportAndWait(DBGrid* grid, GridExport::Format format);
 } // namespace TestSupport
 
 /// A QtTest main that sets the application up first; reads the private servers' addresses.
