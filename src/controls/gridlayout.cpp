@@ -7,12 +7,12 @@
 #include <QStandardPaths>
 
 namespace {
-QString joined(const QStringList& names)
+QString commaList(const QStringList& names)
 {
     return names.join(QLatin1Char(','));
 }
 
-QStringList split(const QString& text)
+QStringList namesOfList(const QString& text)
 {
     QStringList names;
     for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
@@ -30,9 +30,9 @@ GridLayout GridLayout::read(const QString& section)
 {
     const QString file = path();
     GridLayout layout;
-    layout.order = split(IniFile::readString(file, section, QStringLiteral("order"), QString()));
-    layout.hidden = split(IniFile::readString(file, section, QStringLiteral("hidden"), QString()));
-    for (const QString& entry : split(IniFile::readString(file, section, QStringLiteral("widths"), QString()))) {
+    layout.order = namesOfList(IniFile::readString(file, section, QStringLiteral("order"), QString()));
+    layout.hidden = namesOfList(IniFile::readString(file, section, QStringLiteral("hidden"), QString()));
+    for (const QString& entry : namesOfList(IniFile::readString(file, section, QStringLiteral("widths"), QString()))) {
         const qsizetype colon = entry.lastIndexOf(QLatin1Char(':'));
         bool ok = false;
         const int width = colon > 0 ? entry.mid(colon + 1).toInt(&ok) : 0;
@@ -52,8 +52,8 @@ void GridLayout::write(const QString& section, const GridLayout& layout)
     for (const auto& [name, width] : layout.widths)
         widths << name + QLatin1Char(':') + QString::number(width);
     IniFile::writeStrings(file, section,
-                          {{QStringLiteral("order"), joined(layout.order)},
-                           {QStringLiteral("hidden"), joined(layout.hidden)},
-                           {QStringLiteral("widths"), joined(widths)},
+                          {{QStringLiteral("order"), commaList(layout.order)},
+                           {QStringLiteral("hidden"), commaList(layout.hidden)},
+                           {QStringLiteral("widths"), commaList(widths)},
                            {QStringLiteral("sort"), layout.sort}});
 }
