@@ -200,16 +200,21 @@ Written Import::writeRows(Connection* connection, const Preview& preview, const 
         return written;
 
     // The COMMIT went out and its reply did not come back: the last row tells whether it was kept.
+    // The reads lock: while the server has not yet finished the COMMIT (or the rollback of a
+    // transaction whose connection it has not yet seen go), the rows' locks make them wait for the
+    // outcome instead of reading "not there" before it.
     QVariant found;
     try {
         if (rules.kind() == Kind::Students)
-            found = connection->scalar(QStringLiteral("SELECT COUNT(*) FROM stud WHERE spkey = ?"), {lastRow.at(0)});
-        else if (rules.kind() == Kind::Classes)
-            found = connection->scalar(QStringLiteral("SELECT COUNT(*) FROM classroom WHERE classname = ?"),
+            found = connection->scalar(QStringLiteral("SELECT COUNT(*) FROM stud WHERE spkey = ? LOCK IN SHARE MODE"),
                                        {lastRow.at(0)});
+        else if (rules.kind() == Kind::Classes)
+            found = connection->scalar(
+                QStringLiteral("SELECT COUNT(*) FROM classroom WHERE classname = ? LOCK IN SHARE MODE"),
+                {lastRow.at(0)});
         else
-            found =
-                connection->scalar(QStringLiteral("SELECT COUNT(*) FROM booking_token WHERE token = ?"), {lastToken});
+            found = connection->scalar(
+                QStringLiteral("SELECT COUNT(*) FROM booking_token WHERE token = ? LOCK IN SHARE MODE"), {lastToken});
     } catch (const DbError& again) {
         throw DbError(Msg::importOutcomeUnknown(lost.message()), lost.code());
     }

@@ -9,6 +9,7 @@
 #include "forms/importaction.h"
 #include "forms/importpreview.h"
 #include "platform/dialogseam.h"
+#include "platform/messages.h"
 #include "session/rynconst.h"
 #include "ui/guard.h"
 #include "formdriver.h"
@@ -242,6 +243,28 @@ private slots:
         QVERIFY(tap.cutDone());
         QVERIFY(TestSupport::promptTexts().last().startsWith("匯入失敗，已全部取消，資料庫沒有任何變更。"));
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM stud").toInt(), 4);
+        }
+
+        void lostCommitReplyKeepsAllOnce()
+        {
+            // The COMMIT reaches the server, which carries it out, and the program's side of the
+            // connection goes before the reply: the import looks, finds every row kept, and says so.
+            auto* form = openWindow<StudentWindow>();
+            QByteArray csv = "spkey,studname\r\n";
+            for (int i = 0; i < 1500; ++i)
+                csv += "K" + QByteArray::number(i) + ",x\r\n";
+            const QString path = TestFiles::write(m_dir.filePath("commit.csv"), csv);
+            const QByteArray serverPort = qgetenv("RYN_DB_PORT");
+            WireTap tap(serverPort.toInt());
+            tap.dropProgramAfterSending("COMMIT");
+            qputenv("RYN_DB_PORT", QByteArray::number(tap.port()));
+            DialogSeam::queueAnswer(Win::IDOK); // the notice
+            import(form, path, [](ImportPreview* p) { return p->btnImport->isEnabled();
+        });
+        qputenv("RYN_DB_PORT", serverPort);
+        QVERIFY(tap.cutDone());
+        QCOMPARE(TestSupport::promptTexts().last(), Msg::importFoundAfterLoss(1500));
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM stud WHERE spkey LIKE 'K%'").toInt(), 1500);
         }
 
         void topUpsWithTokensBrowseOnly()
