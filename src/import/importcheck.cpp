@@ -6,6 +6,8 @@
 #include "platform/errors.h"
 #include "platform/messages.h"
 
+#include <QByteArray>
+#include <QMultiHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -27,6 +29,37 @@ ColumnMatch readTitles(Sheet::Reader& reader, const Rules& rules, const QList<QS
     throw AppError(Msg::importNoTitles());
 }
 
+// The row where each key value first stood, values compared as the server compares them. A million
+// keys are held as 64-bit digests with their folded texts in one buffer: a digest that matches is
+// confirmed by the text, so two different values never count as one.
+class FirstRows
+{
+public:
+    /// The row where text first stood; row itself (and remembered) when it is new.
+    qint64 firstRow(const QString& text, qint64 row)
+    {
+        const QByteArray value = folded(text).toUtf8();
+        const quint64 digest = qHash(value, 0x9e3779b9U);
+        const auto [begin, end] = m_rows.equal_range(digest);
+        for (auto it = begin; it != end; ++it) {
+            if (QByteArrayView(m_texts).sliced(it->offset, it->length) == value)
+                return it->row;
+        }
+        m_rows.insert(digest, {row, m_texts.size(), value.size()});
+        m_texts.append(value);
+        return row;
+    }
+
+private:
+    struct Seen {
+        qint64 row;
+        qsizetype offset; ///< of the folded text in m_texts
+        qsizetype length;
+    };
+    QMultiHash<quint64, Seen> m_rows;
+    QByteArray m_texts;
+};
+
 // The row's title list for its errors.
 QStringList titlesOf(const ColumnMatch& match)
 {
@@ -47,7 +80,7 @@ Stored Import::readStored(Connection* connection, const Rules& rules)
         throw connection->failure(query.lastError());
     while (query.next()) {
         if (rules.kind() != Kind::TopUps) {
-            stored.keys.insert(keyOf(query.value(0).toString()));
+            stored.keys.insert(folded(query.value(0).toString()));
             continue;
         }
         ClassRef& ref = stored.classes[folded(query.value(1).toString())];
@@ -66,7 +99,7 @@ Preview Import::preview(const QString& path, const Rules& rules, const QList<QSt
     p.encoding = reader->encoding();
     p.match = readTitles(*reader, rules, known);
     const QStringList titles = titlesOf(p.match);
-    QHash<quint64, qint64> seen; // key -> first row
+    FirstRows seen;
     Sheet::Row row;
     QVariantList values;
     QList<CellError> errors;
@@ -80,12 +113,9 @@ Preview Import::preview(const QString& path, const Rules& rules, const QList<QSt
         const bool good = rules.check(row.number, texts, titles, stored, values, errors);
         const int key = rules.keyColumn();
         if (key >= 0 && !blankText(texts.value(key))) {
-            const quint64 k = keyOf(texts.value(key));
-            const auto it = seen.constFind(k);
-            if (it != seen.constEnd())
-                errors.append({row.number, titles.value(key), Msg::importRepeated(texts.value(key), it.value())});
-            else
-                seen.insert(k, row.number);
+            const qint64 first = seen.firstRow(texts.value(key), row.number);
+            if (first != row.number)
+                errors.append({row.number, titles.value(key), Msg::importRepeated(texts.value(key), first)});
         }
         if (!errors.isEmpty()) {
             ++p.badRows;

@@ -15,13 +15,6 @@ QString Import::folded(const QString& text)
     return text.left(end).toCaseFolded();
 }
 
-quint64 Import::keyOf(const QString& text)
-{
-    const QString f = folded(text);
-    // Two independent 32-bit halves: a false match among a million keys is about one in 10^7.
-    return (quint64(qHash(f, 0x9e3779b9U) & 0xffffffffU) << 32) | (qHash(QStringView(f), 0x85ebca6bU) & 0xffffffffU);
-}
-
 bool Import::blankText(const QString& text)
 {
     for (const QChar c : text)
@@ -179,7 +172,7 @@ bool Rules::check(qint64 row, const QStringList& texts, const QStringList& title
             typed.append(QVariant());
         }
     }
-    if (m_keyColumn >= 0 && errors.size() == before && stored.keys.contains(keyOf(typed.at(m_keyColumn).toString())))
+    if (m_keyColumn >= 0 && errors.size() == before && stored.keys.contains(folded(typed.at(m_keyColumn).toString())))
         errors.append({row, titles.value(m_keyColumn), Msg::importStored(typed.at(m_keyColumn).toString())});
 
     if (m_kind != Kind::TopUps) {

@@ -41,7 +41,7 @@ struct ClassRef {
 
 /// What the checks need to know of the database.
 struct Stored {
-    QSet<quint64> keys;               ///< keyOf() of the unique column's stored values
+    QSet<QString> keys;               ///< folded() values of the unique column as stored
     QHash<QString, ClassRef> classes; ///< by folded class name
 };
 
@@ -49,8 +49,6 @@ enum class Kind { Students, Classes, TopUps };
 
 /// A value as the server compares it in these tables: letter case and trailing spaces ignored.
 QString folded(const QString& text);
-/// folded() text reduced to 64 bits, for sets of a million keys.
-quint64 keyOf(const QString& text);
 /// A text that holds nothing but white space and control characters.
 bool blankText(const QString& text);
 

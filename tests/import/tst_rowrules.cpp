@@ -22,7 +22,7 @@ class TestRowRules : public QObject
     static Stored stored()
     {
         Stored s;
-        s.keys = {keyOf(QStringLiteral("S001")), keyOf(QStringLiteral("Excel 入門"))};
+        s.keys = {folded(QStringLiteral("S001")), folded(QStringLiteral("Excel 入門"))};
         s.classes.insert(folded(QStringLiteral("Excel 入門")), {7, 1200, 1});
         s.classes.insert(folded(QStringLiteral("網頁設計")), {8, QVariant(), 1});
         s.classes.insert(folded(QStringLiteral("重複班")), {9, 10, 2});
