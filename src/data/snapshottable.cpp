@@ -126,18 +126,27 @@ void SnapshotTable::open()
         throw DbError(Msg::noConnection());
     if (m->sql.trimmed().isEmpty() && m->tableName.isEmpty())
         throw DbError(Msg::noTableNorStatement());
+    openFilled([this](RowStore& store, const QString& what) {
+        m->connection->open();
+        const QString statement = m->sql.trimmed().isEmpty()
+                                      ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(m->tableName)
+                                      : m->sql;
+        SnapshotLoader::read(m->connection, statement, m->fields.loadColumns(), store, what);
+    });
+}
+
+void SnapshotTable::openFilled(const std::function<void(RowStore&, const QString&)>& fill)
+{
+    if (m->state != DataSetState::Inactive)
+        return;
     // Lookup fields read other snapshots: those are opened first, in the order of the fields.
     for (Field* f : m->fields.all()) {
         if (f->isLookup() && !f->lookupTable()->active())
             f->lookupTable()->open();
     }
-    m->connection->open();
-    const QString statement = m->sql.trimmed().isEmpty()
-                                  ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(m->tableName)
-                                  : m->sql;
     m->store.reset(m->fields.columnTypes());
     try {
-        SnapshotLoader::read(m->connection, statement, m->fields.loadColumns(), m->store, what());
+        fill(m->store, what());
         m->state = DataSetState::Browse;
         bumpVersion();
         m->link.reset();

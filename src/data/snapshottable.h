@@ -73,6 +73,11 @@ public:
     /// its lookup fields that are not open are opened first, in the order of the fields. Runs the
     /// afterOpen event; the state becomes browse.
     void open();
+    /// Opens the table as open() does, with rows that fill appends to the store (one column per stored
+    /// field, in the order of the fields) instead of rows read from the server; fill gets the name
+    /// that messages give the rows. Needs no connection until a row is written. snapshotfill.h fills
+    /// a table from plain values.
+    void openFilled(const std::function<void(RowStore& store, const QString& what)>& fill);
     void close();
     bool active() const;
     DataSetState state() const;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -58,13 +59,22 @@ void formatDateTime(qint64 packed, char dateSeparator, char* out)
     }
 }
 
+// Throws AppError naming shownName with the device's reason when not every byte was taken. (A
+// ReplaceFile's device keeps the reason of a short write, which carries none of its own.)
+void write(QIODevice& device, const QString& shownName, const char* data, qint64 size)
+{
+    if (device.write(data, size) != size)
+        throw AppError(Msg::cannotWrite(shownName, device.errorString()));
+}
+
 // ---- CSV ----
 
 class CsvOut
 {
 public:
-    explicit CsvOut(ReplaceFile& file)
-        : m_file(file)
+    CsvOut(QIODevice& device, const QString& shownName)
+        : m_device(device)
+        , m_shown(shownName)
     {
         m_buffer.reserve(kFlushAt + 4096);
     }
@@ -112,13 +122,14 @@ public:
     void flush()
     {
         if (!m_buffer.empty())
-            m_file.checkWrite(m_file.file().write(m_buffer.data(), qint64(m_buffer.size())), qint64(m_buffer.size()));
+            write(m_device, m_shown, m_buffer.data(), qint64(m_buffer.size()));
         m_buffer.clear();
     }
 
 private:
     static constexpr size_t kFlushAt = 1 << 20;
-    ReplaceFile& m_file;
+    QIODevice& m_device;
+    QString m_shown;
     std::string m_buffer;
 };
 
@@ -255,6 +266,29 @@ private:
     QList<qint64> m_rows; // per sheet, titles included
 };
 
+// Writes the rows into a workbook at path; false when progress cancelled. sheetRows: the rows each
+// sheet holds, titles included, for the check of the file.
+bool writeWorkbook(const ExportSource& source, const QString& path, const QString& shown,
+                   const TableExport::Progress& progress, QList<qint64>& sheetRows)
+{
+    XlsxOut out(path, shown, source);
+    const qint64 rows = source.rowCount();
+    lxw_row_t sheetRow = 0;
+    for (qint64 r = 0; r < rows || r == 0; ++r) {
+        if (r % kSheetRows == 0) {
+            out.newSheet();
+            sheetRow = 0;
+        }
+        if (r == rows)
+            break;
+        if (r % kProgressEvery == 0 && !goOn(progress, r, rows))
+            return false;
+        out.row(++sheetRow, r);
+    }
+    sheetRows = out.close();
+    return goOn(progress, rows, rows);
+}
+
 } // namespace
 
 bool TableExport::looksLikeFormula(std::string_view text)
@@ -265,11 +299,11 @@ bool TableExport::looksLikeFormula(std::string_view text)
     return (c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r') && !isNumber(text);
 }
 
-bool TableExport::writeCsv(const ExportSource& source, const QString& path, const Progress& progress)
+bool TableExport::writeCsv(const ExportSource& source, QIODevice& device, const QString& shownName,
+                           const Progress& progress)
 {
-    ReplaceFile file(path);
-    CsvOut out(file);
-    file.checkWrite(file.file().write("\xEF\xBB\xBF", 3), 3);
+    CsvOut out(device, shownName);
+    write(device, shownName, "\xEF\xBB\xBF", 3);
     const int columns = source.columnCount();
     for (int c = 0; c < columns; ++c) {
         if (c > 0)
@@ -307,7 +341,13 @@ bool TableExport::writeCsv(const ExportSource& source, const QString& path, cons
         out.endLine();
     }
     out.flush();
-    if (!goOn(progress, rows, rows))
+    return goOn(progress, rows, rows);
+}
+
+bool TableExport::writeCsv(const ExportSource& source, const QString& path, const Progress& progress)
+{
+    ReplaceFile file(path);
+    if (!writeCsv(source, file.file(), QDir::toNativeSeparators(path), progress))
         return false;
     file.commit();
     return true;
@@ -318,25 +358,32 @@ bool TableExport::writeXlsx(const ExportSource& source, const QString& path, con
     ReplaceFile file(path);
     const QString shown = QDir::toNativeSeparators(path);
     QList<qint64> sheetRows;
-    {
-        XlsxOut out(file.tempPath(), shown, source);
-        const qint64 rows = source.rowCount();
-        lxw_row_t sheetRow = 0;
-        for (qint64 r = 0; r < rows || r == 0; ++r) {
-            if (r % kSheetRows == 0) {
-                out.newSheet();
-                sheetRow = 0;
-            }
-            if (r == rows)
-                break;
-            if (r % kProgressEvery == 0 && !goOn(progress, r, rows))
-                return false;
-            out.row(++sheetRow, r);
-        }
-        sheetRows = out.close();
-        if (!goOn(progress, rows, rows))
-            return false;
-    }
+    if (!writeWorkbook(source, file.tempPath(), shown, progress, sheetRows))
+        return false;
     file.commit([&](const QString& written) { WorkbookCheck::verify(written, shown, sheetRows); });
+    return true;
+}
+
+bool TableExport::writeXlsx(const ExportSource& source, QIODevice& device, const QString& shownName,
+                            const Progress& progress)
+{
+    // The library writes a workbook by name only: it is made in a folder of its own, checked, and
+    // then copied to the device whole.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw AppError(Msg::cannotCreate(shownName, dir.errorString()));
+    const QString path = dir.filePath(QStringLiteral("export.xlsx"));
+    QList<qint64> sheetRows;
+    if (!writeWorkbook(source, path, shownName, progress, sheetRows))
+        return false;
+    WorkbookCheck::verify(path, shownName, sheetRows);
+    QFile written(path);
+    if (!written.open(QIODevice::ReadOnly))
+        throw AppError(Msg::cannotWrite(shownName, written.errorString()));
+    QByteArray chunk;
+    while (!(chunk = written.read(1 << 20)).isEmpty())
+        write(device, shownName, chunk.constData(), chunk.size());
+    if (written.error() != QFileDevice::NoError)
+        throw AppError(Msg::cannotWrite(shownName, written.errorString()));
     return true;
 }

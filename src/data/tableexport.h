@@ -13,6 +13,7 @@
 
 #include "exportsource.h"
 
+#include <QIODevice>
 #include <QString>
 #include <functional>
 #include <string_view>
@@ -25,6 +26,12 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 bool writeCsv(const ExportSource& source, const QString& path, const Progress& progress = {});
 /// As writeCsv. More rows than a worksheet holds go on to further worksheets, each with the titles.
 bool writeXlsx(const ExportSource& source, const QString& path, const Progress& progress = {});
+
+/// The same files written to an open device, which messages call shownName. The device is not
+/// replaced whole: after a failure or a cancel it may hold the start of a CSV file. A workbook is
+/// made and checked in a temporary folder first and reaches the device only once it is whole.
+bool writeCsv(const ExportSource& source, QIODevice& device, const QString& shownName, const Progress& progress = {});
+bool writeXlsx(const ExportSource& source, QIODevice& device, const QString& shownName, const Progress& progress = {});
 
 /// Whether a spreadsheet would take this UTF-8 text for a formula.
 bool looksLikeFormula(std::string_view text);

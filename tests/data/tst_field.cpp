@@ -1,11 +1,10 @@
-// The checks a typed value passes before it is stored in a field of the row being edited.
+// The checks a typed value passes before it is stored in a field of the row being edited, on
+// tables filled with the demo rows.
 
 #include "platform/messages.h"
-#include "data/connection.h"
 #include "data/dberror.h"
-#include "platform/serversettings.h"
+#include "data/snapshotfill.h"
 #include "data/snapshottable.h"
-#include "sandboxdb.h"
 #include "tables.h"
 #include "coresupport.h"
 
@@ -16,35 +15,28 @@ class FieldTest : public QObject
     Q_OBJECT
 
 private:
-    Connection* m_connection = nullptr;
-
     // classroom with classpoint declared as the type under test, current row in edit state.
     std::unique_ptr<SnapshotTable> classroomAs(FieldType type)
     {
-        auto t =
-            declareTable(m_connection, "classroom", {{"crpkey", FieldType::AutoInc}, {"classpoint", type}}, "crpkey");
+        auto t = declareTable(nullptr, "classroom", {{"crpkey", FieldType::AutoInc}, {"classpoint", type}}, "crpkey");
         t->setObjectName(QStringLiteral("tblClass"));
-        t->open();
+        SnapshotFill::open(*t, {{1, 100}, {2, 200}, {3, 150}});
         t->edit();
         return t;
     }
 
     std::unique_ptr<SnapshotTable> students()
     {
-        auto t = declareTable(m_connection, "stud", {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}},
-                              "spkey");
-        t->open();
+        auto t =
+            declareTable(nullptr, "stud", {{"spkey", FieldType::Text, 20}, {"studname", FieldType::Text, 10}}, "spkey");
+        SnapshotFill::open(*t, {{"A001", QString::fromUtf8("陳大文")},
+                                {"A002", QString::fromUtf8("林美玲")},
+                                {"A003", QString::fromUtf8("張志明")},
+                                {"B001", QString::fromUtf8("黃小華")}});
         return t;
     }
 
 private slots:
-    void initTestCase()
-    {
-        SandboxDb::require();
-        m_connection = SandboxDb::programConnection(this);
-    }
-
-    void init() { SandboxDb::reseed(); }
 
     void numberText_data()
     {
@@ -188,11 +180,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, shown);
         SnapshotTable table;
-        table.setConnection(m_connection);
         table.setTableName(QStringLiteral("studclass"));
         table.addField(QStringLiteral("scpkey"), FieldType::Int64);
         Field* buydate = table.addField(QStringLiteral("buydate"), FieldType::DateTime);
-        table.open();
+        SnapshotFill::open(table, {{1, "2026-09-01 10:00:00"}, {2, "2026-09-02 11:30:00"}});
         QCOMPARE(buydate->asString(), QStringLiteral("2026/09/01 10:00:00"));
         QCOMPARE(buydate->value().toDateTime(), QDateTime(QDate(2026, 9, 1), QTime(10, 0)));
         table.edit();

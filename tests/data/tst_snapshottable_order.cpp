@@ -1,4 +1,6 @@
-// The order of the visible rows (the sort text) and which rows are visible (the filter).
+// The order of the visible rows (the sort text) and which rows are visible (the filter) as rows
+// are saved to the server. The sort and the filter on their own are tested on tables filled from
+// values (tst_sortfilter).
 
 #include "data/connection.h"
 #include "data/dberror.h"
@@ -33,14 +35,6 @@ private:
             {{"upkey", FieldType::AutoInc}, {"uid", FieldType::Text, 20}, {"isadmin", FieldType::Int16}}, "upkey");
     }
 
-    static QList<int> keys(SnapshotTable& t)
-    {
-        QList<int> k;
-        for (int row = 0; row < t.recordCount(); ++row)
-            k << t.cellValue(row, 0).toInt();
-        return k;
-    }
-
     static QStringList uids(SnapshotTable& t)
     {
         QStringList u;
@@ -71,66 +65,6 @@ private slots:
                               "(7, '2026-09-01 10:00:00', '9', 2, 2, 'staff')"));
     }
 
-    void sortText_data()
-    {
-        QTest::addColumn<QString>("sort");
-        QTest::addColumn<QList<int>>("order");
-        QTest::newRow("reading order") << QString() << QList<int>{1, 2, 3, 4, 5, 6, 7};
-        // Numbers compare as numbers (100 after 9), ties keep reading order, no value first.
-        QTest::newRow("number asc") << "watchpoint ASC" << QList<int>{6, 2, 7, 5, 1, 3, 4};
-        QTest::newRow("number desc") << "watchpoint DESC" << QList<int>{4, 1, 3, 5, 7, 2, 6};
-        QTest::newRow("direction omitted") << "watchpoint" << QList<int>{6, 2, 7, 5, 1, 3, 4};
-        QTest::newRow("lower case") << "Watchpoint desc" << QList<int>{4, 1, 3, 5, 7, 2, 6};
-        // Text by code units: digits, then capitals, then small letters; '10' before '9'.
-        QTest::newRow("text asc") << "spkey ASC" << QList<int>{4, 6, 7, 3, 2, 5, 1};
-        QTest::newRow("text desc") << "spkey DESC" << QList<int>{1, 2, 5, 3, 7, 6, 4};
-        QTest::newRow("date asc") << "buydate ASC" << QList<int>{2, 6, 3, 4, 5, 1, 7};
-        QTest::newRow("date desc") << "buydate DESC" << QList<int>{1, 7, 5, 4, 3, 2, 6};
-        // UTF-16 order puts characters beyond U+FFFF (surrogates) before U+FF21.
-        QTest::newRow("utf-16 order") << "uid ASC" << QList<int>{6, 1, 4, 2, 7, 3, 5};
-        QTest::newRow("key desc") << "scpkey DESC" << QList<int>{7, 6, 5, 4, 3, 2, 1};
-    }
-
-    void sortText()
-    {
-        QFETCH(QString, sort);
-        QFETCH(QList<int>, order);
-        QVERIFY(QString::fromUtf8("😀").compare(QString::fromUtf8("Ａ")) < 0);
-        auto t = bookings();
-        t->open();
-        t->setSort(sort);
-        QCOMPARE(keys(*t), order);
-        // Sorting before opening gives the same order.
-        auto u = bookings();
-        u->setSort(sort);
-        u->open();
-        QCOMPARE(keys(*u), order);
-    }
-
-    void sortKeepsCurrentRow()
-    {
-        auto t = bookings();
-        t->open();
-        QVERIFY(t->locate(QStringLiteral("scpkey"), 5));
-        t->setSort(QStringLiteral("watchpoint DESC"));
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 5);
-        QCOMPARE(t->recNo(), 3);
-        t->setSort(QString());
-        QCOMPARE(t->recNo(), 4);
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 5);
-    }
-
-    void badSortText()
-    {
-        auto t = bookings();
-        t->open();
-        t->setSort(QStringLiteral("spkey ASC"));
-        QVERIFY_THROWS_EXCEPTION(DbError, t->setSort(QStringLiteral("nosuch ASC")));
-        QVERIFY_THROWS_EXCEPTION(DbError, t->setSort(QStringLiteral("spkey UP")));
-        QCOMPARE(t->sort(), QStringLiteral("spkey ASC"));
-        QCOMPARE(keys(*t), (QList<int>{4, 6, 7, 3, 2, 5, 1}));
-    }
-
     void sortedInsertGoesLast()
     {
         auto t = bookings();
@@ -143,58 +77,6 @@ private slots:
         QCOMPARE(t->cellText(7, 3), QStringLiteral("-100"));
         t->setSort(QStringLiteral("watchpoint ASC"));
         QCOMPARE(t->recNo(), 1);
-    }
-
-    void sortWhileInserting()
-    {
-        auto t = bookings();
-        t->open();
-        QVERIFY(t->locate(QStringLiteral("scpkey"), 3));
-        t->append();
-        t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("new"));
-        t->setSort(QStringLiteral("spkey DESC"));
-        QCOMPARE(t->recNo(), 7);
-        QCOMPARE(t->cellText(7, 4), QStringLiteral("new"));
-        t->cancel();
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 3);
-        QCOMPARE(t->recNo(), 3);
-    }
-
-    void filterForms()
-    {
-        SandboxDb::exec(QStringLiteral("INSERT INTO users (uid, isadmin) VALUES (NULL, 0), ('o''neil', 0)"));
-        auto t = users();
-        t->setFilter(QStringLiteral("uid<>'admin'"));
-        t->setFiltered(true);
-        t->open();
-        // A user without a login name is no admin: it stays in the list.
-        QCOMPARE(uids(*t), (QStringList{"staff", "<null>", "o'neil"}));
-        t->setFilter(QStringLiteral("uid = 'o''neil'"));
-        QCOMPARE(uids(*t), QStringList{"o'neil"});
-        t->setFilter(QStringLiteral("uid='Admin'"));
-        QCOMPARE(uids(*t), QStringList());
-        QCOMPARE(t->recNo(), -1);
-        t->setFilter(QStringLiteral("isadmin='1'"));
-        QCOMPARE(uids(*t), QStringList{"admin"});
-        t->setFiltered(false);
-        QCOMPARE(uids(*t), (QStringList{"admin", "staff", "<null>", "o'neil"}));
-    }
-
-    void badFilterText()
-    {
-        auto t = users();
-        t->open();
-        t->setFilter(QStringLiteral("uid LIKE 'a%'"));
-        QVERIFY_THROWS_EXCEPTION(DbError, t->setFiltered(true));
-        QVERIFY(!t->filtered());
-        QCOMPARE(t->recordCount(), 2);
-        t->setFilter(QStringLiteral("nosuch<>'x'"));
-        QVERIFY_THROWS_EXCEPTION(DbError, t->setFiltered(true));
-        t->setFilter(QStringLiteral("uid<>'admin'"));
-        t->setFiltered(true);
-        QCOMPARE(uids(*t), QStringList{"staff"});
-        QVERIFY_THROWS_EXCEPTION(DbError, t->setFilter(QStringLiteral("uid<>admin")));
-        QCOMPARE(t->filter(), QStringLiteral("uid<>'admin'"));
     }
 
     void filterAppliesOnPost()
