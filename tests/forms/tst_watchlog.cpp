@@ -42,13 +42,14 @@ class TestWatchlog : public QObject, WindowFixture<WatchLogWindow>
                               "   ORDER BY begintime\r\n");
     }
 
-    // The statement was prepared as written and spkey went apart from it, as a value: never spliced
-    // into any statement as a quoted literal.
+    // The statement was prepared as written and spkey went apart from it, as a value: it never went
+    // out spliced into the statement as a quoted literal.
     bool sawStatementFor(const QString& spkey) const
     {
-        const QByteArray sent = m_tap->sent();
-        return m_tap->sawPrepare(statementFor()) && sent.contains(spkey.toUtf8())
-               && !sent.contains("'" + QString(spkey).replace("'", "''").toUtf8() + "'");
+        const QString spliced =
+            statementFor().replace(QLatin1Char('?'), QLatin1Char('\'') + QString(spkey).replace("'", "''") + '\'');
+        return m_tap->sawPrepare(statementFor()) && m_tap->sent().contains(spkey.toUtf8()) && !m_tap->sawQuery(spliced)
+               && !m_tap->sawPrepare(spliced);
     }
 
     // A poppler tool's standard output for the PDF file path; a failure stops the test.
