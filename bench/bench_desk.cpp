@@ -31,17 +31,28 @@ qint64 count(Connection* c, const QString& statement)
     return q.value(0).toLongLong();
 }
 
+// The command-line client binds nothing: the window's marks name session variables set first, in order.
+QString withVariables(QString statement, const QStringList& names)
+{
+    for (const QString& name : names)
+        statement.replace(statement.indexOf(QLatin1Char('?')), 1, QLatin1Char('@') + name);
+    return statement;
+}
+
 QString dayCloseStatements(const QDate& day)
 {
+    const QStringList range{QStringLiteral("ryn_from"), QStringLiteral("ryn_to")};
     return QStringLiteral("SET @ryn_from = '%1 00:00:00', @ryn_to = '%2 00:00:00';\n")
                .arg(day.toString(Qt::ISODate), day.addDays(1).toString(Qt::ISODate))
-           + DayCloseWindow::accountsStatement() + QStringLiteral(";\n") + DayCloseWindow::totalsStatement()
-           + QStringLiteral(";\n") + DayCloseWindow::bookingsStatement();
+           + withVariables(DayCloseWindow::accountsStatement(), range) + QStringLiteral(";\n")
+           + withVariables(DayCloseWindow::totalsStatement(), range) + QStringLiteral(";\n")
+           + withVariables(DayCloseWindow::bookingsStatement(), range);
 }
 
 QString lowBalanceStatements(int threshold)
 {
-    return QStringLiteral("SET @ryn_threshold = %1;\n").arg(threshold) + LowBalanceWindow::lowBalanceStatement();
+    return QStringLiteral("SET @ryn_threshold = %1;\n").arg(threshold)
+           + withVariables(LowBalanceWindow::lowBalanceStatement(), {QStringLiteral("ryn_threshold")});
 }
 } // namespace
 

@@ -156,7 +156,7 @@ void holdDownArrow(WatchLogWindow& w, Connection* c, int firstRow, int interval)
     const QString balance = formatBalance(serverBalance(c, expected, &rows));
     const bool right = w.txtSpkey->text() == expected && w.txtNowPoint->text() == balance
                        && w.qryWatchlog->recordCount() == rows
-                       && w.statementEdit->text().contains(QStringLiteral("spkey=") + quotedLiteral(expected));
+                       && w.qryWatchlog->sqlValues() == QVariantList{expected, expected};
     const QString how =
         interval == 0 ? QStringLiteral("100 keys at once") : QStringLiteral("a key every %1 ms").arg(interval);
     line(qPrintable(QStringLiteral("down arrow held, %1").arg(how)),
@@ -211,7 +211,9 @@ int main(int argc, char** argv)
         for (int pick = 1; pick <= 5; ++pick) {
             const int row = students * (2 * pick - 1) / 10;
             const QString spkey = query.tblStud->cellText(row, 0);
-            const QString statement = WatchLogWindow::watchlogStatement(spkey);
+            // The command-line client binds nothing: its statement carries the key as a literal.
+            QString statement = WatchLogWindow::watchlogStatement();
+            statement.replace(QLatin1Char('?'), quotedLiteral(spkey));
             clientMs(statement);
             std::vector<double> c;
             std::vector<double> w;

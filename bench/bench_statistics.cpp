@@ -8,6 +8,7 @@
 #include "benchdata.h"
 #include "data/connection.h"
 #include "data/snapshottable.h"
+#include "data/sqltext.h"
 #include "forms/statisticswindow.h"
 #include "platform/errors.h"
 
@@ -19,10 +20,23 @@
 using namespace Bench;
 
 namespace {
+// The command-line client binds nothing: the window's dates go into its text as literals, in order.
+QString withLiterals(const SnapshotTable& query)
+{
+    QString text = query.sql();
+    for (const QVariant& value : query.sqlValues())
+        text.replace(text.indexOf(QLatin1Char('?')), 1,
+                     quotedLiteral(value.toDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    return text;
+}
+
 QString bothStatements(const QDate& month)
 {
-    return StatisticsWindow::monthsStatement(month) + QStringLiteral(";\n")
-           + StatisticsWindow::topCoursesStatement(month);
+    SnapshotTable months;
+    SnapshotTable top;
+    StatisticsWindow::setMonthsStatement(&months, month);
+    StatisticsWindow::setTopCoursesStatement(&top, month);
+    return withLiterals(months) + QStringLiteral(";\n") + withLiterals(top);
 }
 
 qint64 count(Connection* c, const QString& statement)

@@ -22,7 +22,7 @@ void SnapshotTable::append()
     requireActive();
     requireWritable();
     if (m->editing())
-        post();
+        post().requireReadBack();
     m->savedCurrent = m->current;
     m->buffer.assign(size_t(m->fields.columnCount()), CellValue());
     if (m->link.master()) {
@@ -35,8 +35,7 @@ void SnapshotTable::append()
     m->current = int(m->visible.size());
     m->inNewRecord = true;
     try {
-        if (events.onNewRecord)
-            events.onNewRecord();
+        emit newRecord();
     } catch (...) {
         m->inNewRecord = false;
         m->state = DataSetState::Browse;
@@ -48,8 +47,7 @@ void SnapshotTable::append()
     emit rowsReset();
     emit currentChanged();
     emit stateChanged();
-    if (events.afterInsert)
-        events.afterInsert();
+    emit afterInsert();
 }
 
 void SnapshotTable::edit()
@@ -68,32 +66,23 @@ void SnapshotTable::edit()
     emit stateChanged();
 }
 
-void SnapshotTable::post()
+PostOutcome SnapshotTable::post()
 {
     requireActive();
     if (!m->editing())
-        return;
+        return {};
     // A hook may remove itself or others while running.
     const std::map<int, std::function<void()>> hooks = m->hooks;
     for (const auto& hook : hooks)
         hook.second();
-    if (events.beforePost)
-        events.beforePost();
-    QString notice;
+    askVetoes(VetoStep::Post);
+    PostOutcome outcome;
     m->lastRecheck = InsertRecheck::None;
     if (m->state == DataSetState::Insert) {
         requireWritable();
-        const quint32 row = m->writer.insert(m->target(), m->buffer, notice);
-        switch (m->writer.lastRecheck()) {
-        case RowWriter::Recheck::None:
-            break;
-        case RowWriter::Recheck::FoundStored:
-            m->lastRecheck = InsertRecheck::FoundStored;
-            break;
-        case RowWriter::Recheck::NowStored:
-            m->lastRecheck = InsertRecheck::NowStored;
-            break;
-        }
+        const quint32 row = m->writer.insert(m->target(), m->buffer, outcome.notice);
+        m->lastRecheck = m->writer.lastRecheck();
+        outcome.status = PostOutcome::Status::Saved;
         bumpVersion();
         m->link.indexAdd(m->store, row);
         m->state = DataSetState::Browse;
@@ -115,6 +104,7 @@ void SnapshotTable::post()
         }
         if (!changed.empty()) {
             requireWritable();
+            outcome.status = PostOutcome::Status::Saved;
             m->writer.update(m->target(), m->editRow, m->buffer, changed);
             m->link.indexRemove(m->store, m->editRow);
             for (const int col : changed)
@@ -135,9 +125,11 @@ void SnapshotTable::post()
             emit currentChanged();
         }
     }
+    if (!outcome.notice.isEmpty())
+        outcome.status = PostOutcome::Status::SavedNotReadBack;
+    outcome.recheck = m->lastRecheck;
     try {
-        if (events.afterPost)
-            events.afterPost();
+        emit afterPost(outcome);
     } catch (...) {
         emit stateChanged();
         finishEditing();
@@ -145,12 +137,10 @@ void SnapshotTable::post()
     }
     emit stateChanged();
     finishEditing();
-    // The row is saved and the table is back in browse; what could not be read back is told last.
-    if (!notice.isEmpty())
-        throw DbError(notice);
+    return outcome;
 }
 
-SnapshotTable::InsertRecheck SnapshotTable::lastInsertRecheck() const
+InsertRecheck SnapshotTable::lastInsertRecheck() const
 {
     return m->lastRecheck;
 }
@@ -186,8 +176,7 @@ void SnapshotTable::remove()
     cancel();
     if (m->current < 0)
         throw DbError(Msg::tableEmpty());
-    if (events.beforeDelete)
-        events.beforeDelete();
+    askVetoes(VetoStep::Delete);
     const quint32 row = m->visible[size_t(m->current)];
     m->writer.remove(m->target(), row);
     m->link.indexRemove(m->store, row);

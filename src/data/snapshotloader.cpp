@@ -3,10 +3,12 @@
 
 #include "connection.h"
 #include "dberror.h"
+#include "boundstatement.h"
 #include "rowstore.h"
 
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <mysql.h>
 
 namespace {
@@ -55,30 +57,14 @@ struct Target {
 {
     throw DbError(Msg::valueUnreadable(QString::fromUtf8(data, qsizetype(size)), column, what));
 }
-} // namespace
 
-void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::vector<LoadColumn>& columns,
-                          RowStore& store, const QString& what)
+// Where each wanted column is found in the result, and how its text is read.
+std::vector<Target> targetsOf(const MYSQL_FIELD* resultFields, unsigned fieldCount,
+                              const std::vector<LoadColumn>& columns, const QString& what)
 {
-    if (!mysql)
-        throw DbError(Msg::connectionNotOpen());
-    const QByteArray sql = statement.toUtf8();
-    if (mysql_real_query(mysql, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
-        throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
-    MYSQL_RES* result = mysql_use_result(mysql);
-    ResultGuard guard(mysql, result);
-    if (!result) {
-        if (mysql_errno(mysql) != 0)
-            throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
-        throw DbError(Msg::returnsNoRows(what));
-    }
-
-    const unsigned fieldCount = mysql_num_fields(result);
-    const MYSQL_FIELD* resultFields = mysql_fetch_fields(result);
     std::vector<QString> names(fieldCount);
     for (unsigned i = 0; i < fieldCount; ++i)
         names[i] = QString::fromUtf8(resultFields[i].name, qsizetype(resultFields[i].name_length));
-
     std::vector<Target> targets;
     for (size_t col = 0; col < columns.size(); ++col) {
         unsigned found = fieldCount;
@@ -106,54 +92,99 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const std::
         }
         targets.push_back(t);
     }
+    return targets;
+}
 
+// One cell in the server's text form (data null: no value) into its column.
+void appendCell(RowStore& store, const Target& t, const char* data, unsigned long size,
+                const std::vector<LoadColumn>& columns, const QString& what)
+{
+    if (!data) {
+        store.appendNull(t.column);
+        return;
+    }
+    switch (t.kind) {
+    case Kind::Text:
+        store.appendText(t.column, data, size);
+        break;
+    case Kind::Narrow:
+    case Kind::Wide: {
+        qint64 value = 0;
+        const auto [end, ec] = std::from_chars(data, data + size, value);
+        if (ec != std::errc() || end != data + size || value < t.minimum || value > t.maximum)
+            badValue(what, columns[size_t(t.column)].name, data, size);
+        store.appendNumber(t.column, value);
+        break;
+    }
+    case Kind::DateTime: {
+        qint64 packed = 0;
+        bool zero = false;
+        if (!SnapshotValue::parseWireDateTime(data, size, packed, zero))
+            badValue(what, columns[size_t(t.column)].name, data, size);
+        if (zero)
+            store.appendNull(t.column);
+        else
+            store.appendNumber(t.column, packed);
+        break;
+    }
+    }
+}
+
+void readText(MYSQL* mysql, const QByteArray& sql, const std::vector<LoadColumn>& columns, RowStore& store,
+              const QString& what)
+{
+    if (mysql_real_query(mysql, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
+        throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
+    MYSQL_RES* result = mysql_use_result(mysql);
+    ResultGuard guard(mysql, result);
+    if (!result) {
+        if (mysql_errno(mysql) != 0)
+            throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
+        throw DbError(Msg::returnsNoRows(what));
+    }
+    const std::vector<Target> targets = targetsOf(mysql_fetch_fields(result), mysql_num_fields(result), columns, what);
     while (MYSQL_ROW row = mysql_fetch_row(result)) {
         const unsigned long* lengths = mysql_fetch_lengths(result);
-        for (const Target& t : targets) {
-            const char* data = row[t.resultIndex];
-            if (!data) {
-                store.appendNull(t.column);
-                continue;
-            }
-            const unsigned long size = lengths[t.resultIndex];
-            switch (t.kind) {
-            case Kind::Text:
-                store.appendText(t.column, data, size);
-                break;
-            case Kind::Narrow:
-            case Kind::Wide: {
-                qint64 value = 0;
-                const auto [end, ec] = std::from_chars(data, data + size, value);
-                if (ec != std::errc() || end != data + size || value < t.minimum || value > t.maximum)
-                    badValue(what, columns[size_t(t.column)].name, data, size);
-                store.appendNumber(t.column, value);
-                break;
-            }
-            case Kind::DateTime: {
-                qint64 packed = 0;
-                bool zero = false;
-                if (!SnapshotValue::parseWireDateTime(data, size, packed, zero))
-                    badValue(what, columns[size_t(t.column)].name, data, size);
-                if (zero)
-                    store.appendNull(t.column);
-                else
-                    store.appendNumber(t.column, packed);
-                break;
-            }
-            }
-        }
+        for (const Target& t : targets)
+            appendCell(store, t, row[t.resultIndex], lengths[t.resultIndex], columns, what);
         store.endRow();
     }
     // A null row also ends the loop when the connection broke in the middle of the result.
     if (mysql_errno(mysql) != 0)
         throw DbError(Msg::readFailed(what, serverText(mysql)), int(mysql_errno(mysql)));
 }
+} // namespace
 
-void SnapshotLoader::read(Connection* connection, const QString& statement, const std::vector<LoadColumn>& columns,
-                          RowStore& store, const QString& what)
+void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const QVariantList& values,
+                          const std::vector<LoadColumn>& columns, RowStore& store, const QString& what)
+{
+    if (!mysql)
+        throw DbError(Msg::connectionNotOpen());
+    const QByteArray sql = statement.toUtf8();
+    if (values.isEmpty()) {
+        readText(mysql, sql, columns, store, what);
+        return;
+    }
+    BoundStatement bound(mysql, what);
+    bound.run(sql, values);
+    const std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> meta(bound.resultColumns(), mysql_free_result);
+    const std::vector<Target> targets =
+        targetsOf(mysql_fetch_fields(meta.get()), mysql_num_fields(meta.get()), columns, what);
+    while (bound.fetch()) {
+        for (const Target& t : targets) {
+            unsigned long size = 0;
+            const char* data = bound.cell(t.resultIndex, size);
+            appendCell(store, t, data, size, columns, what);
+        }
+        store.endRow();
+    }
+}
+
+void SnapshotLoader::read(Connection* connection, const QString& statement, const QVariantList& values,
+                          const std::vector<LoadColumn>& columns, RowStore& store, const QString& what)
 {
     try {
-        read(connection->nativeHandle(), statement, columns, store, what);
+        read(connection->nativeHandle(), statement, values, columns, store, what);
     } catch (const DbError& e) {
         connection->noteError(e);
         throw;

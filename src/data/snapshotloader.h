@@ -5,6 +5,7 @@
 #include "field.h"
 
 #include <QString>
+#include <QVariant>
 #include <vector>
 
 class Connection;
@@ -17,15 +18,15 @@ struct LoadColumn {
 };
 
 namespace SnapshotLoader {
-/// Runs the statement and appends its rows to the store, whose columns are the given ones (matched
-/// to the result's columns by name, case-insensitive; other result columns are skipped). Throws
-/// DbError when the server refuses the statement, a column is missing, a value does not fit its
-/// column, or the connection breaks while reading; the result is consumed in every case, so that
-/// the connection stays usable. what names the rows in messages ("table 'stud'").
-void read(st_mysql* mysql, const QString& statement, const std::vector<LoadColumn>& columns, RowStore& store,
-          const QString& what);
+/// Runs the statement, with values bound to its "?" marks in order (none: sent as a plain query), and appends its rows
+/// to the store, whose columns are the given ones (matched to the result's columns by name, case-insensitive; other
+/// result columns are skipped). Throws DbError when the server refuses the statement, a column is missing, a value does
+/// not fit its column, or the connection breaks while reading; the result is consumed in every case, so that the
+/// connection stays usable. what names the rows in messages ("table 'stud'").
+void read(st_mysql* mysql, const QString& statement, const QVariantList& values, const std::vector<LoadColumn>& columns,
+          RowStore& store, const QString& what);
 /// The same on the connection's handle; an error is also noted on the connection, so that a lost
 /// connection is opened again by the next statement.
-void read(Connection* connection, const QString& statement, const std::vector<LoadColumn>& columns, RowStore& store,
-          const QString& what);
+void read(Connection* connection, const QString& statement, const QVariantList& values,
+          const std::vector<LoadColumn>& columns, RowStore& store, const QString& what);
 } // namespace SnapshotLoader

@@ -24,6 +24,7 @@ struct SnapshotTable::Parts {
     Connection* connection = nullptr;
     QString tableName;
     QString sql;
+    QVariantList sqlValues; ///< bound to the marks of sql at every opening
     SnapshotFields fields;
 
     // The parts.
@@ -50,7 +51,8 @@ struct SnapshotTable::Parts {
     bool inNewRecord = false;
     InsertRecheck lastRecheck = InsertRecheck::None; ///< of the last post()
     std::map<int, std::function<void()>> hooks;
-    int nextHookId = 1;
+    std::map<int, std::pair<VetoStep, Veto>> vetoes;
+    int nextHookId = 1; ///< of the update hooks and the vetoes
 
     bool editing() const { return state == DataSetState::Edit || state == DataSetState::Insert; }
     RowWriter::Target target() { return {connection, tableName, fields, store}; }

@@ -8,6 +8,8 @@
 #include "dberror.h"
 #include "snapshotparts.h"
 
+#include "platform/errors.h"
+
 #include <atomic>
 
 namespace {
@@ -53,7 +55,18 @@ QString SnapshotTable::sql() const
 
 void SnapshotTable::setSql(const QString& statement)
 {
+    setSql(statement, {});
+}
+
+void SnapshotTable::setSql(const QString& statement, const QVariantList& values)
+{
     m->sql = statement;
+    m->sqlValues = values;
+}
+
+QVariantList SnapshotTable::sqlValues() const
+{
+    return m->sqlValues;
 }
 
 Field* SnapshotTable::declareField(const QString& fieldName, FieldType type, int size, bool lookup,
@@ -128,10 +141,11 @@ void SnapshotTable::open()
         throw DbError(Msg::noTableNorStatement());
     openFilled([this](RowStore& store, const QString& what) {
         m->connection->open();
-        const QString statement = m->sql.trimmed().isEmpty()
-                                      ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(m->tableName)
-                                      : m->sql;
-        SnapshotLoader::read(m->connection, statement, m->fields.loadColumns(), store, what);
+        const bool whole = m->sql.trimmed().isEmpty();
+        const QString statement =
+            whole ? QStringLiteral("SELECT * FROM ") + SnapshotValue::quotedIdentifier(m->tableName) : m->sql;
+        SnapshotLoader::read(m->connection, statement, whole ? QVariantList() : m->sqlValues, m->fields.loadColumns(),
+                             store, what);
     });
 }
 
@@ -162,15 +176,13 @@ void SnapshotTable::openFilled(const std::function<void(RowStore&, const QString
     emit rowsReset();
     emit currentChanged();
     try {
-        if (events.afterOpen)
-            events.afterOpen();
+        emit afterOpen();
     } catch (...) {
         emit stateChanged();
         throw;
     }
     emit stateChanged();
-    if (events.afterScroll)
-        events.afterScroll();
+    emit afterScroll();
 }
 
 void SnapshotTable::close()
@@ -272,6 +284,40 @@ void SnapshotTable::removeUpdateHook(int id)
     m->hooks.erase(id);
 }
 
+int SnapshotTable::addVeto(VetoStep step, Veto veto)
+{
+    const int id = m->nextHookId++;
+    m->vetoes.emplace(id, std::make_pair(step, std::move(veto)));
+    return id;
+}
+
+void SnapshotTable::removeVeto(int id)
+{
+    m->vetoes.erase(id);
+}
+
+void SnapshotTable::askVetoes(VetoStep step)
+{
+    // A veto may remove itself or others while it is asked.
+    const auto vetoes = m->vetoes;
+    for (const auto& entry : vetoes) {
+        if (entry.second.first != step)
+            continue;
+        QString reason;
+        if (!entry.second.second(&reason)) {
+            if (reason.isEmpty())
+                throw Abort();
+            throw DbError(reason);
+        }
+    }
+}
+
+void PostOutcome::requireReadBack() const
+{
+    if (status == Status::SavedNotReadBack)
+        throw DbError(notice);
+}
+
 int SnapshotTable::fieldIndex(const Field* field) const
 {
     return m->fields.indexOf(field);
@@ -342,8 +388,7 @@ void SnapshotTable::bumpVersion()
 void SnapshotTable::notifyCurrent()
 {
     emit currentChanged();
-    if (events.afterScroll)
-        events.afterScroll();
+    emit afterScroll();
 }
 
 QString SnapshotTable::what() const

@@ -14,6 +14,7 @@
 
 #include "columnfilter.h"
 #include "field.h"
+#include "insertrecheck.h"
 #include "snapshotvalue.h"
 
 #include <QByteArray>
@@ -30,6 +31,26 @@ class Connection;
 class RowStore;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+/// How a post() that did not fail ended. Failures (the server refused the row, the row changed
+/// meanwhile, the connection broke) still throw DbError, the row left in its editing state.
+struct PostOutcome {
+    enum class Status {
+        Unchanged,       ///< nothing was being edited, or an edited row had no changed value
+        Saved,           ///< written, and the server's values read back into the snapshot
+        SavedNotReadBack ///< written, but shown as it was typed: notice tells the user why
+    };
+    Status status = Status::Unchanged;
+    QString notice;
+    /// Of a new row (see InsertRecheck); also given by lastInsertRecheck().
+    InsertRecheck recheck = InsertRecheck::None;
+
+    bool saved() const { return status != Status::Unchanged; }
+    /// For a handler that stops when the row could not be read back: throws DbError with the
+    /// notice then, as the guard around it tells the user.
+    void requireReadBack() const;
+};
+Q_DECLARE_METATYPE(PostOutcome)
 
 class SnapshotTable : public QObject
 {
@@ -49,9 +70,15 @@ public:
 
     QString tableName() const;
     void setTableName(const QString& name);
-    /// A statement instead of a table ("query" mode): rows read-only, no row writes.
+    /// A statement instead of a table ("query" mode): rows read-only, no row writes. Setting the
+    /// text alone leaves it without values.
     QString sql() const;
     void setSql(const QString& statement);
+    /// The statement with values bound to its "?" marks in order, at this and every later opening
+    /// (a reopened table, or one opened again after the connection was lost, sends them again); the
+    /// values never become part of the statement's text.
+    void setSql(const QString& statement, const QVariantList& values);
+    QVariantList sqlValues() const;
 
     /// Declares a field; the Field object is a child named objectName() + fieldName.
     Field* addField(const QString& fieldName, FieldType type, int size = 0);
@@ -95,17 +122,13 @@ public:
 
     void append(); ///< browse → insert: an empty row at the end, current
     void edit();   ///< browse → edit
-    /// Stores pending control values, runs beforePost (which may throw Abort), writes the row to the
-    /// server (insert reads back the server-assigned key), then state browse and afterPost. On any
-    /// error the row stays in its editing state with its values.
-    void post();
-    /// How the last post() ended when it followed an insert whose outcome was uncertain (the
-    /// connection broke after the INSERT may have reached the server). Such a post() first looks on
-    /// the server for a row holding exactly the values that were sent, under a key this snapshot
-    /// did not hold: when there is one, that row is taken into the snapshot and nothing is sent
-    /// again (FoundStored); otherwise the row is inserted (NowStored). The statement itself is never
-    /// sent twice blindly. Tables without a key field insert again (None).
-    enum class InsertRecheck { None, FoundStored, NowStored };
+    /// Stores pending control values, asks the post vetoes, writes the row to the server (insert
+    /// reads back the server-assigned key), then state browse and afterPost. A row stored but not
+    /// read back is an outcome, not an error. A veto that refuses throws DbError with its reason (Abort
+    /// without one); on that and on any error the row stays in its editing state with its values.
+    PostOutcome post();
+    /// The recheck of the last post() (see InsertRecheck): whether a new row that followed an insert
+    /// of uncertain outcome was found stored or stored now.
     InsertRecheck lastInsertRecheck() const;
     void cancel(); ///< edit → browse with stored values; insert → the new row removed
     /// Deletes the current row in the server and the snapshot; a neighbouring row becomes current.
@@ -166,21 +189,21 @@ public:
     /// cells in place; no copy of the rows is made.
     FindHit findText(const QString& text, const std::vector<int>& fieldIndexes, int from, bool forward) const;
 
-    /// Controls bound to the table register here; post() calls each before beforePost so that the
-    /// text of the box that has the focus is stored first. Returns an id for removeUpdateHook().
+    /// Controls bound to the table register here; post() calls each before asking the vetoes so that
+    /// the text of the box that has the focus is stored first. Returns an id for removeUpdateHook().
     int addUpdateHook(std::function<void()> hook);
     void removeUpdateHook(int id);
 
-    /// The handlers a window attaches, one per event; any of them may throw.
-    struct Events {
-        std::function<void()> afterOpen;
-        std::function<void()> onNewRecord;
-        std::function<void()> afterInsert;
-        std::function<void()> beforePost;
-        std::function<void()> afterPost;
-        std::function<void()> beforeDelete;
-        std::function<void()> afterScroll;
-    } events;
+    /// A party that may refuse a step: returns false to refuse, and may set *reason to the text the
+    /// user is shown (left empty, the party has told the user itself).
+    using Veto = std::function<bool(QString* reason)>;
+    enum class VetoStep { Post, Delete };
+    /// Adds a veto asked before post() writes a row (Post) or remove() deletes one (Delete). All the
+    /// vetoes of a step are asked in the order they were added, until one refuses; the step then
+    /// throws DbError with the reason (Abort when it gave none) and changes nothing. Returns an id for
+    /// removeVeto().
+    int addVeto(VetoStep step, Veto veto);
+    void removeVeto(int id);
 
     // For the table's fields and for the parts of other tables (lookups, master links).
 
@@ -207,6 +230,22 @@ public:
     qint64 findRowByTextId(int column, quint32 id) const;
 
 signals:
+    // The table's events. Every listener is called at once, in the order connected (connect them
+    // directly, never queued); one that throws stops the call that raised the event, and the
+    // listeners after it are not called.
+
+    /// The rows were read and are shown; the state is browse.
+    void afterOpen();
+    /// append() made a new row: listeners set its initial values; one that throws (Abort) takes
+    /// the row away again.
+    void newRecord();
+    /// The new row is in place and shown.
+    void afterInsert();
+    /// post() wrote the row and the table is back in browse.
+    void afterPost(const PostOutcome& outcome);
+    /// Another row became current (after open, after a move and after a delete).
+    void afterScroll();
+
     void stateChanged();
     /// The visible rows were rebuilt (open, sort, filter, master moved, insert, delete).
     void rowsReset();
@@ -226,6 +265,7 @@ private:
     void bumpVersion();
     void notifyCurrent();
     QString what() const;
+    void askVetoes(VetoStep step);
     // snapshotedit.cpp
     bool bufferRow(int row) const;
     void finishEditing();

@@ -1,7 +1,5 @@
 #include "snapshotvalue.h"
 
-#include "sqltext.h"
-
 #include <QRegularExpression>
 
 namespace SnapshotValue {
@@ -165,20 +163,6 @@ QVariant toBindValue(const CellValue& value, FieldType type)
         return sqlDateTimeText(value.number);
     default:
         return value.number;
-    }
-}
-
-QString toSqlLiteral(const CellValue& value, FieldType type)
-{
-    if (value.null)
-        return QStringLiteral("NULL");
-    switch (type) {
-    case FieldType::Text:
-        return quotedLiteral(value.text);
-    case FieldType::DateTime:
-        return quotedLiteral(sqlDateTimeText(value.number));
-    default:
-        return QString::number(value.number);
     }
 }
 

@@ -61,8 +61,6 @@ QVariant toVariant(const CellValue& value, FieldType type);
 QString toText(const CellValue& value, FieldType type);
 /// The value bound to a statement parameter for a cell.
 QVariant toBindValue(const CellValue& value, FieldType type);
-/// The value as an SQL literal (text quoted, NULL for no value).
-QString toSqlLiteral(const CellValue& value, FieldType type);
 /// A table or column name quoted for a statement (a database prefix quoted apart).
 QString quotedIdentifier(const QString& name);
 /// The value converted for a column of another type (a link or lookup key); null when it does not

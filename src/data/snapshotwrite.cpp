@@ -99,7 +99,7 @@ quint32 RowWriter::insert(const Target& target, const std::vector<CellValue>& va
 {
     // After an insert that may have been stored, the server is asked first: sending it again could
     // store it twice.
-    m_lastRecheck = Recheck::None;
+    m_lastRecheck = InsertRecheck::None;
     const int key = keyColumn(target.fields);
     if (m_token)
         return sendWithToken(target, values, notice, key);
@@ -110,7 +110,7 @@ quint32 RowWriter::insert(const Target& target, const std::vector<CellValue>& va
     const std::optional<quint32> found = findUncertainInsert(target, key);
     m_uncertain.reset();
     const quint32 row = found ? *found : send(target, values, notice);
-    m_lastRecheck = found ? Recheck::FoundStored : Recheck::NowStored;
+    m_lastRecheck = found ? InsertRecheck::FoundStored : InsertRecheck::NowStored;
     return row;
 }
 
@@ -118,15 +118,11 @@ std::optional<quint32> RowWriter::findUncertainInsert(const Target& target, int 
 {
     const std::vector<CellValue>& sent = *m_uncertain;
     QString where;
+    QVariantList binds;
     for (int col = 0; col < target.fields.columnCount(); ++col) {
-        if (!sentOnInsert(target.fields, sent, col))
-            continue;
         // Text byte for byte, as the update and delete compare it.
-        const Field* f = target.fields.ofColumn(col);
-        where += where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
-        where += quotedIdentifier(f->fieldName())
-                 + (f->type() == FieldType::Text ? QLatin1String(" <=> BINARY ") : QLatin1String(" <=> "))
-                 + SnapshotValue::toSqlLiteral(sent[size_t(col)], f->type());
+        if (sentOnInsert(target.fields, sent, col))
+            appendOriginal(where, binds, target.fields.ofColumn(col), sent[size_t(col)]);
     }
     if (where.isEmpty())
         return std::nullopt; // a row of defaults only cannot be told from any other
@@ -134,9 +130,9 @@ std::optional<quint32> RowWriter::findUncertainInsert(const Target& target, int 
     fresh.reset(target.fields.columnTypes());
     SnapshotLoader::read(
         target.connection,
-        QStringLiteral("SELECT * FROM %1%2 ORDER BY %3")
+        QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY %3")
             .arg(quotedIdentifier(target.tableName), where, quotedIdentifier(target.fields.ofColumn(key)->fieldName())),
-        target.fields.loadColumns(), fresh, what(target));
+        binds, target.fields.loadColumns(), fresh, what(target));
     // A row with the same values that the store already holds was there before the insert. This
     // runs only after a lost connection, so a plain scan of the store will do.
     RowStore& store = target.store;
@@ -200,7 +196,7 @@ quint32 RowWriter::sendWithToken(const Target& target, const std::vector<CellVal
         if (!insertId.isValid())
             throw DbError(Msg::storedRowNotFound(m_token->table()));
     }
-    m_lastRecheck = !fresh ? Recheck::FoundStored : retry ? Recheck::NowStored : Recheck::None;
+    m_lastRecheck = !fresh ? InsertRecheck::FoundStored : retry ? InsertRecheck::NowStored : InsertRecheck::None;
     m_pendingToken.reset();
     m_lostBefore = false;
     m_token->prune(target.connection);
@@ -265,12 +261,11 @@ std::optional<quint32> RowWriter::readBackByKey(const Target& target, const std:
     RowStore& store = target.store;
     RowStore fresh;
     fresh.reset(target.fields.columnTypes());
-    SnapshotLoader::read(target.connection,
-                         QStringLiteral("SELECT * FROM %1 WHERE %2 = %3 LIMIT 2")
-                             .arg(quotedIdentifier(target.tableName),
-                                  quotedIdentifier(target.fields.ofColumn(key)->fieldName()),
-                                  SnapshotValue::toSqlLiteral(row[size_t(key)], store.type(key))),
-                         target.fields.loadColumns(), fresh, what(target));
+    SnapshotLoader::read(
+        target.connection,
+        QStringLiteral("SELECT * FROM %1 WHERE %2 = ? LIMIT 2")
+            .arg(quotedIdentifier(target.tableName), quotedIdentifier(target.fields.ofColumn(key)->fieldName())),
+        {toBindValue(row[size_t(key)], store.type(key))}, target.fields.loadColumns(), fresh, what(target));
     if (fresh.rowCount() != 1)
         return std::nullopt;
     return store.appendRowFrom(fresh, 0);
@@ -300,7 +295,7 @@ void RowWriter::readBackDefaults(const Target& target, std::vector<CellValue>& r
     SnapshotLoader::read(target.connection,
                          QStringLiteral("SELECT %1 FROM %2 LIMIT 1")
                              .arg(defaults.join(QLatin1String(", ")), quotedIdentifier(target.tableName)),
-                         omitted, fresh, what(target));
+                         {}, omitted, fresh, what(target));
     if (fresh.rowCount() != 1)
         throw DbError(Msg::defaultsUnreadable(what(target)));
     for (size_t i = 0; i < omittedColumns.size(); ++i)

@@ -1,6 +1,7 @@
 #pragma once
 // Writes one row of a snapshot table to the server at the moment of saving or deleting.
 
+#include "insertrecheck.h"
 #include "inserttoken.h"
 #include "snapshotvalue.h"
 
@@ -34,17 +35,12 @@ public:
     /// assigned and the server's values read back; returns its number. notice is set when the row
     /// was stored but could not be read back (the row then holds the values as given).
     quint32 insert(const Target& target, const std::vector<CellValue>& values, QString& notice);
-    /// How the last insert() ended when it followed an insert of uncertain outcome (the connection
-    /// broke after the INSERT may have reached the server). Such an insert() first looks on the
-    /// server for a row holding exactly the values that were sent, under a key the store did not
-    /// hold: when there is one, that row is added to the store and nothing is sent again
-    /// (FoundStored); otherwise the row is inserted (NowStored). The statement itself is never sent
-    /// twice blindly. Without a key field the row is inserted again (None). With an insert token the
-    /// token decides instead of the values: FoundStored when an earlier attempt of the row had been
-    /// committed (the row it stored is added to the store), NowStored when this attempt, following one
-    /// whose connection broke, stored it.
-    enum class Recheck { None, FoundStored, NowStored };
-    Recheck lastRecheck() const { return m_lastRecheck; }
+    /// How the last insert() ended (see InsertRecheck). After an insert of uncertain outcome it looks
+    /// on the server for a row holding exactly the values that were sent, under a key the store did
+    /// not hold. With an insert token the token decides instead of the values: FoundStored when an
+    /// earlier attempt of the row had been committed (the row it stored is added to the store),
+    /// NowStored when this attempt, following one whose connection broke, stored it.
+    InsertRecheck lastRecheck() const { return m_lastRecheck; }
     /// The row being added was given up: an uncertain insert is no longer looked for, and the next
     /// row gets a token of its own.
     void forgetUncertainInsert()
@@ -74,7 +70,7 @@ private:
     /// The values (by store column) of an insert whose outcome is unknown: sent, but the connection
     /// broke before the server's answer came.
     std::optional<std::vector<CellValue>> m_uncertain;
-    Recheck m_lastRecheck = Recheck::None;
+    InsertRecheck m_lastRecheck = InsertRecheck::None;
     std::optional<InsertToken> m_token;
     /// The token of the row being added, drawn at its first attempt and kept until it is stored or
     /// given up.

@@ -37,7 +37,7 @@ ChangePasswordWindow::ChangePasswordWindow(Connection* conn, QWidget* parent)
 {
     buildLayout();
     tblUser = userTable(this, conn);
-    tblUser->events.afterPost = [this] { tblUserAfterPost(); };
+    connect(tblUser, &SnapshotTable::afterPost, this, [this] { tblUserAfterPost(); });
 
     onEvent(btnOK, &QPushButton::clicked, this, &ChangePasswordWindow::btnOKClick);
     onEvent(btnReset, &QPushButton::clicked, this, &ChangePasswordWindow::btnResetClick);
@@ -130,7 +130,7 @@ void ChangePasswordWindow::btnOKClick()
     tblUser->edit();
     tblUser->fieldByName(QStringLiteral("pwd"))->setAsString(MD5(password));
     try {
-        tblUser->post();
+        tblUser->post().requireReadBack();
     } catch (...) {
         // A refused save leaves the row as it was read, so that the next click starts afresh.
         tblUser->cancel();

@@ -49,7 +49,7 @@ CourseWindow::CourseWindow(Connection* conn, QWidget* parent)
     setTabOrder(btnExit, btnDelAll);
 
     tblClassroom = classroomTable(this, conn);
-    tblClassroom->events.afterOpen = [this] { tblClassroomAfterOpen(); };
+    connect(tblClassroom, &SnapshotTable::afterOpen, this, [this] { tblClassroomAfterOpen(); });
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 
     tblCourse = namedTable(this, "tblCourse", conn, "course");
@@ -103,8 +103,8 @@ CourseWindow::CourseWindow(Connection* conn, QWidget* parent)
     layout->addWidget(progressBar);
 
     setMainTable(tblCourse, dsCourse);
-    tblCourse->events.afterInsert = [this] { tblCourseAfterInsert(); };
-    tblCourse->events.afterPost = [this] { tblCourseAfterPost(); };
+    connect(tblCourse, &SnapshotTable::afterInsert, this, [this] { tblCourseAfterInsert(); });
+    connect(tblCourse, &SnapshotTable::afterPost, this, [this] { tblCourseAfterPost(); });
     setInputs({txtCourseName, txtVideoName, txtPoint, chkOpen, btnUpload});
     setGrids({grdClassroom, grdCourse});
     setFirstField(txtCourseName);

@@ -78,7 +78,7 @@ void CourseWindow::saveUploading()
     const QVariant before = status->value();
     status->setAsString(kUploading);
     try {
-        tblCourse->post();
+        tblCourse->post().requireReadBack();
     } catch (...) {
         if (tblCourse->editing())
             status->setValue(before);
@@ -231,7 +231,7 @@ void CourseWindow::ftpUploadWorkEnd()
     if (txtVideoName->text().contains(QLatin1String(".mp4")) && WATERMARK != 1)
         status = kConverted;
     tblCourse->fieldByName(QStringLiteral("status"))->setAsString(status);
-    tblCourse->post();
+    tblCourse->post().requireReadBack();
     progressBar->setValue(0);
     showNotice(QStringLiteral("上傳完畢"));
 }

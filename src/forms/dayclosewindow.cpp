@@ -3,7 +3,6 @@
 #include "controls/dbgrid.h"
 #include "data/corpname.h"
 #include "data/datasource.h"
-#include "data/sessionvalues.h"
 #include "data/snapshottable.h"
 #include "forms/corpwindow.h"
 #include "forms/windowparts.h"
@@ -37,8 +36,8 @@ QLineEdit* totalBox(const char* objectName)
     return box;
 }
 
-// The day's range: from its midnight to the next one, as the date index is read.
-const QString kDayRange = QStringLiteral("a.buydate >= @ryn_from AND a.buydate < @ryn_to");
+// The day's range, from its midnight to the next one (bound, in this order), as the date index is read.
+const QString kDayRange = QStringLiteral("a.buydate >= ? AND a.buydate < ?");
 const QString kAdded = QStringLiteral("SUM(CASE WHEN a.watchpoint > 0 THEN a.watchpoint ELSE 0 END)");
 const QString kDeducted = QStringLiteral("-SUM(CASE WHEN a.watchpoint < 0 THEN a.watchpoint ELSE 0 END)");
 } // namespace
@@ -181,11 +180,12 @@ void DayCloseWindow::btnRefreshClick()
     showTotals();
     const QDate day = chosenDay();
     const QDateTime from(day, QTime(0, 0));
-    setSessionValues(qryTotals->connection(),
-                     {{QStringLiteral("ryn_from"), from}, {QStringLiteral("ryn_to"), from.addDays(1)}});
-    qryAccounts->setSql(accountsStatement());
-    qryTotals->setSql(totalsStatement());
-    qryBookings->setSql(bookingsStatement());
+    // Each statement carries the day itself: a connection opened again between two of them cannot
+    // leave one reading another day.
+    const QVariantList range{from, from.addDays(1)};
+    qryAccounts->setSql(accountsStatement(), range);
+    qryTotals->setSql(totalsStatement(), range);
+    qryBookings->setSql(bookingsStatement(), range);
     for (SnapshotTable* query : {qryAccounts, qryTotals, qryBookings})
         query->open();
     m_shownDay = day;

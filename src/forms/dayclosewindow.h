@@ -22,7 +22,8 @@ class DayCloseWindow : public RecordWindow
 public:
     explicit DayCloseWindow(Connection* conn, QWidget* parent = nullptr);
 
-    /// Per staff account of the day (@ryn_from to @ryn_to): uid, name, bookings, added, deducted.
+    /// Per staff account of the day (its two marks: the day's first moment and the next day's): uid, name, bookings,
+    /// added, deducted.
     static QString accountsStatement();
     /// The totals of the day: bookings, added, deducted.
     static QString totalsStatement();

@@ -2,7 +2,6 @@
 
 #include "controls/dbgrid.h"
 #include "data/datasource.h"
-#include "data/sessionvalues.h"
 #include "data/snapshottable.h"
 #include "forms/windowparts.h"
 #include "platform/inifile.h"
@@ -34,7 +33,7 @@ QString LowBalanceWindow::lowBalanceStatement()
         "FROM (SELECT s.spkey, s.studname, "
         "COALESCE((SELECT SUM(c.watchpoint) FROM studclass c WHERE c.spkey = s.spkey), 0) + "
         "COALESCE((SELECT SUM(w.point) FROM watchlog w WHERE w.spkey = s.spkey), 0) balance FROM stud s) t "
-        "WHERE t.balance <= @ryn_threshold ORDER BY t.balance, t.spkey");
+        "WHERE t.balance <= ? ORDER BY t.balance, t.spkey");
 }
 
 int LowBalanceWindow::storedThreshold()
@@ -99,8 +98,7 @@ void LowBalanceWindow::btnRefreshClick()
     qryLowBalance->close();
     if (threshold != storedThreshold())
         IniFile::writeSetting(kSection, kKey, QString::number(threshold));
-    setSessionValues(qryLowBalance->connection(), {{QStringLiteral("ryn_threshold"), threshold}});
-    qryLowBalance->setSql(lowBalanceStatement());
+    qryLowBalance->setSql(lowBalanceStatement(), {threshold});
     qryLowBalance->open();
     m_shownThreshold = threshold;
 }

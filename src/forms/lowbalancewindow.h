@@ -19,7 +19,7 @@ class LowBalanceWindow : public RecordWindow
 public:
     explicit LowBalanceWindow(Connection* conn, QWidget* parent = nullptr);
 
-    /// The students whose balance is at most @ryn_threshold, lowest balance first.
+    /// The students whose balance is at most the threshold bound to its mark, lowest balance first.
     static QString lowBalanceStatement();
     /// The threshold kept in the user's settings (10 when none is kept).
     static int storedThreshold();

@@ -186,8 +186,12 @@ void RecordWindow::setMainTable(SnapshotTable* table, DataSource* source)
     m_table = table;
     m_source = source;
     onEvent(source, &DataSource::stateChanged, this, &RecordWindow::dsStateChange);
-    table->events.beforePost = [this] { tblBeforePost(); };
-    table->events.afterOpen = [this] { tblAfterOpen(); };
+    // The check tells the user itself and stops the save by throwing.
+    table->addVeto(SnapshotTable::VetoStep::Post, [this](QString*) {
+        tblBeforePost();
+        return true;
+    });
+    connect(table, &SnapshotTable::afterOpen, this, [this] { tblAfterOpen(); });
 }
 
 void RecordWindow::keepButtons(const QList<QPushButton*>& shown)
@@ -296,7 +300,7 @@ void RecordWindow::btnEditClick()
 
 void RecordWindow::btnPostClick()
 {
-    m_table->post();
+    m_table->post().requireReadBack();
 }
 
 void RecordWindow::btnCancelClick()

@@ -113,7 +113,7 @@ protected:
     void disableHiddenButtons();
     /// The question before a delete; true when the user confirmed.
     bool confirmDelete();
-    /// The required-field check (the main table's beforePost).
+    /// The required-field check, asked as a veto before the main table posts; refuses by throwing.
     virtual void tblBeforePost();
     /// Sets the default sort (the main table's afterOpen).
     virtual void tblAfterOpen();

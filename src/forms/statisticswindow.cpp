@@ -3,7 +3,6 @@
 #include "controls/dbgrid.h"
 #include "data/datasource.h"
 #include "data/snapshottable.h"
-#include "data/sqltext.h"
 #include "forms/windowparts.h"
 #include "ui/busycursor.h"
 #include "ui/guard.h"
@@ -29,11 +28,6 @@ constexpr int kTopCourses = 10;
 QDate firstOfMonth(const QDate& date)
 {
     return QDate(date.year(), date.month(), 1);
-}
-
-QString dayLiteral(const QDate& date)
-{
-    return quotedLiteral(date.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 QChartView* namedChart(QWidget* parent, const char* objectName)
@@ -89,35 +83,35 @@ void showBars(QChart* chart, QAbstractBarSeries* series, const QList<QBarSet*>& 
 }
 } // namespace
 
-QString StatisticsWindow::monthsStatement(const QDate& month)
+void StatisticsWindow::setMonthsStatement(SnapshotTable* query, const QDate& month)
 {
-    const QDate to = firstOfMonth(month).addMonths(1);
-    const QString from = dayLiteral(to.addMonths(-12));
-    const QString until = dayLiteral(to);
+    const QDate until = firstOfMonth(month).addMonths(1);
+    const QDate from = until.addMonths(-12);
     // Each sum is grouped on the server over a range of its table's date index; the months without
     // a row still show, as zeros.
-    return QStringLiteral(
-               "SELECT m.month, COALESCE(s.sold, 0) sold, COALESCE(u.used, 0) used, COALESCE(u.students, 0) students "
-               "FROM (SELECT DATE_FORMAT(%1 + INTERVAL seq MONTH, '%Y/%m') month FROM seq_0_to_11) m "
-               "LEFT JOIN (SELECT DATE_FORMAT(buydate, '%Y/%m') month, SUM(watchpoint) sold FROM studclass "
-               "WHERE buydate >= %1 AND buydate < %2 AND watchpoint > 0 GROUP BY 1) s ON s.month = m.month "
-               "LEFT JOIN (SELECT DATE_FORMAT(begintime, '%Y/%m') month, -SUM(point) used, "
-               "COUNT(DISTINCT spkey) students FROM watchlog "
-               "WHERE begintime >= %1 AND begintime < %2 GROUP BY 1) u ON u.month = m.month "
-               "ORDER BY m.month")
-        .arg(from, until);
+    query->setSql(
+        QStringLiteral(
+            "SELECT m.month, COALESCE(s.sold, 0) sold, COALESCE(u.used, 0) used, COALESCE(u.students, 0) students "
+            "FROM (SELECT DATE_FORMAT(? + INTERVAL seq MONTH, '%Y/%m') month FROM seq_0_to_11) m "
+            "LEFT JOIN (SELECT DATE_FORMAT(buydate, '%Y/%m') month, SUM(watchpoint) sold FROM studclass "
+            "WHERE buydate >= ? AND buydate < ? AND watchpoint > 0 GROUP BY 1) s ON s.month = m.month "
+            "LEFT JOIN (SELECT DATE_FORMAT(begintime, '%Y/%m') month, -SUM(point) used, "
+            "COUNT(DISTINCT spkey) students FROM watchlog "
+            "WHERE begintime >= ? AND begintime < ? GROUP BY 1) u ON u.month = m.month "
+            "ORDER BY m.month"),
+        {from, from, until, from, until});
 }
 
-QString StatisticsWindow::topCoursesStatement(const QDate& month)
+void StatisticsWindow::setTopCoursesStatement(SnapshotTable* query, const QDate& month)
 {
     const QDate first = firstOfMonth(month);
-    return QStringLiteral("SELECT COALESCE(c.coursename, CONCAT('#', t.cpkey)) coursename, t.views, t.used FROM "
-                          "(SELECT cpkey, COUNT(*) views, -SUM(point) used FROM watchlog "
-                          "WHERE begintime >= %1 AND begintime < %2 GROUP BY cpkey "
-                          "ORDER BY views DESC, cpkey LIMIT %3) t "
-                          "LEFT JOIN course c ON c.cpkey = t.cpkey ORDER BY t.views DESC, t.cpkey")
-        .arg(dayLiteral(first), dayLiteral(first.addMonths(1)))
-        .arg(kTopCourses);
+    query->setSql(QStringLiteral("SELECT COALESCE(c.coursename, CONCAT('#', t.cpkey)) coursename, t.views, t.used FROM "
+                                 "(SELECT cpkey, COUNT(*) views, -SUM(point) used FROM watchlog "
+                                 "WHERE begintime >= ? AND begintime < ? GROUP BY cpkey "
+                                 "ORDER BY views DESC, cpkey LIMIT %1) t "
+                                 "LEFT JOIN course c ON c.cpkey = t.cpkey ORDER BY t.views DESC, t.cpkey")
+                      .arg(kTopCourses),
+                  {first, first.addMonths(1)});
 }
 
 StatisticsWindow::StatisticsWindow(Connection* conn, QWidget* parent)
@@ -211,9 +205,9 @@ void StatisticsWindow::btnRefreshClick()
     qryMonths->close();
     qryTopCourses->close();
     drawCharts();
-    qryMonths->setSql(monthsStatement(month));
+    setMonthsStatement(qryMonths, month);
     qryMonths->open();
-    qryTopCourses->setSql(topCoursesStatement(month));
+    setTopCoursesStatement(qryTopCourses, month);
     qryTopCourses->open();
     drawCharts();
 }

@@ -22,12 +22,12 @@ class StatisticsWindow : public RecordWindow
 public:
     explicit StatisticsWindow(Connection* conn, QWidget* parent = nullptr);
 
-    /// The twelve months ending with month, oldest first: for each its text (yyyy/MM), the points
+    /// Sets query to read the twelve months ending with month, oldest first: for each its text (yyyy/MM), the points
     /// of the positive bookings (sold), the points the viewings took (used) and the number of
     /// students who watched.
-    static QString monthsStatement(const QDate& month);
-    /// The ten courses viewed most often in month, most viewed first: name, viewings, points used.
-    static QString topCoursesStatement(const QDate& month);
+    static void setMonthsStatement(SnapshotTable* query, const QDate& month);
+    /// Sets query to read the ten courses viewed most often in month, most viewed first: name, viewings, points used.
+    static void setTopCoursesStatement(SnapshotTable* query, const QDate& month);
 
     /// The first day of the month chosen.
     QDate chosenMonth() const;

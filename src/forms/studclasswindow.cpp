@@ -36,7 +36,7 @@ StudClassWindow::StudClassWindow(Connection* conn, QWidget* parent)
     tblStud->addField(QStringLiteral("studname"), FieldType::Text, 10);
 
     tblClassroom = classroomTable(this, conn);
-    tblClassroom->events.afterOpen = [this] { tblClassroomAfterOpen(); };
+    connect(tblClassroom, &SnapshotTable::afterOpen, this, [this] { tblClassroomAfterOpen(); });
     dsClassroom = namedSource(this, "dsClassroom", tblClassroom);
 
     // The lookup fields come in this order, so that opening the bookings opens the staff, the
@@ -63,7 +63,7 @@ StudClassWindow::StudClassWindow(Connection* conn, QWidget* parent)
                                  QStringLiteral("classpoint"));
     tblStudClass->setKeyField(QStringLiteral("scpkey"));
     tblStudClass->setInsertToken(QStringLiteral("booking_token"), QStringLiteral("scpkey"));
-    tblStudClass->events.onNewRecord = [this] { tblStudClassNewRecord(); };
+    connect(tblStudClass, &SnapshotTable::newRecord, this, [this] { tblStudClassNewRecord(); });
     crpkey->onChange = [this](Field&) { tblStudClasscrpkeyChange(); };
     dsStudClass = namedSource(this, "dsStudClass", tblStudClass);
 
@@ -138,17 +138,17 @@ void StudClassWindow::btnPostClick()
     // The window shows only new bookings: without this the clerk could not tell whether the
     // booking of the broken save is in the database.
     switch (tblStudClass->lastInsertRecheck()) {
-    case SnapshotTable::InsertRecheck::FoundStored:
+    case InsertRecheck::FoundStored:
         showMessageBox(this,
                        QStringLiteral("連線中斷前送出的這筆儲值已經存入資料庫，這次沒有再儲存一次，以免重複。"
                                       "表格中顯示的是資料庫裡的那一筆；如需更正，請另外新增一筆加、扣點數。"),
                        QStringLiteral("儲值先前已存入"), Win::MB_ICONASTERISK);
         break;
-    case SnapshotTable::InsertRecheck::NowStored:
+    case InsertRecheck::NowStored:
         showMessageBox(this, QStringLiteral("連線中斷前送出的這筆儲值並沒有存入資料庫，這次已經儲存。"),
                        QStringLiteral("儲值已儲存"), Win::MB_ICONASTERISK);
         break;
-    case SnapshotTable::InsertRecheck::None:
+    case InsertRecheck::None:
         break;
     }
 }

@@ -28,7 +28,7 @@ UserWindow::UserWindow(Connection* conn, QWidget* parent)
     // The reserved administrator's row is neither listed nor reachable.
     tblUser->setFilter(QStringLiteral("uid<>'admin'"));
     tblUser->setFiltered(true);
-    tblUser->events.onNewRecord = [this] { tblUserNewRecord(); };
+    connect(tblUser, &SnapshotTable::newRecord, this, [this] { tblUserNewRecord(); });
     dsUser = namedSource(this, "dsUser", tblUser);
 
     grdUser = namedGrid(body(), "grdUser", dsUser, 360,

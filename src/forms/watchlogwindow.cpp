@@ -5,7 +5,6 @@
 #include "data/datasource.h"
 #include "data/receiptbook.h"
 #include "data/snapshottable.h"
-#include "data/sqltext.h"
 #include "forms/corpwindow.h"
 #include "forms/windowparts.h"
 #include "print/pointstatement.h"
@@ -63,20 +62,19 @@ QString formatBalance(qint64 sum, const QLocale& locale)
     return sum < 0 ? QLatin1Char('-') + grouped : grouped;
 }
 
-QString WatchLogWindow::watchlogStatement(const QString& spkey)
+QString WatchLogWindow::watchlogStatement()
 {
-    const QString q = quotedLiteral(spkey);
     const QStringList lines = {
         QStringLiteral("SELECT * FROM "),
         QStringLiteral("("),
         QStringLiteral("   SELECT coursename, mac, device, a.point, begintime, endtime FROM watchlog a "),
         QStringLiteral("   LEFT JOIN course b ON a.cpkey=b.cpkey "),
-        QStringLiteral("       WHERE spkey=") + q,
+        QStringLiteral("       WHERE spkey=?"),
         QStringLiteral("   UNION ALL "),
         QStringLiteral("   SELECT concat('購買 ',classname, ' 點數') coursename, null mac, null device, watchpoint "
                        "point, buydate begintime, null endtime FROM studclass a "),
         QStringLiteral("   LEFT JOIN classroom b ON a.crpkey=b.crpkey "),
-        QStringLiteral("       WHERE spkey=") + q,
+        QStringLiteral("       WHERE spkey=?"),
         QStringLiteral(") a "),
         QStringLiteral("   ORDER BY begintime"),
     };
@@ -93,7 +91,7 @@ WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
     tblStud = namedTable(this, "tblStud", conn, "stud");
     tblStud->addField(QStringLiteral("spkey"), FieldType::Text, 20);
     tblStud->addField(QStringLiteral("studname"), FieldType::Text, 10);
-    tblStud->events.afterScroll = [this] { tblStudAfterScroll(); };
+    connect(tblStud, &SnapshotTable::afterScroll, this, [this] { tblStudAfterScroll(); });
     dsStud = namedSource(this, "dsStud", tblStud);
 
     qryWatchlog = new SnapshotTable(this);
@@ -225,8 +223,9 @@ void WatchLogWindow::loadLog()
     qryWatchlog->close();
     m_logSpkey.clear();
     m_logName.clear();
-    const QString statement = watchlogStatement(tblStud->fieldByName(QStringLiteral("spkey"))->asString());
-    qryWatchlog->setSql(statement);
+    const QString statement = watchlogStatement();
+    const QString spkey = tblStud->fieldByName(QStringLiteral("spkey"))->asString();
+    qryWatchlog->setSql(statement, {spkey, spkey});
     statementEdit->setText(statement);
     qryWatchlog->open();
     m_logSpkey = tblStud->fieldByName(QStringLiteral("spkey"))->asString();

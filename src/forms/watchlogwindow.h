@@ -59,8 +59,9 @@ public:
     /// Owned by the window until it is closed.
     QMenu* logMenu(int row);
 
-    /// The statement that lists the bookings and viewings of the student spkey, oldest first.
-    static QString watchlogStatement(const QString& spkey);
+    /// The statement that lists the bookings and viewings of a student, oldest first; its two marks
+    /// both take the student's spkey.
+    static QString watchlogStatement();
 
 protected:
     /// This window changes nothing, so no button follows an edit state.

@@ -346,7 +346,8 @@ void TestControls::postStoresFocusedBox()
 void TestControls::openBookings()
 {
     SnapshotTable* classes = classroomTable(m_window, &m_connection);
-    classes->events.afterOpen = [classes] { classes->setSort(QStringLiteral("classname ASC")); };
+    QObject::connect(classes, &SnapshotTable::afterOpen,
+                     [classes] { classes->setSort(QStringLiteral("classname ASC")); });
 
     m_bookings = new SnapshotTable(m_window);
     m_bookings->setObjectName(QStringLiteral("tblStudClass"));

@@ -234,9 +234,9 @@ private slots:
         auto classroom = classrooms();
         auto t = bookings(stud.get(), classroom.get());
         QStringList opened;
-        stud->events.afterOpen = [&] { opened << QStringLiteral("stud"); };
-        classroom->events.afterOpen = [&] { opened << QStringLiteral("classroom"); };
-        t->events.afterOpen = [&] { opened << QStringLiteral("studclass"); };
+        QObject::connect(stud.get(), &SnapshotTable::afterOpen, [&] { opened << QStringLiteral("stud"); });
+        QObject::connect(classroom.get(), &SnapshotTable::afterOpen, [&] { opened << QStringLiteral("classroom"); });
+        QObject::connect(t.get(), &SnapshotTable::afterOpen, [&] { opened << QStringLiteral("studclass"); });
         t->open();
         QCOMPARE(opened, QStringList({"stud", "classroom", "studclass"}));
         QCOMPARE(t->cellText(0, 2), QStringLiteral("陳大文"));

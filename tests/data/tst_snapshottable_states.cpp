@@ -20,13 +20,19 @@ struct Recorder {
         QObject::connect(t, &SnapshotTable::currentChanged, [this] { log << QStringLiteral("currentChanged"); });
         QObject::connect(t, &SnapshotTable::rowChanged,
                          [this](int row) { log << QStringLiteral("rowChanged %1").arg(row); });
-        t->events.afterOpen = [this] { log << QStringLiteral("afterOpen"); };
-        t->events.onNewRecord = [this] { log << QStringLiteral("onNewRecord"); };
-        t->events.afterInsert = [this] { log << QStringLiteral("afterInsert"); };
-        t->events.beforePost = [this] { log << QStringLiteral("beforePost"); };
-        t->events.afterPost = [this] { log << QStringLiteral("afterPost"); };
-        t->events.beforeDelete = [this] { log << QStringLiteral("beforeDelete"); };
-        t->events.afterScroll = [this] { log << QStringLiteral("afterScroll"); };
+        QObject::connect(t, &SnapshotTable::afterOpen, [this] { log << QStringLiteral("afterOpen"); });
+        QObject::connect(t, &SnapshotTable::newRecord, [this] { log << QStringLiteral("onNewRecord"); });
+        QObject::connect(t, &SnapshotTable::afterInsert, [this] { log << QStringLiteral("afterInsert"); });
+        t->addVeto(SnapshotTable::VetoStep::Post, [this](QString*) {
+            log << QStringLiteral("beforePost");
+            return true;
+        });
+        QObject::connect(t, &SnapshotTable::afterPost, [this] { log << QStringLiteral("afterPost"); });
+        t->addVeto(SnapshotTable::VetoStep::Delete, [this](QString*) {
+            log << QStringLiteral("beforeDelete");
+            return true;
+        });
+        QObject::connect(t, &SnapshotTable::afterScroll, [this] { log << QStringLiteral("afterScroll"); });
     }
     QStringList take() { return std::exchange(log, QStringList()); }
 };
@@ -130,14 +136,15 @@ private slots:
     {
         auto t = students();
         t->open();
-        t->events.onNewRecord = [&] {
+        const auto fill = QObject::connect(t.get(), &SnapshotTable::newRecord, [&] {
             t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
-        };
+        });
         t->append();
         QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("新生"));
         t->cancel();
 
-        t->events.onNewRecord = [] { throw Abort(); };
+        QObject::disconnect(fill);
+        QObject::connect(t.get(), &SnapshotTable::newRecord, [] { throw Abort(); });
         QVERIFY_THROWS_EXCEPTION(Abort, t->append());
         QCOMPARE(t->state(), DataSetState::Browse);
         QCOMPARE(t->recordCount(), 4);
@@ -185,7 +192,7 @@ private slots:
     {
         auto t = students();
         t->open();
-        t->events.beforePost = [] { throw Abort(); };
+        const int veto = t->addVeto(SnapshotTable::VetoStep::Post, [](QString*) -> bool { throw Abort(); });
         t->edit();
         t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("不存"));
         QVERIFY_THROWS_EXCEPTION(Abort, t->post());
@@ -194,7 +201,7 @@ private slots:
         QCOMPARE(nameInServer(QStringLiteral("A001")).toString(), QStringLiteral("陳大文"));
 
         // A hook whose control holds a bad value stops the save the same way.
-        t->events.beforePost = nullptr;
+        t->removeVeto(veto);
         const int hook = t->addUpdateHook([] { throw DbError(QStringLiteral("bad text")); });
         QVERIFY_THROWS_EXCEPTION(DbError, t->post());
         QCOMPARE(t->state(), DataSetState::Edit);
@@ -251,7 +258,7 @@ private slots:
         QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT GROUP_CONCAT(spkey ORDER BY spkey) FROM stud")).toString(),
                  QStringLiteral("A001,A003"));
 
-        t->events.beforeDelete = [] { throw Abort(); };
+        t->addVeto(SnapshotTable::VetoStep::Delete, [](QString*) { return false; });
         QVERIFY_THROWS_EXCEPTION(Abort, t->remove());
         QCOMPARE(t->recordCount(), 2);
         QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM stud")).toInt(), 2);

@@ -66,7 +66,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             book(*t, 40);
             t->post();
-            QCOMPARE(t->lastInsertRecheck(), SnapshotTable::InsertRecheck::None);
+            QCOMPARE(t->lastInsertRecheck(), InsertRecheck::None);
         }
         QCOMPARE(count("SELECT COUNT(*) FROM studclass WHERE watchpoint = 40"), 2);
         QCOMPARE(count("SELECT COUNT(DISTINCT token) FROM booking_token"), 2);
@@ -127,7 +127,7 @@ private slots:
         QVERIFY(
             QTest::qWaitFor([] { return count("SELECT COUNT(*) FROM studclass WHERE watchpoint = 43") == 1; }, 10000));
         t->post();
-        QCOMPARE(t->lastInsertRecheck(), SnapshotTable::InsertRecheck::FoundStored);
+        QCOMPARE(t->lastInsertRecheck(), InsertRecheck::FoundStored);
         QCOMPARE(count("SELECT COUNT(*) FROM studclass WHERE watchpoint = 43"), 1);
         QCOMPARE(t->recordCount(), rowsBefore + 1);
         QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->value().toLongLong(),
@@ -144,7 +144,7 @@ private slots:
         t->cancel();
         book(*t, 44);
         t->post();
-        QCOMPARE(t->lastInsertRecheck(), SnapshotTable::InsertRecheck::None);
+        QCOMPARE(t->lastInsertRecheck(), InsertRecheck::None);
         QCOMPARE(count("SELECT COUNT(*) FROM studclass WHERE watchpoint = 44"), 2);
     }
 
@@ -168,7 +168,7 @@ private slots:
         QVERIFY(tap.cutDone());
         QVERIFY(QTest::qWaitFor([] { return count("SELECT COUNT(*) FROM corp") == 1; }, 10000));
         t->post();
-        QCOMPARE(t->lastInsertRecheck(), SnapshotTable::InsertRecheck::FoundStored);
+        QCOMPARE(t->lastInsertRecheck(), InsertRecheck::FoundStored);
         QCOMPARE(count("SELECT COUNT(*) FROM corp WHERE invoiceno = '24681357'"), 1);
         QCOMPARE(count("SELECT COUNT(*) FROM insert_token WHERE rowkey = 0"), 1);
         QCOMPARE(t->recordCount(), 1);

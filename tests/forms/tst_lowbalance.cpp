@@ -2,9 +2,12 @@
 #include "forms/lowbalancewindow.h"
 #include "platform/inifile.h"
 #include "testsupport.h"
+#include "ui/messagebox.h"
 #include "windowfixture.h"
 
 #include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSpinBox>
 
 using namespace FormDriver;
@@ -87,6 +90,30 @@ private slots:
         m_form->spnThreshold->setValue(-8);
         click(m_form->btnRefresh);
         QCOMPARE(m_form->grdLowBalance->model()->rowCount(), 0);
+    }
+
+    // The threshold travels with the statement that reads the list: after the connection was lost
+    // and opened again, the list is that of the threshold, not of a value the new session lacks.
+    void thresholdHoldsAcrossAReconnect()
+    {
+        open();
+        const auto session = [this] {
+            QSqlQuery id(m_conn->database());
+            if (!id.exec(QStringLiteral("SELECT CONNECTION_ID()")) || !id.next())
+                qFatal("no connection id: %s", qPrintable(id.lastError().text()));
+            return id.value(0).toLongLong();
+        };
+        const qlonglong killed = session();
+        SandboxDb::exec(QStringLiteral("KILL CONNECTION %1").arg(killed));
+        m_form->spnThreshold->setValue(200);
+        // The read that finds the connection gone is told; the next one runs on a new session.
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnRefresh);
+        QVERIFY(DialogSeam::pending() == 0);
+        QCOMPARE(m_form->grdLowBalance->model()->rowCount(), 0);
+        click(m_form->btnRefresh);
+        QCOMPARE(column(m_form->grdLowBalance, 0), ownList(200));
+        QVERIFY(session() != killed);
     }
 };
 

@@ -48,13 +48,23 @@ QByteArray WireTap::sent() const
 
 bool WireTap::sawQuery(const QString& statement) const
 {
+    return sawCommand(3, statement);
+}
+
+bool WireTap::sawPrepare(const QString& statement) const
+{
+    return sawCommand(0x16, statement);
+}
+
+bool WireTap::sawCommand(uchar command, const QString& statement) const
+{
     const QByteArray body = statement.toUtf8();
     const QByteArray all = sent();
     // A packet: three bytes of length, one of sequence, then the command byte and the statement.
     for (qsizetype at = all.indexOf(body); at >= 5; at = all.indexOf(body, at + 1)) {
         const auto* p = reinterpret_cast<const uchar*>(all.constData() + at - 5);
         const int length = p[0] | (p[1] << 8) | (p[2] << 16);
-        if (p[4] == 3 && length == body.size() + 1)
+        if (p[4] == command && length == body.size() + 1)
             return true;
     }
     return false;

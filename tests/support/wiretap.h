@@ -20,6 +20,8 @@ public:
     QByteArray sent() const;
     /// True when some query packet (command byte 3) carried exactly statement (UTF-8).
     bool sawQuery(const QString& statement) const;
+    /// True when some packet that prepares a statement (command byte 0x16) carried exactly statement.
+    bool sawPrepare(const QString& statement) const;
     /// Once: the execution of the next prepared statement containing part reaches the server, which
     /// runs it; then the connection closes, the answer dropped: the program cannot know the outcome.
     void cutAfterExecuting(const QByteArray& part);
@@ -32,6 +34,7 @@ public:
 
 private:
     void run();
+    bool sawCommand(uchar command, const QString& statement) const;
 
     int m_serverPort;
     int m_listener = -1;

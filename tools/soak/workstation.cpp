@@ -98,13 +98,12 @@ private:
         for (;;) {
             try {
                 m_connection.open();
-                t.post();
-                switch (t.lastInsertRecheck()) {
-                case SnapshotTable::InsertRecheck::FoundStored:
+                switch (t.post().recheck) {
+                case InsertRecheck::FoundStored:
                     return QStringLiteral("found");
-                case SnapshotTable::InsertRecheck::NowStored:
+                case InsertRecheck::NowStored:
                     return QStringLiteral("now");
-                case SnapshotTable::InsertRecheck::None:
+                case InsertRecheck::None:
                     return lost ? QStringLiteral("now") : QStringLiteral("ack");
                 }
             } catch (const DbError& e) {
