@@ -20,7 +20,6 @@ class DBEdit;
 class DBGrid;
 class FtpUpload;
 class QLabel;
-class QProgressBar;
 
 class CourseWindow : public RecordWindow, public TransferWindow
 {
@@ -56,7 +55,6 @@ public:
     QLabel* lblStatus;
     DBEdit* txtStatus;
     DBGrid* grdCourse;
-    QProgressBar* progressBar;
     /// The window's transfer job; every transfer assigns the video server's settings before it
     /// connects.
     FtpUpload* ftpUpload;

@@ -29,7 +29,6 @@
 
 namespace {
 constexpr int kPanelHeight = 190;
-constexpr int kButtonWidth = 75;
 constexpr int kPdfButtonWidth = 110;
 
 // grdCourseDrawColumnCell: the 2nd, 4th, 6th ... rows of the log are pale green, the selected
@@ -170,9 +169,9 @@ WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
 
     showOnlyButtons({btnExit});
     btnPrint = namedButton(pnlButton, "btnPrint", QStringLiteral("列印 (&P)"));
-    btnPrint->setGeometry(btnExit->geometry().translated(kButtonWidth, 0));
+    btnPrint->setGeometry(btnExit->geometry().translated(ButtonWidth, 0));
     btnPdf = namedButton(pnlButton, "btnPdf", QStringLiteral("匯出 PDF…"));
-    btnPdf->setGeometry(btnPrint->x() + kButtonWidth, 0, kPdfButtonWidth, btnExit->height());
+    btnPdf->setGeometry(btnPrint->x() + ButtonWidth, 0, kPdfButtonWidth, btnExit->height());
     onEvent(btnPrint, &QPushButton::clicked, this, &WatchLogWindow::btnPrintClick);
     onEvent(btnPdf, &QPushButton::clicked, this, [this] { btnPdfClick(); });
     lblStatement = namedLabel("lblStatement", QStringLiteral("學生點數明細"));
