@@ -3,6 +3,7 @@
 #include "forms/historywindow.h"
 #include "forms/lowbalancewindow.h"
 #include "forms/recordwindow.h"
+#include "formdriver.h"
 #include "forms/statisticswindow.h"
 #include "platform/dialogseam.h"
 #include "sandboxdb.h"
