@@ -98,7 +98,6 @@ void RecordWindow::dsStateChange()
         btnEdit->setEnabled(false);
         btnDelete->setEnabled(false);
     }
-    disableHiddenButtons();
 }
 
 void RecordWindow::disableHiddenButtons()

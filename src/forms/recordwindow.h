@@ -67,7 +67,8 @@ protected:
     void loadData() override;
     /// The state rule; runs on every change of the main table's edit state and after a delete.
     virtual void dsStateChange();
-    /// The buttons that showOnlyButtons hid stay disabled whatever the state.
+    /// Disables the buttons that showOnlyButtons hid; a window whose hidden buttons must not act
+    /// even when clicked from code calls it at the end of its state rule.
     void disableHiddenButtons();
     /// The question before a delete; true when the user confirmed.
     bool confirmDelete();
