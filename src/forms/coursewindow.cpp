@@ -1,7 +1,6 @@
 #include "coursewindow.h"
 #include "platform/messages.h"
 
-#include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
@@ -35,8 +34,9 @@ constexpr int kDelAllWidth = 110;
 
 } // namespace
 
-CourseWindow::CourseWindow(Connection* conn, QWidget* parent)
+CourseWindow::CourseWindow(Connection* conn, const Session& session, QWidget* parent)
     : RecordWindow(QStringLiteral("frmCourse"), QStringLiteral("課程管理"), parent)
+    , m_session(session)
 {
     btnDelAll = namedButton(pnlButton, "btnDelAll", QStringLiteral("全部刪除 (&L)"));
     btnDelAll->setGeometry(6 * ButtonWidth, 0, kDelAllWidth, ButtonHeight);
@@ -155,7 +155,7 @@ void CourseWindow::buildFields(QWidget* panel)
 void CourseWindow::loadData()
 {
     // Only the account named exactly "admin" sees the button.
-    btnDelAll->setVisible(UID == QStringLiteral("admin"));
+    btnDelAll->setVisible(m_session.account == QStringLiteral("admin"));
     if (!tblClassroom->active())
         tblClassroom->open();
     if (!tblCourse->active())

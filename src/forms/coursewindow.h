@@ -10,6 +10,7 @@
 #include "media/transferjob.h"
 #include "net/ftpclient.h"
 #include "ui/transferwindow.h"
+#include "session/session.h"
 
 #include <functional>
 #include <memory>
@@ -26,7 +27,8 @@ class CourseWindow : public RecordWindow, public TransferWindow
     Q_OBJECT
 
 public:
-    explicit CourseWindow(Connection* conn, QWidget* parent = nullptr);
+    /// The window of session's user on conn.
+    CourseWindow(Connection* conn, const Session& session, QWidget* parent = nullptr);
     ~CourseWindow() override;
 
     SnapshotTable* tblClassroom;
@@ -125,4 +127,5 @@ private:
     qint64 m_transferTotal = 0;
     int m_progressShift = 0;
     QList<std::function<void()>> m_whenStopped;
+    const Session m_session;
 };

@@ -85,8 +85,9 @@ QString WatchLogWindow::watchlogStatement(const QString& spkey)
     return statement;
 }
 
-WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
+WatchLogWindow::WatchLogWindow(Connection* conn, const Session& session, QWidget* parent)
     : RecordWindow(QStringLiteral("frmWatchlog"), QStringLiteral("點數查詢"), parent)
+    , m_session(session)
 {
     // The students' passwords are not shown here, so they are not read.
     tblStud = namedTable(this, "tblStud", conn, "stud");
@@ -137,12 +138,14 @@ WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
     });
     connect(m_receiptPrint, &QAction::triggered, this, [this] {
         const qint64 key = m_menuBooking;
-        guarded([&] { ReceiptDesk::print(this, qryWatchlog->connection(), key, CorpWindow::localLogoPath()); });
+        guarded([&] {
+            ReceiptDesk::print(this, qryWatchlog->connection(), m_session.account, key, CorpWindow::localLogoPath());
+        });
     });
     connect(m_receiptPdf, &QAction::triggered, this, [this] {
         const qint64 key = m_menuBooking;
         guarded([&] {
-            ReceiptDesk::writePdf(this, qryWatchlog->connection(), key, CorpWindow::localLogoPath(),
+            ReceiptDesk::writePdf(this, qryWatchlog->connection(), m_session.account, key, CorpWindow::localLogoPath(),
                                   m_receiptPdf->text().remove(QLatin1Char('&')));
         });
     });
