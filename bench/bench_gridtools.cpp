@@ -6,7 +6,7 @@
 //
 //   bench_gridtools [--bookings N] [--students N] [--classes N] [--runs N]
 
-#include "session/rynconst.h"
+#include "session/session.h"
 #include "benchdata.h"
 #include "controls/dbgrid.h"
 #include "controls/gridfindbar.h"
@@ -63,8 +63,9 @@ int main(int argc, char** argv)
         Connection connection;
         Bench::openAsProgram(connection);
         fill(connection, o);
-        UID = QStringLiteral("admin");
-        StudClassWindow window(&connection);
+        Session admin;
+        admin.account = QStringLiteral("admin");
+        StudClassWindow window(&connection, admin);
         window.resize(1200, 800);
         window.show();
         DBGrid* grid = window.grdStudClass;

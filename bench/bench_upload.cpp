@@ -7,7 +7,7 @@
 //
 //   bench_upload [--mib N] [--runs N]
 
-#include "session/rynconst.h"
+#include "session/session.h"
 #include "data/connection.h"
 #include "benchdata.h"
 #include "data/snapshottable.h"
@@ -164,9 +164,10 @@ int main(int argc, char** argv)
 
         Connection connection;
         Bench::openAsProgram(connection);
-        UID = QStringLiteral("admin");
-        WATERMARK = 1;
-        CourseWindow form(&connection);
+        Session admin;
+        admin.account = QStringLiteral("admin");
+        admin.watermark = true;
+        CourseWindow form(&connection, admin);
         form.show();
 
         curlUpload(path, QStringLiteral("warmup.mp4")); // the local file into the page cache

@@ -5,7 +5,7 @@
 #include "app/aboutdialog.h"
 #include "app/logindialog.h"
 #include "app/mainwindow.h"
-#include "session/rynconst.h"
+#include "session/session.h"
 #include "controls/dbgrid.h"
 #include "data/snapshottable.h"
 #include "formdriver.h"
@@ -177,7 +177,9 @@ void receipt(MainWindow& main)
         SandboxDb::scalar(QStringLiteral("SELECT MIN(scpkey) FROM studclass WHERE spkey = 'A003'")).toLongLong();
     for (const char* name : {"/receipt-first.pdf", "/receipt.pdf"}) {
         DialogSeam::queueFileName(s_out + QLatin1String(name));
-        if (ReceiptDesk::writePdf(&main, main.conn, key, CorpWindow::localLogoPath(), QStringLiteral("PDF")) == 0)
+        if (ReceiptDesk::writePdf(&main, main.conn, main.session.account, key, CorpWindow::localLogoPath(),
+                                  QStringLiteral("PDF"))
+            == 0)
             qFatal("The receipt was not written");
     }
     QFile::remove(s_out + QStringLiteral("/receipt-first.pdf"));
@@ -244,11 +246,12 @@ int main(int argc, char** argv)
         save(&login, "login");
     }
 
-    UID = QStringLiteral("admin");
-    UNAME = QStringLiteral("系統管理員");
-    ISADMIN = 1;
-    WATERMARK = 1;
-    MainWindow main;
+    Session admin;
+    admin.account = QStringLiteral("admin");
+    admin.name = QStringLiteral("系統管理員");
+    admin.isAdmin = true;
+    admin.watermark = true;
+    MainWindow main(admin);
     main.showMaximized();
     mainWithMenu(main);
 

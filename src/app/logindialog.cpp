@@ -1,6 +1,5 @@
 #include "logindialog.h"
 
-#include "session/rynconst.h"
 #include "ui/uilanguage.h"
 #include "data/connection.h"
 #include "data/datasource.h"
@@ -92,12 +91,14 @@ void LoginDialog::buildLayout()
     onEvent(chkShowPassword, &QCheckBox::clicked, this, &LoginDialog::chkShowPasswordClick);
 }
 
-bool LoginDialog::Execute()
+std::optional<Session> LoginDialog::Execute()
 {
     LoginDialog dialog;
     if (QScreen* screen = QGuiApplication::primaryScreen())
         dialog.move(screen->availableGeometry().center() - dialog.rect().center());
-    return dialog.exec() == mrOk;
+    if (dialog.exec() != mrOk)
+        return std::nullopt;
+    return dialog.session;
 }
 
 QString LoginDialog::MD5(const QString& text)
@@ -147,13 +148,15 @@ void LoginDialog::btnLoginClick()
     } else {
         // Every value comes from the same (first) matched row, its key included: that row, whose
         // name and password were typed, is the account's own when names are shared.
-        UPKEY = int(qryLogin->fieldByName(QStringLiteral("upkey"))->asInteger());
-        UID = qryLogin->fieldByName(QStringLiteral("uid"))->asString();
-        UNAME = qryLogin->fieldByName(QStringLiteral("uname"))->asString();
-        ISADMIN = qint16(qryLogin->fieldByName(QStringLiteral("isadmin"))->asInteger());
+        Session user;
+        user.key = int(qryLogin->fieldByName(QStringLiteral("upkey"))->asInteger());
+        user.account = qryLogin->fieldByName(QStringLiteral("uid"))->asString();
+        user.name = qryLogin->fieldByName(QStringLiteral("uname"))->asString();
+        user.isAdmin = qryLogin->fieldByName(QStringLiteral("isadmin"))->asInteger() != 0;
         if (!tblCorp->active())
             tblCorp->open();
-        WATERMARK = qint16(tblCorp->fieldByName(QStringLiteral("watermark"))->asInteger());
+        user.watermark = tblCorp->fieldByName(QStringLiteral("watermark"))->asInteger() == 1;
+        session = user;
         done(mrOk);
     }
     qryLogin->close();

@@ -2,7 +2,10 @@
 // The login dialog: the program's first window. It asks for an account and a password, checks
 // them against users on its own connection, and fills the logged-in user.
 
+#include "session/session.h"
+
 #include <QDialog>
+#include <optional>
 
 class Connection;
 class DataSource;
@@ -26,8 +29,9 @@ public:
     explicit LoginDialog(QWidget* parent = nullptr);
     ~LoginDialog() override;
 
-    /// Creates the dialog, shows it modally, frees it; true exactly when a login succeeded.
-    static bool Execute();
+    /// Creates the dialog, shows it modally, frees it; the logged-in user exactly when a login
+    /// succeeded.
+    static std::optional<Session> Execute();
     /// The staff password digest.
     static QString MD5(const QString& text);
 
@@ -36,6 +40,8 @@ public:
 
     /// The number of failed attempts in this dialog.
     int errcnt = 0;
+    /// The logged-in user once a login succeeded; empty before.
+    Session session;
 
     QLabel* lblUno;
     QLineEdit* txtLogin;

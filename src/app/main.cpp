@@ -41,12 +41,13 @@ int main(int argc, char** argv)
         return 0;
     QApplication app(argc, argv);
     setUpApplication();
-    if (!LoginDialog::Execute())
+    const std::optional<Session> session = LoginDialog::Execute();
+    if (!session)
         return 0;
     setApplicationTitle(QStringLiteral("Korvel線上補課後台管理"));
     // The main window fails to come up only when its language file can no longer be read.
     std::unique_ptr<MainWindow> frmRynMain;
-    if (!guarded([&] { frmRynMain = std::make_unique<MainWindow>(); }))
+    if (!guarded([&] { frmRynMain = std::make_unique<MainWindow>(*session); }))
         return 1;
     frmRynMain->showMaximized();
     return app.exec();

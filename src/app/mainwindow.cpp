@@ -2,7 +2,6 @@
 
 #include "app/aboutdialog.h"
 #include "forms/changepasswordwindow.h"
-#include "session/rynconst.h"
 #include "ui/uilanguage.h"
 #include "data/connection.h"
 #include "platform/serversettings.h"
@@ -58,8 +57,9 @@ QLabel* hiddenLabel(QWidget* parent, const char* name, const QString& caption)
 }
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(const Session& session, QWidget* parent)
     : QMainWindow(parent)
+    , session(session)
 {
     setObjectName(QStringLiteral("frmRynMain"));
     setWindowTitle(QStringLiteral("Korvel線上補課後台管理"));
@@ -79,7 +79,7 @@ MainWindow::MainWindow(QWidget* parent)
     guarded([this] { loadLanguageAndConnect(); });
     // A non-administrator never sees user management nor the whole history, also when the
     // connection could not be opened.
-    if (ISADMIN == 0) {
+    if (!session.isAdmin) {
         mitUser->setVisible(false);
         mitHistory->setVisible(false);
     }
@@ -170,7 +170,7 @@ void MainWindow::loadLanguageAndConnect()
     // their connection.
     guarded([this] { readUiLanguage(); });
     conn->setConnectionString(programConnectionString());
-    conn->setAccount(UID);
+    conn->setAccount(session.account);
     conn->open();
 }
 
@@ -192,7 +192,6 @@ void MainWindow::setDefaultLanguage(const QString& caption)
         choice = QStringLiteral("cn");
         mitCN->setChecked(true);
     }
-    UILANGUAGE = choice;
     storeLanguageChoice(choice);
     showNotice(lblRestart->text());
 }
@@ -250,22 +249,22 @@ void MainWindow::mitUserClick()
 
 void MainWindow::mitPasswordClick()
 {
-    bringUpChild<ChangePasswordWindow>([this] { return new ChangePasswordWindow(conn); });
+    bringUpChild<ChangePasswordWindow>([this] { return new ChangePasswordWindow(conn, session); });
 }
 
 void MainWindow::mitCourseClick()
 {
-    bringUpChild<CourseWindow>([this] { return new CourseWindow(conn); });
+    bringUpChild<CourseWindow>([this] { return new CourseWindow(conn, session); });
 }
 
 void MainWindow::mitBuyClick()
 {
-    bringUpChild<StudClassWindow>([this] { return new StudClassWindow(conn); });
+    bringUpChild<StudClassWindow>([this] { return new StudClassWindow(conn, session); });
 }
 
 void MainWindow::mitQueryClick()
 {
-    bringUpChild<WatchLogWindow>([this] { return new WatchLogWindow(conn); });
+    bringUpChild<WatchLogWindow>([this] { return new WatchLogWindow(conn, session); });
 }
 
 void MainWindow::mitStatisticsClick()
@@ -275,7 +274,7 @@ void MainWindow::mitStatisticsClick()
 
 void MainWindow::mitHistoryClick()
 {
-    if (ISADMIN != 0)
+    if (session.isAdmin)
         bringUpChild<HistoryWindow>([this] { return new HistoryWindow(conn); });
 }
 

@@ -3,6 +3,8 @@
 // arranges the children, offers the language choice and ends the program. It owns the database
 // connection that all child windows use.
 
+#include "session/session.h"
+
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,7 +23,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    /// The frame of session's user: the windows it brings up act for that user.
+    explicit MainWindow(const Session& session, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// Reads the language setting, applies it and ticks the item of the language shown.
@@ -46,6 +49,8 @@ public:
     /// Shows a new child window maximised inside the frame.
     QMdiSubWindow* addChild(QWidget* form);
 
+    /// The logged-in user, given to the windows that act for the user.
+    const Session session;
     Connection* conn;
     QMdiArea* mdiArea;
     LanguageController* languageController = nullptr;

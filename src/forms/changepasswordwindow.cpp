@@ -1,7 +1,6 @@
 #include "changepasswordwindow.h"
 #include "platform/messages.h"
 
-#include "session/rynconst.h"
 #include "ui/uilanguage.h"
 #include "data/digest.h"
 #include "data/snapshottable.h"
@@ -32,8 +31,9 @@ QLineEdit* passwordEdit(QWidget* parent, const char* name)
 }
 } // namespace
 
-ChangePasswordWindow::ChangePasswordWindow(Connection* conn, QWidget* parent)
+ChangePasswordWindow::ChangePasswordWindow(Connection* conn, const Session& session, QWidget* parent)
     : QWidget(parent)
+    , m_session(session)
 {
     buildLayout();
     tblUser = userTable(this, conn);
@@ -125,7 +125,7 @@ void ChangePasswordWindow::btnOKClick()
         refuse(Msg::passwordCharacters(), Msg::passwordCharactersTitle(), txtPassword1);
     // The row the login matched, by its key: account names need not be unique, so the name could
     // lead to another person's row.
-    if (UPKEY <= 0 || !tblUser->locate(QStringLiteral("upkey"), UPKEY))
+    if (m_session.key <= 0 || !tblUser->locate(QStringLiteral("upkey"), m_session.key))
         return;
     tblUser->edit();
     tblUser->fieldByName(QStringLiteral("pwd"))->setAsString(MD5(password));

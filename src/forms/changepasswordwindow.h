@@ -3,6 +3,8 @@
 // in the user's own row of users and the program ends, so that the user logs in again with it.
 // Closing the window only minimises it; choosing its menu item again brings it back as it was.
 
+#include "session/session.h"
+
 #include <QWidget>
 
 class Connection;
@@ -19,7 +21,8 @@ class ChangePasswordWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit ChangePasswordWindow(Connection* conn, QWidget* parent = nullptr);
+    /// The window of session's user on conn.
+    ChangePasswordWindow(Connection* conn, const Session& session, QWidget* parent = nullptr);
 
     /// The staff password digest.
     static QString MD5(const QString& text);
@@ -50,4 +53,5 @@ private:
     bool previewKey(QKeyEvent* event);
     /// Shows a failed check's message and puts the focus in box; the click ends there.
     [[noreturn]] void refuse(const QString& text, const QString& title, QLineEdit* box);
+    const Session m_session;
 };

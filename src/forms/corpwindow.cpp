@@ -50,7 +50,7 @@ CorpWindow::CorpWindow(Connection* conn, QWidget* parent)
     dsCorp = namedSource(this, "dsCorp", tblCorp);
     ftpUpload = new FtpUpload(this);
 
-    keepButtons({btnEdit, btnPost, btnCancel, btnExit});
+    showOnlyButtons({btnEdit, btnPost, btnCancel, btnExit});
 
     QWidget* fields = body();
     txtInvoiceno = addEditLine(fields, &lblInvoiceno, "lblInvoiceno", QStringLiteral("公司統編"), "txtInvoiceno",

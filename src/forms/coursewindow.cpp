@@ -1,7 +1,6 @@
 #include "coursewindow.h"
 #include "platform/messages.h"
 
-#include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
@@ -22,29 +21,25 @@
 #include <QPointer>
 #include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
 #include <utility>
 
 namespace {
 constexpr int kUpperPanelHeight = 246;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 33;
 // Wide enough for its caption, which is longer than the other buttons'.
 constexpr int kDelAllWidth = 110;
 
 } // namespace
 
-CourseWindow::CourseWindow(Connection* conn, QWidget* parent)
+CourseWindow::CourseWindow(Connection* conn, const Session& session, QWidget* parent)
     : RecordWindow(QStringLiteral("frmCourse"), QStringLiteral("課程管理"), parent)
+    , m_session(session)
 {
     btnDelAll = namedButton(pnlButton, "btnDelAll", QStringLiteral("全部刪除 (&L)"));
-    btnDelAll->setGeometry(6 * kButtonWidth, 0, kDelAllWidth, kButtonHeight);
+    btnDelAll->setGeometry(6 * ButtonWidth, 0, kDelAllWidth, ButtonHeight);
     btnDelAll->hide();
     setTabOrder(btnExit, btnDelAll);
 
@@ -69,18 +64,8 @@ CourseWindow::CourseWindow(Connection* conn, QWidget* parent)
 
     // Upper panel: the classes at the left, the fields at the right; the courses and the progress
     // bar across the window below it.
-    pnlTop = new QWidget(body());
-    pnlTop->setObjectName(QStringLiteral("pnlTop"));
-    pnlTop->setFixedHeight(kUpperPanelHeight);
-    grdClassroom = namedGrid(pnlTop, "grdClassroom", dsClassroom, 300,
+    grdClassroom = namedGrid(body(), "grdClassroom", dsClassroom, 300,
                              {{QStringLiteral("classname"), QStringLiteral("班級名稱"), 260}});
-    auto* fields = new QWidget(pnlTop);
-    auto* top = new QHBoxLayout(pnlTop);
-    top->setContentsMargins(0, 0, 0, 0);
-    top->addWidget(grdClassroom);
-    top->addWidget(fields, 1);
-    buildFields(fields);
-
     grdCourse = namedGrid(body(), "grdCourse", dsCourse, 0,
                           {{QStringLiteral("coursename"), QStringLiteral("課程名稱"), 300},
                            {QStringLiteral("videoname"), QStringLiteral("影片檔名"), 260},
@@ -88,19 +73,9 @@ CourseWindow::CourseWindow(Connection* conn, QWidget* parent)
                            {QStringLiteral("point"), QStringLiteral("點數"), 60},
                            {QStringLiteral("status"), QStringLiteral("影片狀態"), 120}});
     grdCourse->setWholeRowSelection(false);
-
-    progressBar = new QProgressBar(body());
-    progressBar->setObjectName(QStringLiteral("ProgressBar"));
-    progressBar->setTextVisible(false);
-    progressBar->setRange(0, 100);
-    progressBar->setValue(0);
-
-    auto* layout = new QVBoxLayout(body());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(pnlTop);
-    layout->addWidget(grdCourse, 1);
-    layout->addWidget(progressBar);
+    QWidget* fields = dockUpperPanel(grdClassroom, grdCourse, kUpperPanelHeight, "pnlTop");
+    pnlTop = fields->parentWidget();
+    buildFields(fields);
 
     setMainTable(tblCourse, dsCourse);
     connect(tblCourse, &SnapshotTable::afterInsert, this, [this] { tblCourseAfterInsert(); });
@@ -180,7 +155,7 @@ void CourseWindow::buildFields(QWidget* panel)
 void CourseWindow::loadData()
 {
     // Only the account named exactly "admin" sees the button.
-    btnDelAll->setVisible(UID == QStringLiteral("admin"));
+    btnDelAll->setVisible(m_session.account == QStringLiteral("admin"));
     if (!tblClassroom->active())
         tblClassroom->open();
     if (!tblCourse->active())

@@ -10,6 +10,7 @@
 #include "media/transferjob.h"
 #include "net/ftpclient.h"
 #include "ui/transferwindow.h"
+#include "session/session.h"
 
 #include <functional>
 #include <memory>
@@ -20,14 +21,14 @@ class DBEdit;
 class DBGrid;
 class FtpUpload;
 class QLabel;
-class QProgressBar;
 
 class CourseWindow : public RecordWindow, public TransferWindow
 {
     Q_OBJECT
 
 public:
-    explicit CourseWindow(Connection* conn, QWidget* parent = nullptr);
+    /// The window of session's user on conn.
+    CourseWindow(Connection* conn, const Session& session, QWidget* parent = nullptr);
     ~CourseWindow() override;
 
     SnapshotTable* tblClassroom;
@@ -56,7 +57,6 @@ public:
     QLabel* lblStatus;
     DBEdit* txtStatus;
     DBGrid* grdCourse;
-    QProgressBar* progressBar;
     /// The window's transfer job; every transfer assigns the video server's settings before it
     /// connects.
     FtpUpload* ftpUpload;
@@ -127,4 +127,5 @@ private:
     qint64 m_transferTotal = 0;
     int m_progressShift = 0;
     QList<std::function<void()>> m_whenStopped;
+    const Session m_session;
 };

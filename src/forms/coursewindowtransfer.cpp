@@ -2,7 +2,6 @@
 // while it runs.
 #include "coursewindow.h"
 #include "platform/messages.h"
-#include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
@@ -228,7 +227,7 @@ void CourseWindow::ftpUploadWorkEnd()
     }
     tblCourse->edit();
     QString status = kUploaded;
-    if (txtVideoName->text().contains(QLatin1String(".mp4")) && WATERMARK != 1)
+    if (txtVideoName->text().contains(QLatin1String(".mp4")) && !m_session.watermark)
         status = kConverted;
     tblCourse->fieldByName(QStringLiteral("status"))->setAsString(status);
     tblCourse->post().requireReadBack();

@@ -22,7 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kButtonWidth = 75;
 constexpr int kWideButton = 110;
 const QString kDayFormat = QStringLiteral("yyyy/MM/dd");
 
@@ -67,7 +66,7 @@ QString DayCloseWindow::bookingsStatement()
 }
 
 DayCloseWindow::DayCloseWindow(Connection* conn, QWidget* parent)
-    : RecordWindow(QStringLiteral("frmDayClose"), QStringLiteral("日結"), parent)
+    : ChildWindow(QStringLiteral("frmDayClose"), QStringLiteral("日結"), parent)
 {
     qryAccounts = named(new SnapshotTable(this), "qryAccounts");
     qryAccounts->setConnection(conn);
@@ -93,10 +92,9 @@ DayCloseWindow::DayCloseWindow(Connection* conn, QWidget* parent)
     qryBookings->addField(QStringLiteral("uid"), FieldType::Text, 20);
     dsBookings = namedSource(this, "dsBookings", qryBookings);
 
-    showOnlyButtons({btnExit});
     lblDay = named(new QLabel(QStringLiteral("日期"), pnlButton), "lblDay");
     lblDay->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblDay->setGeometry(kButtonWidth + 10, 0, 50, btnExit->height());
+    lblDay->setGeometry(ButtonWidth + 10, 0, 50, btnExit->height());
     dteDay = named(new QDateEdit(QDate::currentDate(), pnlButton), "dteDay");
     dteDay->setDisplayFormat(kDayFormat);
     dteDay->setCalendarPopup(true);
@@ -104,7 +102,7 @@ DayCloseWindow::DayCloseWindow(Connection* conn, QWidget* parent)
     btnRefresh = namedButton(pnlButton, "btnRefresh", QStringLiteral("重新整理 (&R)"));
     btnRefresh->setGeometry(dteDay->geometry().right() + 10, 0, kWideButton, btnExit->height());
     btnPrint = namedButton(pnlButton, "btnPrint", QStringLiteral("列印 (&P)"));
-    btnPrint->setGeometry(btnRefresh->geometry().right() + 1, 0, kButtonWidth, btnExit->height());
+    btnPrint->setGeometry(btnRefresh->geometry().right() + 1, 0, ButtonWidth, btnExit->height());
     btnPdf = namedButton(pnlButton, "btnPdf", QStringLiteral("匯出 PDF…"));
     btnPdf->setGeometry(btnPrint->geometry().right() + 1, 0, kWideButton, btnExit->height());
     onEvent(btnRefresh, &QPushButton::clicked, this, &DayCloseWindow::btnRefreshClick);

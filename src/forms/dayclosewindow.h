@@ -3,7 +3,7 @@
 // account, their totals, and the day's bookings in a grid; printed or written as PDF like the point
 // statement. The server computes every sum over the date index; the window only reads.
 
-#include "forms/recordwindow.h"
+#include "forms/childwindow.h"
 #include "print/pagepainter.h"
 
 #include <QDate>
@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class DayCloseWindow : public RecordWindow
+class DayCloseWindow : public ChildWindow
 {
     Q_OBJECT
 
@@ -63,8 +63,6 @@ public:
     QLabel* lblTotalFormat;
 
 protected:
-    /// Nothing here is edited.
-    void dsStateChange() override {}
     void loadData() override;
 
 private:

@@ -39,13 +39,12 @@ QDateEdit* dateBox(QWidget* parent, const char* objectName, const QDate& date)
 } // namespace
 
 HistoryWindow::HistoryWindow(Connection* conn, QWidget* parent)
-    : RecordWindow(QStringLiteral("frmHistory"), QStringLiteral("異動記錄"), parent)
+    : ChildWindow(QStringLiteral("frmHistory"), QStringLiteral("異動記錄"), parent)
 {
     qryHistory = named(new SnapshotTable(this), "qryHistory");
     qryHistory->setConnection(conn);
     History::declareFields(qryHistory);
     dsHistory = namedSource(this, "dsHistory", qryHistory);
-    showOnlyButtons({btnExit});
 
     auto* filters = new QWidget(body());
     filters->setObjectName(QStringLiteral("pnlFilter"));
@@ -136,5 +135,5 @@ bool HistoryWindow::previewKey(QKeyEvent* event)
         guarded([this] { btnQueryClick(); });
         return true;
     }
-    return RecordWindow::previewKey(event);
+    return ChildWindow::previewKey(event);
 }

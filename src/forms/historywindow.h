@@ -5,7 +5,7 @@
 // any grid.
 
 #include "data/history.h"
-#include "forms/recordwindow.h"
+#include "forms/childwindow.h"
 
 class Connection;
 class DBGrid;
@@ -13,7 +13,7 @@ class QComboBox;
 class QDateEdit;
 class QLineEdit;
 
-class HistoryWindow : public RecordWindow
+class HistoryWindow : public ChildWindow
 {
     Q_OBJECT
 
@@ -41,8 +41,6 @@ public:
     DBGrid* grdHistory;
 
 protected:
-    /// Nothing here is edited.
-    void dsStateChange() override {}
     void loadData() override;
     bool previewKey(QKeyEvent* event) override;
 };

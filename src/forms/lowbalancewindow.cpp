@@ -15,7 +15,6 @@
 #include <limits>
 
 namespace {
-constexpr int kButtonWidth = 75;
 constexpr int kDefaultThreshold = 10;
 const QString kSection = QStringLiteral("LowBalance");
 const QString kKey = QStringLiteral("Threshold");
@@ -44,7 +43,7 @@ int LowBalanceWindow::storedThreshold()
 }
 
 LowBalanceWindow::LowBalanceWindow(Connection* conn, QWidget* parent)
-    : RecordWindow(QStringLiteral("frmLowBalance"), QStringLiteral("點數不足"), parent)
+    : ChildWindow(QStringLiteral("frmLowBalance"), QStringLiteral("點數不足"), parent)
 {
     qryLowBalance = named(new SnapshotTable(this), "qryLowBalance");
     qryLowBalance->setConnection(conn);
@@ -55,10 +54,9 @@ LowBalanceWindow::LowBalanceWindow(Connection* conn, QWidget* parent)
     qryLowBalance->addField(QStringLiteral("lastview"), FieldType::DateTime);
     dsLowBalance = namedSource(this, "dsLowBalance", qryLowBalance);
 
-    showOnlyButtons({btnExit});
     lblThreshold = named(new QLabel(QStringLiteral("點數不超過"), pnlButton), "lblThreshold");
     lblThreshold->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblThreshold->setGeometry(kButtonWidth + 10, 0, 90, btnExit->height());
+    lblThreshold->setGeometry(ButtonWidth + 10, 0, 90, btnExit->height());
     spnThreshold = named(new QSpinBox(pnlButton), "spnThreshold");
     spnThreshold->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     spnThreshold->setValue(storedThreshold());

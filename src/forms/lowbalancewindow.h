@@ -4,7 +4,7 @@
 // the last top-up and the last viewing. The server sums the balances in one statement over the
 // students' indexes of the bookings and the viewings; the window only reads.
 
-#include "forms/recordwindow.h"
+#include "forms/childwindow.h"
 
 class Connection;
 class DBGrid;
@@ -12,7 +12,7 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
-class LowBalanceWindow : public RecordWindow
+class LowBalanceWindow : public ChildWindow
 {
     Q_OBJECT
 
@@ -35,8 +35,6 @@ public:
     DBGrid* grdLowBalance;
 
 protected:
-    /// Nothing here is edited.
-    void dsStateChange() override {}
     void loadData() override;
 
 private:

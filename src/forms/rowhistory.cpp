@@ -6,7 +6,6 @@
 #include "data/snapshottable.h"
 #include "forms/windowparts.h"
 #include "forms/historytexts.h"
-#include "forms/recordwindow.h"
 #include "ui/guard.h"
 #include "ui/keypreview.h"
 #include "ui/messagebox.h"
@@ -75,13 +74,13 @@ void RowHistoryDialog::read(const QString& key)
     grdHistory->setFocus();
 }
 
-SnapshotTable* RowHistory::tableFor(RecordWindow* window)
+SnapshotTable* RowHistory::tableFor(QWidget* window, SnapshotTable* mainTable)
 {
     for (QWidget* w = QApplication::focusWidget(); w && w != window; w = w->parentWidget()) {
         if (auto* grid = qobject_cast<DBGrid*>(w); grid && recorded(grid->table()))
             return grid->table();
     }
-    return recorded(window->mainTable()) ? window->mainTable() : nullptr;
+    return recorded(mainTable) ? mainTable : nullptr;
 }
 
 void RowHistory::show(QWidget* window, SnapshotTable* table)
@@ -104,9 +103,9 @@ void RowHistory::show(QWidget* window, SnapshotTable* table)
     dialog.exec();
 }
 
-void RowHistory::attach(RecordWindow* window)
+void RowHistory::attach(QWidget* window, SnapshotTable* mainTable)
 {
-    bool any = recorded(window->mainTable());
+    bool any = recorded(mainTable);
     const QString caption = HistoryTexts::text("mitRowHistory") + QStringLiteral("\tCtrl+H");
     for (DBGrid* grid : window->findChildren<DBGrid*>()) {
         if (!recorded(grid->table()))
@@ -121,10 +120,10 @@ void RowHistory::attach(RecordWindow* window)
     if (!any)
         return;
     // The key reaches the window before the box with the focus, which may take Ctrl+H for itself.
-    new KeyPreview(window, [window](QKeyEvent* event) {
+    new KeyPreview(window, [window, mainTable](QKeyEvent* event) {
         if (event->keyCombination() != QKeyCombination(Qt::ControlModifier, Qt::Key_H))
             return false;
-        show(window, tableFor(window));
+        show(window, tableFor(window, mainTable));
         return true;
     });
 }

@@ -8,7 +8,6 @@
 class DBGrid;
 class DataSource;
 class QPushButton;
-class RecordWindow;
 class SnapshotTable;
 
 class RowHistoryDialog : public QDialog
@@ -33,11 +32,12 @@ private:
 
 namespace RowHistory {
 /// Gives window its row history: the key, and an item in the context menu of each grid whose table's
-/// changes are recorded. A window that shows no such table gets nothing.
-void attach(RecordWindow* window);
+/// changes are recorded. A window that shows no such table (mainTable included, which may be null)
+/// gets nothing.
+void attach(QWidget* window, SnapshotTable* mainTable);
 /// The table whose current row Ctrl+H in window means: the table of the grid that has the focus
-/// when its changes are recorded, else the window's main table; null when neither's are.
-SnapshotTable* tableFor(RecordWindow* window);
+/// when its changes are recorded, else mainTable; null when neither's are.
+SnapshotTable* tableFor(QWidget* window, SnapshotTable* mainTable);
 /// Shows the history of table's current row modally; a row not saved yet has none, and the user is
 /// told so. Throws DbError when the history cannot be read.
 void show(QWidget* window, SnapshotTable* table);

@@ -21,7 +21,6 @@
 #include <cmath>
 
 namespace {
-constexpr int kButtonWidth = 75;
 constexpr int kMonthsOffered = 120;
 constexpr int kTopCourses = 10;
 
@@ -115,7 +114,7 @@ void StatisticsWindow::setTopCoursesStatement(SnapshotTable* query, const QDate&
 }
 
 StatisticsWindow::StatisticsWindow(Connection* conn, QWidget* parent)
-    : RecordWindow(QStringLiteral("frmStatistics"), QStringLiteral("營運統計"), parent)
+    : ChildWindow(QStringLiteral("frmStatistics"), QStringLiteral("營運統計"), parent)
 {
     qryMonths = named(new SnapshotTable(this), "qryMonths");
     qryMonths->setConnection(conn);
@@ -131,10 +130,9 @@ StatisticsWindow::StatisticsWindow(Connection* conn, QWidget* parent)
     qryTopCourses->addField(QStringLiteral("used"), FieldType::Int64);
     dsTopCourses = namedSource(this, "dsTopCourses", qryTopCourses);
 
-    showOnlyButtons({btnExit});
     lblMonth = named(new QLabel(QStringLiteral("月份"), pnlButton), "lblMonth");
     lblMonth->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblMonth->setGeometry(kButtonWidth + 10, 0, 50, btnExit->height());
+    lblMonth->setGeometry(ButtonWidth + 10, 0, 50, btnExit->height());
     cboMonth = named(new QComboBox(pnlButton), "cboMonth");
     cboMonth->setGeometry(lblMonth->geometry().right() + 6, 4, 110, btnExit->height() - 8);
     const QDate now = firstOfMonth(QDate::currentDate());

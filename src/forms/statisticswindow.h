@@ -3,7 +3,7 @@
 // who watched per month, and the ten most viewed courses of the chosen month, as charts with their
 // figures in read-only grids beside them. The server computes every figure; the window only reads.
 
-#include "forms/recordwindow.h"
+#include "forms/childwindow.h"
 
 #include <QDate>
 
@@ -15,7 +15,7 @@ class QPushButton;
 
 class QChartView;
 
-class StatisticsWindow : public RecordWindow
+class StatisticsWindow : public ChildWindow
 {
     Q_OBJECT
 
@@ -59,8 +59,6 @@ public:
     QLabel* lblViews;
 
 protected:
-    /// Nothing here is edited.
-    void dsStateChange() override {}
     void loadData() override;
 
 private:

@@ -1,7 +1,6 @@
 #include "studclasswindow.h"
 #include "forms/windowtables.h"
 
-#include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "controls/dblookupcombobox.h"
@@ -23,8 +22,9 @@ constexpr int kPanelHeight = 140;
 constexpr int kReceiptPdfWidth = 110;
 } // namespace
 
-StudClassWindow::StudClassWindow(Connection* conn, QWidget* parent)
+StudClassWindow::StudClassWindow(Connection* conn, const Session& session, QWidget* parent)
     : RecordWindow(QStringLiteral("frmStudClass"), QStringLiteral("點數儲值"), parent)
+    , m_session(session)
 {
     tblUser = namedTable(this, "tblUser", conn, "users");
     tblUser->addField(QStringLiteral("uid"), FieldType::Text, 20);
@@ -118,7 +118,7 @@ StudClassWindow::StudClassWindow(Connection* conn, QWidget* parent)
     setInputs({txtSpkey, cboClass, txtWatchPoint});
     setGrids({grdStudClass});
     setFirstField(txtSpkey);
-    auto* import = new ImportAction(this, grdStudClass, [] { return Import::Rules::topUps(UID); });
+    auto* import = new ImportAction(this, grdStudClass, [this] { return Import::Rules::topUps(m_session.account); });
     // The names beside the new bookings may be of students and classes added since the window opened.
     import->reread = [this] { tblStudClass->close();
     for (SnapshotTable* source : {tblUser, tblStud, tblClassroom})
@@ -163,7 +163,7 @@ void StudClassWindow::tblStudClassNewRecord()
     const QDateTime now = QDateTime::currentDateTime();
     // Stored to the second, as the column holds it.
     tblStudClass->fieldByName(QStringLiteral("buydate"))->setValue(now.addMSecs(-now.time().msec()));
-    tblStudClass->fieldByName(QStringLiteral("uid"))->setAsString(UID);
+    tblStudClass->fieldByName(QStringLiteral("uid"))->setAsString(m_session.account);
 }
 
 void StudClassWindow::tblStudClasscrpkeyChange()
@@ -191,13 +191,14 @@ void StudClassWindow::dsStateChange()
 void StudClassWindow::btnReceiptClick()
 {
     if (m_lastSavedKey > 0)
-        ReceiptDesk::print(this, tblStudClass->connection(), m_lastSavedKey, CorpWindow::localLogoPath());
+        ReceiptDesk::print(this, tblStudClass->connection(), m_session.account, m_lastSavedKey,
+                           CorpWindow::localLogoPath());
 }
 
 int StudClassWindow::btnReceiptPdfClick()
 {
     if (m_lastSavedKey <= 0)
         return 0;
-    return ReceiptDesk::writePdf(this, tblStudClass->connection(), m_lastSavedKey, CorpWindow::localLogoPath(),
-                                 btnReceiptPdf->text().remove(QLatin1Char('&')));
+    return ReceiptDesk::writePdf(this, tblStudClass->connection(), m_session.account, m_lastSavedKey,
+                                 CorpWindow::localLogoPath(), btnReceiptPdf->text().remove(QLatin1Char('&')));
 }

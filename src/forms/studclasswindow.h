@@ -4,6 +4,7 @@
 // here; the names beside the keys are looked up in the students, staff and class snapshots.
 
 #include "forms/recordwindow.h"
+#include "session/session.h"
 
 class Connection;
 class DBEdit;
@@ -17,7 +18,8 @@ class StudClassWindow : public RecordWindow
     Q_OBJECT
 
 public:
-    explicit StudClassWindow(Connection* conn, QWidget* parent = nullptr);
+    /// The window of session's user on conn.
+    StudClassWindow(Connection* conn, const Session& session, QWidget* parent = nullptr);
 
     SnapshotTable* tblStudClass;
     SnapshotTable* tblUser;
@@ -61,4 +63,5 @@ private:
     void tblStudClasscrpkeyChange();
 
     qint64 m_lastSavedKey = 0;
+    const Session m_session;
 };

@@ -28,7 +28,6 @@
 
 namespace {
 constexpr int kPanelHeight = 190;
-constexpr int kButtonWidth = 75;
 constexpr int kPdfButtonWidth = 110;
 
 // grdCourseDrawColumnCell: the 2nd, 4th, 6th ... rows of the log are pale green, the selected
@@ -84,8 +83,9 @@ QString WatchLogWindow::watchlogStatement()
     return statement;
 }
 
-WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
+WatchLogWindow::WatchLogWindow(Connection* conn, const Session& session, QWidget* parent)
     : RecordWindow(QStringLiteral("frmWatchlog"), QStringLiteral("點數查詢"), parent)
+    , m_session(session)
 {
     // The students' passwords are not shown here, so they are not read.
     tblStud = namedTable(this, "tblStud", conn, "stud");
@@ -136,12 +136,14 @@ WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
     });
     connect(m_receiptPrint, &QAction::triggered, this, [this] {
         const qint64 key = m_menuBooking;
-        guarded([&] { ReceiptDesk::print(this, qryWatchlog->connection(), key, CorpWindow::localLogoPath()); });
+        guarded([&] {
+            ReceiptDesk::print(this, qryWatchlog->connection(), m_session.account, key, CorpWindow::localLogoPath());
+        });
     });
     connect(m_receiptPdf, &QAction::triggered, this, [this] {
         const qint64 key = m_menuBooking;
         guarded([&] {
-            ReceiptDesk::writePdf(this, qryWatchlog->connection(), key, CorpWindow::localLogoPath(),
+            ReceiptDesk::writePdf(this, qryWatchlog->connection(), m_session.account, key, CorpWindow::localLogoPath(),
                                   m_receiptPdf->text().remove(QLatin1Char('&')));
         });
     });
@@ -168,9 +170,9 @@ WatchLogWindow::WatchLogWindow(Connection* conn, QWidget* parent)
 
     showOnlyButtons({btnExit});
     btnPrint = namedButton(pnlButton, "btnPrint", QStringLiteral("列印 (&P)"));
-    btnPrint->setGeometry(btnExit->geometry().translated(kButtonWidth, 0));
+    btnPrint->setGeometry(btnExit->geometry().translated(ButtonWidth, 0));
     btnPdf = namedButton(pnlButton, "btnPdf", QStringLiteral("匯出 PDF…"));
-    btnPdf->setGeometry(btnPrint->x() + kButtonWidth, 0, kPdfButtonWidth, btnExit->height());
+    btnPdf->setGeometry(btnPrint->x() + ButtonWidth, 0, kPdfButtonWidth, btnExit->height());
     onEvent(btnPrint, &QPushButton::clicked, this, &WatchLogWindow::btnPrintClick);
     onEvent(btnPdf, &QPushButton::clicked, this, [this] { btnPdfClick(); });
     lblStatement = namedLabel("lblStatement", QStringLiteral("學生點數明細"));

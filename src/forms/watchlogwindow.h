@@ -3,6 +3,7 @@
 // viewing in one log in time order, and the balance of all of them. It only reads.
 
 #include "forms/recordwindow.h"
+#include "session/session.h"
 
 #include <QLocale>
 
@@ -21,7 +22,8 @@ class WatchLogWindow : public RecordWindow
     Q_OBJECT
 
 public:
-    explicit WatchLogWindow(Connection* conn, QWidget* parent = nullptr);
+    /// The window of session's user on conn.
+    WatchLogWindow(Connection* conn, const Session& session, QWidget* parent = nullptr);
 
     SnapshotTable* tblStud;
     DataSource* dsStud;
@@ -86,6 +88,7 @@ private:
     QString m_logName;
 
     bool m_opening = false;
+    const Session m_session;
 };
 
 /// A balance as the window shows it: digits grouped by threes with the locale's group separator,

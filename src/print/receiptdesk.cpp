@@ -3,7 +3,6 @@
 #include "data/receiptbook.h"
 #include "receipt.h"
 #include "receipttexts.h"
-#include "session/rynconst.h"
 #include "ui/busycursor.h"
 #include "ui/messagebox.h"
 
@@ -13,9 +12,10 @@
 namespace {
 // Records the receipt, then makes it; a failure to make it takes the record back (a failure there
 // leaves the record: the next receipt is then marked as a reprint, never the other way round).
-template <typename Make> int recordAndMake(Connection* connection, const ReceiptData& data, Make make)
+template <typename Make>
+int recordAndMake(Connection* connection, const QString& account, const ReceiptData& data, Make make)
 {
-    const ReceiptBook::Copy copy = ReceiptBook::record(connection, data.key, UID);
+    const ReceiptBook::Copy copy = ReceiptBook::record(connection, data.key, account);
     try {
         make(copy.number);
     } catch (...) {
@@ -29,7 +29,8 @@ template <typename Make> int recordAndMake(Connection* connection, const Receipt
 }
 } // namespace
 
-bool ReceiptDesk::print(QWidget* parent, Connection* connection, qint64 key, const QString& logoPath)
+bool ReceiptDesk::print(QWidget* parent, Connection* connection, const QString& account, qint64 key,
+                        const QString& logoPath)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(ReceiptTexts::text("lblTitle") + QLatin1Char(' ') + ReceiptBook::number(key));
@@ -38,12 +39,13 @@ bool ReceiptDesk::print(QWidget* parent, Connection* connection, qint64 key, con
         return false;
     const BusyCursor busy;
     const ReceiptData data = ReceiptBook::read(connection, key);
-    recordAndMake(connection, data, [&](int copy) { Receipt(data, copy, logoPath, parent->font()).paint(&printer); });
+    recordAndMake(connection, account, data,
+                  [&](int copy) { Receipt(data, copy, logoPath, parent->font()).paint(&printer); });
     return true;
 }
 
-int ReceiptDesk::writePdf(QWidget* parent, Connection* connection, qint64 key, const QString& logoPath,
-                          const QString& title)
+int ReceiptDesk::writePdf(QWidget* parent, Connection* connection, const QString& account, qint64 key,
+                          const QString& logoPath, const QString& title)
 {
     const QString path = promptFileSave(parent, title, ReceiptTexts::text("lblPdfFilter"),
                                         ReceiptTexts::text("lblTitle") + QLatin1Char(' ') + ReceiptBook::number(key)
@@ -52,6 +54,6 @@ int ReceiptDesk::writePdf(QWidget* parent, Connection* connection, qint64 key, c
         return 0;
     const BusyCursor busy;
     const ReceiptData data = ReceiptBook::read(connection, key);
-    return recordAndMake(connection, data,
+    return recordAndMake(connection, account, data,
                          [&](int copy) { Receipt(data, copy, logoPath, parent->font()).writePdf(path); });
 }

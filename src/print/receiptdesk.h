@@ -9,10 +9,11 @@ class Connection;
 class QWidget;
 
 namespace ReceiptDesk {
-/// Prints the receipt of booking key after the print dialog; false when the user cancelled.
-/// Throws AppError.
-bool print(QWidget* parent, Connection* connection, qint64 key, const QString& logoPath);
-/// Writes the receipt of booking key to the PDF file the user names; returns its copy number (0 when
-/// the user cancelled). Throws AppError.
-int writePdf(QWidget* parent, Connection* connection, qint64 key, const QString& logoPath, const QString& title);
+/// Prints the receipt of booking key after the print dialog, recorded as made by account; false
+/// when the user cancelled. Throws AppError.
+bool print(QWidget* parent, Connection* connection, const QString& account, qint64 key, const QString& logoPath);
+/// Writes the receipt of booking key to the PDF file the user names, recorded as made by account;
+/// returns its copy number (0 when the user cancelled). Throws AppError.
+int writePdf(QWidget* parent, Connection* connection, const QString& account, qint64 key, const QString& logoPath,
+             const QString& title);
 } // namespace ReceiptDesk

@@ -1,6 +1,5 @@
 #include "platform/messages.h"
 #include "app/logindialog.h"
-#include "session/rynconst.h"
 #include "data/digest.h"
 #include "platform/dialogseam.h"
 #include "platform/inifile.h"
@@ -59,7 +58,6 @@ private slots:
         // The program talks to the server through the tap, which keeps the bytes it sends.
         m_tap = std::make_unique<WireTap>(m_serverPort.toInt());
         qputenv("RYN_DB_PORT", QByteArray::number(m_tap->port()));
-        resetLoggedInUser();
         DialogSeam::clear();
     }
 
@@ -90,10 +88,10 @@ private slots:
         LoginDialog* d = open();
         attempt(d, "admin", "admin123");
         QCOMPARE(d->result(), int(LoginDialog::mrOk));
-        QCOMPARE(UID, QStringLiteral("admin"));
-        QCOMPARE(UNAME, QStringLiteral("系統管理員"));
-        QCOMPARE(ISADMIN, qint16(1));
-        QCOMPARE(WATERMARK, qint16(1));
+        QCOMPARE(d->session.account, QStringLiteral("admin"));
+        QCOMPARE(d->session.name, QStringLiteral("系統管理員"));
+        QVERIFY(d->session.isAdmin);
+        QVERIFY(d->session.watermark);
         QVERIFY(DialogSeam::prompts().isEmpty());
         QVERIFY(m_tap->sawQuery(expected("admin", "admin123")));
         QVERIFY(!m_tap->sawQuery(expected("admin", "admin124")));
@@ -105,8 +103,8 @@ private slots:
         LoginDialog* d = open();
         attempt(d, "staff", "staff123");
         QCOMPARE(d->result(), int(LoginDialog::mrOk));
-        QCOMPARE(ISADMIN, qint16(0));
-        QCOMPARE(WATERMARK, qint16(0));
+        QVERIFY(!d->session.isAdmin);
+        QVERIFY(!d->session.watermark);
     }
 
     void emptyCorpGivesNoWatermark()
@@ -115,7 +113,7 @@ private slots:
         LoginDialog* d = open();
         attempt(d, "admin", "admin123");
         QCOMPARE(d->result(), int(LoginDialog::mrOk));
-        QCOMPARE(WATERMARK, qint16(0));
+        QVERIFY(!d->session.watermark);
     }
 
     void firstMatchingRowFillsTheUser()
@@ -123,8 +121,8 @@ private slots:
         SandboxDb::exec("INSERT INTO users (uid, uname, pwd, isadmin) VALUES ('admin', 'second', MD5('admin123'), 0)");
         LoginDialog* d = open();
         attempt(d, "admin", "admin123");
-        QCOMPARE(UNAME, QStringLiteral("系統管理員"));
-        QCOMPARE(ISADMIN, qint16(1));
+        QCOMPARE(d->session.name, QStringLiteral("系統管理員"));
+        QVERIFY(d->session.isAdmin);
     }
 
     void twoFailuresThenSuccess()
@@ -161,7 +159,7 @@ private slots:
         QVERIFY(!d->isVisible());
         QCOMPARE(d->txtLogin->text(), QStringLiteral("c"));
         QCOMPARE(d->txtPassword->text(), QStringLiteral("3"));
-        QVERIFY(UID.isEmpty());
+        QVERIFY(d->session.account.isEmpty());
     }
 
     void statementIsSentAsTyped_data()
@@ -235,7 +233,7 @@ private slots:
         LoginDialog* d = open();
         attempt(d, name, password);
         QCOMPARE(d->result(), int(LoginDialog::mrOk));
-        QCOMPARE(UID, name);
+        QCOMPARE(d->session.account, name);
     }
 
     void escAndCloseBoxEndTheDialog()
@@ -307,7 +305,7 @@ private slots:
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QCOMPARE(d->errcnt, 0);
         QVERIFY(d->isVisible());
-        QVERIFY(UID.isEmpty());
+        QVERIFY(d->session.account.isEmpty());
     }
 };
 

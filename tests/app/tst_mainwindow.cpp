@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
 #include "lang/languagemanager.h"
-#include "session/rynconst.h"
 #include "data/connection.h"
 #include "forms/corpwindow.h"
+#include "forms/coursewindow.h"
 #include "forms/ftpupload.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
@@ -34,11 +34,12 @@ class TestMainWindow : public QObject
     QTemporaryDir m_dir;
     QString m_oldDir;
 
-    MainWindow* open(qint16 isAdmin = 1)
+    MainWindow* open(bool isAdmin = true)
     {
-        ISADMIN = isAdmin;
-        UID = QStringLiteral("admin");
-        m_main = std::make_unique<MainWindow>();
+        Session session;
+        session.isAdmin = isAdmin;
+        session.account = QStringLiteral("admin");
+        m_main = std::make_unique<MainWindow>(session);
         m_main->showMaximized();
         return m_main.get();
     }
@@ -68,7 +69,6 @@ private slots:
         DialogSeam::clear();
         QFile::remove(m_dir.filePath("ryn.ini"));
         QFile::remove(IniFile::userSettingsPath());
-        resetLoggedInUser();
     }
 
     void cleanup()
@@ -102,14 +102,43 @@ private slots:
 
     void userMenuOnlyForAdministrators()
     {
-        QVERIFY(open(1)->mitUser->isVisible());
+        QVERIFY(open(true)->mitUser->isVisible());
         QVERIFY(m_main->mitHistory->isVisible());
         m_main.reset();
-        QVERIFY(!open(0)->mitUser->isVisible());
+        QVERIFY(!open(false)->mitUser->isVisible());
         QVERIFY(!m_main->mitHistory->isVisible());
         // The command itself opens nothing for a non-administrator.
         m_main->mitHistoryClick();
         QVERIFY(m_main->mdiArea->subWindowList().isEmpty());
+    }
+
+    // The user the main window is given reaches what acts for the user: the account on the
+    // server's session (the change history's), the administrator's items, and the course window,
+    // whose delete-all button only the account named exactly "admin" has.
+    void sessionReachesTheWindows_data()
+    {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<bool>("isAdmin");
+        QTest::newRow("admin") << "admin" << true;
+        QTest::newRow("another administrator") << "Admin" << true;
+        QTest::newRow("staff") << "staff" << false;
+    }
+    void sessionReachesTheWindows()
+    {
+        QFETCH(QString, account);
+        QFETCH(bool, isAdmin);
+        Session session;
+        session.account = account;
+        session.isAdmin = isAdmin;
+        m_main = std::make_unique<MainWindow>(session);
+        m_main->showMaximized();
+        QCOMPARE(m_main->conn->scalar("SELECT @ryn_account").toString(), account);
+        QCOMPARE(m_main->mitUser->isVisible(), isAdmin);
+        QCOMPARE(m_main->mitHistory->isVisible(), isAdmin);
+        m_main->mitCourseClick();
+        auto* course = qobject_cast<CourseWindow*>(m_main->mdiArea->activeSubWindow()->widget());
+        QVERIFY(course);
+        QCOMPARE(course->btnDelAll->isVisible(), account == "admin");
     }
 
     void closeQuestion_data()
@@ -250,7 +279,6 @@ private slots:
         w->setDefaultLanguage(caption);
         QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), stored);
         QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Server", "Host", ""), QStringLiteral("127.0.0.1"));
-        QCOMPARE(UILANGUAGE, stored);
         QCOMPARE(w->mitTW->isChecked(), stored == "tw");
         QCOMPARE(w->mitCN->isChecked(), stored == "cn");
         QCOMPARE(DialogSeam::last().text, QStringLiteral("請關閉程式再重新啟動"));
@@ -379,7 +407,7 @@ private slots:
         const QByteArray saved = qgetenv("RYN_DB_PORT");
         qputenv("RYN_DB_PORT", QByteArray::number(port));
         DialogSeam::queueAnswer(Win::IDOK);
-        MainWindow* w = open(0);
+        MainWindow* w = open(false);
         qputenv("RYN_DB_PORT", saved);
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(!w->conn->connected());

@@ -3,7 +3,6 @@
 // servers of a test's own (a slow link among them) and a probe that acts while a transfer runs.
 
 #include "app/mainwindow.h"
-#include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
@@ -187,14 +186,13 @@ protected:
         for (const QFileInfo& entry :
              QDir(SandboxDb::videoFolder()).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath());
-        UID = QStringLiteral("admin");
-        WATERMARK = 1;
+        m_session.account = QStringLiteral("admin");
+        m_session.watermark = true;
     }
 
     void tearDownCase()
     {
         qputenv("RYN_FTP_PORT", m_ftpPort);
-        resetLoggedInUser();
         endCase();
     }
 };

@@ -1,7 +1,6 @@
 #include "forms/changepasswordwindow.h"
 #include "app/logindialog.h"
 #include "app/mainwindow.h"
-#include "session/rynconst.h"
 #include "data/digest.h"
 #include "platform/programend.h"
 #include "ui/messagebox.h"
@@ -44,10 +43,8 @@ private slots:
     void init()
     {
         startCase();
-        resetLoggedInUser();
-        UID = QStringLiteral("staff");
-        UPKEY = SandboxDb::scalar("SELECT upkey FROM users WHERE uid='staff'").toInt();
-        ISADMIN = 0;
+        m_session.account = QStringLiteral("staff");
+        m_session.key = SandboxDb::scalar("SELECT upkey FROM users WHERE uid='staff'").toInt();
         m_ends = 0;
         setProgramEnd([this] { ++m_ends; });
     }
@@ -138,6 +135,7 @@ private slots:
         login.txtLogin->setText("staff");
         login.txtPassword->setText("other1");
         click(login.btnLogin);
+        m_session = login.session;
         open();
         typeInto(m_form->txtPassword1, "new1");
         typeInto(m_form->txtPassword2, "new1");
@@ -174,7 +172,7 @@ private slots:
 
     void closingMinimisesAndTheMenuBringsItBack()
     {
-        MainWindow main;
+        MainWindow main(m_session);
         main.showMaximized();
         main.mitPassword->trigger();
         QMdiSubWindow* sub = frameOf(&main);
@@ -200,7 +198,7 @@ private slots:
     void successEndsTheMessageLoopWithoutTheCloseQuestion()
     {
         setProgramEnd(nullptr);
-        MainWindow main;
+        MainWindow main(m_session);
         main.showMaximized();
         main.mitPassword->trigger();
         auto* form = qobject_cast<ChangePasswordWindow*>(frameOf(&main)->widget());

@@ -1,6 +1,5 @@
 #include "ui/languagecontroller.h"
 #include "lang/langtables.h"
-#include "session/rynconst.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
@@ -43,13 +42,12 @@ private slots:
     void init()
     {
         startCase();
-        UID = QStringLiteral("staff");
+        m_session.account = QStringLiteral("staff");
     }
 
     void cleanup()
     {
         qputenv("RYN_FTP_PORT", m_ftpPort);
-        resetLoggedInUser();
         endCase();
     }
 
@@ -78,7 +76,7 @@ private slots:
     void deleteAllButtonForTheAdminAccountOnly()
     {
         QFETCH(QString, uid);
-        UID = uid;
+        m_session.account = uid;
         open();
         QCOMPARE(m_form->btnDelAll->isVisible(), uid == "admin");
         if (uid != "admin")

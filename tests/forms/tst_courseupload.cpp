@@ -35,7 +35,7 @@ private slots:
         QFETCH(int, watermark);
         QFETCH(QString, sentAs);
         QFETCH(QString, status);
-        WATERMARK = qint16(watermark);
+        m_session.watermark = watermark == 1;
         const QString path = localFile(file, 6 << 20);
         open();
         click(m_form->btnAdd);

@@ -123,7 +123,7 @@ private slots:
         insert.addBindValue(QDateTime(QDate(2026, 12, 8), QTime(15, 0)));
         QVERIFY(insert.exec());
         const qlonglong key = insert.lastInsertId().toLongLong();
-        auto form = std::make_unique<StudClassWindow>(m_conn.get());
+        auto form = std::make_unique<StudClassWindow>(m_conn.get(), Session());
         show(form.get());
         QVERIFY(form->tblStudClass->locate(QStringLiteral("scpkey"), key));
 

@@ -10,7 +10,6 @@
 #include "forms/importpreview.h"
 #include "platform/dialogseam.h"
 #include "platform/messages.h"
-#include "session/rynconst.h"
 #include "ui/guard.h"
 #include "formdriver.h"
 #include "sandboxdb.h"
@@ -78,10 +77,11 @@ class TestImport : public QObject
     QTemporaryDir m_dir;
     std::unique_ptr<Connection> m_conn;
     QPointer<QWidget> m_form;
+    Session m_session;
 
     template <typename Form> Form* openWindow()
     {
-        auto* form = new Form(m_conn.get());
+        auto* form = newWindow<Form>(m_conn.get(), m_session);
         m_form = form;
         show(form);
         return form;
@@ -269,7 +269,7 @@ private slots:
 
         void topUpsWithTokensBrowseOnly()
         {
-            UID = QStringLiteral("staff");
+            m_session.account = QStringLiteral("staff");
             auto* form = openWindow<StudClassWindow>();
             auto* action = form->findChild<ImportAction*>();
             click(form->btnAdd);

@@ -5,7 +5,6 @@
 #include "data/receiptbook.h"
 #include "forms/studclasswindow.h"
 #include "forms/watchlogwindow.h"
-#include "session/rynconst.h"
 #include "testsupport.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
@@ -68,14 +67,10 @@ private slots:
     void init()
     {
         startCase();
-        UID = QStringLiteral("staff");
+        m_session.account = QStringLiteral("staff");
     }
 
-    void cleanup()
-    {
-        resetLoggedInUser();
-        endCase();
-    }
+    void cleanup() { endCase(); }
 
     void receiptsOfTwoTopUpsAndAReprint()
     {
@@ -146,7 +141,7 @@ private slots:
     {
         // The first student by name is A003: a booking of 1500 and two viewings.
         ReceiptBook::record(SandboxDb::programConnection(this), 5, QStringLiteral("admin"));
-        QPointer<WatchLogWindow> query = new WatchLogWindow(m_conn.get());
+        QPointer<WatchLogWindow> query = new WatchLogWindow(m_conn.get(), m_session);
         show(query);
         QCOMPARE(query->tblStud->fieldByName("spkey")->asString(), QStringLiteral("A003"));
         QCOMPARE(query->bookingKeyAt(0), 5);

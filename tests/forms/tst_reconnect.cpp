@@ -4,7 +4,6 @@
 // all its settings.
 
 #include "app/logindialog.h"
-#include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
 #include "forms/studentwindow.h"
@@ -60,7 +59,6 @@ private slots:
             QVERIFY2(failed.isEmpty(), qPrintable(failed));
         }
         startCase();
-        resetLoggedInUser();
     }
 
     void cleanup()
@@ -157,12 +155,12 @@ private slots:
         QTest::mouseClick(dialog.btnLogin, Qt::LeftButton);
         QCOMPARE(DialogSeam::last().flags, int(Win::MB_ICONHAND));
         QVERIFY(dialog.isVisible());
-        QCOMPARE(UID, QString());
+        QCOMPARE(dialog.session.account, QString());
         DialogSeam::clear();
         QTest::mouseClick(dialog.btnLogin, Qt::LeftButton);
         QVERIFY2(DialogSeam::prompts().isEmpty(), qPrintable(TestSupport::promptTexts().join(QLatin1Char('\n'))));
         QCOMPARE(dialog.result(), int(LoginDialog::mrOk));
-        QCOMPARE(UID, QStringLiteral("admin"));
+        QCOMPARE(dialog.session.account, QStringLiteral("admin"));
     }
 };
 

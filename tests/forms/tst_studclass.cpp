@@ -1,4 +1,3 @@
-#include "session/rynconst.h"
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "controls/dblookupcombobox.h"
@@ -42,14 +41,10 @@ private slots:
     void init()
     {
         startCase();
-        UID = QStringLiteral("staff");
+        m_session.account = QStringLiteral("staff");
     }
 
-    void cleanup()
-    {
-        resetLoggedInUser();
-        endCase();
-    }
+    void cleanup() { endCase(); }
 
     void opensWithLookedUpNames()
     {

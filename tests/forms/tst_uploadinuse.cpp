@@ -16,12 +16,12 @@ private slots:
 
     void programStaysInUse()
     {
-        ISADMIN = 1;
-        UID = QStringLiteral("admin");
+        m_session.isAdmin = true;
+        m_session.account = QStringLiteral("admin");
         QTemporaryDir root;
         QProcess server;
         const QString folder = ownServer(server, root, {{"RYN_FTP_READ_LIMIT", "8000000"}});
-        MainWindow main;
+        MainWindow main(m_session);
         main.showMaximized();
         main.mitCourse->trigger();
         m_form = qobject_cast<CourseWindow*>(main.mdiArea->activeSubWindow()->widget());
@@ -84,13 +84,13 @@ private slots:
     void closingStopsAndPutsBack()
     {
         QFETCH(QString, how);
-        ISADMIN = 1;
+        m_session.isAdmin = true;
         QTemporaryDir root;
         QProcess server;
         const QString folder = ownServer(server, root, {{"RYN_FTP_READ_LIMIT", "4000000"}});
         const QByteArray previous = TestFiles::random(3000);
         TestFiles::write(folder + "excel01.mp4", previous);
-        auto* main = new MainWindow;
+        auto* main = new MainWindow(m_session);
         const QPointer<MainWindow> alive(main);
         main->setAttribute(Qt::WA_DeleteOnClose);
         main->showMaximized();

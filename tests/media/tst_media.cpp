@@ -314,6 +314,8 @@ private slots:
     void logoFetchReplacesOnlyWithAWholePng()
     {
         const QString folder = SandboxDb::videoFolder();
+        // No logo on the server to begin with, whichever test ran before.
+        QFile::remove(folder + "logo.png");
         const QString local = m_local.filePath("logo.png");
         TestFiles::write(local, "old copy");
         FtpClient ftp;

@@ -1,7 +1,6 @@
 #include "app/logindialog.h"
 #include "app/mainwindow.h"
 #include "lang/languagemanager.h"
-#include "session/rynconst.h"
 #include "data/connection.h"
 #include "controls/dbedit.h"
 #include "data/snapshottable.h"
@@ -44,9 +43,10 @@ class TestUiLanguage : public QObject
     std::unique_ptr<MainWindow> startUp(std::unique_ptr<LoginDialog>* login = nullptr)
     {
         auto dialog = std::make_unique<LoginDialog>();
-        ISADMIN = 1;
-        UID = QStringLiteral("admin");
-        auto main = std::make_unique<MainWindow>();
+        Session session;
+        session.isAdmin = true;
+        session.account = QStringLiteral("admin");
+        auto main = std::make_unique<MainWindow>(session);
         main->show();
         if (login)
             *login = std::move(dialog);
@@ -64,7 +64,6 @@ private slots:
     {
         languageManager().reset();
         DialogSeam::clear();
-        resetLoggedInUser();
         m_dir = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(m_dir->path());
         QFile::remove(IniFile::userSettingsPath());
@@ -262,10 +261,10 @@ private slots:
         login->txtPassword->setText("admin123");
         QTest::mouseClick(login->btnLogin, Qt::LeftButton);
         QCOMPARE(login->result(), int(LoginDialog::mrOk));
-        QCOMPARE(UID, QStringLiteral("admin"));
+        QCOMPARE(login->session.account, QStringLiteral("admin"));
 
         DialogSeam::queueAnswer(Win::IDOK);
-        MainWindow main;
+        MainWindow main(login->session);
         QCOMPARE(DialogSeam::prompts().size(), 2);
         QVERIFY(DialogSeam::last().text.contains("Duplicate property value translation ID (1)"));
         QVERIFY(main.conn->connected());
