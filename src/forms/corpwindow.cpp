@@ -163,7 +163,7 @@ void CorpWindow::btnUploadClick()
     m_uploading = true;
     m_uploadName = remoteName;
     m_sentLogo = logo;
-    ftpUpload->start([path, remoteName](FtpClient& ftp) {
+    ftpUpload->run([path, remoteName](FtpClient& ftp) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw AppError(Msg::cannotOpen(QDir::toNativeSeparators(path), file.errorString()));
@@ -181,7 +181,7 @@ void CorpWindow::btnDownloadClick()
     auto fetched = std::make_shared<bool>(false);
     m_fetched = fetched;
     const QString local = localLogoPath();
-    ftpUpload->start([local, fetched](FtpClient& ftp) {
+    ftpUpload->run([local, fetched](FtpClient& ftp) {
         RemoteFile::openVideoFolder(ftp);
         *fetched = LogoFile::fetch(ftp, local);
     });

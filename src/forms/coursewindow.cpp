@@ -290,7 +290,7 @@ void CourseWindow::deleteCourses(const QList<QPair<QVariant, QString>>& courses,
     m_job = all ? Job::DeleteAll : Job::Delete;
     m_jobKey = courses.isEmpty() ? QVariant() : courses.first().first;
     m_jobName = courses.isEmpty() ? QString() : courses.first().second;
-    ftpUpload->start([connectionString, courses, all, kept](FtpClient& ftp) {
+    ftpUpload->run([connectionString, courses, all, kept](FtpClient& ftp) {
         Connection connection;
         connection.setConnectionString(connectionString);
         connection.open();

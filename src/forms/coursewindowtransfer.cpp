@@ -93,7 +93,7 @@ void CourseWindow::sendVideo(const QString& path, const QString& name)
     m_jobKey = tblCourse->fieldByName(QStringLiteral("cpkey"))->value();
     m_jobName = name;
     m_transferTotal = 0;
-    ftpUpload->start([path, name](FtpClient& ftp) {
+    ftpUpload->run([path, name](FtpClient& ftp) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw AppError(Msg::cannotOpen(path, file.errorString()));

@@ -65,7 +65,7 @@ RowHistoryDialog::RowHistoryDialog(SnapshotTable* table, QWidget* parent)
     layout->addLayout(buttons);
 }
 
-void RowHistoryDialog::read(const QString& key)
+void RowHistoryDialog::showHistoryOf(const QString& key)
 {
     History::readRow(qryHistory, m_table, key, HistoryTexts::captions());
     const QString row =
@@ -83,7 +83,7 @@ SnapshotTable* RowHistory::tableFor(QWidget* window, SnapshotTable* mainTable)
     return recorded(mainTable) ? mainTable : nullptr;
 }
 
-void RowHistory::show(QWidget* window, SnapshotTable* table)
+void RowHistory::showRowHistory(QWidget* window, SnapshotTable* table)
 {
     if (!table || !table->active())
         return;
@@ -99,7 +99,7 @@ void RowHistory::show(QWidget* window, SnapshotTable* table)
         }
     }
     RowHistoryDialog dialog(table, window);
-    dialog.read(key);
+    dialog.showHistoryOf(key);
     dialog.exec();
 }
 
@@ -114,7 +114,7 @@ void RowHistory::attach(QWidget* window, SnapshotTable* mainTable)
         // The grid's context menu lists the window's own items after its own.
         auto* item = new QAction(caption, grid);
         item->setObjectName(QStringLiteral("mitRowHistory"));
-        onEvent(item, &QAction::triggered, grid, [window, grid] { show(window, grid->table()); });
+        onEvent(item, &QAction::triggered, grid, [window, grid] { showRowHistory(window, grid->table()); });
         grid->addMenuAction(item);
     }
     if (!any)
@@ -123,7 +123,7 @@ void RowHistory::attach(QWidget* window, SnapshotTable* mainTable)
     new KeyPreview(window, [window, mainTable](QKeyEvent* event) {
         if (event->keyCombination() != QKeyCombination(Qt::ControlModifier, Qt::Key_H))
             return false;
-        show(window, tableFor(window, mainTable));
+        showRowHistory(window, tableFor(window, mainTable));
         return true;
     });
 }

@@ -15,11 +15,11 @@ class RowHistoryDialog : public QDialog
     Q_OBJECT
 
 public:
-    /// An empty list on table's connection; read() fills it.
+    /// An empty list on table's connection; showHistoryOf() fills it.
     RowHistoryDialog(SnapshotTable* table, QWidget* parent);
 
     /// Reads the history of the row of table whose key is key; the title names the row. Throws DbError.
-    void read(const QString& key);
+    void showHistoryOf(const QString& key);
 
     SnapshotTable* qryHistory;
     DataSource* dsHistory;
@@ -40,5 +40,5 @@ void attach(QWidget* window, SnapshotTable* mainTable);
 SnapshotTable* tableFor(QWidget* window, SnapshotTable* mainTable);
 /// Shows the history of table's current row modally; a row not saved yet has none, and the user is
 /// told so. Throws DbError when the history cannot be read.
-void show(QWidget* window, SnapshotTable* table);
+void showRowHistory(QWidget* window, SnapshotTable* table);
 } // namespace RowHistory

@@ -19,7 +19,7 @@ TransferJob::~TransferJob()
     }
 }
 
-bool TransferJob::start(Work work)
+bool TransferJob::run(Work work)
 {
     if (m_running)
         return false;

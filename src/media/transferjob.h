@@ -35,8 +35,8 @@ public:
     ~TransferJob() override;
 
     /// Runs work; a job runs one work at a time (false, nothing started, while one runs).
-    bool start(Work work);
-    /// True from start() until the end signal has been delivered.
+    bool run(Work work);
+    /// True from run() until the end signal has been delivered.
     bool running() const { return m_running; }
     /// Asks the running work to break off; its end is then Stopped.
     void stop();

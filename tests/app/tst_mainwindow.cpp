@@ -17,6 +17,7 @@
 #include "platform/inifile.h"
 #include "sandboxdb.h"
 #include "testsupport.h"
+#include "mainwindowfixture.h"
 #include "mainwindowstandins.h"
 
 #include <QLabel>
@@ -26,23 +27,9 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
-class TestMainWindow : public QObject
+class TestMainWindow : public QObject, MainWindowFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<MainWindow> m_main;
-    QTemporaryDir m_dir;
-    QString m_oldDir;
-
-    MainWindow* open(bool isAdmin = true)
-    {
-        Session session;
-        session.isAdmin = isAdmin;
-        session.account = QStringLiteral("admin");
-        m_main = std::make_unique<MainWindow>(session);
-        m_main->showMaximized();
-        return m_main.get();
-    }
 
     static StudentWindow* students(MainWindow* w)
     {
@@ -54,32 +41,10 @@ class TestMainWindow : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        SandboxDb::require();
-        m_oldDir = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-    }
-
-    void cleanupTestCase() { QDir::setCurrent(m_oldDir); }
-
-    void init()
-    {
-        languageManager().reset();
-        DialogSeam::clear();
-        QFile::remove(m_dir.filePath("ryn.ini"));
-        QFile::remove(IniFile::userSettingsPath());
-    }
-
-    void cleanup()
-    {
-        if (m_main) {
-            m_main->setAttribute(Qt::WA_DeleteOnClose, false);
-            m_main.reset();
-        }
-        languageManager().reset();
-        QCOMPARE(DialogSeam::pending(), 0);
-    }
+    void initTestCase() { startRun(); }
+    void cleanupTestCase() { endRun(); }
+    void init() { startCase(); }
+    void cleanup() { endCase(); }
 
     void menusInOrder()
     {
@@ -98,18 +63,6 @@ private slots:
         QCOMPARE(w->mitExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
         QVERIFY(w->mitTW->isCheckable() && w->mitCN->isCheckable());
         QVERIFY(w->conn->connected());
-    }
-
-    void userMenuOnlyForAdministrators()
-    {
-        QVERIFY(open(true)->mitUser->isVisible());
-        QVERIFY(m_main->mitHistory->isVisible());
-        m_main.reset();
-        QVERIFY(!open(false)->mitUser->isVisible());
-        QVERIFY(!m_main->mitHistory->isVisible());
-        // The command itself opens nothing for a non-administrator.
-        m_main->mitHistoryClick();
-        QVERIFY(m_main->mdiArea->subWindowList().isEmpty());
     }
 
     // The user the main window is given reaches what acts for the user: the account on the
@@ -135,6 +88,9 @@ private slots:
         QCOMPARE(m_main->conn->scalar("SELECT @ryn_account").toString(), account);
         QCOMPARE(m_main->mitUser->isVisible(), isAdmin);
         QCOMPARE(m_main->mitHistory->isVisible(), isAdmin);
+        // The command itself opens nothing for a non-administrator.
+        m_main->mitHistoryClick();
+        QCOMPARE(m_main->mdiArea->subWindowList().size(), isAdmin ? 1 : 0);
         m_main->mitCourseClick();
         auto* course = qobject_cast<CourseWindow*>(m_main->mdiArea->activeSubWindow()->widget());
         QVERIFY(course);
@@ -253,62 +209,6 @@ private slots:
         QCOMPARE(captions(w->mitWindow).mid(6), QStringList({"-", "&1 學生管理"}));
         QMetaObject::invokeMethod(w->mitWindow, "aboutToShow");
         QCOMPARE(captions(w->mitWindow).size(), 8);
-    }
-
-    void languageCommandStoresTheChoice_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("traditional") << "正體中文"
-                                     << "tw";
-        QTest::newRow("traditional, translated") << "正体中文"
-                                                 << "tw";
-        QTest::newRow("simplified") << "简体中文"
-                                    << "cn";
-        QTest::newRow("anything else") << "Chinese"
-                                       << "cn";
-    }
-    void languageCommandStoresTheChoice()
-    {
-        QFETCH(QString, caption);
-        QFETCH(QString, stored);
-        MainWindow* w = open();
-        IniFile::writeString(m_dir.filePath("ryn.ini"), "Server", "Host", "127.0.0.1");
-        const QString titleBefore = w->mitTW->text();
-        DialogSeam::queueAnswer(Win::IDOK);
-        w->setDefaultLanguage(caption);
-        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Language", "default", ""), stored);
-        QCOMPARE(IniFile::readString(m_dir.filePath("ryn.ini"), "Server", "Host", ""), QStringLiteral("127.0.0.1"));
-        QCOMPARE(w->mitTW->isChecked(), stored == "tw");
-        QCOMPARE(w->mitCN->isChecked(), stored == "cn");
-        QCOMPARE(DialogSeam::last().text, QStringLiteral("請關閉程式再重新啟動"));
-        QCOMPARE(DialogSeam::last().flags, Prompt::PlainNotice);
-        QCOMPARE(w->mitTW->text(), titleBefore);
-    }
-
-    void languageItemsClick()
-    {
-        MainWindow* w = open();
-        DialogSeam::queueAnswer(Win::IDOK);
-        w->mitCN->trigger();
-        QCOMPARE(IniFile::readString(IniFile::userSettingsPath(), "Language", "default", ""), QStringLiteral("cn"));
-        DialogSeam::queueAnswer(Win::IDOK);
-        w->mitTW->trigger();
-        QCOMPARE(IniFile::readString(IniFile::userSettingsPath(), "Language", "default", ""), QStringLiteral("tw"));
-        QVERIFY(!QFile::exists(m_dir.filePath("ryn.ini")));
-    }
-
-    void startupTicksTheSetting()
-    {
-        IniFile::writeString(m_dir.filePath("ryn.ini"), "Language", "default", "tw");
-        QVERIFY(open()->mitTW->isChecked());
-        m_main.reset();
-        IniFile::writeString(m_dir.filePath("ryn.ini"), "Language", "default", "TW");
-        // Without a language file the built-in texts are shown, and ticked, whatever the setting.
-        QVERIFY(open()->mitTW->isChecked());
-        m_main.reset();
-        QVERIFY(languageManager().registerLanguageFile(qEnvironmentVariable("RYN_SOURCE_DIR") + "/lang/cn.lng"));
-        QVERIFY(open()->mitCN->isChecked());
     }
 
     void recordWindowsFromTheMenu()

@@ -165,14 +165,14 @@ private slots:
             done << bytes;
         });
         QSignalSpy ended(&job, &TransferJob::ended);
-        QVERIFY(job.start([path](FtpClient& ftp) {
+        QVERIFY(job.run([path](FtpClient& ftp) {
             QFile file(path);
             file.open(QIODevice::ReadOnly);
             RemoteFile::openVideoFolder(ftp);
             RemoteFile::storeWhole(ftp, file, "slow.avi");
         }));
         QVERIFY(job.running());
-        QVERIFY(!job.start([](FtpClient&) {}));
+        QVERIFY(!job.run([](FtpClient&) {}));
         // The event loop runs meanwhile: progress arrives while the file travels.
         QTRY_VERIFY_WITH_TIMEOUT(done.size() >= 3 && !partsIn(folder).isEmpty(), 20000);
         job.stop();
@@ -199,7 +199,7 @@ private slots:
         QFETCH(int, end);
         TransferJob job;
         QSignalSpy ended(&job, &TransferJob::ended);
-        job.start([kind](FtpClient&) {
+        job.run([kind](FtpClient&) {
             if (kind == 2)
                 throw AppError("refused");
         });
