@@ -42,11 +42,11 @@ double programMs(Connection* c, int n, int base, bool tokens)
     return timed([&] {
         for (int i = 0; i < n; ++i) {
             t->append();
-            t->fieldByName(QStringLiteral("buydate"))->setValue(kWhen);
-            t->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("B%1").arg(i % 100));
-            t->fieldByName(QStringLiteral("crpkey"))->setValue(1 + i % 3);
-            t->fieldByName(QStringLiteral("watchpoint"))->setValue(base + i);
-            t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("bench"));
+            t->field(QStringLiteral("buydate"))->setValue(kWhen);
+            t->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("B%1").arg(i % 100));
+            t->field(QStringLiteral("crpkey"))->setValue(1 + i % 3);
+            t->field(QStringLiteral("watchpoint"))->setValue(base + i);
+            t->field(QStringLiteral("uid"))->setAsString(QStringLiteral("bench"));
             t->post();
         }
     });

@@ -45,7 +45,7 @@ double editSaves(SnapshotTable& t, int saves, int round)
     const double ms = timed([&] {
         for (int i = 0; i < saves; ++i) {
             t.edit();
-            t.fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("名%1-%2").arg(round).arg(i % 2));
+            t.field(QStringLiteral("studname"))->setAsString(QStringLiteral("名%1-%2").arg(round).arg(i % 2));
             t.post();
         }
     });
@@ -58,9 +58,9 @@ double addSaves(SnapshotTable& t, int saves, int round)
     const double ms = timed([&] {
         for (int i = 0; i < saves; ++i) {
             t.append();
-            t.fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("H%1-%2").arg(round).arg(i));
-            t.fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
-            t.fieldByName(QStringLiteral("studpwd"))->setAsString(QStringLiteral("pw"));
+            t.field(QStringLiteral("spkey"))->setAsString(QStringLiteral("H%1-%2").arg(round).arg(i));
+            t.field(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
+            t.field(QStringLiteral("studpwd"))->setAsString(QStringLiteral("pw"));
             t.post();
         }
     });

@@ -149,13 +149,13 @@ void LoginDialog::btnLoginClick()
         // Every value comes from the same (first) matched row, its key included: that row, whose
         // name and password were typed, is the account's own when names are shared.
         Session user;
-        user.key = int(qryLogin->fieldByName(QStringLiteral("upkey"))->asInteger());
-        user.account = qryLogin->fieldByName(QStringLiteral("uid"))->asString();
-        user.name = qryLogin->fieldByName(QStringLiteral("uname"))->asString();
-        user.isAdmin = qryLogin->fieldByName(QStringLiteral("isadmin"))->asInteger() != 0;
+        user.key = int(qryLogin->field(QStringLiteral("upkey"))->asInteger());
+        user.account = qryLogin->field(QStringLiteral("uid"))->asString();
+        user.name = qryLogin->field(QStringLiteral("uname"))->asString();
+        user.isAdmin = qryLogin->field(QStringLiteral("isadmin"))->asInteger() != 0;
         if (!tblCorp->active())
             tblCorp->open();
-        user.watermark = tblCorp->fieldByName(QStringLiteral("watermark"))->asInteger() == 1;
+        user.watermark = tblCorp->field(QStringLiteral("watermark"))->asInteger() == 1;
         session = user;
         done(mrOk);
     }

@@ -123,7 +123,7 @@ Field* SnapshotTable::findField(const QString& fieldName) const
     return i < 0 ? nullptr : m->fields.at(i);
 }
 
-Field* SnapshotTable::fieldByName(const QString& fieldName) const
+Field* SnapshotTable::field(const QString& fieldName) const
 {
     Field* f = findField(fieldName);
     if (!f)

@@ -94,7 +94,7 @@ public:
     const std::vector<Field*>& fields() const;
     Field* findField(const QString& fieldName) const;
     /// Throws DbError when the table has no such field.
-    Field* fieldByName(const QString& fieldName) const;
+    Field* field(const QString& fieldName) const;
 
     /// Reads every row (SELECT * FROM the table, or the statement); throws DbError. The tables of
     /// its lookup fields that are not open are opened first, in the order of the fields. Runs the

@@ -128,7 +128,7 @@ void ChangePasswordWindow::btnOKClick()
     if (m_session.key <= 0 || !tblUser->locate(QStringLiteral("upkey"), m_session.key))
         return;
     tblUser->edit();
-    tblUser->fieldByName(QStringLiteral("pwd"))->setAsString(MD5(password));
+    tblUser->field(QStringLiteral("pwd"))->setAsString(MD5(password));
     try {
         tblUser->post().requireReadBack();
     } catch (...) {

@@ -179,11 +179,11 @@ void CourseWindow::dsStateChange()
     RecordWindow::dsStateChange();
     const bool editing = tblCourse->editing();
     if (editing && !m_wasEditing) {
-        m_videoNameBefore = tblCourse->fieldByName(QStringLiteral("videoname"))->asString();
+        m_videoNameBefore = tblCourse->field(QStringLiteral("videoname"))->asString();
         m_before.newRow = tblCourse->state() == DataSetState::Insert;
-        m_before.name = tblCourse->fieldByName(QStringLiteral("videoname"))->value();
-        m_before.length = tblCourse->fieldByName(QStringLiteral("videolen"))->value();
-        m_before.status = tblCourse->fieldByName(QStringLiteral("status"))->value();
+        m_before.name = tblCourse->field(QStringLiteral("videoname"))->value();
+        m_before.length = tblCourse->field(QStringLiteral("videolen"))->value();
+        m_before.status = tblCourse->field(QStringLiteral("status"))->value();
     }
     m_wasEditing = editing;
     btnDelAll->setEnabled(btnDelete->isEnabled());
@@ -209,7 +209,7 @@ void CourseWindow::tblClassroomBeforePost()
     // The course row's required fields and its video name, whatever asks for the save (Save, or a
     // transfer's status). A name kept from before is not asked about again.
     RecordWindow::tblBeforePost();
-    const QString name = tblCourse->fieldByName(QStringLiteral("videoname"))->asString();
+    const QString name = tblCourse->field(QStringLiteral("videoname"))->asString();
     if (name != m_videoNameBefore)
         refuseVideoName(name);
 }
@@ -228,12 +228,12 @@ QVariant CourseWindow::courseKey() const
 {
     if (tblCourse->state() == DataSetState::Insert || tblCourse->isEmpty())
         return QVariant();
-    return tblCourse->fieldByName(QStringLiteral("cpkey"))->value();
+    return tblCourse->field(QStringLiteral("cpkey"))->value();
 }
 
 void CourseWindow::tblCourseAfterInsert()
 {
-    tblCourse->fieldByName(QStringLiteral("point"))->setAsString(QStringLiteral("0"));
+    tblCourse->field(QStringLiteral("point"))->setAsString(QStringLiteral("0"));
 }
 
 void CourseWindow::tblCourseAfterPost()
@@ -243,7 +243,7 @@ void CourseWindow::tblCourseAfterPost()
 
 void CourseWindow::refreshCourses()
 {
-    const QVariant key = tblCourse->fieldByName(QStringLiteral("cpkey"))->value();
+    const QVariant key = tblCourse->field(QStringLiteral("cpkey"))->value();
     tblCourse->close();
     tblCourse->open();
     if (key.isValid() && !key.isNull())
@@ -257,14 +257,14 @@ void CourseWindow::btnDeleteClick()
     tblCourse->cancel();
     if (tblCourse->isEmpty())
         return;
-    deleteCourses({{courseKey(), tblCourse->fieldByName(QStringLiteral("videoname"))->asString()}}, false);
+    deleteCourses({{courseKey(), tblCourse->field(QStringLiteral("videoname"))->asString()}}, false);
 }
 
 void CourseWindow::btnDelAllClick()
 {
     if (ftpUpload->running() || tblCourse->editing() || tblCourse->isEmpty())
         return;
-    const QString className = tblClassroom->fieldByName(QStringLiteral("classname"))->asString();
+    const QString className = tblClassroom->field(QStringLiteral("classname"))->asString();
     const int count = tblCourse->recordCount();
     if (showMessageBox(this, QStringLiteral("確定刪除班級「%1」的全部 %2 筆課程及其影片檔？").arg(className).arg(count),
                        QStringLiteral("全部刪除"), Win::MB_OKCANCEL | Win::MB_ICONQUESTION | Win::MB_DEFBUTTON2)
@@ -272,9 +272,8 @@ void CourseWindow::btnDelAllClick()
         return;
     QList<QPair<QVariant, QString>> courses;
     const auto& fields = tblCourse->fields();
-    const int keyField = int(std::find(fields.begin(), fields.end(), tblCourse->fieldByName("cpkey")) - fields.begin());
-    const int nameField =
-        int(std::find(fields.begin(), fields.end(), tblCourse->fieldByName("coursename")) - fields.begin());
+    const int keyField = int(std::find(fields.begin(), fields.end(), tblCourse->field("cpkey")) - fields.begin());
+    const int nameField = int(std::find(fields.begin(), fields.end(), tblCourse->field("coursename")) - fields.begin());
     for (int row = 0; row < count; ++row)
         courses.append({tblCourse->cellValue(row, keyField), tblCourse->cellText(row, nameField)});
     deleteCourses(courses, true);

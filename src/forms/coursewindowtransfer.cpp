@@ -64,7 +64,7 @@ void CourseWindow::btnUploadClick()
     const QString name = baseName + QLatin1Char('.') + extension;
     refuseVideoName(name);
     // The field refuses a name longer than it holds, before any connection is made.
-    tblCourse->fieldByName(QStringLiteral("videoname"))->setAsString(name);
+    tblCourse->field(QStringLiteral("videoname"))->setAsString(name);
     // The row says "uploading" before the server is touched; a refused save sends nothing.
     saveUploading();
     sendVideo(path, name);
@@ -72,7 +72,7 @@ void CourseWindow::btnUploadClick()
 
 void CourseWindow::saveUploading()
 {
-    Field* status = tblCourse->fieldByName(QStringLiteral("status"));
+    Field* status = tblCourse->field(QStringLiteral("status"));
     tblCourse->edit();
     const QVariant before = status->value();
     status->setAsString(kUploading);
@@ -90,7 +90,7 @@ void CourseWindow::sendVideo(const QString& path, const QString& name)
     // From here on, the row written at the end must be the row whose file is sent: the window keeps
     // its row until the job has ended, whatever its outcome.
     m_job = Job::Upload;
-    m_jobKey = tblCourse->fieldByName(QStringLiteral("cpkey"))->value();
+    m_jobKey = tblCourse->field(QStringLiteral("cpkey"))->value();
     m_jobName = name;
     m_transferTotal = 0;
     ftpUpload->run([path, name](FtpClient& ftp) {
@@ -150,7 +150,7 @@ void CourseWindow::restoreRow(const QString& message)
     if (tblCourse->locate(QStringLiteral("cpkey"), m_jobKey)) {
         // As before the save of "uploading": the row in editing, the new name typed.
         tblCourse->edit();
-        tblCourse->fieldByName(QStringLiteral("videoname"))->setAsString(m_jobName);
+        tblCourse->field(QStringLiteral("videoname"))->setAsString(m_jobName);
     }
     const QString told = restored ? message
                                   : (message.isEmpty() ? Msg::uploadNotRestored()
@@ -229,7 +229,7 @@ void CourseWindow::ftpUploadWorkEnd()
     QString status = kUploaded;
     if (txtVideoName->text().contains(QLatin1String(".mp4")) && !m_session.watermark)
         status = kConverted;
-    tblCourse->fieldByName(QStringLiteral("status"))->setAsString(status);
+    tblCourse->field(QStringLiteral("status"))->setAsString(status);
     tblCourse->post().requireReadBack();
     progressBar->setValue(0);
     showNotice(QStringLiteral("上傳完畢"));

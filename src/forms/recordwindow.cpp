@@ -113,7 +113,7 @@ void RecordWindow::disableHiddenButtons()
 void RecordWindow::tblBeforePost()
 {
     for (const RequiredField& required : m_required) {
-        if (Import::blankText(m_table->fieldByName(required.fieldName)->asString())) {
+        if (Import::blankText(m_table->field(required.fieldName)->asString())) {
             showMessageBox(this, required.message, QStringLiteral("必填欄位"), Win::MB_ICONEXCLAMATION);
             required.focus->setFocus();
             throw Abort();

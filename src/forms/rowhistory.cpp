@@ -91,7 +91,7 @@ void RowHistory::showRowHistory(QWidget* window, SnapshotTable* table)
     QString key;
     if (!keyColumn.isEmpty()) {
         if (table->state() != DataSetState::Insert && table->recNo() >= 0)
-            key = table->fieldByName(keyColumn)->asString();
+            key = table->field(keyColumn)->asString();
         if (key.isEmpty()) {
             showMessageBox(window, HistoryTexts::text("lblNoRow"), HistoryTexts::instance()->windowTitle(),
                            Win::MB_ICONASTERISK);

@@ -132,7 +132,7 @@ void StudClassWindow::btnPostClick()
 {
     RecordWindow::btnPostClick();
     if (tblStudClass->state() == DataSetState::Browse && tblStudClass->recNo() >= 0) {
-        m_lastSavedKey = tblStudClass->fieldByName(QStringLiteral("scpkey"))->asInteger();
+        m_lastSavedKey = tblStudClass->field(QStringLiteral("scpkey"))->asInteger();
         dsStateChange();
     }
     // The window shows only new bookings: without this the clerk could not tell whether the
@@ -162,16 +162,16 @@ void StudClassWindow::tblStudClassNewRecord()
 {
     const QDateTime now = QDateTime::currentDateTime();
     // Stored to the second, as the column holds it.
-    tblStudClass->fieldByName(QStringLiteral("buydate"))->setValue(now.addMSecs(-now.time().msec()));
-    tblStudClass->fieldByName(QStringLiteral("uid"))->setAsString(m_session.account);
+    tblStudClass->field(QStringLiteral("buydate"))->setValue(now.addMSecs(-now.time().msec()));
+    tblStudClass->field(QStringLiteral("uid"))->setAsString(m_session.account);
 }
 
 void StudClassWindow::tblStudClasscrpkeyChange()
 {
     // The class's total replaces whatever points were there; a class without a total leaves the
     // points empty.
-    Field* total = tblStudClass->fieldByName(QStringLiteral("classpoint"));
-    Field* points = tblStudClass->fieldByName(QStringLiteral("watchpoint"));
+    Field* total = tblStudClass->field(QStringLiteral("classpoint"));
+    Field* points = tblStudClass->field(QStringLiteral("watchpoint"));
     if (total->isNull())
         points->clear();
     else

@@ -79,9 +79,9 @@ void StudentWindow::dsStateChange()
 
 void StudentWindow::tblStudentspkeyChange()
 {
-    Field* password = tblStudent->fieldByName(QStringLiteral("studpwd"));
+    Field* password = tblStudent->field(QStringLiteral("studpwd"));
     if (password->isNull())
-        password->setAsString(tblStudent->fieldByName(QStringLiteral("spkey"))->asString());
+        password->setAsString(tblStudent->field(QStringLiteral("spkey"))->asString());
 }
 
 void StudentWindow::fieldEnter(QWidget* box)

@@ -89,7 +89,7 @@ QString UserWindow::MD5(const QString& text)
 
 void UserWindow::tblUserNewRecord()
 {
-    tblUser->fieldByName(QStringLiteral("isadmin"))->setValue(0);
+    tblUser->field(QStringLiteral("isadmin"))->setValue(0);
 }
 
 void UserWindow::dsStateChange()
@@ -111,8 +111,8 @@ bool UserWindow::uidTakenElsewhere() const
     // Asked of the server at save time, so that accounts made elsewhere count and the name is
     // compared as the column's collation compares it (letter case and trailing spaces ignored).
     QString statement = QStringLiteral("SELECT COUNT(*) FROM users WHERE uid = ?");
-    QVariantList values{tblUser->fieldByName(QStringLiteral("uid"))->asString()};
-    const QVariant key = tblUser->fieldByName(QStringLiteral("upkey"))->value();
+    QVariantList values{tblUser->field(QStringLiteral("uid"))->asString()};
+    const QVariant key = tblUser->field(QStringLiteral("upkey"))->value();
     if (!key.isNull()) {
         statement += QStringLiteral(" AND upkey <> ?");
         values << key;
@@ -124,7 +124,7 @@ bool UserWindow::uidTakenElsewhere() const
 void UserWindow::tblBeforePost()
 {
     auto trimmed = [this](const char* field) {
-        return trimControls(tblUser->fieldByName(QString::fromLatin1(field))->asString());
+        return trimControls(tblUser->field(QString::fromLatin1(field))->asString());
     };
     const bool inserting = tblUser->state() == DataSetState::Insert;
     const QString password = trimControls(txtPwd->text());
@@ -151,5 +151,5 @@ void UserWindow::tblBeforePost()
     // Set once every check has passed, so that a refused save leaves no digest behind for a later
     // save of the same account with an empty box (which keeps the stored password).
     if (!password.isEmpty())
-        tblUser->fieldByName(QStringLiteral("pwd"))->setAsString(MD5(password));
+        tblUser->field(QStringLiteral("pwd"))->setAsString(MD5(password));
 }

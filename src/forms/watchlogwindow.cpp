@@ -226,12 +226,12 @@ void WatchLogWindow::loadLog()
     m_logSpkey.clear();
     m_logName.clear();
     const QString statement = watchlogStatement();
-    const QString spkey = tblStud->fieldByName(QStringLiteral("spkey"))->asString();
+    const QString spkey = tblStud->field(QStringLiteral("spkey"))->asString();
     qryWatchlog->setSql(statement, {spkey, spkey});
     statementEdit->setText(statement);
     qryWatchlog->open();
-    m_logSpkey = tblStud->fieldByName(QStringLiteral("spkey"))->asString();
-    m_logName = tblStud->fieldByName(QStringLiteral("studname"))->asString();
+    m_logSpkey = tblStud->field(QStringLiteral("spkey"))->asString();
+    m_logName = tblStud->field(QStringLiteral("studname"))->asString();
     const int point = 3;
     const int rows = qryWatchlog->recordCount();
     for (int row = 0; row < rows; ++row)

@@ -232,7 +232,7 @@ void TestControls::escape()
     QCOMPARE(m_box->text(), QStringLiteral("100"));
     QVERIFY(!m_box->isModified());
     QCOMPARE(pressed.count(), windowSawEscape);
-    QCOMPARE(m_table->fieldByName(QStringLiteral("classpoint"))->asString(), QStringLiteral("100"));
+    QCOMPARE(m_table->field(QStringLiteral("classpoint"))->asString(), QStringLiteral("100"));
 }
 
 void TestControls::leavingStoresValue_data()
@@ -260,7 +260,7 @@ void TestControls::leavingStoresValue()
     typeInto(m_box, typed);
     m_other->setFocus();
 
-    Field* f = m_table->fieldByName(field);
+    Field* f = m_table->field(field);
     QCOMPARE(f->asString(), stored);
     QCOMPARE(f->isNull(), stored.isEmpty());
     QCOMPARE(m_box->text(), stored);
@@ -304,7 +304,7 @@ void TestControls::refusedValueKeepsFocus()
     QTRY_VERIFY(m_box->hasFocus());
     QCOMPARE(m_box->text(), typed);
     QCOMPARE(m_table->state(), DataSetState::Edit);
-    QCOMPARE(m_table->fieldByName(field)->asString(), original);
+    QCOMPARE(m_table->field(field)->asString(), original);
 
     // Saving meets the same refusal; the row stays being edited and the server keeps its value.
     QVERIFY_THROWS_EXCEPTION(DbError, m_table->post());
@@ -410,7 +410,7 @@ void TestControls::checkBoxStoresValue()
 
     corp->edit();
     QTest::mouseClick(box, Qt::LeftButton);
-    QCOMPARE(corp->fieldByName(QStringLiteral("watermark"))->asString(), after);
+    QCOMPARE(corp->field(QStringLiteral("watermark"))->asString(), after);
     QCOMPARE(box->isChecked(), after == QLatin1String("1"));
     corp->post();
     QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT watermark FROM corp")).toString(), after);
@@ -456,12 +456,12 @@ void TestControls::comboChoiceStoresKey()
     // While browsing a choice does not stick.
     QTest::keyClick(m_combo, Qt::Key_Up);
     QCOMPARE(m_combo->currentText(), QStringLiteral("網頁設計"));
-    QCOMPARE(m_bookings->fieldByName(QStringLiteral("crpkey"))->asString(), QStringLiteral("3"));
+    QCOMPARE(m_bookings->field(QStringLiteral("crpkey"))->asString(), QStringLiteral("3"));
 
     m_bookings->edit();
     QTest::keyClick(m_combo, Qt::Key_Up);
     QCOMPARE(m_combo->currentText(), QStringLiteral("Photoshop 影像處理"));
-    QCOMPARE(m_bookings->fieldByName(QStringLiteral("crpkey"))->asString(), QStringLiteral("2"));
+    QCOMPARE(m_bookings->field(QStringLiteral("crpkey"))->asString(), QStringLiteral("2"));
     // The box showing the lookup of the key follows at once.
     QCOMPARE(className->text(), QStringLiteral("Photoshop 影像處理"));
     m_bookings->post();
@@ -486,7 +486,7 @@ void TestControls::comboWithThousandsOfRows()
     m_bookings->edit();
     QTest::keyClick(m_combo, Qt::Key_End);
     QCOMPARE(m_combo->currentText(), QStringLiteral("網頁設計"));
-    QCOMPARE(m_bookings->fieldByName(QStringLiteral("crpkey"))->asString(), QStringLiteral("3"));
+    QCOMPARE(m_bookings->field(QStringLiteral("crpkey"))->asString(), QStringLiteral("3"));
 }
 
 RYN_TEST_MAIN(TestControls)

@@ -132,7 +132,7 @@ void TestGrid::modelStaysConsistent()
     QVERIFY(table->locate(QStringLiteral("crpkey"), 1));
     const int row = table->recNo();
     table->edit();
-    table->fieldByName(QStringLiteral("classpoint"))->setAsString(QStringLiteral("120"));
+    table->field(QStringLiteral("classpoint"))->setAsString(QStringLiteral("120"));
     table->post();
     QVERIFY(!changed.isEmpty());
     QCOMPARE(model.index(row, 1).data().toString(), QStringLiteral("120"));
@@ -232,7 +232,7 @@ void TestGrid::userMovesCurrentRow()
     }
 
     QCOMPARE(m_table->recNo(), row);
-    QCOMPARE(m_table->fieldByName(QStringLiteral("classname"))->asString(), kClassNames.at(row));
+    QCOMPARE(m_table->field(QStringLiteral("classname"))->asString(), kClassNames.at(row));
     const QModelIndexList selected = m_grid->selectionModel()->selectedIndexes();
     QCOMPARE(selected.size(), wholeRows ? 2 : 1);
     for (const QModelIndex& index : selected)

@@ -89,7 +89,7 @@ private slots:
         QFETCH(qlonglong, stored);
         QFETCH(QString, range);
         auto table = classroomAs(FieldType(type));
-        Field* field = table->fieldByName(QStringLiteral("classpoint"));
+        Field* field = table->field(QStringLiteral("classpoint"));
         field->setAsString(QStringLiteral("5"));
         try {
             field->setAsString(text);
@@ -108,7 +108,7 @@ private slots:
     void emptyNumberTextClears()
     {
         auto table = classroomAs(FieldType::UInt16);
-        Field* field = table->fieldByName(QStringLiteral("classpoint"));
+        Field* field = table->field(QStringLiteral("classpoint"));
         QVERIFY(!field->isNull());
         field->setAsString(QStringLiteral("   "));
         QVERIFY(field->isNull());
@@ -134,7 +134,7 @@ private slots:
         QFETCH(bool, accepted);
         auto table = students();
         table->edit();
-        Field* name = table->fieldByName(QStringLiteral("studname"));
+        Field* name = table->field(QStringLiteral("studname"));
         try {
             name->setAsString(text);
             QVERIFY(accepted);
@@ -150,7 +150,7 @@ private slots:
     {
         auto table = students();
         table->edit();
-        Field* name = table->fieldByName(QStringLiteral("studname"));
+        Field* name = table->field(QStringLiteral("studname"));
         name->setAsString(QString());
         QVERIFY(name->isNull());
         QCOMPARE(name->asString(), QString());
@@ -201,7 +201,7 @@ private slots:
     void writingNeedsEditState()
     {
         auto table = students();
-        Field* name = table->fieldByName(QStringLiteral("studname"));
+        Field* name = table->field(QStringLiteral("studname"));
         try {
             name->setAsString(QStringLiteral("x"));
             QFAIL("stored in browse state");
@@ -214,7 +214,7 @@ private slots:
     void autoIncIsReadOnly()
     {
         auto table = classroomAs(FieldType::Int32);
-        Field* key = table->fieldByName(QStringLiteral("crpkey"));
+        Field* key = table->field(QStringLiteral("crpkey"));
         QVERIFY(key->readOnly());
         QVERIFY_THROWS_EXCEPTION(DbError, key->setAsString(QStringLiteral("9")));
         QCOMPARE(key->asInteger(), 1);
@@ -223,7 +223,7 @@ private slots:
     void changeHookAndSignalSeeStoredValue()
     {
         auto table = students();
-        Field* name = table->fieldByName(QStringLiteral("studname"));
+        Field* name = table->field(QStringLiteral("studname"));
         QSignalSpy changed(table.get(), &SnapshotTable::fieldChanged);
         QString seen;
         name->onChange = [&](Field& f) { seen = f.asString(); };
@@ -242,10 +242,10 @@ private slots:
     void asIntegerOfText()
     {
         auto table = students();
-        QVERIFY_THROWS_EXCEPTION(DbError, table->fieldByName(QStringLiteral("spkey"))->asInteger());
+        QVERIFY_THROWS_EXCEPTION(DbError, table->field(QStringLiteral("spkey"))->asInteger());
         table->edit();
-        table->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral(" 12 "));
-        QCOMPARE(table->fieldByName(QStringLiteral("studname"))->asInteger(), 12);
+        table->field(QStringLiteral("studname"))->setAsString(QStringLiteral(" 12 "));
+        QCOMPARE(table->field(QStringLiteral("studname"))->asInteger(), 12);
     }
 };
 

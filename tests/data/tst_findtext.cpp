@@ -139,8 +139,8 @@ private slots:
     void findInTheRowBeingAdded()
     {
         m_bookings->append();
-        m_bookings->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("A003"));
-        m_bookings->fieldByName(QStringLiteral("crpkey"))->setAsString(QStringLiteral("1"));
+        m_bookings->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("A003"));
+        m_bookings->field(QStringLiteral("crpkey"))->setAsString(QStringLiteral("1"));
         const int added = m_bookings->recNo();
         QCOMPARE(added, 6);
         SnapshotTable::FindHit hit = m_bookings->findText(QString::fromUtf8("張志明"), fields({"studname"}), 5, true);

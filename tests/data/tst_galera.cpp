@@ -86,13 +86,10 @@ class GaleraTest : public QObject
 
     static void set(SnapshotTable& t, const char* field, const QString& text)
     {
-        t.fieldByName(QString::fromLatin1(field))->setAsString(text);
+        t.field(QString::fromLatin1(field))->setAsString(text);
     }
 
-    static QString text(SnapshotTable& t, const char* field)
-    {
-        return t.fieldByName(QString::fromLatin1(field))->asString();
-    }
+    static QString text(SnapshotTable& t, const char* field) { return t.field(QString::fromLatin1(field))->asString(); }
 
     /// Appends and saves a new student; counts the save.
     void addStudent(SnapshotTable& t, const QString& spkey)

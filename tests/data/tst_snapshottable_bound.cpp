@@ -155,7 +155,7 @@ private slots:
                          [&](const PostOutcome& outcome) { heard << QStringLiteral("first %1").arg(outcome.saved()); });
         QSignalSpy second(t.get(), &SnapshotTable::afterPost);
         t->edit();
-        t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("兩聽"));
+        t->field(QStringLiteral("studname"))->setAsString(QStringLiteral("兩聽"));
         const PostOutcome outcome = t->post();
         QCOMPARE(outcome.status, PostOutcome::Status::Saved);
         QCOMPARE(heard, QStringList{QStringLiteral("first 1")});
@@ -189,7 +189,7 @@ private slots:
         });
         QSignalSpy posted(t.get(), &SnapshotTable::afterPost);
         t->edit();
-        t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("被擋"));
+        t->field(QStringLiteral("studname"))->setAsString(QStringLiteral("被擋"));
         try {
             t->post();
             QFAIL("the veto did not stop the save");
@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(asked, (QStringList{"first", "second"}));
         QCOMPARE(posted.count(), 0);
         QCOMPARE(t->state(), DataSetState::Edit);
-        QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("被擋"));
+        QCOMPARE(t->field(QStringLiteral("studname"))->asString(), QStringLiteral("被擋"));
         QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT studname FROM stud WHERE spkey = 'A001'")).toString(),
                  QStringLiteral("陳大文"));
 

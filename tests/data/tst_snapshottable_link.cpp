@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(reset.count(), 1);
         QCOMPARE(column(*detail, 0), QList<int>{3});
         QCOMPARE(detail->recNo(), 0);
-        QCOMPARE(detail->fieldByName(QStringLiteral("coursename"))->asString(), QStringLiteral("第一課 圖層"));
+        QCOMPARE(detail->field(QStringLiteral("coursename"))->asString(), QStringLiteral("第一課 圖層"));
         master->setRecNo(2);
         QCOMPARE(column(*detail, 0), QList<int>{4});
         QCOMPARE(detail->masterFields(), QStringLiteral("crpkey"));
@@ -137,8 +137,8 @@ private slots:
         detail->open();
         master->setRecNo(1);
         detail->append();
-        QCOMPARE(detail->fieldByName(QStringLiteral("crpkey"))->asInteger(), 2);
-        detail->fieldByName(QStringLiteral("coursename"))->setAsString(QStringLiteral("新課"));
+        QCOMPARE(detail->field(QStringLiteral("crpkey"))->asInteger(), 2);
+        detail->field(QStringLiteral("coursename"))->setAsString(QStringLiteral("新課"));
         // The master stays while a detail row is being typed.
         QVERIFY_THROWS_EXCEPTION(DbError, master->setRecNo(0));
         detail->post();
@@ -170,7 +170,7 @@ private slots:
         detail->setMaster(master.get(), QStringLiteral("crpkey"), QStringLiteral("crpkey"));
         detail->open();
         detail->edit();
-        detail->fieldByName(QStringLiteral("crpkey"))->setAsString(QStringLiteral("3"));
+        detail->field(QStringLiteral("crpkey"))->setAsString(QStringLiteral("3"));
         detail->post();
         QCOMPARE(column(*detail, 0), QList<int>{2});
         master->setRecNo(2);
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(detail->recordCount(), 0);
         QCOMPARE(detail->recNo(), -1);
         detail->append();
-        QCOMPARE(detail->fieldByName(QStringLiteral("spkey"))->asString(), QStringLiteral("B001"));
+        QCOMPARE(detail->field(QStringLiteral("spkey"))->asString(), QStringLiteral("B001"));
         detail->post();
         QCOMPARE(detail->recordCount(), 1);
         master->setRecNo(2); // A003: its one booking
@@ -211,7 +211,7 @@ private slots:
         detail->open();
         QCOMPARE(detail->recordCount(), 3);
         master->edit();
-        master->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("A002"));
+        master->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("A002"));
         QCOMPARE(detail->recordCount(), 1);
         master->cancel();
         QCOMPARE(detail->recordCount(), 3);
@@ -224,7 +224,7 @@ private slots:
         stud.reset();
         QCOMPARE(t->cellText(0, 2), QString());
         t->edit();
-        QVERIFY_THROWS_EXCEPTION(DbError, t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("x")));
+        QVERIFY_THROWS_EXCEPTION(DbError, t->field(QStringLiteral("studname"))->setAsString(QStringLiteral("x")));
         QCOMPARE(t->cellText(0, 4), QStringLiteral("Excel 入門"));
     }
 
@@ -250,12 +250,12 @@ private slots:
         QCOMPARE(t->cellText(0, 4), QStringLiteral("Excel 入門"));
         QCOMPARE(t->cellText(1, 2), QStringLiteral("林美玲"));
         QCOMPARE(t->cellText(2, 4), QStringLiteral("網頁設計"));
-        QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("陳大文"));
+        QCOMPARE(t->field(QStringLiteral("studname"))->asString(), QStringLiteral("陳大文"));
         QCOMPARE(t->cellText(5, 2), QString());
         QVERIFY(!t->cellValue(5, 4).isValid());
         t->setRecNo(5);
-        QVERIFY(t->fieldByName(QStringLiteral("studname"))->isNull());
-        QVERIFY(t->fieldByName(QStringLiteral("studname"))->readOnly());
+        QVERIFY(t->field(QStringLiteral("studname"))->isNull());
+        QVERIFY(t->field(QStringLiteral("studname"))->readOnly());
 
         stud->close();
         QCOMPARE(t->cellText(0, 2), QString());
@@ -266,23 +266,23 @@ private slots:
     {
         auto [stud, classroom, t] = openBookings();
         QSignalSpy changed(t.get(), &SnapshotTable::fieldChanged);
-        Field* name = t->fieldByName(QStringLiteral("studname"));
+        Field* name = t->field(QStringLiteral("studname"));
         t->edit();
-        t->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("A003"));
+        t->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("A003"));
         QCOMPARE(name->asString(), QStringLiteral("張志明"));
         QCOMPARE(t->cellText(0, 2), QStringLiteral("張志明"));
         QCOMPARE(changed.count(), 2);
         QCOMPARE(changed.at(1).at(0).value<Field*>(), name);
-        t->fieldByName(QStringLiteral("crpkey"))->setAsString(QStringLiteral("2"));
-        QCOMPARE(t->fieldByName(QStringLiteral("classname"))->asString(), QStringLiteral("Photoshop 影像處理"));
-        t->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("nobody"));
+        t->field(QStringLiteral("crpkey"))->setAsString(QStringLiteral("2"));
+        QCOMPARE(t->field(QStringLiteral("classname"))->asString(), QStringLiteral("Photoshop 影像處理"));
+        t->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("nobody"));
         QVERIFY(name->isNull());
         t->cancel();
         QCOMPARE(name->asString(), QStringLiteral("陳大文"));
 
         t->append();
         QVERIFY(name->isNull());
-        t->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("B001"));
+        t->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("B001"));
         QCOMPARE(t->cellText(5, 2), QStringLiteral("黃小華"));
     }
 
@@ -292,14 +292,14 @@ private slots:
         QCOMPARE(t->cellText(1, 2), QStringLiteral("林美玲"));
         QVERIFY(stud->locate(QStringLiteral("spkey"), QStringLiteral("A002")));
         stud->edit();
-        stud->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("林美美"));
+        stud->field(QStringLiteral("studname"))->setAsString(QStringLiteral("林美美"));
         stud->post();
         QCOMPARE(t->cellText(1, 2), QStringLiteral("林美美"));
         stud->remove();
         QCOMPARE(t->cellText(1, 2), QString());
         stud->append();
-        stud->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("A002"));
-        stud->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("回來"));
+        stud->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("A002"));
+        stud->field(QStringLiteral("studname"))->setAsString(QStringLiteral("回來"));
         stud->post();
         QCOMPARE(t->cellText(1, 2), QStringLiteral("回來"));
     }

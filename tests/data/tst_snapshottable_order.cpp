@@ -71,7 +71,7 @@ private slots:
         t->setSort(QStringLiteral("watchpoint ASC"));
         t->open();
         t->append();
-        t->fieldByName(QStringLiteral("watchpoint"))->setAsString(QStringLiteral("-100"));
+        t->field(QStringLiteral("watchpoint"))->setAsString(QStringLiteral("-100"));
         t->post();
         QCOMPARE(t->recNo(), 7);
         QCOMPARE(t->cellText(7, 3), QStringLiteral("-100"));
@@ -86,13 +86,13 @@ private slots:
         t->setFiltered(true);
         t->open();
         t->append();
-        t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("admin"));
+        t->field(QStringLiteral("uid"))->setAsString(QStringLiteral("admin"));
         QCOMPARE(t->recordCount(), 2); // the new row shows while it is typed
         t->post();
         QCOMPARE(uids(*t), QStringList{"staff"});
         QCOMPARE(t->recNo(), 0);
         t->edit();
-        t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("admin"));
+        t->field(QStringLiteral("uid"))->setAsString(QStringLiteral("admin"));
         t->post();
         QCOMPARE(t->recordCount(), 0);
         QCOMPARE(t->recNo(), -1);

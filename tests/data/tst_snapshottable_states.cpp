@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(t->recNo(), 0);
         QCOMPARE(t->cellText(1, 0), QStringLiteral("A002"));
         QCOMPARE(t->cellText(1, 1), QStringLiteral("林美玲"));
-        QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("陳大文"));
+        QCOMPARE(t->field(QStringLiteral("studname"))->asString(), QStringLiteral("陳大文"));
         QCOMPARE(rec.take(), (QStringList{"rowsReset", "currentChanged", "afterOpen", "stateChanged", "afterScroll"}));
         t->close();
         QCOMPARE(t->state(), DataSetState::Inactive);
@@ -112,7 +112,7 @@ private slots:
         t->setSort(QStringLiteral("studname DESC"));
         t->open();
         t->setRecNo(2);
-        const QString before = t->fieldByName(QStringLiteral("spkey"))->asString();
+        const QString before = t->field(QStringLiteral("spkey"))->asString();
         Recorder rec;
         rec.attach(t.get());
         t->append();
@@ -121,14 +121,14 @@ private slots:
         QCOMPARE(t->state(), DataSetState::Insert);
         QCOMPARE(t->recordCount(), 5);
         QCOMPARE(t->recNo(), 4);
-        QVERIFY(t->fieldByName(QStringLiteral("spkey"))->isNull());
-        t->fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("C001"));
+        QVERIFY(t->field(QStringLiteral("spkey"))->isNull());
+        t->field(QStringLiteral("spkey"))->setAsString(QStringLiteral("C001"));
         QCOMPARE(t->cellText(4, 0), QStringLiteral("C001"));
         t->cancel();
         QCOMPARE(t->state(), DataSetState::Browse);
         QCOMPARE(t->recordCount(), 4);
         QCOMPARE(t->recNo(), 2);
-        QCOMPARE(t->fieldByName(QStringLiteral("spkey"))->asString(), before);
+        QCOMPARE(t->field(QStringLiteral("spkey"))->asString(), before);
         QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM stud")).toInt(), 4);
     }
 
@@ -137,10 +137,10 @@ private slots:
         auto t = students();
         t->open();
         const auto fill = QObject::connect(t.get(), &SnapshotTable::newRecord, [&] {
-            t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
+            t->field(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
         });
         t->append();
-        QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("新生"));
+        QCOMPARE(t->field(QStringLiteral("studname"))->asString(), QStringLiteral("新生"));
         t->cancel();
 
         QObject::disconnect(fill);
@@ -160,14 +160,14 @@ private slots:
         rec.attach(t.get());
         t->edit();
         QCOMPARE(rec.take(), QStringList{"stateChanged"});
-        t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("改名"));
+        t->field(QStringLiteral("studname"))->setAsString(QStringLiteral("改名"));
         QCOMPARE(t->cellText(1, 1), QStringLiteral("改名"));
         QCOMPARE(t->cellValue(1, 1).toString(), QStringLiteral("改名"));
         QCOMPARE(t->cellText(0, 1), QStringLiteral("陳大文"));
         t->cancel();
         QCOMPARE(rec.take(), (QStringList{"rowChanged 1", "rowChanged 1", "stateChanged"}));
         QCOMPARE(t->cellText(1, 1), QStringLiteral("林美玲"));
-        QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("林美玲"));
+        QCOMPARE(t->field(QStringLiteral("studname"))->asString(), QStringLiteral("林美玲"));
     }
 
     void postOrder()
@@ -178,7 +178,7 @@ private slots:
         rec.attach(t.get());
         t->addUpdateHook([&] {
             rec.log << QStringLiteral("hook");
-            t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("鉤子"));
+            t->field(QStringLiteral("studname"))->setAsString(QStringLiteral("鉤子"));
         });
         t->edit();
         rec.take();
@@ -194,10 +194,10 @@ private slots:
         t->open();
         const int veto = t->addVeto(SnapshotTable::VetoStep::Post, [](QString*) -> bool { throw Abort(); });
         t->edit();
-        t->fieldByName(QStringLiteral("studname"))->setAsString(QStringLiteral("不存"));
+        t->field(QStringLiteral("studname"))->setAsString(QStringLiteral("不存"));
         QVERIFY_THROWS_EXCEPTION(Abort, t->post());
         QCOMPARE(t->state(), DataSetState::Edit);
-        QCOMPARE(t->fieldByName(QStringLiteral("studname"))->asString(), QStringLiteral("不存"));
+        QCOMPARE(t->field(QStringLiteral("studname"))->asString(), QStringLiteral("不存"));
         QCOMPARE(nameInServer(QStringLiteral("A001")).toString(), QStringLiteral("陳大文"));
 
         // A hook whose control holds a bad value stops the save the same way.
@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(t->recNo(), 0);
         t->cancel();
         t->setRecNo(3);
-        QCOMPARE(t->fieldByName(QStringLiteral("spkey"))->asString(), QStringLiteral("B001"));
+        QCOMPARE(t->field(QStringLiteral("spkey"))->asString(), QStringLiteral("B001"));
         QVERIFY_THROWS_EXCEPTION(DbError, t->setRecNo(4));
         QVERIFY(t->locate(QStringLiteral("studname"), QStringLiteral("張志明")));
         QCOMPARE(t->recNo(), 2);
@@ -250,11 +250,11 @@ private slots:
         QCOMPARE(rec.take(), (QStringList{"beforeDelete", "rowsReset", "currentChanged", "afterScroll"}));
         QCOMPARE(t->state(), DataSetState::Browse);
         QCOMPARE(t->recordCount(), 3);
-        QCOMPARE(t->fieldByName(QStringLiteral("spkey"))->asString(), QStringLiteral("A003"));
+        QCOMPARE(t->field(QStringLiteral("spkey"))->asString(), QStringLiteral("A003"));
         t->setRecNo(2);
         t->remove();
         QCOMPARE(t->recNo(), 1);
-        QCOMPARE(t->fieldByName(QStringLiteral("spkey"))->asString(), QStringLiteral("A003"));
+        QCOMPARE(t->field(QStringLiteral("spkey"))->asString(), QStringLiteral("A003"));
         QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT GROUP_CONCAT(spkey ORDER BY spkey) FROM stud")).toString(),
                  QStringLiteral("A001,A003"));
 
@@ -275,7 +275,7 @@ private slots:
         q.open();
         QCOMPARE(q.recordCount(), 4);
         QVERIFY(q.locate(QStringLiteral("spkey"), QStringLiteral("A001")));
-        QCOMPARE(q.fieldByName(QStringLiteral("bought"))->asInteger(), 3);
+        QCOMPARE(q.field(QStringLiteral("bought"))->asInteger(), 3);
         QVERIFY_THROWS_EXCEPTION(DbError, q.edit());
         QVERIFY_THROWS_EXCEPTION(DbError, q.append());
         QVERIFY_THROWS_EXCEPTION(DbError, q.remove());

@@ -33,8 +33,8 @@ class SnapshotTokenTest : public QObject
     static void book(SnapshotTable& t, int points)
     {
         t.append();
-        t.fieldByName(QStringLiteral("spkey"))->setAsString(QStringLiteral("A001"));
-        t.fieldByName(QStringLiteral("watchpoint"))->setValue(points);
+        t.field(QStringLiteral("spkey"))->setAsString(QStringLiteral("A001"));
+        t.field(QStringLiteral("watchpoint"))->setValue(points);
     }
 
     // A connection whose first session goes through tap.
@@ -74,7 +74,7 @@ private slots:
                        "WHERE s.watchpoint = 40 AND LENGTH(b.token) = 16"),
                  2);
         QCOMPARE(SandboxDb::scalar("SELECT MAX(scpkey) FROM booking_token").toLongLong(),
-                 t->fieldByName(QStringLiteral("scpkey"))->value().toLongLong());
+                 t->field(QStringLiteral("scpkey"))->value().toLongLong());
         QVERIFY(SandboxDb::scalar("SELECT MIN(created) FROM booking_token").toDateTime() >= before);
     }
 
@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(t->lastInsertRecheck(), InsertRecheck::FoundStored);
         QCOMPARE(count("SELECT COUNT(*) FROM studclass WHERE watchpoint = 43"), 1);
         QCOMPARE(t->recordCount(), rowsBefore + 1);
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->value().toLongLong(),
+        QCOMPARE(t->field(QStringLiteral("scpkey"))->value().toLongLong(),
                  SandboxDb::scalar("SELECT scpkey FROM studclass WHERE watchpoint = 43").toLongLong());
 
         // A broken connection is opened again straight to the server: this one goes through the relay.
@@ -161,8 +161,8 @@ private slots:
         t->setInsertToken(QStringLiteral("insert_token"), QStringLiteral("rowkey"));
         t->open();
         t->append();
-        t->fieldByName(QStringLiteral("invoiceno"))->setAsString(QStringLiteral("24681357"));
-        t->fieldByName(QStringLiteral("corpname"))->setAsString(QStringLiteral("美妝學院"));
+        t->field(QStringLiteral("invoiceno"))->setAsString(QStringLiteral("24681357"));
+        t->field(QStringLiteral("corpname"))->setAsString(QStringLiteral("美妝學院"));
         tap.dropProgramAfterSending("COMMIT");
         QVERIFY_THROWS_EXCEPTION(DbError, t->post());
         QVERIFY(tap.cutDone());

@@ -48,13 +48,10 @@ private:
 
     static void set(SnapshotTable& t, const char* field, const QString& text)
     {
-        t.fieldByName(QString::fromLatin1(field))->setAsString(text);
+        t.field(QString::fromLatin1(field))->setAsString(text);
     }
 
-    static QString text(SnapshotTable& t, const char* field)
-    {
-        return t.fieldByName(QString::fromLatin1(field))->asString();
-    }
+    static QString text(SnapshotTable& t, const char* field) { return t.field(QString::fromLatin1(field))->asString(); }
 
     static QVariant scalar(const QString& statement) { return SandboxDb::scalar(statement); }
 
@@ -131,7 +128,7 @@ private slots:
         set(*t, "videopoint", QStringLiteral("65535"));
         t->post();
         QCOMPARE(t->state(), DataSetState::Browse);
-        QCOMPARE(t->fieldByName(QStringLiteral("crpkey"))->asInteger(), 4);
+        QCOMPARE(t->field(QStringLiteral("crpkey"))->asInteger(), 4);
         QCOMPARE(scalar(QStringLiteral("SELECT classname FROM classroom WHERE crpkey = 4")).toString(),
                  QStringLiteral("Word 進階"));
         QCOMPARE(scalar(QStringLiteral("SELECT videopoint FROM classroom WHERE crpkey = 4")).toInt(), 65535);

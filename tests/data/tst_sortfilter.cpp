@@ -137,7 +137,7 @@ private slots:
         auto t = bookings();
         fillBookings(*t);
         t->edit();
-        t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("changed"));
+        t->field(QStringLiteral("uid"))->setAsString(QStringLiteral("changed"));
         QVERIFY_THROWS_EXCEPTION(DbError, t->post());
         QCOMPARE(t->state(), DataSetState::Edit);
         t->cancel();
@@ -186,11 +186,11 @@ private slots:
         fillBookings(*t);
         QVERIFY(t->locate(QStringLiteral("scpkey"), 5));
         t->setSort(QStringLiteral("watchpoint DESC"));
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 5);
+        QCOMPARE(t->field(QStringLiteral("scpkey"))->asInteger(), 5);
         QCOMPARE(t->recNo(), 3);
         t->setSort(QString());
         QCOMPARE(t->recNo(), 4);
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 5);
+        QCOMPARE(t->field(QStringLiteral("scpkey"))->asInteger(), 5);
     }
 
     void badSortText()
@@ -210,12 +210,12 @@ private slots:
         fillBookings(*t);
         QVERIFY(t->locate(QStringLiteral("scpkey"), 3));
         t->append();
-        t->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("new"));
+        t->field(QStringLiteral("uid"))->setAsString(QStringLiteral("new"));
         t->setSort(QStringLiteral("spkey DESC"));
         QCOMPARE(t->recNo(), 7);
         QCOMPARE(t->cellText(7, 4), QStringLiteral("new"));
         t->cancel();
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 3);
+        QCOMPARE(t->field(QStringLiteral("scpkey"))->asInteger(), 3);
         QCOMPARE(t->recNo(), 3);
     }
 
@@ -308,12 +308,12 @@ private slots:
         QVERIFY(t->locate(QStringLiteral("scpkey"), 5));
         t->setColumnFilters(boxes(*t, {"", "2026/09"}));
         QCOMPARE(t->recNo(), 1);
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 5);
+        QCOMPARE(t->field(QStringLiteral("scpkey"))->asInteger(), 5);
         // The current row filtered out: the first row left is current.
         t->setColumnFilters(boxes(*t, {"", "", "b"}));
         QCOMPARE(keys(*t), (QList<int>{1, 3}));
         QCOMPARE(t->recNo(), 0);
-        QCOMPARE(t->fieldByName(QStringLiteral("scpkey"))->asInteger(), 1);
+        QCOMPARE(t->field(QStringLiteral("scpkey"))->asInteger(), 1);
         // While a row is edited the boxes stay as they are.
         t->edit();
         QVERIFY_THROWS_EXCEPTION(DbError, t->setColumnFilters({}));

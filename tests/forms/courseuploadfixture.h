@@ -127,7 +127,7 @@ protected:
         QCOMPARE(videoAndStatus(1), QStringLiteral("excel01.mp4/converted"));
         QCOMPARE(m_form->tblCourse->state(), DataSetState::Edit);
         QCOMPARE(m_form->txtVideoName->text(), typed);
-        QCOMPARE(m_form->tblCourse->fieldByName("status")->asString(), QStringLiteral("converted"));
+        QCOMPARE(m_form->tblCourse->field("status")->asString(), QStringLiteral("converted"));
     }
 
     bool locked()

@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(q.value(2).toInt(), 120);
         QCOMPARE(q.value(3).toInt(), 6);
         // The server's key came back into the row, which stays current.
-        QCOMPARE(m_form->tblClassroom->fieldByName("crpkey")->asInteger(), q.value(0).toLongLong());
+        QCOMPARE(m_form->tblClassroom->field("crpkey")->asInteger(), q.value(0).toLongLong());
         QCOMPARE(m_form->txtClassName->text(), QStringLiteral("Word 文書"));
     }
 

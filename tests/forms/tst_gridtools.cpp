@@ -100,7 +100,7 @@ private slots:
             QCOMPARE(grid->currentIndex().row(), rows.at(i));
         }
         // The bound boxes show the row found; Esc left the window open and the focus in the grid.
-        QCOMPARE(m_form->txtSpkey->text(), m_form->tblStudClass->fieldByName("spkey")->asString());
+        QCOMPARE(m_form->txtSpkey->text(), m_form->tblStudClass->field("spkey")->asString());
         QCOMPARE(bar->lblNote->text(), note.isEmpty() ? QString() : GridToolTexts::text(qPrintable(note)));
         if (keys.last() == QLatin1String("Esc")) {
             QVERIFY(!bar->isVisible());

@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(SandboxDb::scalar("SELECT classpoint FROM classroom WHERE classname = '新班 050'").toInt(), -7);
         // The window read its table again and shows the first imported row.
         QCOMPARE(form->tblClassroom->recordCount(), 203);
-        QCOMPARE(form->tblClassroom->fieldByName("classname")->asString(), QStringLiteral("新班 000"));
+        QCOMPARE(form->tblClassroom->field("classname")->asString(), QStringLiteral("新班 000"));
 
         import(form, path, [](ImportPreview* p) {
             [&] {
@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM stud").toInt(), 2504);
         QCOMPARE(SandboxDb::scalar("SELECT CONCAT(studname, studpwd) FROM stud WHERE spkey = 'N1234'").toString(),
                  QStringLiteral("陳\"大\"文N1234"));
-        QCOMPARE(form->tblStudent->fieldByName("spkey")->asString(), QStringLiteral("N0000"));
+        QCOMPARE(form->tblStudent->field("spkey")->asString(), QStringLiteral("N0000"));
         }
 
         void lostConnectionKeepsNothing()
@@ -291,7 +291,7 @@ private slots:
                                    "WHERE LENGTH(t.token) = 16")
                      .toInt(),
                  2);
-        QCOMPARE(form->tblStudClass->fieldByName("studname")->asString(), QStringLiteral("陳大文"));
+        QCOMPARE(form->tblStudClass->field("studname")->asString(), QStringLiteral("陳大文"));
         }
         }
         ;

@@ -143,7 +143,7 @@ private slots:
         ReceiptBook::record(SandboxDb::programConnection(this), 5, QStringLiteral("admin"));
         QPointer<WatchLogWindow> query = new WatchLogWindow(m_conn.get(), m_session);
         show(query);
-        QCOMPARE(query->tblStud->fieldByName("spkey")->asString(), QStringLiteral("A003"));
+        QCOMPARE(query->tblStud->field("spkey")->asString(), QStringLiteral("A003"));
         QCOMPARE(query->bookingKeyAt(0), 5);
         QCOMPARE(query->bookingKeyAt(1), 0);
         const auto item = [](QMenu* menu, const char* name) -> QAction* {

@@ -202,7 +202,7 @@ private slots:
         QVERIFY(topUp);
         QCOMPARE(topUp->windowTitle(), QStringLiteral("点数充值"));
         QCOMPARE(topUp->lblUser->text(), QStringLiteral("经办人"));
-        QCOMPARE(topUp->tblStudClass->fieldByName("studname")->asString(), QStringLiteral("陳大文"));
+        QCOMPARE(topUp->tblStudClass->field("studname")->asString(), QStringLiteral("陳大文"));
         QCOMPARE(topUp->cboClass->currentText(), QStringLiteral("Excel 入門"));
         // Grid titles and the grids' tools follow the language too.
         QCOMPARE(topUp->grdStudClass->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("购买日期"));

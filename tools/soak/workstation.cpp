@@ -128,12 +128,12 @@ private:
         const int points = ++m_sequence;
         m_bookings->append();
         const QDateTime now = QDateTime::currentDateTime();
-        m_bookings->fieldByName(QStringLiteral("buydate"))->setValue(now.addMSecs(-now.time().msec()));
-        m_bookings->fieldByName(QStringLiteral("spkey"))
+        m_bookings->field(QStringLiteral("buydate"))->setValue(now.addMSecs(-now.time().msec()));
+        m_bookings->field(QStringLiteral("spkey"))
             ->setAsString(QStringLiteral("S%1").arg(m_id, 2, 10, QLatin1Char('0')));
-        m_bookings->fieldByName(QStringLiteral("crpkey"))->setValue(std::uniform_int_distribution<int>(1, 3)(m_random));
-        m_bookings->fieldByName(QStringLiteral("watchpoint"))->setValue(points);
-        m_bookings->fieldByName(QStringLiteral("uid"))->setAsString(QStringLiteral("soak"));
+        m_bookings->field(QStringLiteral("crpkey"))->setValue(std::uniform_int_distribution<int>(1, 3)(m_random));
+        m_bookings->field(QStringLiteral("watchpoint"))->setValue(points);
+        m_bookings->field(QStringLiteral("uid"))->setAsString(QStringLiteral("soak"));
         bool lost = false;
         const QString outcome = save(*m_bookings, settle, lost);
         if (lost)
@@ -157,8 +157,8 @@ private:
         ++m_counts.classesTried;
         const QString name = QStringLiteral("K%1-%2").arg(m_id).arg(++m_sequence);
         m_classes->append();
-        m_classes->fieldByName(QStringLiteral("classname"))->setAsString(name);
-        m_classes->fieldByName(QStringLiteral("classpoint"))->setValue(m_sequence);
+        m_classes->field(QStringLiteral("classname"))->setAsString(name);
+        m_classes->field(QStringLiteral("classpoint"))->setValue(m_sequence);
         bool lost = false;
         const QString outcome = save(*m_classes, settle, lost);
         if (outcome == QLatin1String("unresolved"))
@@ -177,7 +177,7 @@ private:
         try {
             m_students->setRecNo(std::uniform_int_distribution<int>(0, m_students->recordCount() - 1)(m_random));
             m_students->edit();
-            m_students->fieldByName(QStringLiteral("studname"))
+            m_students->field(QStringLiteral("studname"))
                 ->setAsString(QStringLiteral("W%1-%2").arg(m_id).arg(++m_sequence));
             m_students->post();
             ++m_counts.editsSaved;
