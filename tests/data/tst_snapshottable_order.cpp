@@ -17,16 +17,7 @@ class SnapshotOrderTest : public QObject
 private:
     Connection* m_connection = nullptr;
 
-    std::unique_ptr<SnapshotTable> bookings()
-    {
-        return declareTable(m_connection, "studclass",
-                            {{"scpkey", FieldType::Int64},
-                             {"buydate", FieldType::DateTime},
-                             {"spkey", FieldType::Text, 10},
-                             {"watchpoint", FieldType::Int32},
-                             {"uid", FieldType::Text, 20}},
-                            "scpkey");
-    }
+    std::unique_ptr<SnapshotTable> bookings() { return declareBookings(m_connection); }
 
     std::unique_ptr<SnapshotTable> users()
     {

@@ -15,16 +15,7 @@ class TestSortFilter : public QObject
 
     // Keys 1 to 7 in reading order: dates with ties and no value, texts of digits and of both cases,
     // numbers with ties, a negative and no value, texts beyond U+FFFF and full-width letters.
-    static std::unique_ptr<SnapshotTable> bookings()
-    {
-        return declareTable(nullptr, "studclass",
-                            {{"scpkey", FieldType::Int64},
-                             {"buydate", FieldType::DateTime},
-                             {"spkey", FieldType::Text, 10},
-                             {"watchpoint", FieldType::Int32},
-                             {"uid", FieldType::Text, 20}},
-                            "scpkey");
-    }
+    static std::unique_ptr<SnapshotTable> bookings() { return declareBookings(nullptr); }
     static void fillBookings(SnapshotTable& t)
     {
         const QVariant none;

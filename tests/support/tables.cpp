@@ -21,3 +21,14 @@ std::unique_ptr<SnapshotTable> openStudents(Connection* connection)
     t->open();
     return t;
 }
+
+std::unique_ptr<SnapshotTable> declareBookings(Connection* connection)
+{
+    return declareTable(connection, "studclass",
+                        {{"scpkey", FieldType::Int64},
+                         {"buydate", FieldType::DateTime},
+                         {"spkey", FieldType::Text, 10},
+                         {"watchpoint", FieldType::Int32},
+                         {"uid", FieldType::Text, 20}},
+                        "scpkey");
+}

@@ -21,3 +21,7 @@ std::unique_ptr<SnapshotTable> declareTable(Connection* connection, const char* 
 
 /// The students table (spkey, studname, studpwd; key spkey) on connection, opened.
 std::unique_ptr<SnapshotTable> openStudents(Connection* connection);
+
+/// The bookings table (scpkey, buydate, spkey, watchpoint, uid; key scpkey) on connection (which
+/// may be null for a table filled from values), not opened.
+std::unique_ptr<SnapshotTable> declareBookings(Connection* connection);
