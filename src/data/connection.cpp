@@ -39,6 +39,13 @@ Connection::Connection(QObject* parent)
     , m_name(QStringLiteral("ryn-connection-%1").arg(s_counter.fetchAndAddRelaxed(1)))
 {}
 
+Connection::Connection(const ConnectionSettings& settings, QObject* parent)
+    : Connection(parent)
+{
+    m_connectionString = settings.connectionString;
+    m_account = settings.account;
+}
+
 Connection::~Connection()
 {
     close();

@@ -15,6 +15,13 @@
 class DbError;
 struct st_mysql;
 
+/// What a worker's own connection takes from the window's so that it stands in for it: the same
+/// server and database, and the same program account for the history.
+struct ConnectionSettings {
+    QString connectionString;
+    QString account;
+};
+
 class Connection : public QObject
 {
     Q_OBJECT
@@ -22,6 +29,8 @@ class Connection : public QObject
 
 public:
     explicit Connection(QObject* parent = nullptr);
+    /// A connection like the one whose settings() these are (not yet open).
+    explicit Connection(const ConnectionSettings& settings, QObject* parent = nullptr);
     ~Connection() override;
 
     QString connectionString() const { return m_connectionString; }
@@ -32,6 +41,10 @@ public:
     /// open connection, it takes effect at once; throws DbError when the server refuses it there.
     QString account() const { return m_account; }
     void setAccount(const QString& account);
+
+    /// The settings a worker's own connection needs to act as this one; read on this connection's
+    /// thread and handed over by value.
+    ConnectionSettings settings() const { return {m_connectionString, m_account}; }
 
     /// Opens the connection unless it is open and not known to be lost; throws DbError when the
     /// server cannot be reached or refuses the account. From here until close() every statement

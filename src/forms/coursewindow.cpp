@@ -283,15 +283,14 @@ void CourseWindow::deleteCourses(const QList<QPair<QVariant, QString>>& courses,
 {
     // The job opens a connection of its own: a transaction held across the transfer on the shared
     // connection would take in every other window's writes meanwhile.
-    const QString connectionString = tblCourse->connection()->connectionString();
+    const ConnectionSettings settings = tblCourse->connection()->settings();
     auto kept = std::make_shared<QStringList>();
     m_kept = kept;
     m_job = all ? Job::DeleteAll : Job::Delete;
     m_jobKey = courses.isEmpty() ? QVariant() : courses.first().first;
     m_jobName = courses.isEmpty() ? QString() : courses.first().second;
-    ftpUpload->run([connectionString, courses, all, kept](FtpClient& ftp) {
-        Connection connection;
-        connection.setConnectionString(connectionString);
+    ftpUpload->run([settings, courses, all, kept](FtpClient& ftp) {
+        Connection connection(settings);
         connection.open();
         for (const auto& [key, name] : courses) {
             if (ftp.abortRequested())

@@ -199,11 +199,10 @@ void ImportAction::importFile()
     std::atomic<bool> cancel{false};
     Import::Written written;
     std::exception_ptr failure;
-    const QString connectionString = connection->connectionString();
+    const ConnectionSettings settings = connection->settings();
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            Connection own;
-            own.setConnectionString(connectionString);
+            Connection own(settings);
             own.open();
             written = Import::writeRows(&own, preview, rules, stored, [&](qint64 rows) {
                 done = rows;

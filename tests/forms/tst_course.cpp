@@ -190,6 +190,25 @@ private slots:
         QCOMPARE(SandboxDb::scalar("SELECT videoname FROM course WHERE cpkey=1").toString(), "excel01.mp4");
     }
 
+    // The delete runs on a connection of the transfer's own: the history names the program's
+    // account there as it does on the window's connection.
+    void deleteRecordedUnderTheProgramAccount()
+    {
+        SandboxDb::loadHistory();
+        m_conn->setAccount(QStringLiteral("staff"));
+        TestFiles::write(SandboxDb::videoFolder() + "excel02.mp4", "video");
+        open();
+        QVERIFY(m_form->tblCourse->locate("cpkey", 2));
+        DialogSeam::queueAnswer(Win::IDOK);
+        click(m_form->btnDelete);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->ftpUpload->running(), 30000);
+        QCOMPARE(SandboxDb::scalar("SELECT COUNT(*) FROM course WHERE cpkey=2").toInt(), 0);
+        QCOMPARE(SandboxDb::scalar("SELECT GROUP_CONCAT(DISTINCT IFNULL(account, '-')) FROM history "
+                                   "WHERE tablename='course' AND rowkey='2' AND action='deleted'")
+                     .toString(),
+                 QStringLiteral("staff"));
+    }
+
     void deleteTakesTheFileTheRowNamesNow_data()
     {
         QTest::addColumn<QString>("meanwhile"); ///< run once the window shows the course
