@@ -111,6 +111,8 @@ CREATE TABLE IF NOT EXISTS history (
   KEY history_changed (changed)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
+-- One row per booking made with an exactly-once token (128 random bits), written in the booking's
+-- own transaction: a retry after an uncertain outcome looks its token up instead of booking again.
 CREATE TABLE IF NOT EXISTS booking_token (
   token    BINARY(16) NOT NULL,
   scpkey   BIGINT     NOT NULL,
@@ -125,12 +127,4 @@ CREATE TABLE IF NOT EXISTS insert_token (
   created  DATETIME   NOT NULL,
   PRIMARY KEY (token),
   KEY insert_token_created (created)
-) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
-
--- One row per booking made with an exactly-once token (128 random bits), written in the booking's
--- own transaction: a retry after an uncertain outcome looks its token up instead of booking again.
-CREATE TABLE IF NOT EXISTS booking_token (
-  token    BINARY(16) PRIMARY KEY,
-  scpkey   BIGINT     NOT NULL,
-  created  DATETIME   NOT NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
