@@ -3,7 +3,6 @@
 #include "snapshottable.h"
 #include "snapshotvalue.h"
 
-#include <QAbstractItemModel>
 #include <QDateTime>
 #include <algorithm>
 
@@ -51,31 +50,6 @@ void ExportCell::setVariant(const QVariant& v)
     default:
         setText(v.toString());
     }
-}
-
-ModelExportSource::ModelExportSource(const QAbstractItemModel* model, int role)
-    : m_model(model)
-    , m_role(role)
-{}
-
-int ModelExportSource::columnCount() const
-{
-    return m_model->columnCount();
-}
-
-QString ModelExportSource::columnTitle(int column) const
-{
-    return m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-}
-
-qint64 ModelExportSource::rowCount() const
-{
-    return m_model->rowCount();
-}
-
-void ModelExportSource::cell(qint64 row, int column, ExportCell& out) const
-{
-    out.setVariant(m_model->data(m_model->index(int(row), column), m_role));
 }
 
 SnapshotExportSource::SnapshotExportSource(const SnapshotTable* table, const QList<Column>& columns)

@@ -1,18 +1,15 @@
 #pragma once
 // Rows to be written to a file: column titles, a row count and typed cells. The export writers
-// (tableexport.h) take any source; a table's visible rows (SnapshotExportSource) and a Qt item
-// model (ModelExportSource) are the two at hand.
+// (tableexport.h) take any source; the program's is a table's visible rows (SnapshotExportSource).
 
 #include "snapshottable.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <qnamespace.h>
 #include <string_view>
 #include <vector>
 
-class QAbstractItemModel;
 class QDateTime;
 class QVariant;
 
@@ -46,22 +43,6 @@ public:
     virtual qint64 rowCount() const = 0;
     /// The cell at row and column, both in range.
     virtual void cell(qint64 row, int column, ExportCell& out) const = 0;
-};
-
-/// The rows of a Qt item model (no parent index): titles from its horizontal header, cells from
-/// role as typed values.
-class ModelExportSource : public ExportSource
-{
-public:
-    explicit ModelExportSource(const QAbstractItemModel* model, int role = Qt::DisplayRole);
-    int columnCount() const override;
-    QString columnTitle(int column) const override;
-    qint64 rowCount() const override;
-    void cell(qint64 row, int column, ExportCell& out) const override;
-
-private:
-    const QAbstractItemModel* m_model;
-    int m_role;
 };
 
 /// The visible rows of a snapshot table in their current order, the named fields as columns with

@@ -1,5 +1,6 @@
 #include "data/exportsnapshot.h"
 #include "data/exportsource.h"
+#include "modelexportsource.h"
 #include "data/tableexport.h"
 #include "print/pointstatement.h"
 #include "platform/errors.h"
