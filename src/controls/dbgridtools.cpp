@@ -138,13 +138,17 @@ QMenu* DBGrid::makeContextMenu(QWidget* parent, int row)
 void DBGrid::showContextMenu(const QPoint& viewportPos, bool byKeyboard)
 {
     // One menu at a time: the Menu key may also arrive as a context-menu event.
-    for (QMenu* open : findChildren<QMenu*>(QStringLiteral("mnuGrid"), Qt::FindDirectChildrenOnly)) {
+    const QList<QMenu*> menus = findChildren<QMenu*>(QStringLiteral("mnuGrid"), Qt::FindDirectChildrenOnly);
+    for (QMenu* open : menus) {
         if (open->isVisible())
             return;
     }
+    // The menu closed before lives until the next one opens, not until it closes: an item's
+    // handler may open the system's file dialog, whose own message loop (Windows) would
+    // otherwise delete the menu while the menu is still running that handler.
+    qDeleteAll(menus);
     const QModelIndex under = byKeyboard ? currentIndex() : indexAt(viewportPos);
     QMenu* menu = makeContextMenu(this, under.isValid() ? under.row() : -1);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(viewport()->mapToGlobal(viewportPos));
     // Opened by keyboard, Return takes the first item at once.
     if (byKeyboard && !menu->actions().isEmpty())

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 
 using namespace FormDriver;
 
@@ -156,13 +157,40 @@ private slots:
         // Return takes the highlighted item at once.
         QTest::keyClick(menu, Qt::Key_Return);
         QVERIFY(grid->filterRowShown());
-        QTRY_VERIFY(!grid->findChild<QMenu*>(QStringLiteral("mnuGrid")));
+        QTRY_VERIFY(!menu->isVisible());
         grid->setFocus();
         QTest::keyClick(grid, Qt::Key_Menu);
+        // The closed menu gives way to the new one.
+        QCOMPARE(grid->findChildren<QMenu*>(QStringLiteral("mnuGrid")).size(), 1);
         menu = grid->findChild<QMenu*>(QStringLiteral("mnuGrid"));
         QVERIFY(menu && menu->isVisible());
         QVERIFY(menu->actions().first()->isChecked());
         QTest::keyClick(menu, Qt::Key_Escape);
+    }
+
+    // An item's handler that runs a message loop of the system's (Windows' file dialog) lets
+    // deferred deletions through; the menu that runs the handler must outlive it.
+    void contextMenuOutlivesItsHandler()
+    {
+        open();
+        DBGrid* grid = m_form->grdStudClass;
+        QAction own(QStringLiteral("重印收據"));
+        own.setObjectName(QStringLiteral("mitOwn"));
+        grid->addMenuAction(&own);
+        QPointer<QMenu> running;
+        bool aliveAfterLoop = false;
+        connect(&own, &QAction::triggered, this, [&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            aliveAfterLoop = !running.isNull();
+        });
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
+        running = grid->findChild<QMenu*>(QStringLiteral("mnuGrid"));
+        QVERIFY(running && running->isVisible());
+        running->setActiveAction(&own);
+        QTest::keyClick(running, Qt::Key_Return);
+        QTRY_VERIFY(!running || !running->isVisible());
+        QVERIFY(aliveAfterLoop);
     }
 };
 
