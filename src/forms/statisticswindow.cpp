@@ -7,18 +7,22 @@
 #include "ui/busycursor.h"
 #include "ui/guard.h"
 
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+// A build without Qt Charts (the Windows build, when its toolchain had no Qt Charts source) shows
+// the figures in the grids alone.
+#ifdef RYN_CHARTS
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QComboBox>
-#include <QGridLayout>
 #include <QHorizontalBarSeries>
-#include <QLabel>
-#include <QPushButton>
 #include <QValueAxis>
 #include <cmath>
+#endif
 
 namespace {
 constexpr int kMonthsOffered = 120;
@@ -29,6 +33,7 @@ QDate firstOfMonth(const QDate& date)
     return QDate(date.year(), date.month(), 1);
 }
 
+#ifdef RYN_CHARTS
 QChartView* namedChart(QWidget* parent, const char* objectName)
 {
     auto* chart = new QChart;
@@ -80,6 +85,7 @@ void showBars(QChart* chart, QAbstractBarSeries* series, const QList<QBarSet*>& 
     series->attachAxis(values);
     chart->legend()->setVisible(sets.size() > 1);
 }
+#endif
 } // namespace
 
 void StatisticsWindow::setMonthsStatement(SnapshotTable* query, const QDate& month)
@@ -153,9 +159,13 @@ StatisticsWindow::StatisticsWindow(Connection* conn, QWidget* parent)
     lblStudents = hiddenLabel(this, "lblStudents", QStringLiteral("觀看學生數"));
     lblViews = hiddenLabel(this, "lblViews", QStringLiteral("觀看次數"));
 
+#ifdef RYN_CHARTS
     chtPoints = namedChart(body(), "chtPoints");
     chtStudents = namedChart(body(), "chtStudents");
     chtTopCourses = namedChart(body(), "chtTopCourses");
+#else
+    chtPoints = chtStudents = chtTopCourses = nullptr;
+#endif
     grdMonths = namedGrid(body(), "grdMonths", dsMonths, 0,
                           {{QStringLiteral("month"), QStringLiteral("月份"), 90},
                            {QStringLiteral("sold"), lblSold->text(), 110},
@@ -167,13 +177,15 @@ StatisticsWindow::StatisticsWindow(Connection* conn, QWidget* parent)
                                {QStringLiteral("used"), lblUsed->text(), 90}});
     auto* layout = new QGridLayout(body());
     layout->setContentsMargins(4, 4, 4, 4);
+#ifdef RYN_CHARTS
     layout->addWidget(chtPoints, 0, 0);
     layout->addWidget(chtStudents, 0, 1);
     layout->addWidget(chtTopCourses, 0, 2);
-    layout->addWidget(grdMonths, 1, 0, 1, 2);
-    layout->addWidget(grdTopCourses, 1, 2);
     layout->setRowStretch(0, 3);
     layout->setRowStretch(1, 2);
+#endif
+    layout->addWidget(grdMonths, 1, 0, 1, 2);
+    layout->addWidget(grdTopCourses, 1, 2);
 
     finishCreate();
 }
@@ -212,6 +224,7 @@ void StatisticsWindow::btnRefreshClick()
 
 void StatisticsWindow::drawCharts()
 {
+#ifdef RYN_CHARTS
     QStringList months; // the month's number on the axis, the year in the axis title
     QString firstMonth;
     QString lastMonth;
@@ -248,4 +261,5 @@ void StatisticsWindow::drawCharts()
     chtTopCourses->chart()->setTitle(lblTopChart->text() + QLatin1Char(' ')
                                      + chosenMonth().toString(QStringLiteral("yyyy/MM")));
     showBars(chtTopCourses->chart(), new QHorizontalBarSeries, {views}, courses, true);
+#endif
 }

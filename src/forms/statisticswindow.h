@@ -13,7 +13,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-class QChartView;
+class QChartView; // null in a build without Qt Charts
 
 class StatisticsWindow : public ChildWindow
 {

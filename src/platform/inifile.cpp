@@ -11,10 +11,12 @@
 #include <QMutex>
 #include <QSet>
 #include <QStandardPaths>
+#ifndef _WIN32
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 constexpr qint64 kMostSettingsBytes = 1 << 20;
@@ -28,6 +30,36 @@ struct FileBytes {
 
 // Only a plain file of bounded size is read, and nothing here waits: a FIFO or a device put (or
 // linked) where a settings file belongs must neither hang the start nor fill the memory.
+#ifdef _WIN32
+// Windows has no FIFO to open by a file's name; a folder or a device is refused by its kind.
+FileBytes readBytes(const QString& path)
+{
+    FileBytes out;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return out;
+    out.state = FileBytes::Refused;
+    if (!info.isFile()) {
+        out.reason = Msg::settingsNotPlainFile();
+        return out;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        out.reason = file.errorString();
+        return out;
+    }
+    out.bytes = file.read(kMostSettingsBytes + 1);
+    if (out.bytes.size() > kMostSettingsBytes)
+        out.reason = Msg::settingsTooLarge(kMostSettingsBytes);
+    else if (file.error() != QFileDevice::NoError)
+        out.reason = file.errorString();
+    else
+        out.state = FileBytes::Read;
+    if (out.state != FileBytes::Read)
+        out.bytes.clear();
+    return out;
+}
+#else
 FileBytes readBytes(const QString& path)
 {
     FileBytes out;
@@ -76,6 +108,7 @@ FileBytes readBytes(const QString& path)
         out.bytes.clear();
     return out;
 }
+#endif
 
 // Says once per file on standard error why it was skipped.
 void warnSkipped(const QString& path, const QString& reason)
@@ -243,6 +276,23 @@ namespace {
 const QString kOwnFile = QStringLiteral("/ryn/ryn.ini");
 }
 
+#ifdef _WIN32
+// The user's roaming application data, then the machine's (%APPDATA% and %PROGRAMDATA%), where a
+// Windows program keeps its settings.
+QString IniFile::userSettingsPath()
+{
+    return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + kOwnFile;
+}
+
+QStringList IniFile::settingsSearchPath()
+{
+    QStringList files{settingsPath(), userSettingsPath()};
+    const QString machine = QDir::fromNativeSeparators(qEnvironmentVariable("PROGRAMDATA"));
+    if (!machine.isEmpty())
+        files << machine + kOwnFile;
+    return files;
+}
+#else
 QString IniFile::userSettingsPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + kOwnFile;
@@ -259,6 +309,7 @@ QStringList IniFile::settingsSearchPath()
     files << etc + kOwnFile;
     return files;
 }
+#endif
 
 IniFile::Setting IniFile::findSetting(const QString& section, const QString& key,
                                       const std::function<bool(const QString&)>& acceptable)

@@ -26,11 +26,13 @@ void writeStrings(const QString& path, const QString& section, const QList<QPair
 
 /// ryn.ini in the process's current working directory, first in the search order.
 QString settingsPath();
-/// The per-user file: ryn/ryn.ini under $XDG_CONFIG_HOME (~/.config by default).
+/// The per-user file: ryn/ryn.ini under $XDG_CONFIG_HOME (~/.config by default); on Windows
+/// ryn\ryn.ini under %APPDATA%.
 QString userSettingsPath();
 /// Every settings file in search order, whether it exists or not: the working directory's, the
 /// per-user one, ryn/ryn.ini under each folder of $XDG_CONFIG_DIRS (/etc/xdg by default), and
-/// /etc/ryn/ryn.ini ($RYN_SYSCONFDIR stands in for /etc when set).
+/// /etc/ryn/ryn.ini ($RYN_SYSCONFDIR stands in for /etc when set). On Windows: the working
+/// directory's, %APPDATA%\ryn\ryn.ini, %PROGRAMDATA%\ryn\ryn.ini.
 QStringList settingsSearchPath();
 
 /// A value of the settings and the file it came from (empty when no file holds the key).

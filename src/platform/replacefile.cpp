@@ -6,11 +6,52 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
+// The system calls differ: this file holds what every system shares and the POSIX half;
+// replacefilewindows.cpp holds the Windows half.
+#ifndef _WIN32
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
+qint64 ReplaceFile::WriteFile::writeData(const char* data, qint64 length)
+{
+    // A short write (a disk filling up) carries no reason; the next attempt fails with it.
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 n = QFile::writeData(data + done, length - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done == length)
+        return done;
+    if (firstError.isEmpty())
+        firstError = errorString();
+    return -1;
+}
+
+ReplaceFile::~ReplaceFile()
+{
+    discard();
+}
+
+void ReplaceFile::checkWrite(qint64 written, qint64 expected)
+{
+    if (written != expected)
+        throw AppError(
+            Msg::cannotWrite(m_shown, m_file.firstError.isEmpty() ? m_file.errorString() : m_file.firstError));
+}
+
+void ReplaceFile::checkWrites()
+{
+    if (!m_file.firstError.isEmpty())
+        throw AppError(Msg::cannotWrite(m_shown, m_file.firstError));
+}
+
+#ifndef _WIN32
 namespace {
 QString systemError(int error)
 {
@@ -74,41 +115,6 @@ ReplaceFile::ReplaceFile(const QString& path, Links links)
     }
 }
 
-qint64 ReplaceFile::WriteFile::writeData(const char* data, qint64 length)
-{
-    // A short write (a disk filling up) carries no reason; the next attempt fails with it.
-    qint64 done = 0;
-    while (done < length) {
-        const qint64 n = QFile::writeData(data + done, length - done);
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    if (done == length)
-        return done;
-    if (firstError.isEmpty())
-        firstError = errorString();
-    return -1;
-}
-
-ReplaceFile::~ReplaceFile()
-{
-    discard();
-}
-
-void ReplaceFile::checkWrite(qint64 written, qint64 expected)
-{
-    if (written != expected)
-        throw AppError(
-            Msg::cannotWrite(m_shown, m_file.firstError.isEmpty() ? m_file.errorString() : m_file.firstError));
-}
-
-void ReplaceFile::checkWrites()
-{
-    if (!m_file.firstError.isEmpty())
-        throw AppError(Msg::cannotWrite(m_shown, m_file.firstError));
-}
-
 void ReplaceFile::commit(const std::function<void(const QString&)>& verify)
 {
     try {
@@ -148,3 +154,4 @@ void ReplaceFile::discard()
     m_file.close();
     ::unlink(native(m_tempPath).constData());
 }
+#endif

@@ -3,6 +3,7 @@
 
 #include "platform/inifile.h"
 
+#include <QDir>
 #include <algorithm>
 
 namespace {
@@ -45,8 +46,8 @@ QString sourceText(const QString& source)
         return Msg::settingDefault();
     if (source.startsWith(QLatin1String("RYN_")))
         return Msg::settingVariable(source);
-    if (source.startsWith(QLatin1Char('/')))
-        return Msg::settingFile(source);
+    if (QDir::isAbsolutePath(source)) // "/etc/ryn/ryn.ini", or "C:/ProgramData/ryn/ryn.ini" on Windows
+        return Msg::settingFile(QDir::toNativeSeparators(source));
     return source;
 }
 } // namespace

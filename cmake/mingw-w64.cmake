@@ -1,0 +1,26 @@
+# Cross-compiling for Windows x86-64 with Debian's mingw-w64 (the posix thread model, which
+# std::thread and Qt need). RYN_WIN_PREFIX is where scripts/windows-toolchain installed the libraries.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(RYN_WIN_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${RYN_WIN_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${RYN_WIN_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${RYN_WIN_TRIPLET}-windres)
+if(NOT DEFINED RYN_WIN_PREFIX)
+  if(DEFINED ENV{RYN_WIN_PREFIX})
+    set(RYN_WIN_PREFIX $ENV{RYN_WIN_PREFIX})
+  else()
+    set(RYN_WIN_PREFIX $ENV{HOME}/.cache/ryn-win64)
+  endif()
+endif()
+set(RYN_WIN_PREFIX ${RYN_WIN_PREFIX} CACHE PATH "Where the Windows libraries are installed")
+# Try-compiles see the same prefix.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES RYN_WIN_PREFIX)
+set(CMAKE_FIND_ROOT_PATH ${RYN_WIN_PREFIX}/usr /usr/${RYN_WIN_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config reads the prefix's .pc files only, never the host's.
+set(ENV{PKG_CONFIG_LIBDIR} ${RYN_WIN_PREFIX}/usr/lib/pkgconfig)
+set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
