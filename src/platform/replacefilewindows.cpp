@@ -44,8 +44,8 @@ ReplaceFile::ReplaceFile(const QString& path, Links links)
             info = QFileInfo(); // the link goes; nothing of what it names is taken over
         }
     }
-    const DWORD attributes = info.filePath().isEmpty() ? INVALID_FILE_ATTRIBUTES
-                                                       : ::GetFileAttributesW(wide(m_target).c_str());
+    const DWORD attributes =
+        info.filePath().isEmpty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(wide(m_target).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
             throw AppError(Msg::targetNotPlainFile(m_shown));
