@@ -249,13 +249,8 @@ DBGrid::~DBGrid()
 
 void DBGrid::showExportMenu(const QPoint& viewportPos)
 {
-    // Kept until the next one, as the context menu is: its items open the file dialog.
-    const QList<QMenu*> earlier = findChildren<QMenu*>(QStringLiteral("mnuExport"), Qt::FindDirectChildrenOnly);
-    for (QMenu* open : earlier) {
-        if (open->isVisible())
-            return;
-    }
-    qDeleteAll(earlier);
+    if (!replaceClosedMenus(QStringLiteral("mnuExport")))
+        return;
     QMenu* menu = GridExport::menuFor(this, this);
     menu->setObjectName(QStringLiteral("mnuExport"));
     menu->popup(viewport()->mapToGlobal(viewportPos));

@@ -115,6 +115,9 @@ private:
     void updateRowHeight();
     void setHotTitle(int section);
     // dbgridtools.cpp
+    /// Deletes the closed menus named `name` (so one lives until the next opens); false, deleting
+    /// nothing, while one of them is still open.
+    bool replaceClosedMenus(const QString& name);
     void applyFilters();
     void showFilterCount();
     void restoreLayout();

@@ -135,18 +135,25 @@ QMenu* DBGrid::makeContextMenu(QWidget* parent, int row)
     return menu;
 }
 
-void DBGrid::showContextMenu(const QPoint& viewportPos, bool byKeyboard)
+bool DBGrid::replaceClosedMenus(const QString& name)
 {
-    // One menu at a time: the Menu key may also arrive as a context-menu event.
-    const QList<QMenu*> menus = findChildren<QMenu*>(QStringLiteral("mnuGrid"), Qt::FindDirectChildrenOnly);
+    // One menu of a kind at a time: the Menu key may also arrive as a context-menu event.
+    const QList<QMenu*> menus = findChildren<QMenu*>(name, Qt::FindDirectChildrenOnly);
     for (QMenu* open : menus) {
         if (open->isVisible())
-            return;
+            return false;
     }
     // The menu closed before lives until the next one opens, not until it closes: an item's
     // handler may open the system's file dialog, whose own message loop (Windows) would
     // otherwise delete the menu while the menu is still running that handler.
     qDeleteAll(menus);
+    return true;
+}
+
+void DBGrid::showContextMenu(const QPoint& viewportPos, bool byKeyboard)
+{
+    if (!replaceClosedMenus(QStringLiteral("mnuGrid")))
+        return;
     const QModelIndex under = byKeyboard ? currentIndex() : indexAt(viewportPos);
     QMenu* menu = makeContextMenu(this, under.isValid() ? under.row() : -1);
     menu->popup(viewport()->mapToGlobal(viewportPos));

@@ -192,6 +192,31 @@ private slots:
         QTRY_VERIFY(!running || !running->isVisible());
         QVERIFY(aliveAfterLoop);
     }
+
+    // Ctrl+E while its menu is open opens no second one; a closed menu stays until the next opens.
+    void exportMenuOneAtATime()
+    {
+        open();
+        DBGrid* grid = m_form->grdStudClass;
+        grid->setFocus();
+        const auto menus = [grid] {
+            return grid->findChildren<QMenu*>(QStringLiteral("mnuExport"), Qt::FindDirectChildrenOnly);
+        };
+        QTest::keyClick(grid, Qt::Key_E, Qt::ControlModifier);
+        QPointer<QMenu> first = grid->findChild<QMenu*>(QStringLiteral("mnuExport"));
+        QVERIFY(first && first->isVisible());
+        QTest::keyClick(grid, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(menus().size(), 1);
+        QTest::keyClick(first, Qt::Key_Escape);
+        QTRY_VERIFY(!first->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first);
+        QTest::keyClick(grid, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(!first);
+        QCOMPARE(menus().size(), 1);
+        QVERIFY(menus().first()->isVisible());
+        QTest::keyClick(menus().first(), Qt::Key_Escape);
+    }
 };
 
 RYN_TEST_MAIN(TestGridColumns)
