@@ -16,6 +16,9 @@ GRANT DELETE, INSERT, UPDATE ON ryn.classroom TO 'ryn'@'%';
 GRANT DELETE, INSERT, UPDATE ON ryn.course TO 'ryn'@'%';
 GRANT DELETE, INSERT, UPDATE ON ryn.studclass TO 'ryn'@'%';
 GRANT DELETE, INSERT, UPDATE ON ryn.watchlog TO 'ryn'@'%';
+GRANT DELETE, INSERT, UPDATE ON ryn.receiptprint TO 'ryn'@'%';
+GRANT DELETE, INSERT, UPDATE ON ryn.booking_token TO 'ryn'@'%';
+GRANT DELETE, INSERT, UPDATE ON ryn.insert_token TO 'ryn'@'%';
 -- Rights on the whole database would reach history too: none but SELECT stays there. (REVOKE
 -- fails with "There is no such grant defined" when the account holds none of them; that is fine.)
 REVOKE DELETE, INSERT, UPDATE ON ryn.* FROM 'ryn'@'%';

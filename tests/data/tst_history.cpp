@@ -111,6 +111,28 @@ private slots:
                  QStringList({"changed videolen 1800>1900 - root"}));
     }
 
+    // The program's account, as the servers set it up, reads the history and is refused any change
+    // of it, while every table the program writes takes its writes.
+    void historyOnlyReadByTheProgram()
+    {
+        write(m_conn.get(), QStringLiteral("UPDATE stud SET studname = ? WHERE spkey = ?"),
+              {QStringLiteral("陳小文"), "A001"});
+        for (const char* table : {"receiptprint", "booking_token", "insert_token", "watchlog"})
+            m_conn->execute(QStringLiteral("DELETE FROM %1 WHERE 1 = 0").arg(QLatin1String(table)));
+        QCOMPARE(m_conn->scalar(QStringLiteral("SELECT COUNT(*) FROM history")).toInt(), 1);
+        for (const QString& statement :
+             {QStringLiteral("DELETE FROM history"), QStringLiteral("UPDATE history SET account = 'nobody'"),
+              QStringLiteral("INSERT INTO history (tablename) VALUES ('stud')")}) {
+            try {
+                m_conn->execute(statement);
+                QFAIL(qPrintable(QStringLiteral("the server carried out: ") + statement));
+            } catch (const DbError& e) {
+                QCOMPARE(e.code(), 1142);
+            }
+        }
+        QCOMPARE(SandboxDb::scalar(QStringLiteral("SELECT COUNT(*) FROM history WHERE account = 'clerk'")).toInt(), 1);
+    }
+
     // An added and a deleted row are written whole; a password digest never is.
     void wholeRowsAndNoDigests()
     {
