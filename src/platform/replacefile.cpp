@@ -51,6 +51,34 @@ void ReplaceFile::checkWrites()
         throw AppError(Msg::cannotWrite(m_shown, m_file.firstError));
 }
 
+void ReplaceFile::commit(const std::function<void(const QString&)>& verify)
+{
+    try {
+        // QFile forgets a failed flush's reason when it closes, so the flush comes first, alone.
+        if (!m_file.flush())
+            throw AppError(Msg::cannotWrite(m_shown, m_file.errorString()));
+        checkWrites();
+        // A full disk may only show when the data reach it.
+        syncTemp();
+        if (verify)
+            verify(m_tempPath);
+        moveOverTarget();
+        m_done = true;
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+void ReplaceFile::discard()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_file.close();
+    removeTemp();
+}
+
 #ifndef _WIN32
 namespace {
 QString systemError(int error)
@@ -115,29 +143,19 @@ ReplaceFile::ReplaceFile(const QString& path, Links links)
     }
 }
 
-void ReplaceFile::commit(const std::function<void(const QString&)>& verify)
+void ReplaceFile::syncTemp()
 {
-    try {
-        // QFile forgets a failed flush's reason when it closes, so the flush comes first, alone.
-        if (!m_file.flush())
-            throw AppError(Msg::cannotWrite(m_shown, m_file.errorString()));
-        checkWrites();
-        const int fd = m_file.handle();
-        // A full disk may only show when the data reach it.
-        if (::fsync(fd) != 0)
-            throw AppError(Msg::cannotWrite(m_shown, systemError(errno)));
-        if (verify)
-            verify(m_tempPath);
-        if (m_mode >= 0 && ::fchmod(fd, mode_t(m_mode)) != 0)
-            throw AppError(Msg::cannotWrite(m_shown, systemError(errno)));
-        m_file.close();
-        if (::rename(native(m_tempPath).constData(), native(m_target).constData()) != 0)
-            throw AppError(Msg::cannotReplace(m_shown, systemError(errno)));
-        m_done = true;
-    } catch (...) {
-        discard();
-        throw;
-    }
+    if (::fsync(m_file.handle()) != 0)
+        throw AppError(Msg::cannotWrite(m_shown, systemError(errno)));
+}
+
+void ReplaceFile::moveOverTarget()
+{
+    if (m_mode >= 0 && ::fchmod(m_file.handle(), mode_t(m_mode)) != 0)
+        throw AppError(Msg::cannotWrite(m_shown, systemError(errno)));
+    m_file.close();
+    if (::rename(native(m_tempPath).constData(), native(m_target).constData()) != 0)
+        throw AppError(Msg::cannotReplace(m_shown, systemError(errno)));
     // The rename itself lasts once the folder is synced; the file is in place either way.
     const int dir = ::open(native(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
@@ -146,12 +164,8 @@ void ReplaceFile::commit(const std::function<void(const QString&)>& verify)
     }
 }
 
-void ReplaceFile::discard()
+void ReplaceFile::removeTemp()
 {
-    if (m_done)
-        return;
-    m_done = true;
-    m_file.close();
     ::unlink(native(m_tempPath).constData());
 }
 #endif

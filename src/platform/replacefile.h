@@ -46,6 +46,11 @@ public:
     void discard();
 
 private:
+    // Each system's calls (replacefile.cpp for POSIX, replacefilewindows.cpp for Windows).
+    void syncTemp();       ///< the temporary file's data to the disk; throws on failure
+    void moveOverTarget(); ///< closes it, gives it the kept mode and renames it over the target
+    void removeTemp();
+
     // Keeps the first failed write's reason: a writer that does not look at what write() returns
     // (QPdfWriter) must not end in a file called whole.
     class WriteFile : public QFile

@@ -73,34 +73,22 @@ ReplaceFile::ReplaceFile(const QString& path, Links links)
     throw AppError(Msg::cannotCreate(m_shown, m_file.errorString()));
 }
 
-void ReplaceFile::commit(const std::function<void(const QString&)>& verify)
+void ReplaceFile::syncTemp()
 {
-    try {
-        if (!m_file.flush())
-            throw AppError(Msg::cannotWrite(m_shown, m_file.errorString()));
-        checkWrites();
-        // A full disk may only show when the data reach it.
-        if (::_commit(m_file.handle()) != 0)
-            throw AppError(Msg::cannotWrite(m_shown, qt_error_string(errno)));
-        if (verify)
-            verify(m_tempPath);
-        m_file.close();
-        if (!::MoveFileExW(wide(m_tempPath).c_str(), wide(m_target).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            throw AppError(Msg::cannotReplace(m_shown, lastSystemError()));
-        m_done = true;
-    } catch (...) {
-        discard();
-        throw;
-    }
+    if (::_commit(m_file.handle()) != 0)
+        throw AppError(Msg::cannotWrite(m_shown, qt_error_string(errno)));
 }
 
-void ReplaceFile::discard()
+void ReplaceFile::moveOverTarget()
 {
-    if (m_done)
-        return;
-    m_done = true;
     m_file.close();
+    if (!::MoveFileExW(wide(m_tempPath).c_str(), wide(m_target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw AppError(Msg::cannotReplace(m_shown, lastSystemError()));
+}
+
+void ReplaceFile::removeTemp()
+{
     ::DeleteFileW(wide(m_tempPath).c_str());
 }
 #endif
