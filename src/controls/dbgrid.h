@@ -11,7 +11,7 @@
 // dragged to reorder the columns, and a layout remembered per window and grid (gridlayout.h).
 
 #include "gridlayout.h"
-#include "gridmodel.h"
+#include "data/gridmodel.h"
 
 #include <QPointer>
 #include <QTableView>

@@ -1,6 +1,6 @@
 #include "gridcolumntitle.h"
 
-#include "gridmodel.h"
+#include "data/gridmodel.h"
 
 GridColumnTitle::GridColumnTitle(GridModel* model, int column, QObject* parent)
     : QObject(parent)

@@ -2,7 +2,7 @@
 // Small builders shared by the windows: each part made with the name the window gives it.
 
 #include "controls/dbgrid.h"
-#include "controls/gridmodel.h"
+#include "data/gridmodel.h"
 #include "ui/inputmethod.h"
 
 #include <QList>

@@ -1,12 +1,13 @@
 #pragma once
 // The rows of a snapshot table as a grid shows them: one column per declared column definition,
 // cells read straight from the snapshot on demand, a marker on the current row in the row
-// indicator (the vertical header), and nothing held per row.
+// indicator (the vertical header), and nothing held per row. An item model needs Qt Core only, so it
+// lives beside the table it reads.
 
 #include "data/snapshottable.h"
 
 #include <QAbstractTableModel>
-#include <QBrush>
+#include <QVariant>
 #include <QList>
 #include <QPointer>
 #include <vector>
@@ -36,7 +37,7 @@ public:
     QString fieldName(int column) const;
 
     /// The title shown highlighted (the one under the mouse in a grid that sorts); -1 for none.
-    void setHotColumn(int column, const QBrush& background);
+    void setHotColumn(int column, const QVariant& background);
     int hotColumn() const { return m_hotColumn; }
 
     /// The marker of the current row in the row indicator, by edit state.
@@ -65,5 +66,5 @@ private:
     int m_currentRow = -1;
     DataSetState m_state = DataSetState::Inactive;
     int m_hotColumn = -1;
-    QBrush m_hotBrush;
+    QVariant m_hotBackground; // a brush, given by the grid
 };

@@ -49,7 +49,7 @@ QString GridModel::fieldName(int column) const
     return column >= 0 && column < m_columns.size() ? m_columns.at(column).fieldName : QString();
 }
 
-void GridModel::setHotColumn(int column, const QBrush& background)
+void GridModel::setHotColumn(int column, const QVariant& background)
 {
     if (column >= m_columns.size())
         column = -1;
@@ -57,7 +57,7 @@ void GridModel::setHotColumn(int column, const QBrush& background)
         return;
     const int old = m_hotColumn;
     m_hotColumn = column;
-    m_hotBrush = background;
+    m_hotBackground = background;
     if (old >= 0)
         emit headerDataChanged(Qt::Horizontal, old, old);
     if (column >= 0)
@@ -194,7 +194,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     case Qt::TextAlignmentRole:
         return int(m_columns.at(section).titleAlignment | Qt::AlignVCenter);
     case Qt::BackgroundRole:
-        return section == m_hotColumn ? QVariant(m_hotBrush) : QVariant();
+        return section == m_hotColumn ? m_hotBackground : QVariant();
     default:
         return QVariant();
     }
