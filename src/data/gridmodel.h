@@ -7,9 +7,9 @@
 #include "data/snapshottable.h"
 
 #include <QAbstractTableModel>
-#include <QVariant>
 #include <QList>
 #include <QPointer>
+#include <QVariant>
 #include <vector>
 
 /// One column of a grid: the field it shows, its title, its width and how its title is aligned.

@@ -138,6 +138,7 @@ private slots:
         WireTap tap(qgetenv("RYN_DB_PORT").toInt());
         openThrough(tap);
         std::atomic<bool> locked{false};
+        std::atomic<bool> bothWaited{false};
         std::thread holder([&] {
             {
                 QSqlQuery q(SandboxDb::rootSession(QStringLiteral("locker")));
@@ -145,7 +146,7 @@ private slots:
                 locked = true;
                 // Held until both INSERTs wait for it, 12 s at most.
                 QSqlQuery poll(SandboxDb::rootSession(QStringLiteral("locker")));
-                QTest::qWaitFor([&] { return sessionsInserting(poll) >= 2; }, 12000);
+                bothWaited = QTest::qWaitFor([&] { return sessionsInserting(poll) >= 2; }, 12000);
                 q.exec(QStringLiteral("UNLOCK TABLES"));
             }
             QSqlDatabase::removeDatabase(QStringLiteral("locker"));
@@ -160,6 +161,7 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnPost);
         holder.join();
+        QVERIFY(bothWaited); // the second Save was sent while the first INSERT still waited
         QCOMPARE(m_form->tblStudClass->state(), DataSetState::Browse);
         QCOMPARE(DialogSeam::last().caption, QStringLiteral("儲值已儲存"));
         // The first INSERT has run too by the time no session is inserting.
