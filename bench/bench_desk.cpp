@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     try {
         Connection connection;
         Bench::openAsProgram(connection);
-        fill(connection, o);
+        fill(o);
         // The bookings made one year, 2025, in key order; in parts, each well within the connection's
         // two-minute read limit while the date indexes change.
         const qint64 bookings = count(&connection, QStringLiteral("SELECT COUNT(*) FROM studclass"));

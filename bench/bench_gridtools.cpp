@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     try {
         Connection connection;
         Bench::openAsProgram(connection);
-        fill(connection, o);
+        fill(o);
         Session admin;
         admin.account = QStringLiteral("admin");
         StudClassWindow window(&connection, admin);

@@ -1,16 +1,21 @@
 // What the history of changes costs a save: the students window's save (an edit of one name, and a
 // new student) on stud, whose triggers write the history, against the same saves on a copy of stud
 // without triggers, side by side in alternating rounds, over a history already holding many rows.
+// The edit is saved twice over: by the table alone (its statements) and by the window itself (Edit
+// clicked, the name typed, Save clicked: the handlers, the boxes and the grid's model; nothing painted).
 // Run by scripts/bench on a private server (as root it makes the copy and the old history rows).
 //
 //   bench_history [--history N] [--runs N] [--saves N]
 
 #include "benchdata.h"
+#include "controls/dbedit.h"
 #include "data/connection.h"
 #include "data/snapshottable.h"
+#include "forms/studentwindow.h"
 
-#include <QCoreApplication>
-#include <QSqlError>
+#include <QApplication>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QSqlQuery>
 #include <cstdio>
 #include <memory>
@@ -18,13 +23,6 @@
 using namespace Bench;
 
 namespace {
-void rootExec(QSqlDatabase& root, const QString& statement)
-{
-    QSqlQuery q(root);
-    if (!q.exec(statement))
-        qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
-}
-
 std::unique_ptr<SnapshotTable> students(Connection* c, const QString& table)
 {
     auto t = std::make_unique<SnapshotTable>();
@@ -52,6 +50,38 @@ double editSaves(SnapshotTable& t, int saves, int round)
     return ms / saves;
 }
 
+// The students window as the program opens it, then moved onto table.
+std::unique_ptr<StudentWindow> studentWindow(Connection* c, const QString& table)
+{
+    auto w = std::make_unique<StudentWindow>(c);
+    w->tblStudent->close();
+    w->tblStudent->setTableName(table);
+    w->tblStudent->open();
+    w->resize(1024, 700);
+    w->show();
+    return w;
+}
+
+// Milliseconds per save of saves edits of the first student's name through the window's buttons and box.
+double windowSaves(StudentWindow& w, int saves, int round)
+{
+    // The last student in the window's order: not the one the table alone edits.
+    w.tblStudent->setRecNo(w.tblStudent->recordCount() - 1);
+    const double ms = timed([&] {
+        for (int i = 0; i < saves; ++i) {
+            w.btnEdit->click();
+            w.txtStudName->setText(QStringLiteral("窗%1-%2").arg(round).arg(i % 2));
+            w.txtStudName->setModified(true); // as typing leaves it
+            w.btnPost->click();
+        }
+    });
+    if (w.tblStudent->editing()
+        || w.tblStudent->field(QStringLiteral("studname"))->asString()
+               != QStringLiteral("窗%1-%2").arg(round).arg((saves - 1) % 2))
+        qFatal("The window's save did not store the name on %s", qPrintable(w.tblStudent->tableName()));
+    return ms / saves;
+}
+
 // Milliseconds per save of saves new students.
 double addSaves(SnapshotTable& t, int saves, int round)
 {
@@ -70,7 +100,9 @@ double addSaves(SnapshotTable& t, int saves, int round)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    Bench::offscreenUnlessAsked();
+    QStandardPaths::setTestModeEnabled(true); // no grid layout kept in the user's own settings
+    QApplication app(argc, argv);
     int historyRows = 1000000;
     int saves = 300;
     const QStringList args = app.arguments();
@@ -86,15 +118,7 @@ int main(int argc, char** argv)
         return d;
     }());
 
-    QSqlDatabase root = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("bench-root"));
-    root.setHostName(qEnvironmentVariable("RYN_SERVER", QStringLiteral("127.0.0.1")));
-    root.setPort(qEnvironmentVariableIntValue("RYN_DB_PORT"));
-    root.setUserName(QStringLiteral("root"));
-    root.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
-    root.setDatabaseName(QStringLiteral("ryn"));
-    if (!root.open())
-        qFatal("Cannot reach the private server as root: %s", qPrintable(root.lastError().text()));
-    rootExec(root, QStringLiteral("SET NAMES utf8mb4"));
+    QSqlDatabase& root = Bench::root();
     const int triggers = [&] {
         QSqlQuery q(root);
         q.exec(QStringLiteral("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = 'ryn' AND "
@@ -105,29 +129,35 @@ int main(int argc, char** argv)
         qFatal("stud has %d history triggers, not 3: load db/history.sql first", triggers);
     std::printf("Writing %d old history rows...\n", historyRows);
     std::fflush(stdout);
-    rootExec(root, QStringLiteral("TRUNCATE history"));
-    rootExec(root,
-             QStringLiteral("INSERT INTO history (changed, tablename, rowkey, action, colname, oldvalue, newvalue, "
+    rootExec(QStringLiteral("TRUNCATE history"));
+    rootExec(QStringLiteral("INSERT INTO history (changed, tablename, rowkey, action, colname, oldvalue, newvalue, "
                             "account, dbaccount) SELECT NOW(3) - INTERVAL seq MINUTE, "
                             "ELT(1 + seq % 6, 'stud', 'classroom', 'course', 'studclass', 'users', 'corp'), "
                             "CONCAT('K', seq % 100000), 'changed', 'studname', CONCAT('舊', seq), CONCAT('新', seq), "
                             "'staff', 'ryn@127.0.0.1' FROM seq_1_to_%1")
                  .arg(historyRows));
-    rootExec(root, QStringLiteral("DROP TABLE IF EXISTS stud_plain"));
-    rootExec(root, QStringLiteral("CREATE TABLE stud_plain LIKE stud"));
-    rootExec(root, QStringLiteral("INSERT INTO stud_plain SELECT * FROM stud"));
-    rootExec(root, QStringLiteral("GRANT DELETE, INSERT, UPDATE ON ryn.stud_plain TO 'ryn'@'127.0.0.1'"));
+    rootExec(QStringLiteral("DROP TABLE IF EXISTS stud_plain"));
+    rootExec(QStringLiteral("CREATE TABLE stud_plain LIKE stud"));
+    rootExec(QStringLiteral("INSERT INTO stud_plain SELECT * FROM stud"));
+    rootExec(QStringLiteral("GRANT DELETE, INSERT, UPDATE ON ryn.stud_plain TO 'ryn'@'127.0.0.1'"));
 
     Connection c;
     openAsProgram(c);
     c.setAccount(QStringLiteral("bench"));
     auto recorded = students(&c, QStringLiteral("stud"));
     auto plain = students(&c, QStringLiteral("stud_plain"));
+    auto recordedWindow = studentWindow(&c, QStringLiteral("stud"));
+    auto plainWindow = studentWindow(&c, QStringLiteral("stud_plain"));
+    if (recordedWindow->tblStudent->recordCount() < 2)
+        qFatal("The students window needs two students");
     // One unmeasured round each: statements prepared, pages read.
     editSaves(*recorded, saves / 10 + 1, 0);
     editSaves(*plain, saves / 10 + 1, 0);
+    windowSaves(*recordedWindow, saves / 10 + 1, 0);
+    windowSaves(*plainWindow, saves / 10 + 1, 0);
 
     std::vector<double> editWith, editWithout, addWith, addWithout, editRatio, addRatio;
+    std::vector<double> windowWith, windowWithout, windowRatio;
     for (int run = 1; run <= o.runs; ++run) {
         // Alternating which goes first, so that neither always meets a warmer server.
         const bool recordedFirst = run % 2 == 1;
@@ -143,6 +173,15 @@ int main(int argc, char** argv)
         editRatio.push_back(with / without);
         for (int k = 0; k < 2; ++k) {
             if ((k == 0) == recordedFirst)
+                with = windowSaves(*recordedWindow, saves, run);
+            else
+                without = windowSaves(*plainWindow, saves, run);
+        }
+        windowWith.push_back(with);
+        windowWithout.push_back(without);
+        windowRatio.push_back(with / without);
+        for (int k = 0; k < 2; ++k) {
+            if ((k == 0) == recordedFirst)
                 with = addSaves(*recorded, saves, run);
             else
                 without = addSaves(*plain, saves, run);
@@ -150,8 +189,10 @@ int main(int argc, char** argv)
         addWith.push_back(with);
         addWithout.push_back(without);
         addRatio.push_back(with / without);
-        std::printf("run %d: edit %.3f / %.3f ms, add %.3f / %.3f ms (with / without the history)\n", run,
-                    editWith.back(), editWithout.back(), addWith.back(), addWithout.back());
+        std::printf("run %d: edit %.3f / %.3f ms, window %.3f / %.3f ms, add %.3f / %.3f ms (with / without the "
+                    "history)\n",
+                    run, editWith.back(), editWithout.back(), windowWith.back(), windowWithout.back(), addWith.back(),
+                    addWithout.back());
         std::fflush(stdout);
     }
     line("history rows before the runs", QString::number(historyRows));
@@ -159,6 +200,11 @@ int main(int argc, char** argv)
     line("the same save without it (ms, median)", QString::number(median(editWithout), 'f', 3));
     line("edit: with / without (median of the runs' ratios; target <= 1.15)",
          QString::number(median(editRatio), 'f', 3));
+    line("the window's Save of an edited name, with the history (ms, median)",
+         QString::number(median(windowWith), 'f', 3));
+    line("the same Save without it (ms, median)", QString::number(median(windowWithout), 'f', 3));
+    line("window: with / without (median of the runs' ratios; target <= 1.15)",
+         QString::number(median(windowRatio), 'f', 3));
     line("save of a new student, with the history (ms, median)", QString::number(median(addWith), 'f', 3));
     line("the same save without it (ms, median)", QString::number(median(addWithout), 'f', 3));
     line("add: with / without (median of the runs' ratios; target <= 1.15)", QString::number(median(addRatio), 'f', 3));
@@ -168,7 +214,7 @@ int main(int argc, char** argv)
         return q.next() ? q.value(0).toLongLong() : -1;
     }();
     line("history rows the measured saves wrote", QString::number(written));
-    rootExec(root, QStringLiteral("DROP TABLE stud_plain"));
-    rootExec(root, QStringLiteral("DELETE FROM stud WHERE spkey LIKE 'H%'"));
+    rootExec(QStringLiteral("DROP TABLE stud_plain"));
+    rootExec(QStringLiteral("DELETE FROM stud WHERE spkey LIKE 'H%'"));
     return 0;
 }

@@ -184,7 +184,7 @@ int main(int argc, char** argv)
     try {
         Connection connection;
         Bench::openAsProgram(connection);
-        fill(connection, o);
+        fill(o);
 
         // Memory: the first window of the process, so that nothing freed before is reused. The
         // program has shown its login and main windows by then, so Qt's own start is not counted.

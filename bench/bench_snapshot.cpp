@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     try {
         Connection connection;
         Bench::openAsProgram(connection);
-        fill(connection, o);
+        fill(o);
 
         SnapshotTable stud;
         stud.setConnection(&connection);

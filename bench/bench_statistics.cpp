@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     try {
         Connection connection;
         Bench::openAsProgram(connection);
-        fill(connection, o);
+        fill(o);
 
         // The generated bookings end in 2025 and the viewings later: a month with both, and this month.
         const QDate now = QDate::currentDate();

@@ -6,6 +6,9 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -32,7 +35,33 @@ Bench::Options Bench::parse(const QStringList& args, const Options& defaults)
     return o;
 }
 
-void Bench::fill(Connection& c, const Options& o)
+QSqlDatabase& Bench::root()
+{
+    static QSqlDatabase db = [] {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), QStringLiteral("bench-root"));
+        d.setHostName(qEnvironmentVariable("RYN_SERVER", QStringLiteral("127.0.0.1")));
+        d.setPort(qEnvironmentVariableIntValue("RYN_DB_PORT"));
+        d.setUserName(QStringLiteral("root"));
+        d.setPassword(qEnvironmentVariable("RYN_DB_ROOT_PASSWORD"));
+        d.setDatabaseName(QStringLiteral("ryn"));
+        if (!d.open())
+            qFatal("Cannot reach the private server as root: %s", qPrintable(d.lastError().text()));
+        QSqlQuery names(d);
+        if (!names.exec(QStringLiteral("SET NAMES utf8mb4")))
+            qFatal("SET NAMES utf8mb4: %s", qPrintable(names.lastError().text()));
+        return d;
+    }();
+    return db;
+}
+
+void Bench::rootExec(const QString& statement)
+{
+    QSqlQuery q(root());
+    if (!q.exec(statement))
+        qFatal("%s: %s", qPrintable(statement), qPrintable(q.lastError().text()));
+}
+
+void Bench::fill(const Options& o)
 {
     if (o.reuse)
         return;
@@ -40,16 +69,16 @@ void Bench::fill(Connection& c, const Options& o)
                 o.viewings);
     std::fflush(stdout);
     for (const char* table : {"watchlog", "course", "studclass", "stud", "classroom"})
-        c.execute(QStringLiteral("TRUNCATE TABLE %1").arg(QLatin1String(table)));
-    c.execute(QStringLiteral("INSERT INTO classroom (classname, teacher, classpoint, videopoint) "
-                             "SELECT CONCAT('課程 ', seq), ELT(1 + seq % 4, '李老師', '吳老師', '周老師', '王老師'), "
-                             "100 + seq % 200, seq % 20 FROM seq_1_to_%1")
-                  .arg(o.classes));
-    c.execute(QStringLiteral("INSERT INTO stud (spkey, studname, studpwd) "
-                             "SELECT CONCAT('S', LPAD(seq, 6, '0')), CONCAT('學生', seq), MD5(seq) FROM seq_1_to_%1")
-                  .arg(o.students));
+        rootExec(QStringLiteral("TRUNCATE TABLE %1").arg(QLatin1String(table)));
+    rootExec(QStringLiteral("INSERT INTO classroom (classname, teacher, classpoint, videopoint) "
+                            "SELECT CONCAT('課程 ', seq), ELT(1 + seq % 4, '李老師', '吳老師', '周老師', '王老師'), "
+                            "100 + seq % 200, seq % 20 FROM seq_1_to_%1")
+                 .arg(o.classes));
+    rootExec(QStringLiteral("INSERT INTO stud (spkey, studname, studpwd) "
+                            "SELECT CONCAT('S', LPAD(seq, 6, '0')), CONCAT('學生', seq), MD5(seq) FROM seq_1_to_%1")
+                 .arg(o.students));
     // Bookings spread over the students and classes, a few without a date or a user.
-    c.execute(
+    rootExec(
         QStringLiteral("INSERT INTO studclass (buydate, spkey, crpkey, watchpoint, uid) "
                        "SELECT IF(seq % 97 = 0, NULL, '2020-01-01 08:00:00' + INTERVAL seq * 3 MINUTE), "
                        "CONCAT('S', LPAD(1 + (seq * 7919) % %2, 6, '0')), 1 + (seq * 31) % %3, "
@@ -62,24 +91,24 @@ void Bench::fill(Connection& c, const Options& o)
     if (o.viewings <= 0)
         return;
     const int courses = o.classes * 5;
-    c.execute(QStringLiteral("INSERT INTO course (crpkey, coursename, videoname, videolen, point, status, isopen) "
-                             "SELECT 1 + (seq - 1) DIV 5, CONCAT('第', seq, '課'), CONCAT('v', seq, '.mp4'), "
-                             "1200 + seq % 1800, 5 + seq % 10, 'converted', 1 FROM seq_1_to_%1")
-                  .arg(courses));
+    rootExec(QStringLiteral("INSERT INTO course (crpkey, coursename, videoname, videolen, point, status, isopen) "
+                            "SELECT 1 + (seq - 1) DIV 5, CONCAT('第', seq, '課'), CONCAT('v', seq, '.mp4'), "
+                            "1200 + seq % 1800, 5 + seq % 10, 'converted', 1 FROM seq_1_to_%1")
+                 .arg(courses));
     // Viewings spread over the students and courses, a few of a course that no longer exists; in
     // parts, each well within the connection's two-minute read limit while the indexes grow.
     const int part = 200000;
     for (int first = 1; first <= o.viewings; first += part) {
-        c.execute(QStringLiteral("INSERT INTO watchlog (cpkey, spkey, mac, device, point, begintime, endtime) "
-                                 "SELECT 1 + (seq * 13) % %3, CONCAT('S', LPAD(1 + (seq * 104729) % %2, 6, '0')), "
-                                 "CONCAT('00:11:22:', LPAD(HEX(seq % 256), 2, '0'), ':44:55'), "
-                                 "ELT(1 + seq % 4, 'Pixel 7', 'Galaxy S23', 'Redmi Note 12', 'Xperia 10'), "
-                                 "-(5 + seq % 10), '2020-01-01 09:00:00' + INTERVAL seq MINUTE, "
-                                 "'2020-01-01 09:30:00' + INTERVAL seq MINUTE FROM seq_%4_to_%1")
-                      .arg(std::min(o.viewings, first + part - 1))
-                      .arg(o.students)
-                      .arg(courses + 10)
-                      .arg(first));
+        rootExec(QStringLiteral("INSERT INTO watchlog (cpkey, spkey, mac, device, point, begintime, endtime) "
+                                "SELECT 1 + (seq * 13) % %3, CONCAT('S', LPAD(1 + (seq * 104729) % %2, 6, '0')), "
+                                "CONCAT('00:11:22:', LPAD(HEX(seq % 256), 2, '0'), ':44:55'), "
+                                "ELT(1 + seq % 4, 'Pixel 7', 'Galaxy S23', 'Redmi Note 12', 'Xperia 10'), "
+                                "-(5 + seq % 10), '2020-01-01 09:00:00' + INTERVAL seq MINUTE, "
+                                "'2020-01-01 09:30:00' + INTERVAL seq MINUTE FROM seq_%4_to_%1")
+                     .arg(std::min(o.viewings, first + part - 1))
+                     .arg(o.students)
+                     .arg(courses + 10)
+                     .arg(first));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 class Connection;
+class QSqlDatabase;
 
 namespace Bench {
 /// Windows and grids are painted off screen unless QT_QPA_PLATFORM asks for a display. Call before
@@ -15,6 +16,11 @@ namespace Bench {
 void offscreenUnlessAsked();
 /// Opens connection as the program opens its own (the program's connection string).
 void openAsProgram(Connection& connection);
+/// The private server's root session (RYN_DB_ROOT_PASSWORD), opened on first use: what sets the
+/// rows up does what the program's account may not (TRUNCATE, a table of its own, old history).
+QSqlDatabase& root();
+/// Runs statement in the root session; a failure ends the benchmark with the server's text.
+void rootExec(const QString& statement);
 struct Options {
     int bookings = 1000000;
     int students = 100000;
@@ -28,8 +34,9 @@ struct Options {
 Options parse(const QStringList& args, const Options& defaults = Options());
 
 /// Replaces the classes, students, bookings (and, when o.viewings > 0, five courses per class and
-/// the viewings) with generated rows, spread over the students and classes; nothing with o.reuse.
-void fill(Connection& c, const Options& o);
+/// the viewings) with generated rows, spread over the students and classes, written as root;
+/// nothing with o.reuse.
+void fill(const Options& o);
 
 /// Milliseconds the mariadb command-line client takes to run statement in batch mode, its output
 /// thrown away or written to outputFile (a subprocess, as a user would run it).
