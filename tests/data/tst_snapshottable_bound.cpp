@@ -124,6 +124,36 @@ private slots:
             QCOMPARE(column(*bound, field), column(*plain, field));
     }
 
+    // A read refused at its preparing (a column that is not there) or at its running (more or fewer
+    // values than marks) fails with the server's reason, and the same session reads on at once: the
+    // answers of a statement prepared and run together are all taken off the wire.
+    void refusedBoundReadLeavesTheSessionInStep()
+    {
+        const qlonglong session = sessionId(m_connection);
+        const std::initializer_list<FieldDecl> fields = {{"spkey", FieldType::Text, 20}};
+        const QString byKey = QStringLiteral("SELECT spkey FROM stud WHERE spkey = ?");
+        struct Refused {
+            QString statement;
+            QVariantList values;
+        };
+        for (const Refused& r : {Refused{QStringLiteral("SELECT nosuchcolumn FROM stud WHERE spkey = ?"), {1}},
+                                 Refused{byKey, {QStringLiteral("A001"), QStringLiteral("A002")}},
+                                 Refused{QStringLiteral("SELECT spkey FROM stud WHERE spkey = ? OR spkey = ?"),
+                                         {QStringLiteral("A001")}}}) {
+            auto refused = query(r.statement, r.values, fields);
+            try {
+                refused->open();
+                QFAIL(qPrintable(QStringLiteral("not refused: ") + r.statement));
+            } catch (const DbError& e) {
+                QVERIFY2(!e.connectionLost(), qPrintable(e.message()));
+            }
+            auto next = query(byKey, {QStringLiteral("A002")}, fields);
+            next->open();
+            QCOMPARE(column(*next, 0), QStringList{QStringLiteral("A002")});
+        }
+        QCOMPARE(sessionId(m_connection), session);
+    }
+
     // A connection killed between two openings: the opening that finds it gone fails, the next
     // one binds the same values on the new session and reads the same rows.
     void valuesBoundAgainAfterReconnect()
