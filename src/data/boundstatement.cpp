@@ -121,17 +121,33 @@ void BoundStatement::run(const QByteArray& statement, const QVariantList& values
             b.buffer_length = static_cast<unsigned long>(m_texts[i].size());
         }
     }
-    // Prepared and run in one round trip: both commands go out together and the server answers
-    // both, so a statement with values costs no more waiting than one without. No prepare has told
-    // the library how many marks there are; it takes the number of values.
+    m_finished = false;
+    if (m_prepared && statement != m_text)
+        throw DbError(Msg::readFailed(m_what, QStringLiteral("another statement on a prepared one")));
+    if (m_prepared) {
+        if (count != mysql_stmt_param_count(m_stmt))
+            throw DbError(Msg::readFailed(
+                m_what,
+                QStringLiteral("%1 values for %2 marks").arg(values.size()).arg(mysql_stmt_param_count(m_stmt))));
+        // The library copies the values when the statement runs; the buffers live until then.
+        if (count > 0 && mysql_stmt_bind_param(m_stmt, binds.data()) != 0)
+            fail();
+        if (mysql_stmt_execute(m_stmt) != 0)
+            fail();
+        return;
+    }
+    // The first run prepares and runs in one round trip: both commands go out together and the
+    // server answers both. No prepare has told the library how many marks there are; it takes the
+    // number of values.
     unsigned int params = static_cast<unsigned int>(count);
     if (mysql_stmt_attr_set(m_stmt, STMT_ATTR_PREBIND_PARAMS, &params) != 0)
         fail();
-    // The library copies the values when the statement runs; the buffers live until then.
     if (count > 0 && mysql_stmt_bind_param(m_stmt, binds.data()) != 0)
         fail();
     if (mariadb_stmt_execute_direct(m_stmt, statement.constData(), static_cast<size_t>(statement.size())) != 0)
         fail();
+    m_prepared = true;
+    m_text = statement;
     if (mysql_stmt_param_count(m_stmt) != static_cast<unsigned long>(count))
         throw DbError(Msg::readFailed(
             m_what, QStringLiteral("%1 values for %2 marks").arg(values.size()).arg(mysql_stmt_param_count(m_stmt))));
@@ -171,8 +187,10 @@ bool BoundStatement::fetch()
         m_rebind = false;
     }
     const int rc = mysql_stmt_fetch(m_stmt);
-    if (rc == MYSQL_NO_DATA)
+    if (rc == MYSQL_NO_DATA) {
+        m_finished = true;
         return false;
+    }
     if (rc == 1)
         fail();
     // The longer values are read again whole (the length tells, whether or not the library reports

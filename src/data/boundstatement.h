@@ -3,6 +3,7 @@
 // statement is prepared on the server, the values travel apart from its text, and every column of
 // the result comes back as the server's text form of the value, as a plain query gives it.
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <vector>
@@ -22,8 +23,11 @@ public:
 
     /// Prepares the statement, binds the values in order (null, integers, doubles, dates,
     /// date-times, bytes and text) and runs it; throws DbError when the server refuses the statement
-    /// or the count of values is not that of its marks.
+    /// or the count of values is not that of its marks. Run again after all its rows were fetched
+    /// (reusable()), the same statement is not prepared again: only the new values travel.
     void run(const QByteArray& statement, const QVariantList& values);
+    /// Prepared, and every row of its last run fetched: it may run again.
+    bool reusable() const { return m_prepared && m_finished; }
     /// The description of the result's columns, to be freed by the caller; every column is read as
     /// text. Throws DbError when the statement returns no rows.
     st_mysql_res* resultColumns();
@@ -41,4 +45,7 @@ private:
     std::vector<QByteArray> m_texts; ///< the bound texts, alive until the statement ran
     std::vector<Column> m_columns;
     bool m_rebind = false;
+    QByteArray m_text;       ///< the statement, once prepared
+    bool m_prepared = false; ///< prepared on the server by its first run
+    bool m_finished = false; ///< the last run's rows all fetched
 };

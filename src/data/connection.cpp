@@ -1,6 +1,7 @@
 #include "connection.h"
 #include "platform/messages.h"
 
+#include "boundstatement.h"
 #include "dberror.h"
 #include "platform/serversettings.h"
 
@@ -94,6 +95,7 @@ void Connection::connectNow()
         throw DbError(Msg::driverMissing());
     // The handle of a lost connection is of no further use; opening anew reads every setting again.
     db.close();
+    dropPreparedReads();
     m_lost = false;
     ServerSettings server = ServerSettings::load();
     const QString host = settings.value(QStringLiteral("SERVER"));
@@ -148,7 +150,44 @@ void Connection::close()
     if (!QSqlDatabase::contains(m_name))
         return;
     QSqlDatabase::database(m_name, false).close();
+    dropPreparedReads();
     QSqlDatabase::removeDatabase(m_name);
+}
+
+// Called once the session's handle is closed: the statements were the server's session's, and the
+// library has already let go of them, so freeing them sends nothing.
+void Connection::dropPreparedReads()
+{
+    m_reads.clear();
+    m_readsHandle = nullptr;
+}
+
+BoundStatement& Connection::preparedRead(const QByteArray& statement, const QString& what)
+{
+    st_mysql* handle = nativeHandle();
+    if (handle != m_readsHandle) {
+        m_reads.clear();
+        m_readsHandle = handle;
+    }
+    // A window's reads and each table's read-back are a few statements; texts that vary (a
+    // recheck's columns) would otherwise pile up on the server.
+    constexpr size_t kMostKept = 32;
+    auto found = m_reads.find(statement);
+    if (found != m_reads.end() && !found->second->reusable()) {
+        m_reads.erase(found);
+        found = m_reads.end();
+    }
+    if (found == m_reads.end()) {
+        if (m_reads.size() >= kMostKept)
+            m_reads.clear();
+        found = m_reads.emplace(statement, std::make_unique<BoundStatement>(handle, what)).first;
+    }
+    return *found->second;
+}
+
+void Connection::dropPreparedRead(const QByteArray& statement)
+{
+    m_reads.erase(statement);
 }
 
 void Connection::ready()

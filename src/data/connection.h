@@ -12,6 +12,10 @@
 #include <QSqlDatabase>
 #include <QVariant>
 
+#include <map>
+#include <memory>
+
+class BoundStatement;
 class DbError;
 struct st_mysql;
 
@@ -63,6 +67,13 @@ public:
     /// large results straight off the wire.
     st_mysql* nativeHandle();
 
+    /// The statement for reading with values that this session keeps prepared (SnapshotLoader's
+    /// reads): made on first use and kept, together with at most a few dozen others, until the
+    /// session ends or a read of it fails (dropPreparedRead()). what names its rows in messages.
+    /// Throws DbError as nativeHandle() does.
+    BoundStatement& preparedRead(const QByteArray& statement, const QString& what);
+    /// Forgets the kept statement whose read failed, so that the next read prepares it anew.
+    void dropPreparedRead(const QByteArray& statement);
     /// Runs a statement that returns no rows; throws DbError when the server refuses it.
     void execute(const QString& statement);
     /// Runs a statement with values bound to its "?" marks in order and returns the first column of
@@ -84,6 +95,7 @@ private:
     void connectNow();
     void run(const QString& statement);
     void sendAccount();
+    void dropPreparedReads();
 
     QString m_connectionString;
     QString m_account;
@@ -92,6 +104,9 @@ private:
     bool m_lost = false;
     QElapsedTimer m_lastUse;
     qint64 m_idleCheckMs = 60000;
+    /// The kept statements and the handle of the session they were prepared on.
+    std::map<QByteArray, std::unique_ptr<BoundStatement>> m_reads;
+    st_mysql* m_readsHandle = nullptr;
 };
 
 /// The ODBC-style "KEY=value;" pairs of a connection string, keys in upper case, values trimmed.

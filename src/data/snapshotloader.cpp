@@ -155,17 +155,10 @@ void readText(MYSQL* mysql, const QByteArray& sql, const std::vector<LoadColumn>
 }
 } // namespace
 
-void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const QVariantList& values,
-                          const std::vector<LoadColumn>& columns, RowStore& store, const QString& what)
+namespace {
+void readBound(BoundStatement& bound, const QByteArray& sql, const QVariantList& values,
+               const std::vector<LoadColumn>& columns, RowStore& store, const QString& what)
 {
-    if (!mysql)
-        throw DbError(Msg::connectionNotOpen());
-    const QByteArray sql = statement.toUtf8();
-    if (values.isEmpty()) {
-        readText(mysql, sql, columns, store, what);
-        return;
-    }
-    BoundStatement bound(mysql, what);
     bound.run(sql, values);
     const std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> meta(bound.resultColumns(), mysql_free_result);
     const std::vector<Target> targets =
@@ -179,12 +172,39 @@ void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const QVari
         store.endRow();
     }
 }
+} // namespace
+
+void SnapshotLoader::read(st_mysql* mysql, const QString& statement, const QVariantList& values,
+                          const std::vector<LoadColumn>& columns, RowStore& store, const QString& what)
+{
+    if (!mysql)
+        throw DbError(Msg::connectionNotOpen());
+    const QByteArray sql = statement.toUtf8();
+    if (values.isEmpty()) {
+        readText(mysql, sql, columns, store, what);
+        return;
+    }
+    BoundStatement bound(mysql, what);
+    readBound(bound, sql, values, columns, store, what);
+}
 
 void SnapshotLoader::read(Connection* connection, const QString& statement, const QVariantList& values,
                           const std::vector<LoadColumn>& columns, RowStore& store, const QString& what)
 {
     try {
-        read(connection->nativeHandle(), statement, values, columns, store, what);
+        if (values.isEmpty()) {
+            read(connection->nativeHandle(), statement, values, columns, store, what);
+            return;
+        }
+        // The session keeps the statement prepared: a read-back after each save sends only its key.
+        const QByteArray sql = statement.toUtf8();
+        BoundStatement& bound = connection->preparedRead(sql, what);
+        try {
+            readBound(bound, sql, values, columns, store, what);
+        } catch (...) {
+            connection->dropPreparedRead(sql);
+            throw;
+        }
     } catch (const DbError& e) {
         connection->noteError(e);
         throw;

@@ -26,7 +26,8 @@ namespace SnapshotLoader {
 void read(st_mysql* mysql, const QString& statement, const QVariantList& values, const std::vector<LoadColumn>& columns,
           RowStore& store, const QString& what);
 /// The same on the connection's handle; an error is also noted on the connection, so that a lost
-/// connection is opened again by the next statement.
+/// connection is opened again by the next statement. A statement with values stays prepared on the
+/// session (Connection::preparedRead), so that reading it again sends only the values.
 void read(Connection* connection, const QString& statement, const QVariantList& values,
           const std::vector<LoadColumn>& columns, RowStore& store, const QString& what);
 } // namespace SnapshotLoader

@@ -154,6 +154,26 @@ private slots:
         QCOMPARE(sessionId(m_connection), session);
     }
 
+    // A statement read again with other values is prepared on the session once: later reads send
+    // only the values, and each reads its own rows.
+    void statementKeptPreparedOnTheSession()
+    {
+        auto status = [this](const char* name) {
+            QSqlQuery q(m_connection->database());
+            if (!q.exec(QStringLiteral("SHOW SESSION STATUS LIKE '%1'").arg(QLatin1String(name))) || !q.next())
+                qFatal("no status %s: %s", name, qPrintable(q.lastError().text()));
+            return q.value(1).toLongLong();
+        };
+        const qlonglong prepared = status("Com_stmt_prepare");
+        for (const char* key : {"A001", "A002", "A003", "A002"}) {
+            auto t = query(QStringLiteral("SELECT spkey FROM stud WHERE spkey = ?"), {QString::fromLatin1(key)},
+                           {{"spkey", FieldType::Text, 20}});
+            t->open();
+            QCOMPARE(column(*t, 0), QStringList{QString::fromLatin1(key)});
+        }
+        QCOMPARE(status("Com_stmt_prepare") - prepared, 1);
+    }
+
     // A connection killed between two openings: the opening that finds it gone fails, the next
     // one binds the same values on the new session and reads the same rows.
     void valuesBoundAgainAfterReconnect()
