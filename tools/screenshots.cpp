@@ -112,10 +112,14 @@ void courseUploading(MainWindow& main, const QString& video)
         taken = true;
         save(main.grab().toImage(), "courses");
     });
-    timer->start(150);
+    timer->start(20);
+    // The video travels on a thread of its own: the click returns at once, and the picture is
+    // taken while the window counts; the end's message is answered before the window closes.
     FormDriver::click(child<QPushButton>(form, "btnUpload"));
-    if (!taken)
+    if (!QTest::qWaitFor([&] { return taken; }, 60000))
         qFatal("The transfer ended before a picture of it was taken");
+    if (!QTest::qWaitFor([] { return DialogSeam::pending() == 0; }, 120000))
+        qFatal("The transfer did not end");
     closeChildren(main);
 }
 

@@ -37,12 +37,12 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget*
     btnPost = addPanelButton("btnPost", QStringLiteral("儲存 (&S)"));
     btnCancel = addPanelButton("btnCancel", QStringLiteral("取消 (&C)"));
     btnDelete = addPanelButton("btnDelete", QStringLiteral("刪除 (&D)"));
+    // The window opens on 新增 and Tab walks the buttons left to right, Exit last: Exit, made by the
+    // frame before these, goes to the end of the focus chain as a widget given its parent again
+    // does (moving it there with setTabOrder loses 新增 from Qt 6.4's chain).
+    btnExit->setParent(nullptr);
+    btnExit->setParent(pnlButton);
     showOnlyButtons({btnAdd, btnEdit, btnPost, btnCancel, btnDelete, btnExit});
-    setTabOrder(btnAdd, btnEdit);
-    setTabOrder(btnEdit, btnPost);
-    setTabOrder(btnPost, btnCancel);
-    setTabOrder(btnCancel, btnDelete);
-    setTabOrder(btnDelete, btnExit);
 
     onEvent(btnAdd, &QPushButton::clicked, this, &RecordWindow::btnAddClick);
     onEvent(btnEdit, &QPushButton::clicked, this, &RecordWindow::btnEditClick);

@@ -1,8 +1,10 @@
 #include "data/connection.h"
+#include "forms/classroomwindow.h"
 #include "forms/dayclosewindow.h"
 #include "forms/historywindow.h"
 #include "forms/lowbalancewindow.h"
 #include "forms/recordwindow.h"
+#include "forms/studentwindow.h"
 #include "formdriver.h"
 #include "forms/statisticswindow.h"
 #include "platform/dialogseam.h"
@@ -80,6 +82,32 @@ private slots:
         // Esc still presses Exit, and the window frees itself.
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.data(), Qt::Key_Escape);
         QTRY_VERIFY(!window);
+    }
+
+    // A record window opens with the focus on its first button, 新增, as before Exit moved into the
+    // frame that every child window shares; Tab then walks the buttons from left to right.
+    void recordWindowOpensOnItsFirstButton_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("students") << QStringLiteral("frmStudent");
+        QTest::newRow("classes") << QStringLiteral("frmClassroom");
+    }
+
+    void recordWindowOpensOnItsFirstButton()
+    {
+        QFETCH(QString, name);
+        std::unique_ptr<RecordWindow> window;
+        if (name == QLatin1String("frmStudent"))
+            window = std::make_unique<StudentWindow>(m_conn.get());
+        else
+            window = std::make_unique<ClassroomWindow>(m_conn.get());
+        QCOMPARE(window->objectName(), name);
+        FormDriver::show(window.get());
+        QTRY_COMPARE(FormDriver::focused(), window->btnAdd);
+        for (QPushButton* next : {window->btnEdit, window->btnDelete, window->btnExit}) {
+            QTest::keyClick(FormDriver::focused(), Qt::Key_Tab);
+            QCOMPARE(FormDriver::focused(), next);
+        }
     }
 };
 
