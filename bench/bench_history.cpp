@@ -96,6 +96,34 @@ double addSaves(SnapshotTable& t, int saves, int round)
     });
     return ms / saves;
 }
+// One kind of save timed with and without the history, a round at a time.
+struct Pair {
+    std::vector<double> with, without, ratio;
+
+    /// Both sides of one round, the recorded table first when asked.
+    template <typename With, typename Without> void round(bool recordedFirst, With&& timeWith, Without&& timeWithout)
+    {
+        double w = 0, wo = 0;
+        if (recordedFirst) {
+            w = timeWith();
+            wo = timeWithout();
+        } else {
+            wo = timeWithout();
+            w = timeWith();
+        }
+        with.push_back(w);
+        without.push_back(wo);
+        ratio.push_back(w / wo);
+    }
+
+    /// Its three lines of the figures table.
+    void report(const char* saved, const char* same, const char* ratioLine) const
+    {
+        line(saved, QString::number(median(with), 'f', 3));
+        line(same, QString::number(median(without), 'f', 3));
+        line(ratioLine, QString::number(median(ratio), 'f', 3));
+    }
+};
 } // namespace
 
 int main(int argc, char** argv)
@@ -156,58 +184,33 @@ int main(int argc, char** argv)
     windowSaves(*recordedWindow, saves / 10 + 1, 0);
     windowSaves(*plainWindow, saves / 10 + 1, 0);
 
-    std::vector<double> editWith, editWithout, addWith, addWithout, editRatio, addRatio;
-    std::vector<double> windowWith, windowWithout, windowRatio;
+    Pair edit, window, add;
     for (int run = 1; run <= o.runs; ++run) {
         // Alternating which goes first, so that neither always meets a warmer server.
         const bool recordedFirst = run % 2 == 1;
-        double with = 0, without = 0;
-        for (int k = 0; k < 2; ++k) {
-            if ((k == 0) == recordedFirst)
-                with = editSaves(*recorded, saves, run);
-            else
-                without = editSaves(*plain, saves, run);
-        }
-        editWith.push_back(with);
-        editWithout.push_back(without);
-        editRatio.push_back(with / without);
-        for (int k = 0; k < 2; ++k) {
-            if ((k == 0) == recordedFirst)
-                with = windowSaves(*recordedWindow, saves, run);
-            else
-                without = windowSaves(*plainWindow, saves, run);
-        }
-        windowWith.push_back(with);
-        windowWithout.push_back(without);
-        windowRatio.push_back(with / without);
-        for (int k = 0; k < 2; ++k) {
-            if ((k == 0) == recordedFirst)
-                with = addSaves(*recorded, saves, run);
-            else
-                without = addSaves(*plain, saves, run);
-        }
-        addWith.push_back(with);
-        addWithout.push_back(without);
-        addRatio.push_back(with / without);
+        edit.round(
+            recordedFirst, [&] { return editSaves(*recorded, saves, run); },
+            [&] { return editSaves(*plain, saves, run); });
+        window.round(
+            recordedFirst, [&] { return windowSaves(*recordedWindow, saves, run); },
+            [&] { return windowSaves(*plainWindow, saves, run); });
+        add.round(
+            recordedFirst, [&] { return addSaves(*recorded, saves, run); },
+            [&] { return addSaves(*plain, saves, run); });
         std::printf("run %d: edit %.3f / %.3f ms, window %.3f / %.3f ms, add %.3f / %.3f ms (with / without the "
                     "history)\n",
-                    run, editWith.back(), editWithout.back(), windowWith.back(), windowWithout.back(), addWith.back(),
-                    addWithout.back());
+                    run, edit.with.back(), edit.without.back(), window.with.back(), window.without.back(),
+                    add.with.back(), add.without.back());
         std::fflush(stdout);
     }
     line("history rows before the runs", QString::number(historyRows));
-    line("save of an edited name, with the history (ms, median)", QString::number(median(editWith), 'f', 3));
-    line("the same save without it (ms, median)", QString::number(median(editWithout), 'f', 3));
-    line("edit: with / without (median of the runs' ratios; target <= 1.15)",
-         QString::number(median(editRatio), 'f', 3));
-    line("the window's Save of an edited name, with the history (ms, median)",
-         QString::number(median(windowWith), 'f', 3));
-    line("the same Save without it (ms, median)", QString::number(median(windowWithout), 'f', 3));
-    line("window: with / without (median of the runs' ratios; target <= 1.15)",
-         QString::number(median(windowRatio), 'f', 3));
-    line("save of a new student, with the history (ms, median)", QString::number(median(addWith), 'f', 3));
-    line("the same save without it (ms, median)", QString::number(median(addWithout), 'f', 3));
-    line("add: with / without (median of the runs' ratios; target <= 1.15)", QString::number(median(addRatio), 'f', 3));
+    edit.report("save of an edited name, with the history (ms, median)", "the same save without it (ms, median)",
+                "edit: with / without (median of the runs' ratios; target <= 1.15)");
+    window.report("the window's Save of an edited name, with the history (ms, median)",
+                  "the same Save without it (ms, median)",
+                  "window: with / without (median of the runs' ratios; target <= 1.15)");
+    add.report("save of a new student, with the history (ms, median)", "the same save without it (ms, median)",
+               "add: with / without (median of the runs' ratios; target <= 1.15)");
     const qint64 written = [&] {
         QSqlQuery q(root);
         q.exec(QStringLiteral("SELECT COUNT(*) FROM history WHERE account = 'bench'"));
