@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <atomic>
 #include <thread>
 
 class SnapshotWriteTest : public QObject
@@ -68,12 +69,13 @@ private:
         SandboxDb::exec(QStringLiteral("KILL CONNECTION %1").arg(sessionId(connection)));
     }
 
-    // Another session ends the connection once its INSERT is running on the server.
-    static void killWhenInserting(qlonglong id)
+    // Another session ends the connection once its INSERT is running on the server (sawInsert
+    // tells whether it was seen running, or the wait ran out first).
+    static void killWhenInserting(qlonglong id, std::atomic<bool>* sawInsert)
     {
         {
             QSqlQuery q(SandboxDb::rootSession(QStringLiteral("killer")));
-            QTest::qWaitFor(
+            *sawInsert = QTest::qWaitFor(
                 [&] {
                     return q.exec(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = %1 "
                                                  "AND INFO LIKE 'INSERT%'")
@@ -364,9 +366,11 @@ private slots:
         auto t = classrooms(broken.get());
         t->append();
         set(*t, "classname", QStringLiteral("慢"));
-        std::thread killer(killWhenInserting, sessionId(broken.get()));
+        std::atomic<bool> sawInsert{false};
+        std::thread killer(killWhenInserting, sessionId(broken.get()), &sawInsert);
         expectLost([&] { t->post(); }, "無法確定這筆資料是否已經儲存");
         killer.join();
+        QVERIFY(sawInsert); // the connection broke while the server carried the INSERT out
         QCOMPARE(t->state(), DataSetState::Insert);
         QCOMPARE(scalar(QStringLiteral("SELECT COUNT(*) FROM classroom WHERE classname = '慢'")).toInt(), 0);
 
