@@ -122,35 +122,34 @@ void BoundStatement::run(const QByteArray& statement, const QVariantList& values
         }
     }
     m_finished = false;
-    if (m_prepared && statement != m_text)
+    const bool prepared = !m_text.isEmpty();
+    if (prepared && statement != m_text)
         throw DbError(Msg::readFailed(m_what, QStringLiteral("another statement on a prepared one")));
-    if (m_prepared) {
-        if (count != mysql_stmt_param_count(m_stmt))
-            throw DbError(Msg::readFailed(
-                m_what,
-                QStringLiteral("%1 values for %2 marks").arg(values.size()).arg(mysql_stmt_param_count(m_stmt))));
-        // The library copies the values when the statement runs; the buffers live until then.
-        if (count > 0 && mysql_stmt_bind_param(m_stmt, binds.data()) != 0)
-            fail();
-        if (mysql_stmt_execute(m_stmt) != 0)
-            fail();
-        return;
-    }
     // The first run prepares and runs in one round trip: both commands go out together and the
-    // server answers both. No prepare has told the library how many marks there are; it takes the
-    // number of values.
+    // server answers both. No prepare has told the library how many marks there are then; it
+    // takes the number of values, and the server's count is compared once it has answered.
     unsigned int params = static_cast<unsigned int>(count);
-    if (mysql_stmt_attr_set(m_stmt, STMT_ATTR_PREBIND_PARAMS, &params) != 0)
+    if (prepared)
+        checkMarks(count);
+    else if (mysql_stmt_attr_set(m_stmt, STMT_ATTR_PREBIND_PARAMS, &params) != 0)
         fail();
+    // The library copies the values when the statement runs; the buffers live until then.
     if (count > 0 && mysql_stmt_bind_param(m_stmt, binds.data()) != 0)
         fail();
-    if (mariadb_stmt_execute_direct(m_stmt, statement.constData(), static_cast<size_t>(statement.size())) != 0)
+    if (prepared ? mysql_stmt_execute(m_stmt) != 0
+                 : mariadb_stmt_execute_direct(m_stmt, statement.constData(), size_t(statement.size())) != 0)
         fail();
-    m_prepared = true;
-    m_text = statement;
-    if (mysql_stmt_param_count(m_stmt) != static_cast<unsigned long>(count))
-        throw DbError(Msg::readFailed(
-            m_what, QStringLiteral("%1 values for %2 marks").arg(values.size()).arg(mysql_stmt_param_count(m_stmt))));
+    if (!prepared) {
+        m_text = statement;
+        checkMarks(count);
+    }
+}
+
+void BoundStatement::checkMarks(size_t values) const
+{
+    const unsigned long marks = mysql_stmt_param_count(m_stmt);
+    if (marks != values)
+        throw DbError(Msg::readFailed(m_what, QStringLiteral("%1 values for %2 marks").arg(values).arg(marks)));
 }
 
 st_mysql_res* BoundStatement::resultColumns()

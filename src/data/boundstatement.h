@@ -27,7 +27,7 @@ public:
     /// (reusable()), the same statement is not prepared again: only the new values travel.
     void run(const QByteArray& statement, const QVariantList& values);
     /// Prepared, and every row of its last run fetched: it may run again.
-    bool reusable() const { return m_prepared && m_finished; }
+    bool reusable() const { return !m_text.isEmpty() && m_finished; }
     /// The description of the result's columns, to be freed by the caller; every column is read as
     /// text. Throws DbError when the statement returns no rows.
     st_mysql_res* resultColumns();
@@ -38,6 +38,8 @@ public:
 
 private:
     [[noreturn]] void fail() const;
+    /// Throws DbError unless the prepared statement has as many marks as there are values.
+    void checkMarks(size_t values) const;
 
     struct Column;
     st_mysql_stmt* m_stmt;
@@ -45,7 +47,6 @@ private:
     std::vector<QByteArray> m_texts; ///< the bound texts, alive until the statement ran
     std::vector<Column> m_columns;
     bool m_rebind = false;
-    QByteArray m_text;       ///< the statement, once prepared
-    bool m_prepared = false; ///< prepared on the server by its first run
+    QByteArray m_text;       ///< the statement, once its first run prepared it on the server
     bool m_finished = false; ///< the last run's rows all fetched
 };

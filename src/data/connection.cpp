@@ -154,35 +154,28 @@ void Connection::close()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-// Called once the session's handle is closed: the statements were the server's session's, and the
-// library has already let go of them, so freeing them sends nothing.
+// Called once the session's handle is closed (every new session begins in connectNow): the
+// statements were the old session's, and the library has already let go of them, so freeing them
+// sends nothing.
 void Connection::dropPreparedReads()
 {
     m_reads.clear();
-    m_readsHandle = nullptr;
 }
 
 BoundStatement& Connection::preparedRead(const QByteArray& statement, const QString& what)
 {
     st_mysql* handle = nativeHandle();
-    if (handle != m_readsHandle) {
-        m_reads.clear();
-        m_readsHandle = handle;
-    }
+    auto found = m_reads.find(statement);
+    if (found != m_reads.end() && found->second->reusable())
+        return *found->second;
     // A window's reads and each table's read-back are a few statements; texts that vary (a
     // recheck's columns) would otherwise pile up on the server.
     constexpr size_t kMostKept = 32;
-    auto found = m_reads.find(statement);
-    if (found != m_reads.end() && !found->second->reusable()) {
-        m_reads.erase(found);
-        found = m_reads.end();
-    }
-    if (found == m_reads.end()) {
-        if (m_reads.size() >= kMostKept)
-            m_reads.clear();
-        found = m_reads.emplace(statement, std::make_unique<BoundStatement>(handle, what)).first;
-    }
-    return *found->second;
+    if (found == m_reads.end() && m_reads.size() >= kMostKept)
+        m_reads.clear();
+    std::unique_ptr<BoundStatement>& kept = m_reads[statement];
+    kept = std::make_unique<BoundStatement>(handle, what);
+    return *kept;
 }
 
 void Connection::dropPreparedRead(const QByteArray& statement)

@@ -104,9 +104,8 @@ private:
     bool m_lost = false;
     QElapsedTimer m_lastUse;
     qint64 m_idleCheckMs = 60000;
-    /// The kept statements and the handle of the session they were prepared on.
+    /// The statements kept prepared on the open session, by their text.
     std::map<QByteArray, std::unique_ptr<BoundStatement>> m_reads;
-    st_mysql* m_readsHandle = nullptr;
 };
 
 /// The ODBC-style "KEY=value;" pairs of a connection string, keys in upper case, values trimmed.
