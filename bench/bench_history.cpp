@@ -1,11 +1,11 @@
 // What the history of changes costs a save: the students window's save (an edit of one name, and a
 // new student) on stud, whose triggers write the history, against the same saves on a copy of stud
-// without triggers, side by side in alternating rounds, over a history already holding many rows.
+// without triggers, side by side in short alternating blocks, over a history already holding many rows.
 // The edit is saved twice over: by the table alone (its statements) and by the window itself (Edit
 // clicked, the name typed, Save clicked: the handlers, the boxes and the grid's model; nothing painted).
 // Run by scripts/bench on a private server (as root it makes the copy and the old history rows).
 //
-//   bench_history [--history N] [--runs N] [--saves N]
+//   bench_history [--history N] [--runs N] [--saves N] [--block N]
 
 #include "benchdata.h"
 #include "controls/dbedit.h"
@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QSqlQuery>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -36,18 +37,12 @@ std::unique_ptr<SnapshotTable> students(Connection* c, const QString& table)
     return t;
 }
 
-// Milliseconds per save of saves edits of the first student's name.
-double editSaves(SnapshotTable& t, int saves, int round)
+// One save of an edit of the current student's name on the table alone.
+void editSave(SnapshotTable& t, int round, int i)
 {
-    t.setRecNo(0);
-    const double ms = timed([&] {
-        for (int i = 0; i < saves; ++i) {
-            t.edit();
-            t.field(QStringLiteral("studname"))->setAsString(QStringLiteral("名%1-%2").arg(round).arg(i % 2));
-            t.post();
-        }
-    });
-    return ms / saves;
+    t.edit();
+    t.field(QStringLiteral("studname"))->setAsString(QStringLiteral("名%1-%2").arg(round).arg(i % 2));
+    t.post();
 }
 
 // The students window as the program opens it, then moved onto table.
@@ -59,60 +54,66 @@ std::unique_ptr<StudentWindow> studentWindow(Connection* c, const QString& table
     w->tblStudent->open();
     w->resize(1024, 700);
     w->show();
+    // The last student in the window's order: not the one the table alone edits.
+    w->tblStudent->setRecNo(w->tblStudent->recordCount() - 1);
     return w;
 }
 
-// Milliseconds per save of saves edits of the first student's name through the window's buttons and box.
-double windowSaves(StudentWindow& w, int saves, int round)
+// One save of an edit of the current student's name through the window's buttons and box.
+void windowSave(StudentWindow& w, int round, int i)
 {
-    // The last student in the window's order: not the one the table alone edits.
-    w.tblStudent->setRecNo(w.tblStudent->recordCount() - 1);
-    const double ms = timed([&] {
-        for (int i = 0; i < saves; ++i) {
-            w.btnEdit->click();
-            w.txtStudName->setText(QStringLiteral("窗%1-%2").arg(round).arg(i % 2));
-            w.txtStudName->setModified(true); // as typing leaves it
-            w.btnPost->click();
-        }
-    });
-    if (w.tblStudent->editing()
-        || w.tblStudent->field(QStringLiteral("studname"))->asString()
-               != QStringLiteral("窗%1-%2").arg(round).arg((saves - 1) % 2))
+    const QString name = QStringLiteral("窗%1-%2").arg(round).arg(i % 2);
+    w.btnEdit->click();
+    w.txtStudName->setText(name);
+    w.txtStudName->setModified(true); // as typing leaves it
+    w.btnPost->click();
+    if (w.tblStudent->editing() || w.tblStudent->field(QStringLiteral("studname"))->asString() != name)
         qFatal("The window's save did not store the name on %s", qPrintable(w.tblStudent->tableName()));
-    return ms / saves;
 }
 
-// Milliseconds per save of saves new students.
-double addSaves(SnapshotTable& t, int saves, int round)
+// One save of a new student.
+void addSave(SnapshotTable& t, int round, int i)
 {
-    const double ms = timed([&] {
-        for (int i = 0; i < saves; ++i) {
-            t.append();
-            t.field(QStringLiteral("spkey"))->setAsString(QStringLiteral("H%1-%2").arg(round).arg(i));
-            t.field(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
-            t.field(QStringLiteral("studpwd"))->setAsString(QStringLiteral("pw"));
-            t.post();
-        }
-    });
-    return ms / saves;
+    t.append();
+    t.field(QStringLiteral("spkey"))->setAsString(QStringLiteral("H%1-%2").arg(round).arg(i));
+    t.field(QStringLiteral("studname"))->setAsString(QStringLiteral("新生"));
+    t.field(QStringLiteral("studpwd"))->setAsString(QStringLiteral("pw"));
+    t.post();
 }
-// One kind of save timed with and without the history, a round at a time.
+
+// One kind of save timed with and without the history. A round alternates short blocks of saves
+// between the two tables (which goes first alternates too), so that whatever the machine does
+// meanwhile falls on both sides alike, and each side's time is the sum of its own saves. Blocks of
+// one save would charge to a save without the history any work the server still does after
+// answering one with it; blocks of hundreds let the machine's drift over a round fall on one side.
 struct Pair {
     std::vector<double> with, without, ratio;
 
-    /// Both sides of one round, the recorded table first when asked.
-    template <typename With, typename Without> void round(bool recordedFirst, With&& timeWith, Without&& timeWithout)
+    /// A round of saves on each side, in blocks of block saves (which side goes first alternates
+    /// from block to block): milliseconds per save on each side.
+    template <typename With, typename Without> void round(int saves, int block, With&& saveWith, Without&& saveWithout)
     {
         double w = 0, wo = 0;
-        if (recordedFirst) {
-            w = timeWith();
-            wo = timeWithout();
-        } else {
-            wo = timeWithout();
-            w = timeWith();
+        for (int first = 0; first < saves; first += block) {
+            const int end = std::min(saves, first + block);
+            const auto withBlock = [&] {
+                for (int i = first; i < end; ++i)
+                    w += timed([&] { saveWith(i); });
+            };
+            const auto withoutBlock = [&] {
+                for (int i = first; i < end; ++i)
+                    wo += timed([&] { saveWithout(i); });
+            };
+            if ((first / block) % 2 == 0) {
+                withBlock();
+                withoutBlock();
+            } else {
+                withoutBlock();
+                withBlock();
+            }
         }
-        with.push_back(w);
-        without.push_back(wo);
+        with.push_back(w / saves);
+        without.push_back(wo / saves);
         ratio.push_back(w / wo);
     }
 
@@ -133,12 +134,15 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int historyRows = 1000000;
     int saves = 300;
+    int block = 20; // saves on one side before the other's
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--history"))
             historyRows = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--saves"))
             saves = std::max(1, args[i + 1].toInt());
+        else if (args[i] == QLatin1String("--block"))
+            block = std::max(1, args[i + 1].toInt());
     }
     const Options o = parse(args, [] {
         Options d;
@@ -178,25 +182,28 @@ int main(int argc, char** argv)
     auto plainWindow = studentWindow(&c, QStringLiteral("stud_plain"));
     if (recordedWindow->tblStudent->recordCount() < 2)
         qFatal("The students window needs two students");
-    // One unmeasured round each: statements prepared, pages read.
-    editSaves(*recorded, saves / 10 + 1, 0);
-    editSaves(*plain, saves / 10 + 1, 0);
-    windowSaves(*recordedWindow, saves / 10 + 1, 0);
-    windowSaves(*plainWindow, saves / 10 + 1, 0);
+    // One unmeasured round of each: statements prepared, pages read.
+    Pair warm;
+    recorded->setRecNo(0);
+    plain->setRecNo(0);
+    warm.round(
+        saves / 10 + 1, 1, [&](int i) { editSave(*recorded, 0, i); }, [&](int i) { editSave(*plain, 0, i); });
+    warm.round(
+        saves / 10 + 1, 1, [&](int i) { windowSave(*recordedWindow, 0, i); },
+        [&](int i) { windowSave(*plainWindow, 0, i); });
 
     Pair edit, window, add;
     for (int run = 1; run <= o.runs; ++run) {
-        // Alternating which goes first, so that neither always meets a warmer server.
-        const bool recordedFirst = run % 2 == 1;
+        // The first student: the new ones of the round before moved the tables on.
+        recorded->setRecNo(0);
+        plain->setRecNo(0);
         edit.round(
-            recordedFirst, [&] { return editSaves(*recorded, saves, run); },
-            [&] { return editSaves(*plain, saves, run); });
+            saves, block, [&](int i) { editSave(*recorded, run, i); }, [&](int i) { editSave(*plain, run, i); });
         window.round(
-            recordedFirst, [&] { return windowSaves(*recordedWindow, saves, run); },
-            [&] { return windowSaves(*plainWindow, saves, run); });
+            saves, block, [&](int i) { windowSave(*recordedWindow, run, i); },
+            [&](int i) { windowSave(*plainWindow, run, i); });
         add.round(
-            recordedFirst, [&] { return addSaves(*recorded, saves, run); },
-            [&] { return addSaves(*plain, saves, run); });
+            saves, block, [&](int i) { addSave(*recorded, run, i); }, [&](int i) { addSave(*plain, run, i); });
         std::printf("run %d: edit %.3f / %.3f ms, window %.3f / %.3f ms, add %.3f / %.3f ms (with / without the "
                     "history)\n",
                     run, edit.with.back(), edit.without.back(), window.with.back(), window.without.back(),
