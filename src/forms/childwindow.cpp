@@ -152,6 +152,12 @@ void ChildWindow::setFieldHint(QWidget* box, const QString& hint)
     box->installEventFilter(this);
 }
 
+void ChildWindow::openWithFocusIn(QWidget* box)
+{
+    // The window is not shown yet: this makes box the window's focus widget, which it takes once shown.
+    box->setFocus(Qt::OtherFocusReason);
+}
+
 void ChildWindow::finishCreate()
 {
     languageController = attachLanguageController(this);

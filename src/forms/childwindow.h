@@ -73,6 +73,10 @@ protected:
     /// Shows hint in the status bar while box has the focus.
     void setFieldHint(QWidget* box, const QString& hint);
 
+    /// The window opens with the focus in box (in the main window's area too, where the frame
+    /// around the window gives the focus back to the widget that had it last). Tab keeps its order.
+    void openWithFocusIn(QWidget* box);
+
     /// Ends construction: gives the window its translation controller and its row history (Ctrl+H)
     /// and runs loadData under the guard (an error there is shown and the window still opens).
     /// Call last in the constructor.

@@ -149,6 +149,7 @@ DayCloseWindow::DayCloseWindow(Connection* conn, QWidget* parent)
     layout->addLayout(totals);
     layout->addWidget(grdBookings, 3);
 
+    openWithFocusIn(dteDay);
     finishCreate();
 }
 

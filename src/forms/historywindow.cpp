@@ -95,6 +95,7 @@ HistoryWindow::HistoryWindow(Connection* conn, QWidget* parent)
     setTabOrder(txtAccount, cboTable);
     setTabOrder(cboTable, txtText);
     setTabOrder(txtText, btnQuery);
+    openWithFocusIn(dtpFrom);
     finishCreate();
 }
 

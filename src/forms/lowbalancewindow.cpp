@@ -80,6 +80,7 @@ LowBalanceWindow::LowBalanceWindow(Connection* conn, QWidget* parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(grdLowBalance);
 
+    openWithFocusIn(spnThreshold);
     finishCreate();
 }
 

@@ -187,6 +187,7 @@ StatisticsWindow::StatisticsWindow(Connection* conn, QWidget* parent)
     layout->addWidget(grdMonths, 1, 0, 1, 2);
     layout->addWidget(grdTopCourses, 1, 2);
 
+    openWithFocusIn(cboMonth);
     finishCreate();
 }
 

@@ -11,6 +11,8 @@
 #include "sandboxdb.h"
 #include "testsupport.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
@@ -82,6 +84,38 @@ private slots:
         // Esc still presses Exit, and the window frees itself.
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.data(), Qt::Key_Escape);
         QTRY_VERIFY(!window);
+    }
+
+    // A window of figures opens, in the main window's area as the menu opens it, with the focus in
+    // the box that chooses what it shows, so that the keyboard starts there and not on 結束.
+    void figureWindowOpensOnItsFirstBox_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("statistics") << QStringLiteral("frmStatistics") << QStringLiteral("cboMonth");
+        QTest::newRow("day's close") << QStringLiteral("frmDayClose") << QStringLiteral("dteDay");
+        QTest::newRow("low balance") << QStringLiteral("frmLowBalance") << QStringLiteral("spnThreshold");
+        QTest::newRow("history") << QStringLiteral("frmHistory") << QStringLiteral("dtpFrom");
+    }
+
+    void figureWindowOpensOnItsFirstBox()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, box);
+        QMdiArea area;
+        FormDriver::show(&area);
+        QPointer<ChildWindow> window = make(name);
+        QVERIFY(window);
+        QWidget* first = window->findChild<QWidget*>(box);
+        QVERIFY(first);
+        QMdiSubWindow* sub = area.addSubWindow(window);
+        sub->showMaximized();
+        area.setActiveSubWindow(sub);
+        QTRY_VERIFY(FormDriver::focused()
+                    && (FormDriver::focused() == first || first->isAncestorOf(FormDriver::focused())));
+        // Exit stays where it was in the chain: one Shift+Tab back.
+        QTest::keyClick(FormDriver::focused(), Qt::Key_Backtab);
+        QCOMPARE(FormDriver::focused(), window->btnExit);
     }
 
     // A record window opens with the focus on its first button, 新增, as before Exit moved into the
