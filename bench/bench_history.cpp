@@ -212,12 +212,12 @@ int main(int argc, char** argv)
     }
     line("history rows before the runs", QString::number(historyRows));
     edit.report("save of an edited name, with the history (ms, median)", "the same save without it (ms, median)",
-                "edit: with / without (median of the runs' ratios; target <= 1.15)");
+                "edit: with / without (median of the rounds' ratios; target <= 1.15)");
     window.report("the window's Save of an edited name, with the history (ms, median)",
                   "the same Save without it (ms, median)",
-                  "window: with / without (median of the runs' ratios; target <= 1.15)");
+                  "window: with / without (median of the rounds' ratios; target <= 1.15)");
     add.report("save of a new student, with the history (ms, median)", "the same save without it (ms, median)",
-               "add: with / without (median of the runs' ratios; target <= 1.15)");
+               "add: with / without (median of the rounds' ratios; target <= 1.15)");
     const qint64 written = [&] {
         QSqlQuery q(root);
         q.exec(QStringLiteral("SELECT COUNT(*) FROM history WHERE account = 'bench'"));
