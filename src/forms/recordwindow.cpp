@@ -8,6 +8,7 @@
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
+#include <QApplication>
 #include <QPushButton>
 
 void RecordWindow::setRequiredFields(const Import::Rules& rules, const QList<QWidget*>& boxes)
@@ -45,10 +46,23 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget*
     showOnlyButtons({btnAdd, btnEdit, btnPost, btnCancel, btnDelete, btnExit});
 
     onEvent(btnAdd, &QPushButton::clicked, this, &RecordWindow::btnAddClick);
-    onEvent(btnEdit, &QPushButton::clicked, this, &RecordWindow::btnEditClick);
-    onEvent(btnPost, &QPushButton::clicked, this, &RecordWindow::btnPostClick);
-    onEvent(btnCancel, &QPushButton::clicked, this, &RecordWindow::btnCancelClick);
-    onEvent(btnDelete, &QPushButton::clicked, this, &RecordWindow::btnDeleteClick);
+    // A failed save or delete throws past settleFocus: the focus stays where the handler left it.
+    onEvent(btnEdit, &QPushButton::clicked, this, [this] {
+        btnEditClick();
+        settleFocus();
+    });
+    onEvent(btnPost, &QPushButton::clicked, this, [this] {
+        btnPostClick();
+        settleFocus();
+    });
+    onEvent(btnCancel, &QPushButton::clicked, this, [this] {
+        btnCancelClick();
+        settleFocus();
+    });
+    onEvent(btnDelete, &QPushButton::clicked, this, [this] {
+        btnDeleteClick();
+        settleFocus();
+    });
 }
 
 RecordWindow::~RecordWindow() = default;
@@ -129,6 +143,28 @@ void RecordWindow::grdTitleClick(SnapshotTable* table, const QString& fieldName)
                        + (sort.contains(QLatin1String("ASC")) ? QStringLiteral(" DESC") : QStringLiteral(" ASC")));
     else
         table->setSort(fieldName + QStringLiteral(" ASC"));
+}
+
+void RecordWindow::settleFocus()
+{
+    // The state rule disables the button just pressed (and the boxes once a row is saved or
+    // dropped; 修改 and 刪除 once the last row is deleted). Qt then hands the focus along the
+    // chain: to the frame around the window, where keys reach nothing, or to the next enabled
+    // button (取消 clicked would leave it on 刪除). While a row is edited it goes to the first box
+    // that can change, while browsing to 新增; a focus on an enabled box or grid stays.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && isAncestorOf(focus) && focus->isEnabled() && focus->isVisible() && focus->parentWidget() != pnlButton)
+        return;
+    if (!m_table->editing()) {
+        (btnAdd->isEnabled() ? btnAdd : btnExit)->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    for (QWidget* input : m_inputs) {
+        if (input->isEnabled() && input->isVisible() && input->focusPolicy() != Qt::NoFocus) {
+            input->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 void RecordWindow::btnAddClick()

@@ -85,6 +85,9 @@ protected:
     bool rowEdited() const override;
 
 private:
+    /// After Edit, Save or Cancel: the focus on a control that takes keys (see the .cpp).
+    void settleFocus();
+
     SnapshotTable* m_table = nullptr;
     DataSource* m_source = nullptr;
     QList<QWidget*> m_inputs;

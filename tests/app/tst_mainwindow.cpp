@@ -7,6 +7,7 @@
 #include "controls/dbedit.h"
 #include "controls/dbgrid.h"
 #include "forms/classroomwindow.h"
+#include "forms/recordwindow.h"
 #include "forms/studentwindow.h"
 #include "formdriver.h"
 #include "forms/dayclosewindow.h"
@@ -21,6 +22,7 @@
 #include "mainwindowstandins.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -365,6 +367,46 @@ private slots:
     }
 
     // A record window inside the frame has a fixed border: dragging its corner changes nothing.
+    // The button a key or a click pressed is disabled by the state it leads to: after 修改 the
+    // keys go into the first box that can change, after 取消 back to 新增.
+    void recordWindowKeepsTheFocusWhereKeysCount_data()
+    {
+        QTest::addColumn<bool>("students");
+        QTest::newRow("students") << true;
+        QTest::newRow("classes") << false;
+    }
+
+    void recordWindowKeepsTheFocusWhereKeysCount()
+    {
+        QFETCH(bool, students);
+        SandboxDb::reseed();
+        MainWindow* w = open();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        (students ? w->mitStudent : w->mitClassroom)->trigger();
+        auto* form = qobject_cast<RecordWindow*>(w->mdiArea->activeSubWindow()->widget());
+        QVERIFY(form);
+        QTRY_COMPARE(FormDriver::focused(), form->btnAdd);
+        auto* box = form->findChild<QLineEdit*>(students ? "txtStudName" : "txtClassName");
+        QVERIFY(box);
+        const QString before = box->text();
+        QTest::keyClick(FormDriver::focused(), Qt::Key_E, Qt::AltModifier);
+        QVERIFY(form->btnPost->isEnabled());
+        QCOMPARE(FormDriver::focused(), box);
+        QTest::keyClick(box, Qt::Key_End);
+        QTest::keyClick(box, Qt::Key_Z);
+        QCOMPARE(box->text(), before + QLatin1Char('z'));
+        QTest::keyClick(box, Qt::Key_C, Qt::AltModifier);
+        QVERIFY(form->btnAdd->isEnabled());
+        QCOMPARE(box->text(), before);
+        QCOMPARE(FormDriver::focused(), form->btnAdd);
+        // 修改 and 取消 clicked with the mouse do the same.
+        QTest::mouseClick(form->btnEdit, Qt::LeftButton);
+        QCOMPARE(FormDriver::focused(), box);
+        QTest::mouseClick(form->btnCancel, Qt::LeftButton);
+        QCOMPARE(FormDriver::focused(), form->btnAdd);
+        QVERIFY(DialogSeam::prompts().isEmpty());
+    }
+
     void recordWindowsAreNotResizable()
     {
         SandboxDb::reseed();

@@ -312,6 +312,8 @@ private slots:
         DialogSeam::queueAnswer(Win::IDOK);
         click(m_form->btnDelete);
         QCOMPARE(frameRule(false, false), QString());
+        // The focus leaves the disabled 刪除 for 新增, not for 結束, where Space would close the window.
+        QCOMPARE(FormDriver::focused(), m_form->btnAdd);
     }
 
     void escClosesOnlyWhileBrowsing()
