@@ -85,7 +85,7 @@ protected:
     bool rowEdited() const override;
 
 private:
-    /// After Edit, Save or Cancel: the focus on a control that takes keys (see the .cpp).
+    /// After Edit, Save, Cancel or Delete: the focus on a control that takes keys (see the .cpp).
     void settleFocus();
 
     SnapshotTable* m_table = nullptr;
