@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <utility>
 
 void RecordWindow::setRequiredFields(const Import::Rules& rules, const QList<QWidget*>& boxes)
 {
@@ -47,22 +48,17 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, QWidget*
 
     onEvent(btnAdd, &QPushButton::clicked, this, &RecordWindow::btnAddClick);
     // A failed save or delete throws past settleFocus: the focus stays where the handler left it.
-    onEvent(btnEdit, &QPushButton::clicked, this, [this] {
-        btnEditClick();
-        settleFocus();
-    });
-    onEvent(btnPost, &QPushButton::clicked, this, [this] {
-        btnPostClick();
-        settleFocus();
-    });
-    onEvent(btnCancel, &QPushButton::clicked, this, [this] {
-        btnCancelClick();
-        settleFocus();
-    });
-    onEvent(btnDelete, &QPushButton::clicked, this, [this] {
-        btnDeleteClick();
-        settleFocus();
-    });
+    using Handler = void (RecordWindow::*)();
+    const std::pair<QPushButton*, Handler> settled[] = {{btnEdit, &RecordWindow::btnEditClick},
+                                                        {btnPost, &RecordWindow::btnPostClick},
+                                                        {btnCancel, &RecordWindow::btnCancelClick},
+                                                        {btnDelete, &RecordWindow::btnDeleteClick}};
+    for (const auto& [button, handler] : settled) {
+        onEvent(button, &QPushButton::clicked, this, [this, handler = handler] {
+            (this->*handler)(); // virtual: a window's own handler runs
+            settleFocus();
+        });
+    }
 }
 
 RecordWindow::~RecordWindow() = default;

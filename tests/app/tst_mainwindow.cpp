@@ -366,7 +366,6 @@ private slots:
         QVERIFY(DialogSeam::prompts().isEmpty());
     }
 
-    // A record window inside the frame has a fixed border: dragging its corner changes nothing.
     // The button a key or a click pressed is disabled by the state it leads to: after 修改 the
     // keys go into the first box that can change, after 取消 back to 新增.
     void recordWindowKeepsTheFocusWhereKeysCount_data()
@@ -407,6 +406,7 @@ private slots:
         QVERIFY(DialogSeam::prompts().isEmpty());
     }
 
+    // A record window inside the frame has a fixed border: dragging its corner changes nothing.
     void recordWindowsAreNotResizable()
     {
         SandboxDb::reseed();
